@@ -1,0 +1,65 @@
+# Test helpers shared by every tests/ folder.
+#
+#   velt_native_test(NAME n SOURCES ... [LIBS ...])
+#       A GoogleTest suite built and run natively (sanitizers on in the native preset).
+#   velt_wine_test(NAME n SOURCES ... [LIBS ...] [LOCK resource] [TIMEOUT s] [NO_GTEST])
+#       A MinGW test executable run under Wine in the build's own prefix (with the Xvfb display
+#       and the persistent wineserver that the wine_setup fixture provides).
+
+set(VELT_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT TARGET gtest)
+    set(gtest_disable_pthreads ${VELT_WIN32} CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${VELT_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+endif()
+
+set(VELT_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+
+if(NOT VELT_WIN32)
+    include(GoogleTest)
+endif()
+
+function(velt_native_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    if(VELT_WIN32)
+        return()
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(velt_wine_test)
+    cmake_parse_arguments(T "NO_GTEST" "NAME;LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT VELT_WIN32)
+        return()
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    if(T_NO_GTEST)
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS})
+    else()
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
+    endif()
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES
+        FIXTURES_REQUIRED wine
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "VELT_WINE_DIR=${VELT_WINE_DIR}")
+    if(T_LOCK)
+        set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK ${T_LOCK})
+    endif()
+endfunction()
+
+if(VELT_WIN32)
+    # One prefix, one Xvfb and one persistent wineserver for every Wine test of this build.
+    add_test(NAME wine_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/testbed.sh start ${VELT_WINE_DIR})
+    add_test(NAME wine_teardown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/testbed.sh stop ${VELT_WINE_DIR})
+    set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+    set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+endif()
