@@ -63,3 +63,31 @@ if(VELT_WIN32)
     set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
     set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 endif()
+
+# Adds every child folder of the current folder that has a CMakeLists.txt, so that each owner of
+# a child folder registers its own targets without touching a shared list.
+macro(velt_add_child_dirs)
+    file(GLOB _velt_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT _velt_children)
+    foreach(_velt_child ${_velt_children})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_velt_child}/CMakeLists.txt)
+            add_subdirectory(${_velt_child})
+        endif()
+    endforeach()
+endmacro()
+
+# A library of every .cpp in the current folder (an interface library while it has none yet).
+function(velt_folder_library name)
+    cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+    file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(_srcs)
+        add_library(${name} STATIC ${_srcs})
+        target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+        target_link_libraries(${name} PUBLIC ${L_DEPS})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+        target_link_libraries(${name} INTERFACE ${L_DEPS})
+    endif()
+endfunction()
