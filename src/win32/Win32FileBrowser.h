@@ -1,0 +1,27 @@
+// The shell's browse dialog (SHBrowseForFolderA) behind the file-browser seam.
+#pragma once
+
+#include "platform/FileBrowser.h"
+
+#include <windows.h>
+
+namespace velt {
+
+// Flags of the browse dialog: file-system folders and files only, not below the domain.
+inline constexpr unsigned kBrowseFlags = 0x400B;
+
+class Win32FileBrowser final : public IFileBrowser {
+  public:
+    // owner: the window that owns the browse dialog; when null, the thread's active window at
+    // the time of the call.
+    explicit Win32FileBrowser(HWND owner = nullptr) : owner_(owner) {}
+    void SetOwner(HWND owner) { owner_ = owner; }
+
+    bool BrowseForFileOrFolder(std::string_view title, std::string& path) override;
+    bool IsDirectory(std::string_view path) override;
+
+  private:
+    HWND owner_;
+};
+
+} // namespace velt

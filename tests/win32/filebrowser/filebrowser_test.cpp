@@ -1,0 +1,135 @@
+// The shell browse dialog behind the file-browser seam, run for real: a helper thread plays the
+// user (selects a path with BFFM_SETSELECTIONA, then presses OK or Cancel).
+#include "win32/Win32FileBrowser.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::string TempFolder() {
+    char buffer[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, buffer);
+    std::string folder = std::string(buffer) + "velt_browse_test";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+struct BrowseSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM param) {
+    char cls[32] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
+        reinterpret_cast<BrowseSearch*>(param)->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What the helper thread saw and did while the browse dialog was open.
+struct UserPlay {
+    std::string select;  // path to select, empty for none
+    bool pressOk = true; // OK, or Cancel
+    HWND watched = nullptr;
+    std::atomic<bool> watchedWasDisabled{false};
+    std::atomic<bool> sawDialog{false};
+};
+
+void PlayUser(DWORD thread, UserPlay* play) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && !dialog; ++i) {
+        BrowseSearch search;
+        EnumThreadWindows(thread, &FindDialog, reinterpret_cast<LPARAM>(&search));
+        dialog = search.found;
+        if (!dialog)
+            Sleep(25);
+    }
+    if (!dialog)
+        return;
+    play->sawDialog = true;
+    if (play->watched)
+        play->watchedWasDisabled = !IsWindowEnabled(play->watched);
+    if (!play->select.empty())
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                     reinterpret_cast<LPARAM>(play->select.c_str()));
+    Sleep(100);
+    PostMessageA(dialog, WM_COMMAND, play->pressOk ? IDOK : IDCANCEL, 0);
+}
+
+bool Browse(UserPlay& play, std::string& path) {
+    velt::Win32FileBrowser browser;
+    std::thread user(PlayUser, GetCurrentThreadId(), &play);
+    const bool result = browser.BrowseForFileOrFolder("Select file or directory to protect", path);
+    user.join();
+    return result;
+}
+
+TEST(Win32FileBrowser, IsDirectoryTellsFoldersFromFilesAndMissingPaths) {
+    velt::Win32FileBrowser browser;
+    const std::string folder = TempFolder();
+    const std::string file = folder + "\\file.txt";
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+
+    EXPECT_TRUE(browser.IsDirectory(folder));
+    EXPECT_TRUE(browser.IsDirectory(folder + "\\"));
+    EXPECT_TRUE(browser.IsDirectory("C:\\"));
+    EXPECT_FALSE(browser.IsDirectory(file));
+    EXPECT_FALSE(browser.IsDirectory(folder + "\\missing"));
+    EXPECT_FALSE(browser.IsDirectory(""));
+    DeleteFileA(file.c_str());
+}
+
+TEST(Win32FileBrowser, PickedFolderAndFileComeBackAsPathsAndWindowsAreEnabledAgain) {
+    const std::string folder = TempFolder();
+    const std::string file = folder + "\\picked.txt";
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+
+    HWND window = CreateWindowExA(0, "STATIC", "velt browse owner", WS_OVERLAPPEDWINDOW, 10, 10,
+                                  200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+
+    for (const std::string& target : {folder, file}) {
+        UserPlay play;
+        play.select = target;
+        play.watched = window;
+        std::string path = "stale";
+        EXPECT_TRUE(Browse(play, path)) << target;
+        EXPECT_TRUE(play.sawDialog);
+        EXPECT_TRUE(play.watchedWasDisabled) << "other windows stay usable during the browse";
+        EXPECT_TRUE(IsWindowEnabled(window)) << "windows are enabled again afterwards";
+        EXPECT_EQ(lstrcmpiA(path.c_str(), target.c_str()), 0) << path << " vs " << target;
+    }
+    DestroyWindow(window);
+    DeleteFileA(file.c_str());
+}
+
+TEST(Win32FileBrowser, CancelGivesFalseAnEmptyPathAndEnabledWindows) {
+    HWND window = CreateWindowExA(0, "STATIC", "velt browse owner", WS_OVERLAPPEDWINDOW, 10, 10,
+                                  200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UserPlay play;
+    play.select = TempFolder();
+    play.pressOk = false;
+    play.watched = window;
+    std::string path = "stale";
+    EXPECT_FALSE(Browse(play, path));
+    EXPECT_TRUE(play.sawDialog);
+    EXPECT_TRUE(path.empty());
+    EXPECT_TRUE(IsWindowEnabled(window));
+    DestroyWindow(window);
+}
+
+} // namespace
