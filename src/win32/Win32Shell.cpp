@@ -1,0 +1,35 @@
+#include "win32/Win32Shell.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace velt {
+
+void Win32Shell::OpenDocument(std::string_view file) {
+    const std::string name(file);
+    // The result is deliberately not examined: a missing document opens nothing, silently.
+    ShellExecuteA(nullptr, "open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool Win32Shell::MakeDirectory(std::string_view path) {
+    const std::string name(path);
+    return CreateDirectoryA(name.c_str(), nullptr) != FALSE;
+}
+
+std::uint32_t Win32Shell::AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) {
+    const std::string text(name);
+    // The handle is never closed: ownership lasts until the process ends and Windows frees it.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, text.c_str());
+    return WaitForSingleObject(mutex, timeoutMs);
+}
+
+std::string Win32Shell::ExecutableName() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    return std::string(buffer, length);
+}
+
+} // namespace velt
