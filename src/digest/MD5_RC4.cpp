@@ -65,6 +65,8 @@ std::string PasswordDigest(std::string_view password) {
     DigestUpdate(password.data(), static_cast<std::int32_t>(length));
     std::string digest(kDigestSize, '*');
     DigestRead(reinterpret_cast<std::uint8_t*>(digest.data()));
+    // Nothing reads the context afterwards: clear the chaining words, a copy of the digest.
+    DigestReset();
     return digest;
 }
 

@@ -1,0 +1,151 @@
+#include "driver/OMX_API.h"
+#include "driver/OmxModule.h"
+
+#include <string>
+
+namespace velt {
+
+namespace {
+
+constexpr std::string_view kNtFailCaption = "Loading driver ...";
+constexpr std::string_view kNtFailText =
+    "Can not run WinNT-service !  Program can not work in this situation !";
+constexpr std::string_view kVxdFailCaption = "Initialize VXD ...";
+constexpr std::string_view kVxdFailText =
+    "Can not connect with VXD !  Program can not work in this situation !";
+constexpr std::string_view kMaskCaption = "Analyze drives ...";
+constexpr std::string_view kMaskText =
+    "At least one CD-drive not anaccessible (probably no disk in drive).";
+
+bool OpenVxd(omx::Module& m) {
+    m.handle =
+        m.os->OpenDevice(kVxdDevicePath, 0, 0, 0, kFileFlagDeleteOnClose | kFileFlagOverlapped);
+    return m.handle != kInvalidHandle;
+}
+
+// Sends the local drive mask and warns when the driver answers with another one. A request that
+// fails is no answer at all: then nothing is compared and nothing is shown.
+void ExchangeDriveMask(IMessenger& messenger) {
+    const std::uint32_t sent = LocalDriveMask();
+    std::uint32_t returned = 0;
+    if (!omx::SendRequest(IOCTL_DRIVE_MASK, &sent, sizeof(sent), &returned, sizeof(returned))) {
+        return;
+    }
+    if (returned != sent) {
+        messenger.ShowMessage(kMaskText, kMaskCaption, kMbOk | kMbIconExclamation);
+    }
+}
+
+} // namespace
+
+bool OpenDriverDevice(std::string_view deviceName, OsHandle& handle) {
+    IDriverOs* os = omx::State().os;
+    if (os == nullptr) {
+        return false;
+    }
+    const OsHandle opened = os->OpenDevice(deviceName, kGenericRead | kGenericWrite, 0,
+                                           kOpenExisting, kFileAttributeNormal);
+    if (opened == kInvalidHandle) {
+        return false;
+    }
+    handle = opened;
+    return true;
+}
+
+bool InstallDriverService(OsHandle manager, std::string_view serviceName,
+                          std::string_view driverFilePath) {
+    IDriverOs* os = omx::State().os;
+    // An empty path means the real one did not fit: never register a service without its file.
+    if (os == nullptr || driverFilePath.empty()) {
+        return false;
+    }
+    const OsHandle service = os->CreateKernelService(
+        manager, serviceName, serviceName, kServiceAllAccess, kServiceKernelDriver,
+        kServiceDemandStart, kServiceErrorNormal, driverFilePath);
+    if (service == kNullHandle) {
+        return false; // an existing service (1073) lands here too, which is harmless
+    }
+    os->CloseService(service);
+    return true;
+}
+
+bool StartDriverService(OsHandle manager, std::string_view serviceName) {
+    IDriverOs* os = omx::State().os;
+    if (os == nullptr) {
+        return false;
+    }
+    const OsHandle service = os->OpenNamedService(manager, serviceName, kServiceAllAccess);
+    if (service == kNullHandle) {
+        return false;
+    }
+    bool started = os->RunService(service);
+    if (!started) {
+        started = os->LastError() == kErrorServiceAlreadyRunning;
+    }
+    os->CloseService(service);
+    return started;
+}
+
+bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePath,
+                     OsHandle& handle) {
+    IDriverOs* os = omx::State().os;
+    if (os == nullptr) {
+        return false;
+    }
+    const std::string deviceName = std::string(kDevicePrefix) + std::string(serviceName);
+    const OsHandle manager = os->OpenServiceManager(kScManagerAllAccess);
+
+    bool result = OpenDriverDevice(deviceName, handle);
+    if (!result) {
+        // All three run, in this order, whatever the earlier ones gave.
+        const bool installed = InstallDriverService(manager, serviceName, driverFilePath);
+        const bool started = StartDriverService(manager, serviceName);
+        const bool opened = OpenDriverDevice(deviceName, handle);
+        result = installed || started || opened;
+    }
+    if (manager != kNullHandle) {
+        os->CloseService(manager);
+    }
+    return result;
+}
+
+bool DriverConnect(IMessenger& messenger) {
+    omx::Module& m = omx::State();
+    if (m.os == nullptr) {
+        return false;
+    }
+    OsVersion version;
+    if (!m.os->QueryOsVersion(version)) {
+        version = OsVersion{}; // an unknown platform takes the 9x path
+    }
+    constexpr std::uint32_t kFirstNtFamilyMajor = 4;
+    m.isNtFamily =
+        version.platformId == kPlatformWin32Nt && version.majorVersion >= kFirstNtFamilyMajor;
+
+    bool result = false;
+    if (m.isNtFamily) {
+        result = ConnectNtDriver(kDriverServiceName, m.driverFilePath, m.handle);
+        if (!result) {
+            messenger.ShowMessage(kNtFailText, kNtFailCaption, kMbOk | kMbIconError);
+            messenger.RequestTerminate();
+        }
+    } else {
+        result = OpenVxd(m);
+        if (!result) {
+            messenger.ShowMessage(kVxdFailText, kVxdFailCaption, kMbOk | kMbIconError);
+            messenger.RequestTerminate();
+        }
+    }
+
+    // Termination takes effect later; with no device these requests fail and change nothing.
+    if (m.isNtFamily) {
+        ExchangeDriveMask(messenger);
+    }
+    // The driver starts with no paths and no key. The module's own block is not used here so
+    // that a connection can never hand over an earlier activation's digest.
+    const DriverParamBlock zero{};
+    omx::SendRequest(IOCTL_SET_PARAMS, &zero, sizeof(zero), nullptr, 0);
+    return result;
+}
+
+} // namespace velt

@@ -1,0 +1,63 @@
+// The driver link: loading and connecting the filter driver, and the requests sent to it.
+//
+// One module-level state holds the parameter block, the device handle, the executable's
+// directory and the driver file path. Driver operations report success as a Boolean and never
+// throw; the only messages they show are the connection's failure and drive-mask warnings.
+#pragma once
+
+#include "driver/DriverParamBlock.h"
+#include "platform/DriverOs.h"
+#include "platform/Messenger.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velt {
+
+inline constexpr std::string_view kDriverServiceName = "OMXDRV";
+inline constexpr std::string_view kDriverFileName = "OMXDRV.SYS";
+inline constexpr std::string_view kVxdDevicePath = "\\\\.\\OMXVXD.VXD";
+inline constexpr std::string_view kDevicePrefix = "\\\\.\\";
+// Longest driver file path handed to the service manager.
+inline constexpr std::size_t kMaxDriverFilePath = 255;
+
+// Module initialisation, once at program start (and by tests to start afresh): the parameter
+// block becomes 580 zero bytes, no device is open, and ExeDir and DriverFilePath are computed
+// from the executable's full file name. Every later operation goes through `os`, which must
+// outlive its use.
+void OmxModuleInit(IDriverOs& os, std::string_view exeFileName);
+
+// The executable's directory, up to and including its last backslash.
+const std::string& ExeDir();
+// ExeDir followed by "OMXDRV.SYS"; empty when that would exceed 255 characters, in which case
+// no service is ever installed from it.
+const std::string& DriverFilePath();
+// Set by DriverConnect: platform NT with a major version of 4 or more.
+bool IsNtFamily();
+// The open device, or kInvalidHandle; never closed by the program.
+OsHandle DriverHandle();
+const DriverParamBlock& CurrentParamBlock();
+
+// Reaches the driver (NT: device, else install and start the service, device again; 9x: the
+// VXD), then on NT exchanges the drive mask, and on both sends the zero parameter block. When
+// the driver cannot be reached it shows the failure message and asks the application to end.
+bool DriverConnect(IMessenger& messenger);
+bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePath,
+                     OsHandle& handle);
+bool OpenDriverDevice(std::string_view deviceName, OsHandle& handle);
+bool InstallDriverService(OsHandle manager, std::string_view serviceName,
+                          std::string_view driverFilePath);
+bool StartDriverService(OsHandle manager, std::string_view serviceName);
+
+// Bit n set for each fixed or CD-ROM drive whose letter is the n-th of the alphabet.
+std::uint32_t LocalDriveMask();
+
+// Fills the block (strings cut at 255 characters and at an embedded zero, the password's digest,
+// the mode), sends IOCTL_SET_PARAMS and, only if it was accepted, IOCTL_START.
+bool DriverStart(std::string_view pathList, std::string_view auxString, std::string_view password,
+                 std::uint32_t mode);
+// Sends IOCTL_STOP whatever the driver's state.
+bool DriverStop();
+
+} // namespace velt
