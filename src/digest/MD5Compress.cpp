@@ -11,11 +11,13 @@ constexpr std::uint32_t Rotl(std::uint32_t x, unsigned n) {
     return (x << n) | (x >> (32U - n));
 }
 
+// F and G in the equivalent forms with one operation less: (x & y) | (~x & z) and
+// (x & z) | (y & ~z).
 constexpr std::uint32_t F(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return (x & y) | (~x & z);
+    return ((y ^ z) & x) ^ z;
 }
 constexpr std::uint32_t G(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return (x & z) | (y & ~z);
+    return ((x ^ y) & z) ^ y;
 }
 constexpr std::uint32_t H(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return x ^ y ^ z;
