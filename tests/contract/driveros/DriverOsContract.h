@@ -1,0 +1,99 @@
+// Cases that hold for the real Windows calls and for the in-memory double alike. Each runner
+// defines MakeDriverOs() for its implementation; the double is set up as a machine with a fixed
+// disk C: and a CD-ROM drive D:, no filter driver loaded and no service of these names.
+#pragma once
+
+#include "platform/DriverOs.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace velt::contract {
+
+std::unique_ptr<IDriverOs> MakeDriverOs();
+
+class DriverOsContract : public ::testing::Test {
+  protected:
+    std::unique_ptr<IDriverOs> os = MakeDriverOs();
+};
+
+TEST_F(DriverOsContract, ReportsAnNtFamilyVersion) {
+    OsVersion v;
+    ASSERT_TRUE(os->QueryOsVersion(v));
+    EXPECT_EQ(v.platformId, kPlatformWin32Nt);
+    EXPECT_GE(v.majorVersion, 4U);
+}
+
+TEST_F(DriverOsContract, DriveRootsAreFourBytesEachAndDoublyTerminated) {
+    std::array<char, 257> buffer{};
+    buffer.fill('#');
+    const std::uint32_t length = os->LogicalDriveStrings(buffer.data(), 256);
+    ASSERT_GT(length, 0U);
+    ASSERT_LT(length, 256U);
+    EXPECT_EQ(length % 4, 0U);
+    EXPECT_EQ(buffer[length], '\0');
+    bool sawC = false;
+    for (std::uint32_t pos = 0; pos < length; pos += 4) {
+        EXPECT_EQ(std::string(&buffer[pos + 1], 2), ":\\");
+        EXPECT_EQ(buffer[pos + 3], '\0');
+        sawC = sawC || buffer[pos] == 'C';
+    }
+    EXPECT_TRUE(sawC);
+    EXPECT_EQ(os->DriveType("C:\\"), kDriveFixed);
+}
+
+TEST_F(DriverOsContract, TooSmallDriveBufferIsLeftAloneAndTheSizeNeededReturned) {
+    std::array<char, 4> buffer{'#', '#', '#', '#'};
+    const std::uint32_t needed = os->LogicalDriveStrings(buffer.data(), 3);
+    EXPECT_GT(needed, 3U);
+    EXPECT_EQ(buffer[0], '#');
+}
+
+TEST_F(DriverOsContract, UnknownRootHasNoRootDirectory) {
+    // Q: is not a drive on the test machines.
+    EXPECT_EQ(os->DriveType("Q:\\"), kDriveNoRootDir);
+}
+
+TEST_F(DriverOsContract, MissingDeviceDoesNotOpen) {
+    EXPECT_EQ(
+        os->OpenDevice("\\\\.\\VELTNODEVICE", kGenericRead | kGenericWrite, 0, kOpenExisting, 0x80),
+        kInvalidHandle);
+    EXPECT_NE(os->LastError(), 0U);
+}
+
+TEST_F(DriverOsContract, RequestOnInvalidHandleFails) {
+    std::uint32_t in = 12;
+    std::uint32_t out = 0;
+    std::uint32_t returned = 77;
+    EXPECT_FALSE(os->DeviceControl(kInvalidHandle, 0x83000000, &in, 4, &out, 4, returned));
+    EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+    EXPECT_EQ(returned, 0U);
+}
+
+TEST_F(DriverOsContract, ServiceManagerOpensAndMissingServiceIsReported) {
+    const OsHandle manager = os->OpenServiceManager(kScManagerAllAccess);
+    ASSERT_NE(manager, kNullHandle);
+    EXPECT_EQ(os->OpenNamedService(manager, "VeltNoSuchService", kServiceAllAccess), kNullHandle);
+    EXPECT_EQ(os->LastError(), 1060U); // ERROR_SERVICE_DOES_NOT_EXIST
+    EXPECT_TRUE(os->CloseService(manager));
+}
+
+TEST_F(DriverOsContract, ServiceCallsOnNullHandleFail) {
+    EXPECT_EQ(os->CreateKernelService(kNullHandle, "VeltNoSuchService", "VeltNoSuchService",
+                                      kServiceAllAccess, kServiceKernelDriver, kServiceDemandStart,
+                                      kServiceErrorNormal, "C:\\nowhere\\none.sys"),
+              kNullHandle);
+    EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+    EXPECT_EQ(os->OpenNamedService(kNullHandle, "VeltNoSuchService", kServiceAllAccess),
+              kNullHandle);
+    EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+    EXPECT_FALSE(os->RunService(kNullHandle));
+    EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+    EXPECT_FALSE(os->CloseService(kNullHandle));
+    EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+}
+
+} // namespace velt::contract
