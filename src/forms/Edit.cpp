@@ -1,0 +1,61 @@
+#include "forms/Edit.h"
+
+#include "digest/SecureWipe.h"
+
+namespace velt {
+
+Edit::Edit(Form& form, int id, Bounds bounds) : Control(form, ControlKind::Edit, id, bounds) {}
+
+Edit::Edit(Control& parent, int id, Bounds bounds)
+    : Control(parent, ControlKind::Edit, id, bounds) {}
+
+Edit::~Edit() {
+    if (password_) {
+        SecureWipe(text_);
+    }
+}
+
+void Edit::Replace(std::string_view text) {
+    if (password_) {
+        SecureWipe(text_);
+    }
+    text_.assign(text);
+}
+
+void Edit::SetText(std::string_view text) {
+    if (text == text_) {
+        return;
+    }
+    Replace(text);
+    Changed(ControlChange::Text);
+    if (OnChange) {
+        OnChange();
+    }
+}
+
+bool Edit::UserEdit(std::string_view text) {
+    if (!Usable() || (maxLength_ != 0 && text.size() > maxLength_)) {
+        return false;
+    }
+    if (text == text_) {
+        return true;
+    }
+    Replace(text);
+    // The real control already shows the text the user typed; nothing is pushed back.
+    if (OnChange) {
+        OnChange();
+    }
+    return true;
+}
+
+void Edit::SetMaxLength(std::size_t length) {
+    maxLength_ = length;
+    Changed(ControlChange::Style);
+}
+
+void Edit::SetPassword(bool password) {
+    password_ = password;
+    Changed(ControlChange::Style);
+}
+
+} // namespace velt

@@ -1,0 +1,45 @@
+// A one-line edit: text, length limit for typing, password display, change event.
+#pragma once
+
+#include "forms/Control.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace velt {
+
+class Edit final : public Control {
+  public:
+    Edit(Form& form, int id, Bounds bounds);
+    Edit(Control& parent, int id, Bounds bounds);
+    ~Edit() override;
+
+    const std::string& Text() const { return text_; }
+    // From code. Setting the text the edit already holds is no change and fires nothing.
+    void SetText(std::string_view text);
+    // From the user: the whole new text of the edit. Refused (false) when the edit cannot be
+    // reached or the text is longer than MaxLength.
+    bool UserEdit(std::string_view text);
+
+    // The most characters a user may type; 0 = no limit. Text set by code is not cut.
+    std::size_t MaxLength() const { return maxLength_; }
+    void SetMaxLength(std::size_t length);
+    // Shows every character as '*'. The text of such an edit is wiped when replaced.
+    bool Password() const { return password_; }
+    void SetPassword(bool password);
+
+    bool TakesFocus() const override { return true; }
+
+    std::function<void()> OnChange;
+
+  private:
+    void Replace(std::string_view text);
+
+    std::string text_;
+    std::size_t maxLength_ = 0;
+    bool password_ = false;
+};
+
+} // namespace velt

@@ -1,0 +1,124 @@
+// A window: caption, client size, visibility, its controls and the window events.
+#pragma once
+
+#include "forms/Geometry.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velt {
+
+class Application;
+class Button;
+class Control;
+class IUiBackend;
+
+// Modal results as the windows use them.
+inline constexpr int kMrNone = 0;
+inline constexpr int kMrOk = 1;
+inline constexpr int kMrCancel = 2;
+
+// What closing a window does; a close handler may change it.
+enum class CloseAction { None, Hide, Free };
+
+class Form {
+  public:
+    Form(Application& app, std::string caption, int clientWidth, int clientHeight);
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    Application& App() const { return app_; }
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption);
+    int ClientWidth() const { return width_; }
+    int ClientHeight() const { return height_; }
+    void SetClientSize(int width, int height);
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int context) { helpContext_ = context; }
+    bool Visible() const { return visible_; }
+    bool Active() const { return active_; }
+    bool Created() const { return created_; }
+    bool Modal() const { return modal_; }
+
+    // Events. OnShow runs each time the form goes from hidden to shown; OnClose may change the
+    // action (Hide by default; None refuses the close; Free releases the form).
+    std::function<void()> OnCreate;
+    std::function<void()> OnShow;
+    std::function<void(CloseAction&)> OnClose;
+    std::function<void()> OnDestroy;
+    std::function<void()> OnActivate;
+    std::function<void()> OnDeactivate;
+    // Window messages the binding hands over: WM_USER and above, registered messages,
+    // WM_QUERYENDSESSION and WM_ENDSESSION. Returns true when handled.
+    std::function<bool(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)> OnMessage;
+
+    // Creates the real window and runs OnCreate; later calls do nothing. Show and ShowModal
+    // create the window when needed.
+    void Create();
+    // Runs OnDestroy and destroys the real window; the object stays usable (Create again).
+    void Destroy();
+    // Makes the form visible (OnShow when it was hidden) and brings it to the front.
+    void Show();
+    void Hide();
+    void BringToFront();
+    // The close box: in a modal show it ends the show with result 2, otherwise it runs OnClose
+    // and carries out the action.
+    void Close();
+    // Destroys the form once the events now pending have been handled.
+    void Release();
+    // Shows the form and runs a message loop until a modal result is set (1 confirm, 2 cancel,
+    // Esc or the close box; 2 as well when the application is asked to terminate).
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result);
+
+    void FocusControl(Control& control);
+    Control* FocusedControl() const { return focused_; }
+
+    // The keys a user presses in the window: Enter clicks the focused push button or else the
+    // default button, Esc clicks the cancel button, F1 asks the application for help with the
+    // form's help context (0: nothing happens).
+    void PressEnter();
+    void PressEscape();
+    void PressHelp();
+    // The window got or lost the activation (from the backend).
+    void Activated(bool active);
+
+    // Every control in declaration order.
+    const std::vector<Control*>& Controls() const { return controls_; }
+    Control* FindControl(int id) const;
+    // The default and cancel buttons a user can press now (enabled and visible), or nullptr.
+    Button* DefaultButton() const;
+    Button* CancelButton() const;
+
+    std::uintptr_t NativeHandle() const { return native_; }
+    void SetNativeHandle(std::uintptr_t handle) { native_ = handle; }
+
+    // Control objects register and unregister themselves.
+    void AddControl(Control& control);
+    void RemoveControl(Control& control);
+    IUiBackend& Backend() const;
+
+  private:
+    bool CloseModal();
+
+    Application& app_;
+    std::string caption_;
+    int width_;
+    int height_;
+    int helpContext_ = 0;
+    bool visible_ = false;
+    bool active_ = false;
+    bool created_ = false;
+    bool modal_ = false;
+    int modalResult_ = kMrNone;
+    Control* focused_ = nullptr;
+    std::vector<Control*> controls_;
+    std::uintptr_t native_ = 0;
+};
+
+} // namespace velt

@@ -1,0 +1,106 @@
+// Edits, buttons and check boxes raise their events only for real changes and real clicks.
+#include "fakes/TestUi.h"
+#include "forms/Button.h"
+#include "forms/CheckBox.h"
+#include "forms/Edit.h"
+#include "forms/Form.h"
+#include "forms/StaticControls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace velt {
+namespace {
+
+struct Sample : Form {
+    explicit Sample(Application& app) : Form(app, "Sample", 200, 100) {}
+    Panel panel{*this, 10, {4, 4, 150, 60}};
+    Edit edit{panel, 11, {8, 8, 100, 21}};
+    Button ok{*this, 12, {10, 70, 75, 25}, "OK"};
+    CheckBox box{panel, 13, {8, 30, 100, 17}, "Tick"};
+};
+
+class ControlsTest : public ::testing::Test {
+  protected:
+    TestUi ui;
+    Sample form{ui.App()};
+};
+
+TEST_F(ControlsTest, EditFiresOnlyForRealChangesFromCodeOrUser) {
+    int changes = 0;
+    form.edit.OnChange = [&] { ++changes; };
+    form.edit.SetText("abc");
+    form.edit.SetText("abc");
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(ui.Paste(form.edit, "abc")); // same text from the user: no change either
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(ui.Type(form.edit, "de"));
+    EXPECT_EQ(changes, 3);
+    EXPECT_TRUE(ui.Backspace(form.edit));
+    EXPECT_EQ(form.edit.Text(), "abcd");
+    form.edit.SetText("");
+    EXPECT_EQ(changes, 5);
+}
+
+TEST_F(ControlsTest, TypingStopsAtMaxLengthButCodeMayExceedIt) {
+    form.edit.SetMaxLength(32);
+    form.edit.SetPassword(true);
+    EXPECT_TRUE(ui.Type(form.edit, std::string(32, 'x')));
+    EXPECT_FALSE(ui.Type(form.edit, "y"));
+    EXPECT_EQ(form.edit.Text(), std::string(32, 'x'));
+    EXPECT_FALSE(ui.Paste(form.edit, std::string(33, 'z')));
+    form.edit.SetText(std::string(40, 'c'));
+    EXPECT_EQ(form.edit.Text().size(), 40u);
+}
+
+TEST_F(ControlsTest, UnreachableEditRefusesTyping) {
+    form.edit.SetEnabled(false);
+    EXPECT_FALSE(ui.Type(form.edit, "a"));
+    form.edit.SetEnabled(true);
+    form.panel.SetVisible(false); // hidden with its panel
+    EXPECT_FALSE(ui.Type(form.edit, "a"));
+    EXPECT_EQ(form.edit.Text(), "");
+}
+
+TEST_F(ControlsTest, DisabledOrHiddenButtonCannotBeClicked) {
+    int clicks = 0;
+    form.ok.OnClick = [&] { ++clicks; };
+    form.ok.SetEnabled(false);
+    EXPECT_FALSE(ui.Click(form.ok));
+    form.ok.SetEnabled(true);
+    form.ok.SetVisible(false);
+    EXPECT_FALSE(ui.Click(form.ok));
+    form.ok.SetVisible(true);
+    EXPECT_TRUE(ui.Click(form.ok));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ControlsTest, CheckBoxFiresOnEveryChangeOfStateOnly) {
+    int clicks = 0;
+    form.box.OnClick = [&] { ++clicks; };
+    form.box.SetChecked(true);
+    form.box.SetChecked(true);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(ui.Click(form.box));
+    EXPECT_FALSE(form.box.Checked());
+    EXPECT_EQ(clicks, 2);
+    form.box.SetEnabled(false);
+    EXPECT_FALSE(ui.Click(form.box));
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(ControlsTest, ControlsKnowTheirPlaceInTheFormAndTheTabStops) {
+    EXPECT_EQ(form.edit.BoundsInForm().left, 12);
+    EXPECT_EQ(form.edit.BoundsInForm().top, 12);
+    EXPECT_EQ(form.FindControl(13), &form.box);
+    EXPECT_EQ(form.FindControl(99), nullptr);
+    Button tool{form, 14, {0, 0, 24, 24}, "", Button::Style::Tool};
+    EXPECT_FALSE(tool.TakesFocus());
+    EXPECT_TRUE(form.ok.TakesFocus());
+    EXPECT_FALSE(form.panel.TakesFocus());
+    EXPECT_THROW(Edit(form.ok, 15, {}), std::logic_error); // buttons hold no controls
+}
+
+} // namespace
+} // namespace velt
