@@ -63,11 +63,6 @@ class DriverLink : public ::testing::Test {
     st::LoggingDriverOs os{real};
     velt::fakes::RecordingMessenger messenger;
 };
-
-std::string Text(const velt::fakes::RecordingMessenger::Shown& shown) {
-    return std::to_string(shown.flags) + "|" + shown.caption + "|" + shown.text;
-}
-
 } // namespace
 
 TEST_F(DriverLink, FirstConnectionInstallsAndStartsTheService) {
