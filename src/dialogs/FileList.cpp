@@ -1,0 +1,163 @@
+#include "dialogs/FileList.h"
+
+#include "profiles/PathList.h"
+
+namespace velt {
+
+namespace {
+constexpr const char* kBmpPick = "BMP_PICK";
+constexpr const char* kBmpAdd = "BMP_ADD";
+constexpr const char* kBmpDeleteItem = "BMP_DELETEITEM";
+constexpr const char* kBmpReplace = "BMP_REPLACE";
+constexpr const char* kBmpUp = "BMP_UP";
+constexpr const char* kBmpDown = "BMP_DOWN";
+
+void MakeToolButton(Button& button, const char* picture, const char* hint) {
+    button.SetPicture(picture);
+    button.SetHint(hint);
+}
+} // namespace
+
+std::string PickedEntry(std::string path, bool isDirectory) {
+    if (isDirectory) {
+        if (path.empty() || path.back() != '\\')
+            path += '\\';
+        path += "*.*";
+    }
+    return path;
+}
+
+TFileListForm::TFileListForm(Application& app, IFileBrowser& browser)
+    : Form(app, kCaption, 341, 352),
+      FFListBox(*this, kFFListBox, {4, 4, 334, 301}, " Files and Folders List "),
+      lbxFileList(FFListBox, kLbxFileList, {8, 16, 317, 214}),
+      edFile(FFListBox, kEdFile, {8, 266, 282, 21}),
+      PickButton(FFListBox, kPickButton, {292, 264, 32, 24}, "", Button::Style::Tool),
+      btnOK(*this, kBtnOK, {180, 314, 70, 28}, "OK"),
+      btnCancel(*this, kBtnCancel, {260, 314, 70, 28}, "Cancel"),
+      btnAdd(FFListBox, kBtnAdd, {207, 235, 24, 24}, "", Button::Style::Tool),
+      btnDelete(FFListBox, kBtnDelete, {231, 235, 24, 24}, "", Button::Style::Tool),
+      btnReplace(FFListBox, kBtnReplace, {183, 235, 24, 24}, "", Button::Style::Tool),
+      btnUp(FFListBox, kBtnUp, {276, 235, 24, 24}, "", Button::Style::Tool),
+      btnDown(FFListBox, kBtnDown, {300, 235, 24, 24}, "", Button::Style::Tool), browser_(browser) {
+    lbxFileList.SetItemHeight(13);
+    MakeToolButton(PickButton, kBmpPick, "Pick File or Folder ...");
+    MakeToolButton(btnAdd, kBmpAdd, "Add File or Folder");
+    MakeToolButton(btnDelete, kBmpDeleteItem, "Delete Item");
+    MakeToolButton(btnReplace, kBmpReplace, "Replace Item");
+    MakeToolButton(btnUp, kBmpUp, "Move Up");
+    MakeToolButton(btnDown, kBmpDown, "Move Down");
+
+    btnOK.SetDefault(true);
+    btnOK.SetModalResult(kMrOk);
+    btnCancel.SetCancel(true);
+    btnCancel.SetModalResult(kMrCancel);
+
+    OnShow = [this] { FormShow(); };
+    lbxFileList.OnClick = [this] { lbxFileListClick(); };
+    edFile.OnChange = [this] { edFileChange(); };
+    PickButton.OnClick = [this] { PickButtonClick(); };
+    btnOK.OnClick = [this] { btnOKClick(); };
+    btnAdd.OnClick = [this] { btnAddClick(); };
+    btnDelete.OnClick = [this] { DeleteBuutonClick(); };
+    btnReplace.OnClick = [this] { ReplaceBuutonClick(); };
+    btnUp.OnClick = [this] { btnUpClick(); };
+    btnDown.OnClick = [this] { btnDownClick(); };
+}
+
+void TFileListForm::SetInputList(std::string_view pathList) {
+    inputList_ = pathList;
+    FillList();
+}
+
+void TFileListForm::FillList() {
+    lbxFileList.Clear();
+    for (std::string& item : SplitPathList(inputList_))
+        lbxFileList.Add(std::move(item));
+}
+
+void TFileListForm::FormShow() {
+    FocusControl(lbxFileList);
+    lbxFileList.SetItemIndex(0);
+    lbxFileListClick();
+}
+
+void TFileListForm::lbxFileListClick() {
+    const int index = lbxFileList.ItemIndex();
+    if (index >= 0)
+        edFile.SetText(lbxFileList.Item(index));
+}
+
+void TFileListForm::edFileChange() {
+    const int index = lbxFileList.ItemIndex();
+    const std::string selected = index >= 0 ? lbxFileList.Item(index) : std::string();
+    const bool differs = !edFile.Text().empty() && edFile.Text() != selected;
+    btnAdd.SetEnabled(differs);
+    btnReplace.SetEnabled(differs);
+}
+
+void TFileListForm::btnAddClick() {
+    if (lbxFileList.Count() >= kMaxAddedItems)
+        return;
+    lbxFileList.SetItemIndex(lbxFileList.Add(edFile.Text()));
+    edFileChange();
+}
+
+void TFileListForm::ReplaceBuutonClick() {
+    const int index = lbxFileList.ItemIndex();
+    if (index < 0) {
+        btnAddClick();
+        return;
+    }
+    if (!edFile.Text().empty())
+        lbxFileList.SetItem(index, edFile.Text());
+    edFileChange();
+}
+
+void TFileListForm::DeleteBuutonClick() {
+    int index = lbxFileList.ItemIndex();
+    if (index >= 0) {
+        lbxFileList.Delete(index);
+        if (index >= lbxFileList.Count())
+            index = lbxFileList.Count() - 1;
+        lbxFileList.SetItemIndex(index);
+    }
+    lbxFileListClick();
+    edFileChange();
+}
+
+void TFileListForm::btnUpClick() {
+    const int index = lbxFileList.ItemIndex();
+    if (index > 0) {
+        lbxFileList.Move(index, index - 1);
+        lbxFileList.SetItemIndex(index - 1);
+    }
+}
+
+void TFileListForm::btnDownClick() {
+    const int index = lbxFileList.ItemIndex();
+    if (index >= 0 && index < lbxFileList.Count() - 1) {
+        lbxFileList.Move(index, index + 1);
+        lbxFileList.SetItemIndex(index + 1);
+    }
+}
+
+bool TFileListForm::BrowseForFileOrFolder(std::string_view title, std::string& path) {
+    return browser_.BrowseForFileOrFolder(title, path);
+}
+
+void TFileListForm::PickButtonClick() {
+    std::string path;
+    if (BrowseForFileOrFolder(kBrowseTitle, path)) {
+        const bool isDirectory = browser_.IsDirectory(path);
+        edFile.SetText(PickedEntry(std::move(path), isDirectory));
+    }
+    Show();
+    BringToFront();
+}
+
+void TFileListForm::btnOKClick() {
+    outputList_ = JoinPathList(lbxFileList.Items());
+}
+
+} // namespace velt

@@ -1,0 +1,81 @@
+#include "dialogs/PFPropertys.h"
+
+namespace velt {
+
+namespace {
+constexpr const char* kBmpWizard = "BMP_WIZARD";
+}
+
+TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
+    : Form(app, kLayoutCaption, 286, 248), Panel1(*this, kPanel1, {4, 4, 277, 205}),
+      Label1(Panel1, kLabel1, {8, 16, 0, 0}, "Profile name"),
+      ProfileNameEdit(Panel1, kProfileNameEdit, {72, 12, 197, 21}),
+      Label2(Panel1, kLabel2, {8, 52, 0, 0}, "Files and folders to protect"),
+      ListEdit(Panel1, kListEdit, {8, 72, 225, 21}),
+      Bevel1(Panel1, kBevel1, {8, 44, 261, 2}, Bevel::Shape::HorizontalLine),
+      CheckPassword(Panel1, kCheckPassword, {8, 116, 229, 17},
+                    "Check password before using profile"),
+      Pass1Label(Panel1, kPass1Label, {16, 148, 0, 0}, "Enter password"),
+      Pass1Edit(Panel1, kPass1Edit, {108, 144, 157, 21}),
+      Bevel2(Panel1, kBevel2, {8, 104, 261, 2}, Bevel::Shape::HorizontalLine),
+      CallWizardButton(Panel1, kCallWizardButton, {237, 72, 32, 22}, "", Button::Style::Tool),
+      Pass2Label(Panel1, kPass2Label, {16, 176, 0, 0}, "Reenter password"),
+      Pass2Edit(Panel1, kPass2Edit, {108, 172, 157, 21}),
+      ApplyButton(*this, kApplyButton, {36, 216, 90, 26}, "Apply"),
+      CancelButton(*this, kCancelButton, {161, 216, 90, 26}, "Cancel"), browser_(browser) {
+    Pass1Edit.SetPassword(true);
+    Pass2Edit.SetPassword(true);
+    CheckPassword.SetChecked(true);
+
+    CallWizardButton.SetPicture(kBmpWizard);
+    CallWizardButton.SetHint("Files and Folders Wizard ...");
+
+    ApplyButton.SetDefault(true);
+    ApplyButton.SetModalResult(kMrOk);
+    ApplyButton.SetEnabled(false);
+    CancelButton.SetCancel(true);
+    CancelButton.SetModalResult(kMrCancel);
+
+    ProfileNameEdit.OnChange = [this] { ProfileNameEditChange(); };
+    ListEdit.OnChange = [this] { ProfileNameEditChange(); };
+    Pass1Edit.OnChange = [this] { ProfileNameEditChange(); };
+    Pass2Edit.OnChange = [this] { ProfileNameEditChange(); };
+    CheckPassword.OnClick = [this] { CheckPasswordClick(); };
+    CallWizardButton.OnClick = [this] { CallWizardButtonClick(); };
+    OnActivate = [this] { FormActivate(); };
+}
+
+void TPFPropertysForm::ProfileNameEditChange() {
+    bool complete = !ProfileNameEdit.Text().empty() && !ListEdit.Text().empty() &&
+                    ListEdit.Text().size() <= kMaxPathList;
+    if (CheckPassword.Checked()) {
+        const std::string& first = Pass1Edit.Text();
+        const std::string& second = Pass2Edit.Text();
+        complete = complete && first.size() >= kMinPassword && second.size() >= kMinPassword &&
+                   first == second;
+    }
+    ApplyButton.SetEnabled(complete);
+}
+
+void TPFPropertysForm::CheckPasswordClick() {
+    const bool ticked = CheckPassword.Checked();
+    Pass1Label.SetEnabled(ticked);
+    Pass1Edit.SetEnabled(ticked);
+    Pass2Label.SetEnabled(ticked);
+    Pass2Edit.SetEnabled(ticked);
+    ProfileNameEditChange();
+}
+
+void TPFPropertysForm::CallWizardButtonClick() {
+    // Each press gets a fresh wizard; the one of the previous press has been destroyed by the
+    // message loop since it was released, and its object goes now.
+    wizard_ = std::make_unique<TFileListForm>(App(), browser_);
+    wizard_->SetInputList(ListEdit.Text());
+    if (wizard_->ShowModal() == kMrOk)
+        ListEdit.SetText(wizard_->OutputList());
+    wizard_->Release();
+}
+
+void TPFPropertysForm::FormActivate() {}
+
+} // namespace velt
