@@ -16,10 +16,16 @@ Edit::~Edit() {
 }
 
 void Edit::Replace(std::string_view text) {
+    // The new text may be a view into the old one (a user deleting its last character): copy it
+    // before the old text is wiped.
+    std::string next(text);
     if (password_) {
         SecureWipe(text_);
     }
-    text_.assign(text);
+    text_.swap(next);
+    if (password_) {
+        SecureWipe(next);
+    }
 }
 
 void Edit::SetText(std::string_view text) {
