@@ -1,0 +1,28 @@
+#include "dialogs/passwds.h"
+
+namespace velt {
+
+// Positions inside Panel1 are relative to the panel, which sits at (4, 4) of the client area.
+TPasswordsForm::TPasswordsForm(Application& app)
+    : Form(app, kCaption, 270, 91), Panel1(*this, kPanel1, {4, 4, 261, 45}),
+      Label1(Panel1, kLabel1, {4, 14, 0, 0}, "Enter password"),
+      PassEdit1(Panel1, kPassEdit1, {88, 8, 158, 21}),
+      OkButton(*this, kOkButton, {36, 60, 80, 24}, "OK"),
+      CancelButton(*this, kCancelButton, {152, 60, 80, 24}, "Cancel") {
+    // No help context: F1 does nothing here.
+    SetHelpContext(0);
+    PassEdit1.SetMaxLength(kMaxPassword);
+    PassEdit1.SetPassword(true);
+    PassEdit1.OnChange = [this] { PassEdit1Change(); };
+    OkButton.SetDefault(true);
+    OkButton.SetEnabled(false);
+    OkButton.SetModalResult(kMrOk);
+    CancelButton.SetCancel(true);
+    CancelButton.SetModalResult(kMrCancel);
+}
+
+void TPasswordsForm::PassEdit1Change() {
+    OkButton.SetEnabled(PassEdit1.Text().size() >= kMinPassword);
+}
+
+} // namespace velt
