@@ -44,7 +44,7 @@ struct UserPlay {
 
 void PlayUser(DWORD thread, UserPlay* play) {
     HWND dialog = nullptr;
-    for (int i = 0; i < 200 && !dialog; ++i) {
+    for (int i = 0; i < 600 && !dialog; ++i) {
         BrowseSearch search;
         EnumThreadWindows(thread, &FindDialog, reinterpret_cast<LPARAM>(&search));
         dialog = search.found;
@@ -59,7 +59,9 @@ void PlayUser(DWORD thread, UserPlay* play) {
     if (!play->select.empty())
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
                      reinterpret_cast<LPARAM>(play->select.c_str()));
-    Sleep(100);
+    // OK is enabled once the selection names a file-system item.
+    for (int i = 0; i < 100 && play->pressOk && !IsWindowEnabled(GetDlgItem(dialog, IDOK)); ++i)
+        Sleep(20);
     PostMessageA(dialog, WM_COMMAND, play->pressOk ? IDOK : IDCANCEL, 0);
 }
 
