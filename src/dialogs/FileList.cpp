@@ -1,16 +1,11 @@
 #include "dialogs/FileList.h"
 
+#include "app/ResourceNames.h"
 #include "profiles/PathList.h"
 
 namespace velt {
 
 namespace {
-constexpr const char* kBmpPick = "BMP_PICK";
-constexpr const char* kBmpAdd = "BMP_ADD";
-constexpr const char* kBmpDeleteItem = "BMP_DELETEITEM";
-constexpr const char* kBmpReplace = "BMP_REPLACE";
-constexpr const char* kBmpUp = "BMP_UP";
-constexpr const char* kBmpDown = "BMP_DOWN";
 
 void MakeToolButton(Button& button, const char* picture, const char* hint) {
     button.SetPicture(picture);
@@ -41,12 +36,12 @@ TFileListForm::TFileListForm(Application& app, IFileBrowser& browser)
       btnUp(FFListBox, kBtnUp, {276, 235, 24, 24}, "", Button::Style::Tool),
       btnDown(FFListBox, kBtnDown, {300, 235, 24, 24}, "", Button::Style::Tool), browser_(browser) {
     lbxFileList.SetItemHeight(13);
-    MakeToolButton(PickButton, kBmpPick, "Pick File or Folder ...");
-    MakeToolButton(btnAdd, kBmpAdd, "Add File or Folder");
-    MakeToolButton(btnDelete, kBmpDeleteItem, "Delete Item");
-    MakeToolButton(btnReplace, kBmpReplace, "Replace Item");
-    MakeToolButton(btnUp, kBmpUp, "Move Up");
-    MakeToolButton(btnDown, kBmpDown, "Move Down");
+    MakeToolButton(PickButton, res::kBmpPick, "Pick File or Folder ...");
+    MakeToolButton(btnAdd, res::kBmpAdd, "Add File or Folder");
+    MakeToolButton(btnDelete, res::kBmpDeleteItem, "Delete Item");
+    MakeToolButton(btnReplace, res::kBmpReplace, "Replace Item");
+    MakeToolButton(btnUp, res::kBmpUp, "Move Up");
+    MakeToolButton(btnDown, res::kBmpDown, "Move Down");
 
     btnOK.SetDefault(true);
     btnOK.SetModalResult(kMrOk);

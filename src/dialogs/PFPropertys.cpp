@@ -1,10 +1,8 @@
 #include "dialogs/PFPropertys.h"
 
-namespace velt {
+#include "app/ResourceNames.h"
 
-namespace {
-constexpr const char* kBmpWizard = "BMP_WIZARD";
-}
+namespace velt {
 
 TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
     : Form(app, kLayoutCaption, 286, 248), Panel1(*this, kPanel1, {4, 4, 277, 205}),
@@ -27,7 +25,7 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
     Pass2Edit.SetPassword(true);
     CheckPassword.SetChecked(true);
 
-    CallWizardButton.SetPicture(kBmpWizard);
+    CallWizardButton.SetPicture(res::kBmpWizard);
     CallWizardButton.SetHint("Files and Folders Wizard ...");
 
     ApplyButton.SetDefault(true);
