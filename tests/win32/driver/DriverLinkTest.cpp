@@ -196,8 +196,8 @@ TEST_F(DriverLink, RefusedMaskRequestShowsNothingAndTheConnectionGoesOn) {
 
 TEST(DriverLinkFailures, MissingDriverFile) {
     ASSERT_TRUE(st::RemoveDriver());
-    const std::string dir = st::MakeScratchDir("nodriver");
-    const std::string probe = dir + "driver_probe.exe";
+    const st::ScratchDir dir("nodriver");
+    const std::string probe = dir.path + "driver_probe.exe";
     ASSERT_TRUE(CopyFileA(st::ProbeBesideExe().c_str(), probe.c_str(), FALSE));
 
     // The first run registers the service for the missing file: that creation counts as
@@ -230,8 +230,8 @@ namespace {
 
 // Runs the probe under a name that Wine's per-program settings give the Windows `version`.
 st::ProbeReport ProbeAsVersion(const std::string& exeName, const std::string& version) {
-    const std::string dir = st::MakeScratchDir("version");
-    const std::string probe = dir + exeName;
+    const st::ScratchDir dir("version");
+    const std::string probe = dir.path + exeName;
     EXPECT_TRUE(CopyFileA(st::ProbeBesideExe().c_str(), probe.c_str(), FALSE));
     const std::string key = "Software\\Wine\\AppDefaults\\" + exeName;
     HKEY handle = nullptr;

@@ -58,7 +58,8 @@ bool ProbeReport::Called(const std::string& prefix) const {
 
 ProbeReport RunProbe(const std::string& probeExe, const std::vector<std::string>& actions) {
     ProbeReport report;
-    const std::string reportFile = MakeScratchDir("report") + "report.txt";
+    const ScratchDir scratch("report");
+    const std::string reportFile = scratch.path + "report.txt";
     std::string command = Quote(probeExe) + " " + Quote(reportFile);
     for (const std::string& action : actions) {
         command += " " + Quote(action);
@@ -99,6 +100,23 @@ std::string MakeScratchDir(const std::string& stem) {
             return {};
         }
     }
+}
+
+void RemoveScratchDir(const std::string& dir) {
+    if (dir.empty()) {
+        return;
+    }
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileA((dir + found.cFileName).c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(dir.c_str());
 }
 
 std::string ProbeBesideExe() {

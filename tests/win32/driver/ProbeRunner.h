@@ -26,6 +26,18 @@ ProbeReport RunProbe(const std::string& probeExe, const std::vector<std::string>
 
 // A new empty folder under the temporary folder, with its trailing backslash.
 std::string MakeScratchDir(const std::string& stem);
+// Deletes the files of a folder made by MakeScratchDir (it has no subfolders), then the folder.
+void RemoveScratchDir(const std::string& dir);
+
+// A scratch folder for one test, removed when it goes.
+class ScratchDir {
+  public:
+    explicit ScratchDir(const std::string& stem) : path(MakeScratchDir(stem)) {}
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir() { RemoveScratchDir(path); }
+    const std::string path;
+};
 // The probe built beside the running test executable.
 std::string ProbeBesideExe();
 
