@@ -1,0 +1,91 @@
+// The control model rendered with real windows: every Form becomes a top-level window of its
+// client size at 96 DPI, every control a child window with the control's id, and the windows'
+// notifications become the model's events.
+//
+// Taskbar: as in classic Delphi programs, a hidden "application" window carries the program's
+// single taskbar button, captioned with the application title. Every form window is owned by
+// it (owned windows get no button of their own); the application window is shown, with an empty
+// rectangle and without taking the activation, while at least one form is visible, and hidden
+// when all are hidden, so a program living in the tray has no taskbar button.
+#pragma once
+
+#include "forms/UiBackend.h"
+
+#include <windows.h>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace velt {
+
+class Application;
+
+class Win32Ui final : public IUiBackend {
+  public:
+    explicit Win32Ui(HINSTANCE instance);
+    Win32Ui(const Win32Ui&) = delete;
+    Win32Ui& operator=(const Win32Ui&) = delete;
+    ~Win32Ui() override;
+
+    HWND ApplicationWindow() const { return appWindow_; }
+    static HWND WindowOf(const Form& form);
+    static HWND WindowOf(const Control& control);
+    // The form shown in a top-level window of this program, or nullptr.
+    static Form* FormOf(HWND window);
+
+    void CreateFormWindow(Form& form) override;
+    void DestroyFormWindow(Form& form) override;
+    void FormChanged(Form& form, FormChange what) override;
+    void ControlChanged(Control& control, ControlChange what) override;
+    void ControlGone(Control& control) override;
+    std::uint32_t WindowHandle(const Form& form) override;
+    void BeginModal(Form& form) override;
+    void EndModal(Form& form) override;
+    void WaitAndDispatch() override;
+    void ProcessPending() override;
+    void WakeUp() override;
+    int ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
+    std::uint32_t LoadIconByName(std::string_view name) override;
+    bool NotifyIcon(unsigned operation, const TrayIconData& data) override;
+    int TrackPopup(Form& owner, const PopupMenu& menu, Point at) override;
+    Point CursorPos() override;
+    void SetForeground(Form& form) override;
+    unsigned RegisterMessageId(std::string_view name) override;
+
+    // The standard font of the windows: "MS Sans Serif", 8 points at 96 DPI (13-pixel cells).
+    HFONT StandardFont() const { return font_; }
+
+  private:
+    static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleFormMessage(Form& form, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleCommand(Form& form, HWND child, unsigned code);
+    // Keys the windows handle themselves (Tab, Enter, Esc, F1); true when the key was used.
+    bool PreTranslate(const MSG& msg);
+    void Dispatch(MSG& msg);
+    void SyncApplicationWindow();
+    void RestoreFocus(Form& form);
+
+    void CreateControl(Form& form, HWND window, Control& control);
+    void PushControl(Control& control, ControlChange what);
+    void PushEffectiveState(Control& control);
+    void PushItems(Control& control);
+    void PushStyle(Control& control);
+    void UpdateTip(Control& control);
+    HFONT FontFor(int height, bool bold);
+    HWND TooltipOf(Form& form);
+
+    HINSTANCE instance_;
+    HWND appWindow_ = nullptr;
+    HFONT font_ = nullptr;
+    Application* app_ = nullptr;
+    int pushing_ = 0; // > 0 while the model's state is being written into the windows
+    std::map<std::pair<int, bool>, HFONT> fonts_;
+    std::map<const Form*, HWND> tooltips_;
+    std::map<const Form*, HWND> lastFocus_;
+    std::map<HWND, HGDIOBJ> images_;          // bitmaps loaded for buttons, freed with them
+    std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
+};
+
+} // namespace velt

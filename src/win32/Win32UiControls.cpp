@@ -1,0 +1,504 @@
+// The controls of a form as child windows: creation, pushing the model's state, tool tips.
+#include "win32/Win32Ui.h"
+
+#include "digest/SecureWipe.h"
+#include "forms/Application.h"
+#include "forms/Button.h"
+#include "forms/CheckBox.h"
+#include "forms/Edit.h"
+#include "forms/Form.h"
+#include "forms/ItemsControl.h"
+#include "forms/StaticControls.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace velt {
+
+namespace {
+
+// Height of the list that a drop-down list opens, below its closed field.
+constexpr int kDropDownHeight = 160;
+constexpr int kDefaultFontHeight = 11; // 8 points at 96 DPI
+
+struct Shape {
+    const char* cls;
+    DWORD style;
+    DWORD exStyle;
+};
+
+Shape ShapeOf(const Control& control) {
+    switch (control.Kind()) {
+    case ControlKind::Label:
+        return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::Edit:
+        return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        return {"BUTTON",
+                static_cast<DWORD>(static_cast<const Button&>(control).Default() ? BS_DEFPUSHBUTTON
+                                                                                 : BS_PUSHBUTTON) |
+                    WS_TABSTOP,
+                0};
+    case ControlKind::ToolButton: {
+        const auto& button = static_cast<const Button&>(control);
+        const bool pictureOnly = button.Caption().empty() && !button.PictureName().empty();
+        return {"BUTTON",
+                static_cast<DWORD>(BS_PUSHBUTTON | BS_FLAT | (pictureOnly ? BS_BITMAP : 0)), 0};
+    }
+    case ControlKind::CheckBox:
+        return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::ComboBox:
+        return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::ListBox:
+        return {"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Picture:
+        return {"STATIC", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY, 0};
+    case ControlKind::Panel:
+        // A raised inner and a lowered outer bevel: the etched edge.
+        return {"STATIC", SS_ETCHEDFRAME, 0};
+    case ControlKind::GroupBox:
+        return {"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::Bevel:
+        return {"STATIC",
+                static_cast<const Bevel&>(control).GetShape() == Bevel::Shape::HorizontalLine
+                    ? static_cast<DWORD>(SS_ETCHEDHORZ)
+                    : static_cast<DWORD>(SS_ETCHEDFRAME),
+                0};
+    }
+    return {"STATIC", 0, 0};
+}
+
+std::string TextOf(const Control& control) {
+    switch (control.Kind()) {
+    case ControlKind::Label:
+        return static_cast<const Label&>(control).Caption();
+    case ControlKind::Edit:
+        return static_cast<const Edit&>(control).Text();
+    case ControlKind::Button:
+    case ControlKind::ToolButton:
+        return static_cast<const Button&>(control).Caption();
+    case ControlKind::CheckBox:
+        return static_cast<const CheckBox&>(control).Caption();
+    case ControlKind::GroupBox:
+        return static_cast<const GroupBox&>(control).Caption();
+    default:
+        return {};
+    }
+}
+
+bool EffectivelyEnabled(const Control& control) {
+    for (const Control* c = &control; c != nullptr; c = c->Parent()) {
+        if (!c->Enabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EffectivelyVisible(const Control& control) {
+    for (const Control* c = &control; c != nullptr; c = c->Parent()) {
+        if (!c->Visible()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Inside(const Control& control, const Control& container) {
+    for (const Control* c = control.Parent(); c != nullptr; c = c->Parent()) {
+        if (c == &container) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Tool buttons click like buttons but never take the keyboard focus: the mouse is tracked here
+// instead of by the button's own handling, which would focus it.
+LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (IsWindowEnabled(window)) {
+            SetCapture(window);
+            SendMessageA(window, BM_SETSTATE, TRUE, 0);
+        }
+        return 0;
+    case WM_MOUSEMOVE:
+        if (GetCapture() == window) {
+            RECT rect;
+            GetClientRect(window, &rect);
+            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            SendMessageA(window, BM_SETSTATE, PtInRect(&rect, at), 0);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == window) {
+            RECT rect;
+            GetClientRect(window, &rect);
+            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ReleaseCapture();
+            SendMessageA(window, BM_SETSTATE, FALSE, 0);
+            if (PtInRect(&rect, at)) {
+                SendMessageA(GetParent(window), WM_COMMAND,
+                             MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(window));
+            }
+        }
+        return 0;
+    case BM_CLICK:
+        SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(window));
+        return 0;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, &ToolButtonProc, 0);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
+HFONT Win32Ui::FontFor(int height, bool bold) {
+    if (height == 0 && !bold) {
+        return font_;
+    }
+    const auto key = std::make_pair(height, bold);
+    if (const auto it = fonts_.find(key); it != fonts_.end()) {
+        return it->second;
+    }
+    HFONT font = CreateFontA(-(height == 0 ? kDefaultFontHeight : height), 0, 0, 0,
+                             bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    fonts_.emplace(key, font);
+    return font;
+}
+
+HWND Win32Ui::TooltipOf(Form& form) {
+    if (const auto it = tooltips_.find(&form); it != tooltips_.end()) {
+        return it->second;
+    }
+    HWND tip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
+    tooltips_.emplace(&form, tip);
+    return tip;
+}
+
+void Win32Ui::UpdateTip(Control& control) {
+    HWND window = WindowOf(control);
+    if (window == nullptr) {
+        return;
+    }
+    Form& form = control.Owner();
+    if (control.Hint().empty() && tooltips_.find(&form) == tooltips_.end()) {
+        return;
+    }
+    HWND tip = TooltipOf(form);
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = WindowOf(form);
+    info.uId = reinterpret_cast<UINT_PTR>(window);
+    SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    if (!control.Hint().empty()) {
+        std::string text = control.Hint();
+        info.lpszText = text.data();
+        SendMessageA(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
+    const Shape shape = ShapeOf(control);
+    const Bounds bounds = control.BoundsInForm();
+    int height = bounds.height;
+    if (control.Kind() == ControlKind::ComboBox) {
+        height += kDropDownHeight;
+    } else if (control.Kind() == ControlKind::Bevel &&
+               static_cast<Bevel&>(control).GetShape() == Bevel::Shape::HorizontalLine) {
+        height = 2;
+    }
+    std::string text = TextOf(control);
+    HWND window = CreateWindowExA(
+        shape.exStyle, shape.cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | shape.style,
+        bounds.left, bounds.top, bounds.width, height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
+    if (control.Kind() == ControlKind::Edit && static_cast<Edit&>(control).Password()) {
+        SecureWipe(text);
+    }
+    if (window == nullptr) {
+        throw std::runtime_error("Cannot create a control of window " + form.Caption());
+    }
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
+    control.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (control.Kind() == ControlKind::ToolButton) {
+        SetWindowSubclass(window, &ToolButtonProc, 0, 0);
+    }
+    PushStyle(control);
+    if (control.Kind() == ControlKind::ComboBox || control.Kind() == ControlKind::ListBox) {
+        PushItems(control);
+    }
+    if (control.Kind() == ControlKind::CheckBox) {
+        PushControl(control, ControlChange::Checked);
+    }
+    PushEffectiveState(control);
+    UpdateTip(control);
+}
+
+void Win32Ui::ControlGone(Control& control) {
+    HWND window = WindowOf(control);
+    if (window == nullptr) {
+        return;
+    }
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (const auto tip = tooltips_.find(&control.Owner()); tip != tooltips_.end()) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = WindowOf(control.Owner());
+        info.uId = reinterpret_cast<UINT_PTR>(window);
+        SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    DestroyWindow(window);
+    if (const auto image = images_.find(window); image != images_.end()) {
+        DeleteObject(image->second);
+        images_.erase(image);
+    }
+    control.SetNativeHandle(0);
+}
+
+void Win32Ui::ControlChanged(Control& control, ControlChange what) {
+    if (WindowOf(control) == nullptr) {
+        return;
+    }
+    ++pushing_;
+    PushControl(control, what);
+    --pushing_;
+}
+
+void Win32Ui::PushEffectiveState(Control& control) {
+    HWND window = WindowOf(control);
+    EnableWindow(window, EffectivelyEnabled(control));
+    ShowWindow(window, EffectivelyVisible(control) ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32Ui::PushItems(Control& control) {
+    HWND window = WindowOf(control);
+    const auto& list = static_cast<const ItemsControl&>(control);
+    const bool combo = control.Kind() == ControlKind::ComboBox;
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+    for (const std::string& item : list.Items()) {
+        SendMessageA(window, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    SendMessageA(window, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex()),
+                 0);
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void Win32Ui::PushStyle(Control& control) {
+    HWND window = WindowOf(control);
+    switch (control.Kind()) {
+    case ControlKind::Edit: {
+        const auto& edit = static_cast<const Edit&>(control);
+        SendMessageA(window, EM_LIMITTEXT, edit.MaxLength() == 0 ? 0x7FFFFFFE : edit.MaxLength(),
+                     0);
+        SendMessageA(window, EM_SETPASSWORDCHAR, edit.Password() ? '*' : 0, 0);
+        InvalidateRect(window, nullptr, TRUE);
+        break;
+    }
+    case ControlKind::Button:
+    case ControlKind::ToolButton: {
+        const auto& button = static_cast<const Button&>(control);
+        if (control.Kind() == ControlKind::Button) {
+            SendMessageA(window, BM_SETSTYLE, button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                         TRUE);
+        }
+        HGDIOBJ image = nullptr;
+        if (!button.PictureName().empty()) {
+            image = LoadImageA(instance_, button.PictureName().c_str(), IMAGE_BITMAP, 0, 0,
+                               LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT);
+        }
+        SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+        if (const auto old = images_.find(window); old != images_.end()) {
+            DeleteObject(old->second);
+            images_.erase(old);
+        }
+        if (image != nullptr) {
+            images_.emplace(window, image);
+        }
+        break;
+    }
+    case ControlKind::Label: {
+        const auto& label = static_cast<const Label&>(control);
+        HFONT font = FontFor(label.FontHeight(), label.Bold());
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (label.AutoSize()) {
+            HDC dc = GetDC(window);
+            HGDIOBJ old = SelectObject(dc, font);
+            SIZE size{};
+            GetTextExtentPoint32A(dc, label.Caption().c_str(),
+                                  static_cast<int>(label.Caption().size()), &size);
+            SelectObject(dc, old);
+            ReleaseDC(window, dc);
+            SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        break;
+    }
+    case ControlKind::ListBox:
+        SendMessageA(window, LB_SETITEMHEIGHT, 0,
+                     static_cast<const ListBox&>(control).ItemHeight());
+        break;
+    case ControlKind::Picture: {
+        const auto& picture = static_cast<const Picture&>(control);
+        HANDLE icon = picture.IconName().empty() ? nullptr
+                                                 : LoadImageA(instance_, picture.IconName().c_str(),
+                                                              IMAGE_ICON, 32, 32, LR_SHARED);
+        SendMessageA(window, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Win32Ui::PushControl(Control& control, ControlChange what) {
+    HWND window = WindowOf(control);
+    switch (what) {
+    case ControlChange::Text: {
+        std::string text = TextOf(control);
+        SetWindowTextA(window, text.c_str());
+        if (control.Kind() == ControlKind::Edit && static_cast<Edit&>(control).Password()) {
+            SecureWipe(text);
+        }
+        if (control.Kind() == ControlKind::Label) {
+            PushStyle(control); // a label sized by its text follows it
+        }
+        break;
+    }
+    case ControlChange::Enabled:
+    case ControlChange::Visible:
+        PushEffectiveState(control);
+        if (control.IsContainer()) {
+            for (Control* other : control.Owner().Controls()) {
+                if (Inside(*other, control) && WindowOf(*other) != nullptr) {
+                    PushEffectiveState(*other);
+                }
+            }
+        }
+        break;
+    case ControlChange::Hint:
+        UpdateTip(control);
+        break;
+    case ControlChange::Bounds: {
+        const Bounds bounds = control.BoundsInForm();
+        int height = bounds.height;
+        if (control.Kind() == ControlKind::ComboBox) {
+            height += kDropDownHeight;
+        }
+        SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
+    case ControlChange::Items:
+        PushItems(control);
+        break;
+    case ControlChange::ItemIndex:
+        SendMessageA(window, control.Kind() == ControlKind::ComboBox ? CB_SETCURSEL : LB_SETCURSEL,
+                     static_cast<WPARAM>(static_cast<const ItemsControl&>(control).ItemIndex()), 0);
+        break;
+    case ControlChange::Checked:
+        SendMessageA(window, BM_SETCHECK,
+                     static_cast<const CheckBox&>(control).Checked() ? BST_CHECKED : BST_UNCHECKED,
+                     0);
+        break;
+    case ControlChange::Style:
+        PushStyle(control);
+        break;
+    }
+}
+
+void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
+    auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(child, GWLP_USERDATA));
+    if (control == nullptr || pushing_ > 0 || &control->Owner() != &form) {
+        return;
+    }
+    Application& app = form.App();
+    switch (control->Kind()) {
+    case ControlKind::Edit:
+        if (code == EN_CHANGE) {
+            auto& edit = static_cast<Edit&>(*control);
+            std::string text(static_cast<std::size_t>(GetWindowTextLengthA(child)) + 1, '\0');
+            text.resize(static_cast<std::size_t>(
+                GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+            app.RunEvent([&] {
+                if (!edit.UserEdit(text)) {
+                    ControlChanged(edit, ControlChange::Text); // refused: show the model's text
+                }
+            });
+            if (edit.Password()) {
+                SecureWipe(text);
+            }
+        }
+        break;
+    case ControlKind::Button:
+    case ControlKind::ToolButton:
+        if (code == BN_CLICKED) {
+            app.RunEvent([control] { static_cast<Button*>(control)->Click(); });
+        }
+        break;
+    case ControlKind::CheckBox:
+        if (code == BN_CLICKED) {
+            auto* box = static_cast<CheckBox*>(control);
+            const bool checked = SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            app.RunEvent([&] {
+                if (box->Usable()) {
+                    box->SetChecked(checked);
+                }
+                ControlChanged(*box, ControlChange::Checked);
+            });
+        }
+        break;
+    case ControlKind::ComboBox:
+        if (code == CBN_SELCHANGE) {
+            auto* combo = static_cast<ComboBox*>(control);
+            const int index = static_cast<int>(SendMessageA(child, CB_GETCURSEL, 0, 0));
+            app.RunEvent([&] {
+                if (!combo->UserSelect(index)) {
+                    ControlChanged(*combo, ControlChange::ItemIndex);
+                }
+            });
+        }
+        break;
+    case ControlKind::ListBox:
+        if (code == LBN_SELCHANGE) {
+            auto* list = static_cast<ListBox*>(control);
+            const int index = static_cast<int>(SendMessageA(child, LB_GETCURSEL, 0, 0));
+            app.RunEvent([&] {
+                if (!list->UserSelect(index)) {
+                    ControlChanged(*list, ControlChange::ItemIndex);
+                }
+            });
+        }
+        break;
+    case ControlKind::Picture:
+        if (code == STN_CLICKED) {
+            app.RunEvent([control] { static_cast<Picture*>(control)->Click(); });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace velt

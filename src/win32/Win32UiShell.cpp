@@ -1,0 +1,90 @@
+// Message boxes, icons, the tray icon, popup menus, the cursor and the foreground window.
+#include "win32/Win32Ui.h"
+
+#include "forms/Form.h"
+#include "forms/PopupMenu.h"
+#include "forms/TrayIcon.h"
+
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+namespace velt {
+
+// The model's record is the shell's first, 88-byte NOTIFYICONDATAA, field for field.
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
+static_assert(sizeof(TrayIconData) == NOTIFYICONDATAA_V1_SIZE);
+static_assert(offsetof(NOTIFYICONDATAA, szTip) == offsetof(TrayIconData, szTip));
+static_assert(sizeof(NOTIFYICONDATAA::szTip) >= sizeof(TrayIconData::szTip));
+
+int Win32Ui::ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) {
+    const std::string body(text);
+    const std::string title(caption);
+    return MessageBoxA(GetActiveWindow(), body.c_str(), title.c_str(), flags);
+}
+
+std::uint32_t Win32Ui::LoadIconByName(std::string_view name) {
+    const std::string resource(name);
+    HICON icon = LoadIconA(instance_, resource.c_str());
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(icon));
+}
+
+bool Win32Ui::NotifyIcon(unsigned operation, const TrayIconData& data) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = data.cbSize;
+    record.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(data.hWnd));
+    record.uID = data.uID;
+    record.uFlags = data.uFlags;
+    record.uCallbackMessage = data.uCallbackMessage;
+    record.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(data.hIcon));
+    std::memcpy(record.szTip, data.szTip, sizeof data.szTip);
+    return Shell_NotifyIconA(operation, &record) != FALSE;
+}
+
+int Win32Ui::TrackPopup(Form& owner, const PopupMenu& menu, Point at) {
+    HMENU popup = CreatePopupMenu();
+    if (popup == nullptr) {
+        return -1;
+    }
+    const auto& items = menu.Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const MenuItem& item = *items[i];
+        if (item.Separator()) {
+            AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        AppendMenuA(popup, MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED), i + 1,
+                    item.Caption().c_str());
+        if (item.Default) {
+            SetMenuDefaultItem(popup, static_cast<UINT>(i), TRUE);
+        }
+    }
+    HWND window = WindowOf(owner);
+    const int chosen = static_cast<int>(TrackPopupMenu(
+        popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, at.x, at.y, 0, window, nullptr));
+    // The menu of a tray icon closes when the user clicks elsewhere only after this.
+    PostMessageA(window, WM_NULL, 0, 0);
+    DestroyMenu(popup);
+    return chosen - 1;
+}
+
+Point Win32Ui::CursorPos() {
+    POINT at{};
+    GetCursorPos(&at);
+    return Point{at.x, at.y};
+}
+
+void Win32Ui::SetForeground(Form& form) {
+    if (HWND window = WindowOf(form); window != nullptr) {
+        SetForegroundWindow(window);
+    }
+}
+
+unsigned Win32Ui::RegisterMessageId(std::string_view name) {
+    const std::string text(name);
+    return RegisterWindowMessageA(text.c_str());
+}
+
+} // namespace velt

@@ -1,0 +1,462 @@
+// Form windows, the application window, message loops and the keys the windows handle.
+#include "win32/Win32Ui.h"
+
+#include "forms/Application.h"
+#include "forms/Button.h"
+#include "forms/Control.h"
+#include "forms/Form.h"
+#include "forms/StaticControls.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace velt {
+
+namespace {
+
+constexpr const char* kFormClass = "VeltarionForm";
+constexpr const char* kAppClass = "VeltarionApp";
+// Without WS_CLIPCHILDREN: the form paints the face colour beneath panels and group boxes,
+// which draw only their edges, as a dialog does.
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+// Posted to the application window: hand the activation on to a form.
+constexpr UINT kActivateForm = WM_APP + 1;
+
+Win32Ui& BackendOf(Form& form) {
+    return static_cast<Win32Ui&>(form.Backend());
+}
+
+Control* ControlOf(HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+RECT WindowRectFor(int clientWidth, int clientHeight) {
+    RECT rect{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&rect, kFormStyle, FALSE, kFormExStyle);
+    return rect;
+}
+
+bool IsDroppedCombo(HWND window) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, "ComboBox") == 0 && SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0);
+}
+
+} // namespace
+
+Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    WNDCLASSA formClass{};
+    formClass.lpfnWndProc = &Win32Ui::FormProc;
+    formClass.hInstance = instance_;
+    formClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    formClass.hIcon = LoadIconA(instance_, "MAINICON");
+    formClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    formClass.lpszClassName = kFormClass;
+    RegisterClassA(&formClass); // a second backend in the same process finds it registered
+
+    WNDCLASSA appClass = formClass;
+    appClass.lpfnWndProc = &Win32Ui::AppProc;
+    appClass.lpszClassName = kAppClass;
+    RegisterClassA(&appClass);
+
+    font_ = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    appWindow_ = CreateWindowExA(0, kAppClass, "", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
+                                 nullptr, nullptr, instance_, nullptr);
+    if (appWindow_ == nullptr) {
+        throw std::runtime_error("Cannot create the application window");
+    }
+    SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32Ui::~Win32Ui() {
+    DestroyWindow(appWindow_);
+    for (const auto& [key, font] : fonts_) {
+        DeleteObject(font);
+    }
+    DeleteObject(font_);
+}
+
+HWND Win32Ui::WindowOf(const Form& form) {
+    return reinterpret_cast<HWND>(form.NativeHandle());
+}
+
+HWND Win32Ui::WindowOf(const Control& control) {
+    return reinterpret_cast<HWND>(control.NativeHandle());
+}
+
+Form* Win32Ui::FormOf(HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, kFormClass) != 0) {
+        return nullptr;
+    }
+    return reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void Win32Ui::CreateFormWindow(Form& form) {
+    app_ = &form.App();
+    const RECT rect = WindowRectFor(form.ClientWidth(), form.ClientHeight());
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    HWND window = CreateWindowExA(kFormExStyle, kFormClass, form.Caption().c_str(), kFormStyle,
+                                  left, top, width, height, appWindow_, nullptr, instance_, &form);
+    if (window == nullptr) {
+        throw std::runtime_error("Cannot create window " + form.Caption());
+    }
+    form.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
+    ++pushing_;
+    for (Control* control : form.Controls()) {
+        CreateControl(form, window, *control);
+    }
+    // Panels, group boxes and framing bevels lie beneath the controls they hold, the outer ones
+    // (declared first) lowest. Horizontal rules stay in declaration order, above their panel.
+    const auto& controls = form.Controls();
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+        const Control& control = **it;
+        const bool frame = control.Kind() == ControlKind::Bevel &&
+                           static_cast<const Bevel&>(control).GetShape() == Bevel::Shape::Frame;
+        if (control.IsContainer() || frame) {
+            SetWindowPos(WindowOf(control), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    --pushing_;
+}
+
+void Win32Ui::DestroyFormWindow(Form& form) {
+    HWND window = WindowOf(form);
+    if (window == nullptr) {
+        return;
+    }
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0); // no more events from this window
+    for (Control* control : form.Controls()) {
+        ControlGone(*control);
+    }
+    DestroyWindow(window); // its tool tip window, owned by it, goes too
+    form.SetNativeHandle(0);
+    tooltips_.erase(&form);
+    lastFocus_.erase(&form);
+    SyncApplicationWindow();
+}
+
+void Win32Ui::SyncApplicationWindow() {
+    bool anyVisible = false;
+    if (app_ != nullptr) {
+        for (const Form* form : app_->Forms()) {
+            anyVisible = anyVisible || (form->Visible() && WindowOf(*form) != nullptr);
+        }
+        SetWindowTextA(appWindow_, app_->Title().c_str());
+    }
+    if (anyVisible != (IsWindowVisible(appWindow_) != FALSE)) {
+        ShowWindow(appWindow_, anyVisible ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void Win32Ui::FormChanged(Form& form, FormChange what) {
+    HWND window = WindowOf(form);
+    if (window == nullptr) {
+        return;
+    }
+    switch (what) {
+    case FormChange::Caption:
+        SetWindowTextA(window, form.Caption().c_str());
+        break;
+    case FormChange::Visible:
+        // Shown without the activation: that follows in BringToFront, after OnShow.
+        SyncApplicationWindow();
+        ShowWindow(window, form.Visible() ? SW_SHOWNA : SW_HIDE);
+        break;
+    case FormChange::BringToFront:
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(window);
+        SetActiveWindow(window);
+        break;
+    case FormChange::Focus:
+        if (pushing_ == 0 && form.FocusedControl() != nullptr) {
+            HWND target = WindowOf(*form.FocusedControl());
+            lastFocus_[&form] = target;
+            if (GetActiveWindow() == window) {
+                SetFocus(target);
+            }
+        }
+        break;
+    case FormChange::Size: {
+        const RECT rect = WindowRectFor(form.ClientWidth(), form.ClientHeight());
+        SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
+    }
+}
+
+void Win32Ui::RestoreFocus(Form& form) {
+    HWND window = WindowOf(form);
+    HWND target = nullptr;
+    if (const auto it = lastFocus_.find(&form); it != lastFocus_.end()) {
+        target = it->second;
+    }
+    if (target == nullptr || !IsChild(window, target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target)) {
+        target = GetNextDlgTabItem(window, nullptr, FALSE);
+    }
+    if (target != nullptr) {
+        SetFocus(target);
+    }
+}
+
+std::uint32_t Win32Ui::WindowHandle(const Form& form) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(WindowOf(form)));
+}
+
+namespace {
+struct EnumState {
+    DWORD thread;
+    HWND modal;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectEnabled(HWND window, LPARAM param) {
+    auto* state = reinterpret_cast<EnumState*>(param);
+    if (window != state->modal && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        state->windows->push_back(window);
+    }
+    return TRUE;
+}
+} // namespace
+
+void Win32Ui::BeginModal(Form& form) {
+    std::vector<HWND> windows;
+    EnumState state{GetCurrentThreadId(), WindowOf(form), &windows};
+    EnumThreadWindows(state.thread, &CollectEnabled, reinterpret_cast<LPARAM>(&state));
+    for (HWND window : windows) {
+        EnableWindow(window, FALSE);
+    }
+    // Remember the active window to give the activation back to at the end.
+    windows.insert(windows.begin(), GetActiveWindow());
+    disabled_.push_back(std::move(windows));
+}
+
+void Win32Ui::EndModal(Form&) {
+    if (disabled_.empty()) {
+        return;
+    }
+    std::vector<HWND> windows = std::move(disabled_.back());
+    disabled_.pop_back();
+    for (std::size_t i = 1; i < windows.size(); ++i) {
+        if (IsWindow(windows[i])) {
+            EnableWindow(windows[i], TRUE);
+        }
+    }
+    // Before the dialog hides, so that the activation returns to the window it came from.
+    if (windows[0] != nullptr && IsWindow(windows[0]) && IsWindowVisible(windows[0])) {
+        SetActiveWindow(windows[0]);
+    }
+}
+
+bool Win32Ui::PreTranslate(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    Form* form = FormOf(root);
+    if (form == nullptr || app_ == nullptr) {
+        return false;
+    }
+    HWND focus = GetFocus();
+    switch (msg.wParam) {
+    case VK_TAB: {
+        if (GetKeyState(VK_CONTROL) < 0) {
+            return false;
+        }
+        HWND next = GetNextDlgTabItem(root, focus, GetKeyState(VK_SHIFT) < 0);
+        if (next != nullptr) {
+            SetFocus(next);
+            if (Control* control = ControlOf(next);
+                control != nullptr && control->Kind() == ControlKind::Edit) {
+                SendMessageA(next, EM_SETSEL, 0, -1);
+            }
+        }
+        return true;
+    }
+    case VK_RETURN:
+    case VK_ESCAPE: {
+        if (focus != nullptr && IsDroppedCombo(focus)) {
+            return false;
+        }
+        Control* focused = IsChild(root, focus) ? ControlOf(focus) : nullptr;
+        const bool enter = msg.wParam == VK_RETURN;
+        app_->RunEvent([&] {
+            if (focused != nullptr && focused != form->FocusedControl()) {
+                ++pushing_;
+                form->FocusControl(*focused);
+                --pushing_;
+            }
+            enter ? form->PressEnter() : form->PressEscape();
+        });
+        return true;
+    }
+    case VK_F1:
+        app_->RunEvent([form] { form->PressHelp(); });
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Win32Ui::Dispatch(MSG& msg) {
+    if (!PreTranslate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void Win32Ui::WaitAndDispatch() {
+    MSG msg{};
+    const BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+    if (result == 0 || result == -1) {
+        if (app_ != nullptr) {
+            app_->RequestTerminate();
+        }
+        return;
+    }
+    Dispatch(msg);
+}
+
+void Win32Ui::ProcessPending() {
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            if (app_ != nullptr) {
+                app_->RequestTerminate();
+            }
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+void Win32Ui::WakeUp() {
+    PostMessageA(appWindow_, WM_NULL, 0, 0);
+}
+
+LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32Ui*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr || self->app_ == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_ACTIVATE:
+        // The taskbar button or a hidden dialog gave the activation to this empty window.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            PostMessageA(window, kActivateForm, 0, 0);
+        }
+        return 0;
+    case kActivateForm:
+        if (GetActiveWindow() == window || GetActiveWindow() == nullptr) {
+            Form* target = self->app_->MainForm();
+            if (target == nullptr || !target->Visible()) {
+                target = nullptr;
+                for (Form* form : self->app_->Forms()) {
+                    if (form->Visible() && WindowOf(*form) != nullptr) {
+                        target = form;
+                    }
+                }
+            }
+            if (target != nullptr && IsWindowEnabled(WindowOf(*target))) {
+                SetActiveWindow(WindowOf(*target));
+            }
+        }
+        return 0;
+    case WM_CLOSE:
+        if (Form* main = self->app_->MainForm(); main != nullptr) {
+            self->app_->RunEvent([main] { main->Close(); });
+        }
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK Win32Ui::FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return BackendOf(*form).HandleFormMessage(*form, window, message, wParam, lParam);
+}
+
+LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) {
+    if (WindowOf(form) != window) { // still inside CreateWindowEx
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    Application& app = form.App();
+    switch (message) {
+    case WM_CLOSE:
+        app.RunEvent([&form] { form.Close(); });
+        return 0;
+    case WM_COMMAND:
+        if (lParam != 0) {
+            HandleCommand(form, reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        }
+        return 0;
+    case WM_ACTIVATE: {
+        const bool active = LOWORD(wParam) != WA_INACTIVE;
+        if (active) {
+            RestoreFocus(form);
+        } else if (HWND focus = GetFocus(); focus != nullptr && IsChild(window, focus)) {
+            lastFocus_[&form] = focus;
+        }
+        app.RunEvent([&form, active] { form.Activated(active); });
+        return 0;
+    }
+    case WM_SETCURSOR: {
+        Control* control = ControlOf(reinterpret_cast<HWND>(wParam));
+        if (control != nullptr && &control->Owner() == &form &&
+            control->Kind() == ControlKind::Picture &&
+            static_cast<const Picture*>(control)->HandCursor()) {
+            SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+            return TRUE;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    const bool handedOver =
+        message >= WM_USER || message == WM_QUERYENDSESSION || message == WM_ENDSESSION;
+    if (handedOver && form.OnMessage) {
+        bool handled = false;
+        app.RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });
+        if (message == WM_QUERYENDSESSION) {
+            return TRUE;
+        }
+        if (handled) {
+            return 0;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace velt

@@ -1,0 +1,137 @@
+// Modal loops, keys, help, message boxes, the tray icon and popup menus of the binding.
+#include "BindingFixture.h"
+
+#include "forms/PopupMenu.h"
+#include "forms/TrayIcon.h"
+
+#include <string>
+#include <vector>
+
+namespace velt {
+namespace {
+
+TEST_F(BindingTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
+    form.Create();
+    PostKey(Item(SampleForm::kPlain), VK_RETURN);
+    EXPECT_EQ(form.ShowModal(), kMrOk);
+    EXPECT_EQ(form.okClicks, 1);
+    EXPECT_FALSE(IsWindowVisible(Window(form)));
+
+    form.ok.SetEnabled(false); // Enter then does nothing; Esc cancels
+    PostKey(Item(SampleForm::kPlain), VK_RETURN);
+    PostKey(Item(SampleForm::kPlain), VK_ESCAPE);
+    EXPECT_EQ(form.ShowModal(), kMrCancel);
+    EXPECT_EQ(form.okClicks, 1);
+}
+
+TEST_F(BindingTest, ModalShowReturnsTheClickedButtonsResult) {
+    form.Create();
+    PostMessageA(Item(SampleForm::kCancel), BM_CLICK, 0, 0);
+    EXPECT_EQ(form.ShowModal(), kMrCancel);
+    PostMessageA(Item(SampleForm::kOk), BM_CLICK, 0, 0);
+    EXPECT_EQ(form.ShowModal(), kMrOk);
+    PostMessageA(Window(form), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form.ShowModal(), kMrCancel);
+}
+
+TEST_F(BindingTest, ModalLoopServesTheTrayAndEndsWithCancelOnTerminate) {
+    SampleForm main(app, "Main");
+    main.Show();
+    bool mainDisabled = false;
+    std::vector<LPARAM> mouse;
+    main.OnMessage = [&](unsigned message, std::uintptr_t, std::intptr_t lParam) {
+        if (message != kTrayCallbackMessage) {
+            return false;
+        }
+        mouse.push_back(lParam);
+        mainDisabled = !IsWindowEnabled(Window(main));
+        app.RequestTerminate(); // "Quit" from the tray menu
+        return true;
+    };
+    form.Create();
+    PostMessageA(Window(main), kTrayCallbackMessage, 1, kTrayRightButtonDown);
+    EXPECT_EQ(form.ShowModal(), kMrCancel);
+    EXPECT_EQ(mouse, (std::vector<LPARAM>{kTrayRightButtonDown}));
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_TRUE(IsWindowEnabled(Window(main)));
+    EXPECT_EQ(form.okClicks, 0);
+}
+
+TEST_F(BindingTest, HelpKeyAsksTheApplicationWithTheFormsContext) {
+    std::vector<std::pair<unsigned, long>> requests;
+    app.OnHelp = [&](unsigned command, long data) { requests.emplace_back(command, data); };
+    form.Show();
+    PostKey(Item(SampleForm::kPlain), VK_F1);
+    Pump();
+    EXPECT_TRUE(requests.empty()); // context 0
+    form.SetHelpContext(4);
+    PostKey(Item(SampleForm::kPlain), VK_F1);
+    Pump();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0], std::make_pair(kHelpContext, 4L));
+}
+
+std::string boxText; // what the timer read from the box
+
+void CALLBACK AnswerYes(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Deactivation");
+    if (box == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, id);
+    char text[128] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the box's static text
+    boxText = text;
+    const bool yesNo = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
+    PostMessageA(box, WM_COMMAND, yesNo ? IDYES : IDCANCEL, 0);
+}
+
+TEST_F(BindingTest, MessageBoxShowsTextCaptionAndFlagsAndReturnsTheButton) {
+    // A timer inside the box's own loop checks the box and answers Yes.
+    boxText.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerYes);
+    const int answer =
+        app.ShowMessage("Do you really want to deactivate Omvex ?", "Deactivation", 36);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(answer, kIdYes);
+    EXPECT_EQ(boxText, "Do you really want to deactivate Omvex ?");
+}
+
+TEST_F(BindingTest, TrayIconCallsSucceedWithThe88ByteRecord) {
+    form.Create();
+    TrayIcon icon(form);
+    icon.Data.hIcon = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(
+        LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION))));
+    icon.SetTip("OMVEX: Ready for job");
+    EXPECT_EQ(icon.Data.cbSize, 88u);
+    EXPECT_TRUE(icon.Add());
+    EXPECT_EQ(icon.Data.hWnd, ui.WindowHandle(form));
+    icon.SetTip("OMVEX: Ciphering file I/O operation");
+    EXPECT_TRUE(icon.Modify());
+    icon.Data.uFlags = 0;
+    EXPECT_TRUE(icon.Delete());
+}
+
+TEST_F(BindingTest, PopupMenuRunsTheItemTheUserChooses) {
+    form.Show();
+    PopupMenu menu(form);
+    MenuItem activate(menu, "Activate ...");
+    MenuItem line(menu, "-");
+    MenuItem quit(menu, "Quit");
+    activate.Default = true;
+    std::string chosen;
+    activate.OnClick = [&] { chosen += "activate;"; };
+    quit.OnClick = [&] { chosen += "quit;"; };
+    // Keys the menu's own loop reads: down to "Activate ...", down past the line to "Quit".
+    PostKey(Window(form), VK_DOWN);
+    PostKey(Window(form), VK_DOWN);
+    PostKey(Window(form), VK_RETURN);
+    menu.Popup(100, 100);
+    EXPECT_EQ(chosen, "quit;");
+    PostKey(Window(form), VK_ESCAPE);
+    menu.Popup(100, 100);
+    EXPECT_EQ(chosen, "quit;");
+}
+
+} // namespace
+} // namespace velt
