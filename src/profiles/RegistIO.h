@@ -1,0 +1,74 @@
+// The profile storage file and the current-profile registry value.
+//
+// The storage file is a sequence of 512-byte records, one per profile, in list order. A save
+// writes "<name>.new" in full, flushes it, and then puts it in the place of the storage file in
+// one step, keeping the previous generation as "<name>.bak". So whatever fails, and even if the
+// process dies at any moment, the storage file holds either the old list or the new one.
+//
+// File and registry failures are raised as StoreError; the operation stops at the failing step
+// and nothing stays open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Files.h"
+#include "platform/SettingsRegistry.h"
+#include "platform/StoreError.h"
+#include "profiles/ProfileList.h"
+
+namespace velt {
+
+inline constexpr std::string_view kSettingsKeyPath = "Software\\Veltarion";
+inline constexpr std::string_view kCurrentProfileValue = "CurrentProfile";
+
+// Raised by a save that refused to replace a storage file which the last load did not read
+// completely: the list in memory is not the stored one, and replacing the file would lose the
+// stored profiles. The list was written to the ".new" file instead.
+inline std::string StorageLeftUnchangedText(std::string_view newPath) {
+    return "The profiles file was not loaded completely, so it was left unchanged. Your "
+           "profiles were saved to " +
+           std::string(newPath);
+}
+
+class ProfileStore {
+  public:
+    ProfileStore(ISettingsRegistry& registry, IFiles& files, std::string storagePath,
+                 std::string keyPath = std::string(kSettingsKeyPath));
+
+    // Opens the settings key, creating it when missing; writes nothing. False when the key
+    // could not be opened or created (the next load then tries again).
+    bool EnsureSettingsKey();
+
+    // Fills the list from the storage file and delivers the index of the entry to select. True
+    // when the storage file was there; false when it was missing and the default profile was
+    // put in the list in its place (the storage file is then created empty).
+    bool LoadProfiles(ProfileList& list, std::int32_t& currentIndex);
+
+    // Writes the current index to the registry and the list to the storage file.
+    void SaveProfiles(const ProfileList& list, std::int32_t currentIndex);
+
+    const std::string& StoragePath() const { return storagePath_; }
+    const std::string& NewPath() const { return newPath_; }
+    const std::string& BackupPath() const { return backupPath_; }
+    // Whether the last load read every whole record of the storage file, so that the list in
+    // memory may replace it. False before the first load.
+    bool StorageLoaded() const { return storageLoaded_; }
+
+  private:
+    std::int32_t ReadCurrentProfile(IRegistryKey& key) const;
+    void CreateEmptyStorage();
+    void ReadRecords(ProfileList& list);
+    void WriteNewFile(const ProfileList& list);
+
+    ISettingsRegistry& registry_;
+    IFiles& files_;
+    std::string storagePath_;
+    std::string newPath_;
+    std::string backupPath_;
+    std::string keyPath_;
+    bool storageLoaded_ = false;
+};
+
+} // namespace velt

@@ -1,0 +1,91 @@
+// In-memory double of the files seam that behaves like Windows: directories must exist, names
+// compare without letter case and repeated '\' count as one, read-only files refuse writers, a
+// handle's share mode locks others out, an open file cannot be deleted or replaced.
+//
+// Faults: fail the n-th call of an operation (or every call), a disk that fills up after a
+// number of bytes, read-only files and folders (a read-only folder refuses new files, as a
+// folder without write permission does), and the process dying before any step (FaultClock).
+#pragma once
+
+#include "platform/Files.h"
+#include "fakes/FaultClock.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velt {
+
+class FakeFiles final : public IFiles {
+  public:
+    using Bytes = std::vector<std::uint8_t>;
+    enum class Op { Create, Open, Write, Flush, Copy, Replace, MoveReplace, Remove, MakeDirectory };
+
+    explicit FakeFiles(FaultClock* clock = nullptr);
+    ~FakeFiles() override;
+
+    bool Exists(std::string_view path) override;
+    std::unique_ptr<IFile> Create(std::string_view path, FileShare share) override;
+    std::unique_ptr<IFile> Open(std::string_view path, FileAccess access, FileShare share) override;
+    void Copy(std::string_view from, std::string_view to) override;
+    void Replace(std::string_view replaced, std::string_view replacement,
+                 std::string_view backup) override;
+    void MoveReplace(std::string_view from, std::string_view to) override;
+    void Remove(std::string_view path) override;
+    void MakeDirectory(std::string_view path) override;
+    void SetReadOnly(std::string_view path, bool readOnly) override;
+
+    // Test set-up and inspection (no steps, no faults).
+    void AddDirectory(std::string_view path); // with every missing parent
+    void PutFile(std::string_view path, Bytes bytes);
+    std::optional<Bytes> Contents(std::string_view path) const;
+    bool DirectoryExists(std::string_view path) const;
+    int OpenHandles() const { return static_cast<int>(handles_.size()); }
+    std::int64_t BytesUsed() const;
+
+    // Faults. The n-th call counts from 1 from the moment the fault is set.
+    void FailNth(Op op, int n, std::string text);
+    void FailAlways(Op op, std::string text);
+    void ClearFaults();
+    // Writes beyond this many bytes in all files together fail with "Disk full".
+    void SetDiskCapacity(std::optional<std::int64_t> bytes) { capacity_ = bytes; }
+
+  private:
+    friend class FakeFile;
+    struct Node {
+        bool directory = false;
+        bool readOnly = false;
+        Bytes data;
+    };
+    struct Handle {
+        std::string key;
+        FileAccess access;
+        FileShare share;
+    };
+    struct Failure {
+        int countdown = 0; // fails when it reaches 0; -1 fails always
+        std::string text;
+    };
+
+    static std::string Key(std::string_view path);
+    static std::string ParentKey(const std::string& key);
+    static void CheckName(const std::string& key);
+    void Hit(Op op);   // one step, then the fault if one is due
+    void Fault(Op op); // the fault alone
+    void CheckParent(const std::string& key, bool forNewFile) const;
+    void CheckShare(const std::string& key, FileAccess access, FileShare share) const;
+    void CheckNotOpen(const std::string& key) const;
+    const Node& ExistingFile(const std::string& key) const;
+    std::unique_ptr<IFile> AddHandle(const std::string& key, FileAccess access, FileShare share);
+
+    FaultClock* clock_;
+    std::map<std::string, Node> nodes_;
+    std::map<int, Handle> handles_;
+    int nextHandle_ = 1;
+    std::map<Op, Failure> faults_;
+    std::optional<std::int64_t> capacity_;
+};
+
+} // namespace velt

@@ -1,0 +1,399 @@
+#include "StoreTestSupport.h"
+
+namespace velt::test {
+namespace {
+
+using Op = FakeFiles::Op;
+
+class LoadTest : public StoreTest {};
+class SaveTest : public StoreTest {};
+
+TEST_F(LoadTest, FirstStartGivesTheDefaultProfileAndAnEmptyStorageFile) {
+    auto store = MakeStore();
+    ASSERT_TRUE(store.EnsureSettingsKey());
+    EXPECT_FALSE(CurrentProfileValue()) << "the key is made, nothing is written into it";
+
+    ProfileList list;
+    std::int32_t index = 77;
+    EXPECT_FALSE(store.LoadProfiles(list, index));
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Text(0), "My Confidential Data");
+    EXPECT_EQ(list.Profile(0), MakeDefaultProfile());
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
+    EXPECT_TRUE(files.DirectoryExists(std::string(kExeDir) + "\\Profiles"));
+}
+
+TEST_F(LoadTest, EmptyStorageFileGivesAnEmptyListAndNoWelcome) {
+    files.PutFile(storagePath, {});
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    list.Append("stale", TProfileObj{});
+    std::int32_t index = 5;
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(index, 0); // no value: 0, which selects nothing in an empty list
+
+    SetCurrentProfileValue(kRegDword, {0xFE, 0xFF, 0xFF, 0xFF}); // -2
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    EXPECT_EQ(index, -2);
+}
+
+TEST_F(LoadTest, StoredIndexIsDeliveredWhenItNamesAnEntryOrIsNegative) {
+    ProfileList saved;
+    FillList(saved, 3, 1);
+    files.PutFile(storagePath, FileOf(saved));
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 99;
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    EXPECT_EQ(index, 0) << "missing value";
+
+    const std::pair<std::uint32_t, std::int32_t> cases[] = {
+        {5, 0}, {3, 0}, {2, 2}, {0, 0}, {0xFFFFFFFF, -1}, {0x80000000, INT32_MIN}};
+    for (const auto& [stored, expected] : cases) {
+        SetCurrentProfileValue(kRegDword, {static_cast<std::uint8_t>(stored),
+                                           static_cast<std::uint8_t>(stored >> 8),
+                                           static_cast<std::uint8_t>(stored >> 16),
+                                           static_cast<std::uint8_t>(stored >> 24)});
+        EXPECT_TRUE(store.LoadProfiles(list, index));
+        EXPECT_EQ(index, expected) << "stored " << stored;
+        EXPECT_EQ(list.Count(), 3u);
+    }
+}
+
+TEST_F(LoadTest, PartialTailLoadsEveryWholeRecordThenFails) {
+    ProfileList saved;
+    FillList(saved, 2, 1);
+    auto bytes = FileOf(saved);
+    bytes.resize(1100, 0x41);
+    files.PutFile(storagePath, bytes);
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 42;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "Read beyond end of file");
+    EXPECT_EQ(Profiles(list), Profiles(saved));
+    EXPECT_EQ(index, 42) << "the load stopped before delivering an index";
+    EXPECT_TRUE(store.StorageLoaded());
+
+    // Every stored profile is in the list, so saving it replaces the damaged file.
+    store.SaveProfiles(list, 1);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(saved));
+    EXPECT_EQ(files.Contents(backupPath), bytes);
+}
+
+TEST_F(LoadTest, DamagedRecordsAreCutAndCarried) {
+    FakeFiles::Bytes bytes(512, 'x');
+    bytes[0] = 120;
+    bytes[100] = 0;
+    bytes[356] = 255;
+    bytes[510] = 0xC3;
+    bytes[511] = 0x07;
+    files.PutFile(storagePath, bytes);
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    ASSERT_TRUE(store.LoadProfiles(list, index));
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Profile(0).ProfileName.str(), std::string(99, 'x'));
+    EXPECT_EQ(list.Text(0), std::string(99, 'x'));
+    EXPECT_TRUE(list.Profile(0).PathList.empty());
+    EXPECT_EQ(list.Profile(0).Reserved.size(), 153u);
+    EXPECT_EQ(list.Profile(0).CheckFlag, 0xC3);
+    EXPECT_EQ(list.Profile(0).CheckByte, 0x07);
+}
+
+TEST_F(LoadTest, CurrentProfileOfTheWrongTypeStopsBeforeTheListIsCleared) {
+    ProfileList saved;
+    FillList(saved, 2, 1);
+    files.PutFile(storagePath, FileOf(saved));
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    FillList(list, 1, 50);
+    std::int32_t index = 7;
+
+    SetCurrentProfileValue(kRegSz, {'1', 0});
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Invalid data type for 'CurrentProfile'");
+    SetCurrentProfileValue(kRegBinary, {1, 0, 0, 0});
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Invalid data type for 'CurrentProfile'");
+    SetCurrentProfileValue(kRegDword, {1, 0}); // a DWORD too short to hold a number
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Invalid data type for 'CurrentProfile'");
+    SetCurrentProfileValue(kRegSz, {'1', '2', '3', '4', 0});
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Failed to get data for 'CurrentProfile'");
+    SetCurrentProfileValue(kRegDword, {1, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Failed to get data for 'CurrentProfile'");
+
+    EXPECT_EQ(Profiles(list), std::vector<TProfileObj>{SampleProfile(50)});
+    EXPECT_EQ(index, 7);
+    EXPECT_FALSE(store.StorageLoaded());
+}
+
+TEST_F(LoadTest, ReadOnlyStorageFileIsRefusedAndNoDefaultIsMade) {
+    ProfileList saved;
+    FillList(saved, 2, 1);
+    files.PutFile(storagePath, FileOf(saved));
+    files.SetReadOnly(storagePath, true);
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    FillList(list, 1, 50);
+    std::int32_t index = 7;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "File access denied");
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(index, 7);
+}
+
+TEST_F(LoadTest, StorageFileLockedByAnotherHandle) {
+    ProfileList saved;
+    FillList(saved, 2, 1);
+    files.PutFile(storagePath, FileOf(saved));
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    {
+        const auto lock = files.Open(storagePath, FileAccess::Read, FileShare::None);
+        EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "File access denied");
+        EXPECT_EQ(files.OpenHandles(), 1) << "the failed open left nothing open";
+    }
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    EXPECT_EQ(Profiles(list), Profiles(saved));
+}
+
+TEST_F(LoadTest, MissingFolderThatCannotBeMadeReportsInvalidFilenameAfterTheDefault) {
+    files.SetReadOnly(kExeDir, true); // this double refuses new entries in a read-only folder
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 3;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "Invalid filename");
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Profile(0), MakeDefaultProfile());
+    EXPECT_EQ(index, 3);
+}
+
+TEST_F(LoadTest, StorageFileThatCannotBeMadeReportsFileNotFound) {
+    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
+    files.SetReadOnly(std::string(kExeDir) + "\\Profiles", true);
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 3;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "File not found");
+    EXPECT_EQ(list.Count(), 1u);
+}
+
+TEST_F(LoadTest, MissingKeyIsMadeAndStoredProfilesAreStillRead) {
+    ProfileList saved;
+    FillList(saved, 2, 1);
+    files.PutFile(storagePath, FileOf(saved));
+    auto store = MakeStore();
+    ProfileList list;
+    std::int32_t index = 5;
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    EXPECT_EQ(Profiles(list), Profiles(saved));
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(StoredIndex(), -1);
+
+    // So a save afterwards keeps them.
+    store.SaveProfiles(list, -1);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(saved));
+}
+
+TEST_F(LoadTest, MissingKeyAndMissingFileGiveAnEmptyFileAndNoDefault) {
+    auto store = MakeStore();
+    ProfileList list;
+    std::int32_t index = 5;
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
+}
+
+TEST_F(LoadTest, KeyThatCannotBeMadeIsReported) {
+    registry.failCreate = true;
+    auto store = MakeStore();
+    EXPECT_FALSE(store.EnsureSettingsKey());
+    ProfileList list;
+    std::int32_t index = 5;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Failed to set data for 'CurrentProfile'");
+}
+
+TEST_F(SaveTest, SavesRecordsIndexAndRotatesTheBackup) {
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    store.LoadProfiles(list, index); // first start: empty storage file, default profile
+
+    store.SaveProfiles(list, 0);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(list));
+    EXPECT_EQ(files.Contents(backupPath), FakeFiles::Bytes{});
+    EXPECT_FALSE(files.Exists(newPath));
+
+    ProfileList three;
+    FillList(three, 3, 1);
+    store.SaveProfiles(three, 2);
+    EXPECT_EQ(files.Contents(storagePath)->size(), 1536u);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(three));
+    EXPECT_EQ(files.Contents(backupPath), FileOf(list)) << "one generation back";
+    EXPECT_FALSE(files.Exists(newPath));
+    EXPECT_EQ(StoredIndex(), 2);
+}
+
+TEST_F(SaveTest, RoundTripKeepsEveryField) {
+    ProfileList list;
+    FillList(list, 5, 1);
+    list.Profile(1).CheckFlag = 0x80; // as a damaged file may carry it
+    list.Profile(2).Reserved = std::string(153, 'R');
+    list.Profile(3).ProfileName = std::string(99, 'N');
+    list.Profile(3).PathList = std::string(255, 'P');
+    list.Profile(4).ProfileName = list.Profile(0).ProfileName.str(); // duplicate names
+    list.SetText(0, "display text is not stored");
+    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
+    auto store = MakeStore();
+    store.SaveProfiles(list, 3);
+
+    ProfileList loaded;
+    std::int32_t index = 0;
+    EXPECT_TRUE(MakeStore().LoadProfiles(loaded, index));
+    EXPECT_EQ(Profiles(loaded), Profiles(list));
+    EXPECT_EQ(loaded.Text(0), "Profile 1") << "entry texts come from the stored names";
+    EXPECT_EQ(index, 3);
+}
+
+TEST_F(SaveTest, EmptyListGivesAnEmptyFileAndMinusOne) {
+    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
+    auto store = MakeStore();
+    store.SaveProfiles(ProfileList{}, -1);
+    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
+    EXPECT_EQ(StoredIndex(), -1);
+    ProfileList loaded;
+    std::int32_t index = 0;
+    EXPECT_TRUE(MakeStore().LoadProfiles(loaded, index));
+    EXPECT_EQ(loaded.Count(), 0u);
+    EXPECT_EQ(index, -1);
+}
+
+TEST_F(SaveTest, FailedReplaceIsReportedAndKeepsTheNewFile) {
+    ProfileList old;
+    FillList(old, 2, 1);
+    files.PutFile(storagePath, FileOf(old));
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    store.LoadProfiles(list, index);
+    FillList(list, 3, 10);
+
+    files.SetReadOnly(storagePath, true);
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }), "File access denied");
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+    EXPECT_EQ(files.Contents(newPath), FileOf(list)) << "the changes are kept on disk";
+
+    // Once the file may be written again, the next save goes through.
+    files.SetReadOnly(storagePath, false);
+    store.SaveProfiles(list, 1);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(list));
+    EXPECT_EQ(files.Contents(backupPath), FileOf(old));
+    EXPECT_FALSE(files.Exists(newPath));
+}
+
+TEST_F(SaveTest, NewFileThatCannotBeWrittenLeavesStorageAndBackupAlone) {
+    ProfileList old;
+    FillList(old, 2, 1);
+    files.PutFile(storagePath, FileOf(old));
+    files.PutFile(backupPath, {1, 2, 3});
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    store.LoadProfiles(list, index);
+    FillList(list, 200, 10);
+
+    files.SetDiskCapacity(files.BytesUsed() + 3000);
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 4); }), "Disk full");
+    EXPECT_EQ(StoredIndex(), 4) << "the index was written first";
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+    EXPECT_EQ(files.Contents(backupPath), (FakeFiles::Bytes{1, 2, 3}));
+
+    files.SetDiskCapacity(std::nullopt);
+    files.SetReadOnly(std::string(kExeDir) + "\\Profiles", true);
+    files.Remove(newPath);
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 4); }), "File access denied");
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+}
+
+TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
+    ProfileList old;
+    FillList(old, 3, 1);
+    files.PutFile(storagePath, FileOf(old));
+    files.PutFile(backupPath, {9});
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    SetCurrentProfileValue(kRegSz, {'x', 0});
+    ProfileList list; // what the window shows: not the stored profiles
+    FillList(list, 1, 40);
+    std::int32_t index = 0;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
+              "Invalid data type for 'CurrentProfile'");
+
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(newPath));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+    EXPECT_EQ(files.Contents(backupPath), FakeFiles::Bytes{9}) << "the good copy stays backed up";
+    EXPECT_EQ(files.Contents(newPath), FileOf(list));
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(newPath));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+
+    // A complete load makes saving possible again.
+    EXPECT_TRUE(store.LoadProfiles(list, index));
+    store.SaveProfiles(list, 0);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+}
+
+TEST_F(SaveTest, SaveBeforeAnyLoadDoesNotReplaceAStoredFile) {
+    ProfileList old;
+    FillList(old, 2, 1);
+    files.PutFile(storagePath, FileOf(old));
+    ProfileList list;
+    FillList(list, 1, 9);
+    auto store = MakeStore();
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(newPath));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+}
+
+TEST_F(SaveTest, FirstSaveMovesTheNewFileIntoPlace) {
+    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
+    ProfileList list;
+    FillList(list, 2, 1);
+    auto store = MakeStore();
+    store.SaveProfiles(list, 1);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(list));
+    EXPECT_FALSE(files.Exists(newPath));
+    EXPECT_FALSE(files.Exists(backupPath));
+}
+
+TEST_F(SaveTest, RegistryFailureStopsTheSaveBeforeAnyFile) {
+    registry.failWrite = true;
+    ProfileList list;
+    FillList(list, 2, 1);
+    auto store = MakeStore();
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
+              "Failed to set data for 'CurrentProfile'");
+    EXPECT_FALSE(files.Exists(newPath));
+    EXPECT_FALSE(files.Exists(storagePath));
+}
+
+} // namespace
+} // namespace velt::test

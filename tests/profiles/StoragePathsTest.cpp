@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "profiles/StoragePaths.h"
+
+namespace velt {
+namespace {
+
+TEST(StoragePaths, ProfilesFilePathFromTheExecutableDirectory) {
+    EXPECT_EQ(ProfilesFilePath("C:\\Program Files\\Veltarion"),
+              "C:\\Program Files\\Veltarion\\Profiles\\profiles.omx");
+    EXPECT_EQ(ProfilesFilePath("C:\\App\\"), "C:\\App\\Profiles\\profiles.omx");
+    // A drive root keeps its backslash, and the separator follows it all the same.
+    EXPECT_EQ(ProfilesFilePath("C:\\"), "C:\\\\Profiles\\profiles.omx");
+    EXPECT_EQ(ProfilesFilePath("\\\\server\\share\\app"),
+              "\\\\server\\share\\app\\Profiles\\profiles.omx");
+}
+
+TEST(StoragePaths, CompanionsDifferOnlyInTheExtension) {
+    EXPECT_EQ(ChangeFileExt("C:\\a\\profiles.omx", ".new"), "C:\\a\\profiles.new");
+    EXPECT_EQ(ChangeFileExt("C:\\a.dir\\profiles", ".bak"), "C:\\a.dir\\profiles.bak");
+    EXPECT_EQ(ChangeFileExt("C:\\a\\x.tar.gz", ".bak"), "C:\\a\\x.tar.bak");
+}
+
+TEST(StoragePaths, ExtractFileDir) {
+    EXPECT_EQ(ExtractFileDir("C:\\App\\Profiles\\profiles.omx"), "C:\\App\\Profiles");
+    EXPECT_EQ(ExtractFileDir("profiles.omx"), "");
+}
+
+} // namespace
+} // namespace velt
