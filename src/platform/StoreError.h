@@ -39,6 +39,34 @@ inline std::string IoErrorText(unsigned code) {
     return "I/O error " + std::to_string(code);
 }
 
+// The user-facing text of a Windows error code of a file operation.
+inline std::string FileErrorText(unsigned code) {
+    switch (code) {
+    case 2: // ERROR_FILE_NOT_FOUND
+        return std::string(kErrFileNotFound);
+    case 3:   // ERROR_PATH_NOT_FOUND
+    case 123: // ERROR_INVALID_NAME
+    case 161: // ERROR_BAD_PATHNAME
+    case 206: // ERROR_FILENAME_EXCED_RANGE
+        return std::string(kErrInvalidFilename);
+    case 5:    // ERROR_ACCESS_DENIED
+    case 19:   // ERROR_WRITE_PROTECT
+    case 32:   // ERROR_SHARING_VIOLATION
+    case 33:   // ERROR_LOCK_VIOLATION
+    case 1175: // ERROR_UNABLE_TO_REMOVE_REPLACED
+    case 1176: // ERROR_UNABLE_TO_MOVE_REPLACEMENT
+    case 1177: // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+        return std::string(kErrAccessDenied);
+    case 39:  // ERROR_HANDLE_DISK_FULL
+    case 112: // ERROR_DISK_FULL
+        return std::string(kErrDiskFull);
+    case 38: // ERROR_HANDLE_EOF
+        return std::string(kErrReadBeyondEnd);
+    default:
+        return IoErrorText(code);
+    }
+}
+
 [[noreturn]] inline void ThrowStoreError(std::string_view text) {
     throw StoreError(std::string(text));
 }

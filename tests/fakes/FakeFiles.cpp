@@ -135,12 +135,12 @@ void FakeFiles::Fault(Op op) {
     }
 }
 
-void FakeFiles::CheckParent(const std::string& key, bool forNewFile) const {
+void FakeFiles::CheckParent(const std::string& key, bool changesEntry) const {
     const auto parent = nodes_.find(ParentKey(key));
     if (parent == nodes_.end() || !parent->second.directory) {
         ThrowStoreError(kErrInvalidFilename); // the path's folder is missing
     }
-    if (forNewFile && parent->second.readOnly) {
+    if (changesEntry && parent->second.denyWrites) {
         ThrowStoreError(kErrAccessDenied);
     }
 }
@@ -272,6 +272,8 @@ void FakeFiles::Replace(std::string_view replaced, std::string_view replacement,
     if (targetNode.readOnly) {
         ThrowStoreError(kErrAccessDenied);
     }
+    CheckParent(target, true);
+    CheckParent(source, true);
     CheckNotOpen(target);
     CheckNotOpen(source);
     const auto old = nodes_.find(bak);
@@ -280,9 +282,8 @@ void FakeFiles::Replace(std::string_view replaced, std::string_view replacement,
             ThrowStoreError(kErrAccessDenied);
         }
         CheckNotOpen(bak);
-    } else {
-        CheckParent(bak, true);
     }
+    CheckParent(bak, true);
     Hit(Op::Replace);
     // One step: the backup takes the old content, the target the new, the replacement is gone.
     Node previous = nodes_.at(target);
@@ -298,11 +299,11 @@ void FakeFiles::MoveReplace(std::string_view from, std::string_view to) {
     const std::string dst = Key(to);
     ExistingFile(src);
     CheckNotOpen(src);
+    CheckParent(src, true);
     CheckName(dst);
+    CheckParent(dst, true);
     const auto it = nodes_.find(dst);
-    if (it == nodes_.end()) {
-        CheckParent(dst, true);
-    } else {
+    if (it != nodes_.end()) {
         if (it->second.directory || it->second.readOnly) {
             ThrowStoreError(kErrAccessDenied);
         }
@@ -319,6 +320,7 @@ void FakeFiles::Remove(std::string_view path) {
     if (ExistingFile(key).readOnly) {
         ThrowStoreError(kErrAccessDenied);
     }
+    CheckParent(key, true);
     CheckNotOpen(key);
     Hit(Op::Remove);
     nodes_.erase(key);
@@ -371,6 +373,10 @@ std::optional<FakeFiles::Bytes> FakeFiles::Contents(std::string_view path) const
 bool FakeFiles::DirectoryExists(std::string_view path) const {
     const auto it = nodes_.find(Key(path));
     return it != nodes_.end() && it->second.directory;
+}
+
+void FakeFiles::DenyWrites(std::string_view folder, bool deny) {
+    nodes_.at(Key(folder)).denyWrites = deny;
 }
 
 void FakeFiles::FailNth(Op op, int n, std::string text) {

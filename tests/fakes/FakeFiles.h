@@ -3,8 +3,9 @@
 // handle's share mode locks others out, an open file cannot be deleted or replaced.
 //
 // Faults: fail the n-th call of an operation (or every call), a disk that fills up after a
-// number of bytes, read-only files and folders (a read-only folder refuses new files, as a
-// folder without write permission does), and the process dying before any step (FaultClock).
+// number of bytes, folders whose entries cannot change (no new, renamed or deleted files, as a
+// folder without write permission), and the process dying before any step (FaultClock). The
+// read-only attribute of a folder, as on Windows, keeps nothing out.
 #pragma once
 
 #include "platform/Files.h"
@@ -50,6 +51,8 @@ class FakeFiles final : public IFiles {
     void FailAlways(Op op, std::string text);
     void ClearFaults();
     // Writes beyond this many bytes in all files together fail with "Disk full".
+    // The folder's entries cannot change any more (or again can).
+    void DenyWrites(std::string_view folder, bool deny = true);
     void SetDiskCapacity(std::optional<std::int64_t> bytes) { capacity_ = bytes; }
 
   private:
@@ -57,6 +60,7 @@ class FakeFiles final : public IFiles {
     struct Node {
         bool directory = false;
         bool readOnly = false;
+        bool denyWrites = false; // folders only
         Bytes data;
     };
     struct Handle {
@@ -74,7 +78,8 @@ class FakeFiles final : public IFiles {
     static void CheckName(const std::string& key);
     void Hit(Op op);   // one step, then the fault if one is due
     void Fault(Op op); // the fault alone
-    void CheckParent(const std::string& key, bool forNewFile) const;
+    // The folder of `key` exists; with `changesEntry`, its entries may change.
+    void CheckParent(const std::string& key, bool changesEntry) const;
     void CheckShare(const std::string& key, FileAccess access, FileShare share) const;
     void CheckNotOpen(const std::string& key) const;
     const Node& ExistingFile(const std::string& key) const;

@@ -171,7 +171,7 @@ TEST_F(LoadTest, StorageFileLockedByAnotherHandle) {
 }
 
 TEST_F(LoadTest, MissingFolderThatCannotBeMadeReportsInvalidFilenameAfterTheDefault) {
-    files.SetReadOnly(kExeDir, true); // this double refuses new entries in a read-only folder
+    files.DenyWrites(kExeDir);
     auto store = MakeStore();
     store.EnsureSettingsKey();
     ProfileList list;
@@ -184,7 +184,7 @@ TEST_F(LoadTest, MissingFolderThatCannotBeMadeReportsInvalidFilenameAfterTheDefa
 
 TEST_F(LoadTest, StorageFileThatCannotBeMadeReportsFileNotFound) {
     files.AddDirectory(std::string(kExeDir) + "\\Profiles");
-    files.SetReadOnly(std::string(kExeDir) + "\\Profiles", true);
+    files.DenyWrites(std::string(kExeDir) + "\\Profiles");
     auto store = MakeStore();
     store.EnsureSettingsKey();
     ProfileList list;
@@ -329,8 +329,8 @@ TEST_F(SaveTest, NewFileThatCannotBeWrittenLeavesStorageAndBackupAlone) {
     EXPECT_EQ(files.Contents(backupPath), (FakeFiles::Bytes{1, 2, 3}));
 
     files.SetDiskCapacity(std::nullopt);
-    files.SetReadOnly(std::string(kExeDir) + "\\Profiles", true);
     files.Remove(newPath);
+    files.DenyWrites(std::string(kExeDir) + "\\Profiles");
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 4); }), "File access denied");
     EXPECT_EQ(files.Contents(storagePath), FileOf(old));
 }

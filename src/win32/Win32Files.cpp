@@ -1,0 +1,182 @@
+#include "win32/Win32Files.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace velt {
+
+namespace {
+
+[[noreturn]] void ThrowLastError() {
+    throw StoreError(FileErrorText(GetLastError()));
+}
+
+DWORD ShareFlags(FileShare share) {
+    switch (share) {
+    case FileShare::None:
+        return 0;
+    case FileShare::Read:
+        return FILE_SHARE_READ;
+    case FileShare::ReadWrite:
+        return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    }
+    return 0;
+}
+
+// Large transfers go in pieces that a DWORD count can carry.
+constexpr std::size_t kMaxTransfer = 1U << 30;
+
+class Win32File final : public IFile {
+  public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { CloseHandle(handle_); }
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    std::uint64_t Size() override {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(handle_, &size)) {
+            ThrowLastError();
+        }
+        return static_cast<std::uint64_t>(size.QuadPart);
+    }
+
+    std::uint64_t Position() override {
+        LARGE_INTEGER zero{};
+        LARGE_INTEGER position{};
+        if (!SetFilePointerEx(handle_, zero, &position, FILE_CURRENT)) {
+            ThrowLastError();
+        }
+        return static_cast<std::uint64_t>(position.QuadPart);
+    }
+
+    void Read(void* data, std::size_t size) override {
+        auto* at = static_cast<char*>(data);
+        while (size > 0) {
+            const auto piece = static_cast<DWORD>(size < kMaxTransfer ? size : kMaxTransfer);
+            DWORD got = 0;
+            if (!ReadFile(handle_, at, piece, &got, nullptr)) {
+                ThrowLastError();
+            }
+            if (got == 0) {
+                ThrowStoreError(kErrReadBeyondEnd);
+            }
+            at += got;
+            size -= got;
+        }
+    }
+
+    void Write(const void* data, std::size_t size) override {
+        const auto* at = static_cast<const char*>(data);
+        while (size > 0) {
+            const auto piece = static_cast<DWORD>(size < kMaxTransfer ? size : kMaxTransfer);
+            DWORD put = 0;
+            if (!WriteFile(handle_, at, piece, &put, nullptr)) {
+                ThrowLastError();
+            }
+            if (put == 0) {
+                ThrowStoreError(kErrDiskFull);
+            }
+            at += put;
+            size -= put;
+        }
+    }
+
+    void Flush() override {
+        if (!FlushFileBuffers(handle_)) {
+            ThrowLastError();
+        }
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+std::unique_ptr<IFile> OpenHandle(std::string_view path, DWORD access, DWORD share,
+                                  DWORD disposition) {
+    const std::string name(path);
+    HANDLE handle = CreateFileA(name.c_str(), access, share, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        ThrowLastError();
+    }
+    return std::make_unique<Win32File>(handle);
+}
+
+} // namespace
+
+bool Win32Files::Exists(std::string_view path) {
+    const DWORD attributes = GetFileAttributesA(std::string(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::unique_ptr<IFile> Win32Files::Create(std::string_view path, FileShare share) {
+    return OpenHandle(path, GENERIC_READ | GENERIC_WRITE, ShareFlags(share), CREATE_ALWAYS);
+}
+
+std::unique_ptr<IFile> Win32Files::Open(std::string_view path, FileAccess access, FileShare share) {
+    const DWORD rights =
+        access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    return OpenHandle(path, rights, ShareFlags(share), OPEN_EXISTING);
+}
+
+void Win32Files::Copy(std::string_view from, std::string_view to) {
+    if (!CopyFileA(std::string(from).c_str(), std::string(to).c_str(), FALSE)) {
+        ThrowLastError();
+    }
+}
+
+void Win32Files::Replace(std::string_view replaced, std::string_view replacement,
+                         std::string_view backup) {
+    const std::string target(replaced);
+    const std::string source(replacement);
+    const std::string bak(backup);
+    if (ReplaceFileA(target.c_str(), source.c_str(), bak.c_str(), 0, nullptr, nullptr)) {
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        // The old file was moved to the backup name but the new one could not take its place:
+        // put the old one back so that the file keeps its former content under its own name.
+        MoveFileExA(bak.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    throw StoreError(FileErrorText(error));
+}
+
+void Win32Files::MoveReplace(std::string_view from, std::string_view to) {
+    if (!MoveFileExA(std::string(from).c_str(), std::string(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ThrowLastError();
+    }
+}
+
+void Win32Files::Remove(std::string_view path) {
+    if (!DeleteFileA(std::string(path).c_str())) {
+        ThrowLastError();
+    }
+}
+
+void Win32Files::MakeDirectory(std::string_view path) {
+    if (!CreateDirectoryA(std::string(path).c_str(), nullptr)) {
+        ThrowLastError();
+    }
+}
+
+void Win32Files::SetReadOnly(std::string_view path, bool readOnly) {
+    const std::string name(path);
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        ThrowLastError();
+    }
+    DWORD wanted = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
+                            : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (wanted == 0) {
+        wanted = FILE_ATTRIBUTE_NORMAL;
+    }
+    if (!SetFileAttributesA(name.c_str(), wanted)) {
+        ThrowLastError();
+    }
+}
+
+} // namespace velt
