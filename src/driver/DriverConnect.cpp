@@ -97,11 +97,13 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
 
     bool result = OpenDriverDevice(deviceName, handle);
     if (!result) {
-        // All three run, in this order, whatever the earlier ones gave.
-        const bool installed = InstallDriverService(manager, serviceName, driverFilePath);
-        const bool started = StartDriverService(manager, serviceName);
-        const bool opened = OpenDriverDevice(deviceName, handle);
-        result = installed || started || opened;
+        // All three run, in this order, whatever the earlier ones gave. Only an open device
+        // counts as reaching the driver: a service that was created or started but whose device
+        // cannot be opened (a missing or broken driver file) would leave the program running
+        // with every request failing, so that is reported like any other failure.
+        InstallDriverService(manager, serviceName, driverFilePath);
+        StartDriverService(manager, serviceName);
+        result = OpenDriverDevice(deviceName, handle);
     }
     if (manager != kNullHandle) {
         os->CloseService(manager);

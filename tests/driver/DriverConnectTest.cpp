@@ -90,25 +90,27 @@ TEST_F(DriverConnectTest, InstalledButStoppedServiceIsStarted) {
     EXPECT_TRUE(messenger.shown.empty());
 }
 
-TEST_F(DriverConnectTest, RunningServiceWithoutDeviceCountsAsReached) {
-    os.service = Service::Running;
-    os.deviceOpensWhenRunning = false;
-    EXPECT_TRUE(Connect()); // start reports "already running"
-    EXPECT_EQ(DriverHandle(), kInvalidHandle);
-    EXPECT_TRUE(messenger.shown.empty());
-    EXPECT_EQ(messenger.terminateRequests, 0);
-    // With no device the later requests fail quietly: no mask warning either.
-    for (const auto& r : os.requests) {
-        EXPECT_FALSE(r.succeeded);
+TEST_F(DriverConnectTest, ServiceWithoutDeviceIsReportedAndEndsTheProgram) {
+    // Running already ("already running" from the start) or created and started just now: with
+    // no device to open, nothing could ever be protected, so the user is told and the program
+    // ends instead of running on with every request failing.
+    for (const Service state : {Service::Running, Service::Missing}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        os = fakes::FakeDriverOs::Nt();
+        messenger = fakes::RecordingMessenger{};
+        os.service = state;
+        os.deviceOpensWhenRunning = false;
+        Init();
+        EXPECT_FALSE(Connect());
+        EXPECT_EQ(DriverHandle(), kInvalidHandle);
+        EXPECT_EQ(messenger.shown, std::vector<Shown>{kNtFailure});
+        EXPECT_EQ(messenger.terminateRequests, 1);
+        // With no device the later requests fail quietly: no mask warning either.
+        for (const auto& r : os.requests) {
+            EXPECT_FALSE(r.succeeded);
+        }
+        EXPECT_FALSE(DriverStart("C:\\X", "*", "abc", 2));
     }
-    EXPECT_FALSE(DriverStart("C:\\X", "*", "abc", 2));
-}
-
-TEST_F(DriverConnectTest, ServiceCreatedButDeviceMissingIsNoFailure) {
-    os.deviceOpensWhenRunning = false;
-    EXPECT_TRUE(Connect());
-    EXPECT_EQ(DriverHandle(), kInvalidHandle);
-    EXPECT_TRUE(messenger.shown.empty());
 }
 
 TEST_F(DriverConnectTest, UnreachableNtDriverEndsTheProgram) {
