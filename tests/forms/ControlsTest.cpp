@@ -54,6 +54,15 @@ TEST_F(ControlsTest, TypingStopsAtMaxLengthButCodeMayExceedIt) {
     EXPECT_EQ(form.edit.Text().size(), 40u);
 }
 
+TEST_F(ControlsTest, PasswordEditKeepsTheRightTextWhileItsOldTextIsWiped) {
+    form.edit.SetPassword(true);
+    EXPECT_TRUE(ui.Type(form.edit, "secret"));
+    EXPECT_TRUE(ui.Backspace(form.edit)); // the new text is a view into the old one
+    EXPECT_EQ(form.edit.Text(), "secre");
+    form.edit.SetText(form.edit.Text().substr(1));
+    EXPECT_EQ(form.edit.Text(), "ecre");
+}
+
 TEST_F(ControlsTest, UnreachableEditRefusesTyping) {
     form.edit.SetEnabled(false);
     EXPECT_FALSE(ui.Type(form.edit, "a"));

@@ -10,6 +10,8 @@ SampleForm::SampleForm(Application& app, std::string caption)
     combo.SetHint("Select already created profile from list");
     tool.SetHint("Create new profile ...");
     picture.SetHandCursor(true);
+    title.SetBold(true);
+    title.SetFontHeight(16);
     for (const char* text : {"My Confidential Data", "Second", "Third"}) {
         combo.Add(text);
         list.Add(text);

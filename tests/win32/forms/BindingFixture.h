@@ -31,7 +31,8 @@ struct SampleForm : Form {
         kList,
         kOk,
         kCancel,
-        kOff
+        kOff,
+        kTitle
     };
     explicit SampleForm(Application& app, std::string caption = "Binding sample");
 
@@ -49,6 +50,7 @@ struct SampleForm : Form {
     Button ok{*this, kOk, {60, 160, 95, 28}, "Activate"};
     Button cancel{*this, kCancel, {172, 160, 95, 28}, "Cancel"};
     Button off{*this, kOff, {280, 160, 95, 28}, "Off"};
+    Label title{*this, kTitle, {384, 166, 0, 0}, "Omvex"};
 
     int okClicks = 0;
     int offClicks = 0;

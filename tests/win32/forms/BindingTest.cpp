@@ -281,3 +281,53 @@ TEST_F(BindingTest, ToolTipsCarryTheHints) {
 
 } // namespace
 } // namespace velt
+
+namespace velt {
+namespace {
+
+TEST_F(BindingTest, LabelsAskForTheirOwnFontAndPicturesShowAHandAndClick) {
+    form.Show();
+    auto font = reinterpret_cast<HFONT>(SendMessageA(Item(SampleForm::kTitle), WM_GETFONT, 0, 0));
+    LOGFONTA logical{};
+    ASSERT_TRUE(GetObjectA(font, sizeof logical, &logical));
+    EXPECT_EQ(logical.lfHeight, -16);
+    EXPECT_EQ(logical.lfWeight, FW_BOLD);
+
+    HWND picture = Item(SampleForm::kPicture);
+    SendMessageA(Window(form), WM_SETCURSOR, reinterpret_cast<WPARAM>(picture),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+    int clicks = 0;
+    form.picture.OnClick = [&] { ++clicks; };
+    SendMessageA(Window(form), WM_COMMAND, MAKEWPARAM(SampleForm::kPicture, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(picture));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
+    SampleForm other(app, "Other");
+    std::vector<std::string> events;
+    form.OnActivate = [&] { events.push_back("form+"); };
+    form.OnDeactivate = [&] { events.push_back("form-"); };
+    other.OnActivate = [&] { events.push_back("other+"); };
+    form.Show();
+    other.Show();
+    Pump();
+    EXPECT_EQ(events, (std::vector<std::string>{"form+", "form-", "other+"}));
+    EXPECT_TRUE(other.Active());
+
+    const unsigned taskbarCreated = ui.RegisterMessageId("TaskbarCreated");
+    EXPECT_EQ(taskbarCreated, RegisterWindowMessageA("TaskbarCreated"));
+    std::vector<unsigned> seen;
+    form.OnMessage = [&](unsigned message, std::uintptr_t, std::intptr_t) {
+        seen.push_back(message);
+        return true;
+    };
+    PostMessageA(Window(form), taskbarCreated, 0, 0);
+    Pump();
+    EXPECT_EQ(SendMessageA(Window(form), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(seen, (std::vector<unsigned>{taskbarCreated, WM_QUERYENDSESSION}));
+}
+
+} // namespace
+} // namespace velt
