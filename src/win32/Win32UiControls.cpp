@@ -12,6 +12,7 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <string>
 
 namespace velt {
@@ -160,6 +161,32 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Button pictures are drawn on the classic face grey (192, 192, 192); LR_LOADMAP3DCOLORS maps it
+// only in palette bitmaps, so the true-colour pictures get the face colour here.
+HGDIOBJ LoadButtonPicture(HINSTANCE instance, const std::string& name) {
+    HANDLE image = LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0,
+                              LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS);
+    DIBSECTION dib{};
+    if (image == nullptr || GetObjectA(image, sizeof dib, &dib) != sizeof dib ||
+        dib.dsBm.bmBits == nullptr || (dib.dsBm.bmBitsPixel != 24 && dib.dsBm.bmBitsPixel != 32)) {
+        return image;
+    }
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const int bytes = dib.dsBm.bmBitsPixel / 8;
+    auto* rows = static_cast<BYTE*>(dib.dsBm.bmBits);
+    for (int y = 0; y < dib.dsBm.bmHeight; ++y) {
+        BYTE* pixel = rows + static_cast<std::ptrdiff_t>(y) * dib.dsBm.bmWidthBytes;
+        for (int x = 0; x < dib.dsBm.bmWidth; ++x, pixel += bytes) {
+            if (pixel[0] == 192 && pixel[1] == 192 && pixel[2] == 192) { // stored blue, green, red
+                pixel[0] = GetBValue(face);
+                pixel[1] = GetGValue(face);
+                pixel[2] = GetRValue(face);
+            }
+        }
+    }
+    return image;
 }
 
 } // namespace
@@ -325,8 +352,7 @@ void Win32Ui::PushStyle(Control& control) {
         }
         HGDIOBJ image = nullptr;
         if (!button.PictureName().empty()) {
-            image = LoadImageA(instance_, button.PictureName().c_str(), IMAGE_BITMAP, 0, 0,
-                               LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT);
+            image = LoadButtonPicture(instance_, button.PictureName());
         }
         SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
         if (const auto old = images_.find(window); old != images_.end()) {

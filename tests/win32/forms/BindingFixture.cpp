@@ -16,6 +16,7 @@ SampleForm::SampleForm(Application& app, std::string caption)
         combo.Add(text);
         list.Add(text);
     }
+    ok.SetPicture("BMP_ACTIVATE");
     ok.SetDefault(true);
     ok.SetModalResult(kMrOk);
     cancel.SetCancel(true);

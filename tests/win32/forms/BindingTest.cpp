@@ -285,6 +285,19 @@ TEST_F(BindingTest, ToolTipsCarryTheHints) {
 namespace velt {
 namespace {
 
+TEST_F(BindingTest, ButtonPictureComesFromTheResourcesOnTheFaceColour) {
+    form.Show();
+    auto bitmap = reinterpret_cast<HBITMAP>(
+        SendMessageA(Item(SampleForm::kOk), BM_GETIMAGE, IMAGE_BITMAP, 0));
+    ASSERT_NE(bitmap, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF corner = GetPixel(dc, 0, 0); // drawn on the classic grey
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    EXPECT_EQ(corner, GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(BindingTest, LabelsAskForTheirOwnFontAndPicturesShowAHandAndClick) {
     form.Show();
     auto font = reinterpret_cast<HFONT>(SendMessageA(Item(SampleForm::kTitle), WM_GETFONT, 0, 0));
@@ -297,6 +310,7 @@ TEST_F(BindingTest, LabelsAskForTheirOwnFontAndPicturesShowAHandAndClick) {
     SendMessageA(Window(form), WM_SETCURSOR, reinterpret_cast<WPARAM>(picture),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+    EXPECT_NE(SendMessageA(picture, STM_GETICON, 0, 0), 0); // MAINICON from the resources
     int clicks = 0;
     form.picture.OnClick = [&] { ++clicks; };
     SendMessageA(Window(form), WM_COMMAND, MAKEWPARAM(SampleForm::kPicture, STN_CLICKED),
