@@ -1,0 +1,334 @@
+#include "app/Main.h"
+
+#include "app/OmvexUI.h"
+#include "app/ResourceNames.h"
+#include "dialogs/About.h"
+#include "digest/MD5_RC4.h"
+#include "driver/OMX_API.h"
+#include "profiles/DefaultProf.h"
+#include "profiles/StoragePaths.h"
+
+#include <stdexcept>
+
+namespace velt {
+
+namespace {
+
+constexpr unsigned kWmEndSession = 0x0016;
+constexpr const char* kHelpDocument = "ReadMe.htm";
+
+// Controls inside Panel1 are placed relative to the panel, which sits at (4, 4).
+constexpr Bounds InPanel(int left, int top, int width, int height) {
+    return {left - 4, top - 4, width, height};
+}
+
+} // namespace
+
+TSetParamForm::TSetParamForm(Application& app, Services services)
+    : Form(app, kCaption, 326, 198), Panel1(*this, kPanel1, {4, 4, 317, 145}),
+      Label1(Panel1, kLabel1, InPanel(8, 16, 0, 0), "Select profile"),
+      Profiles(Panel1, kProfiles, InPanel(8, 39, 301, 21)),
+      CreateProfile(Panel1, kCreateProfile, InPanel(220, 8, 24, 24), "", Button::Style::Tool),
+      EditProfile(Panel1, kEditProfile, InPanel(252, 8, 24, 24), "", Button::Style::Tool),
+      DeleteProfile(Panel1, kDeleteProfile, InPanel(284, 8, 24, 24), "", Button::Style::Tool),
+      Bevel1(Panel1, kBevel1, InPanel(8, 68, 301, 2), Bevel::Shape::HorizontalLine),
+      PassLabel1(Panel1, kPassLabel1, InPanel(8, 86, 0, 0), "Enter password "),
+      PassEdit1(Panel1, kPassEdit1, InPanel(100, 80, 150, 21)),
+      PassLabel2(Panel1, kPassLabel2, InPanel(9, 118, 0, 0), "Reenter password"),
+      PassEdit2(Panel1, kPassEdit2, InPanel(100, 112, 150, 21)),
+      AboutImage(Panel1, kAboutImage, InPanel(256, 78, 54, 54), res::kMainIcon),
+      ActivateButton(*this, kActivateButton, {60, 160, 95, 28}, "Activate"),
+      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconMenu(*this),
+      ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
+      DeacivateItem(IconMenu, "Deactivate"), Line2(IconMenu, "-"),
+      AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"), QuitItem(IconMenu, "Quit"),
+      IconData(*this), services_(services) {
+    SetHelpContext(kHelpContext);
+
+    Profiles.SetHint("Select already created profile from list");
+    Profiles.OnChange = [this] { ProfilesChange(); };
+
+    CreateProfile.SetPicture(res::kBmpCreateProfile);
+    CreateProfile.SetHint("Create new profile ...");
+    CreateProfile.OnClick = [this] { CreateProfileClick(); };
+    EditProfile.SetPicture(res::kBmpEditProfile);
+    EditProfile.SetHint("Edit selected profile ...");
+    EditProfile.OnClick = [this] { EditProfileClick(); };
+    DeleteProfile.SetPicture(res::kBmpDeleteProfile);
+    DeleteProfile.SetHint("Delete selected profile");
+    DeleteProfile.OnClick = [this] { DeleteProfileClick(); };
+
+    PassEdit1.SetPassword(true);
+    PassEdit1.SetMaxLength(kMaxPassword);
+    PassEdit1.SetHint("Enter here your password for opening access to files and folders from "
+                      "selected profile");
+    PassEdit1.OnChange = [this] { PassEdit1Change(); };
+    PassLabel2.SetVisible(false);
+    PassEdit2.SetPassword(true);
+    PassEdit2.SetMaxLength(kMaxPassword);
+    PassEdit2.SetHint("Reenter password, which you type in previous field");
+    PassEdit2.SetVisible(false);
+    PassEdit2.OnChange = [this] { PassEdit1Change(); };
+
+    AboutImage.SetHandCursor(true);
+    AboutImage.SetHint("About Omvex ...");
+    AboutImage.OnClick = [this] { AboutItemClick(); };
+
+    ActivateButton.SetPicture(res::kBmpActivate);
+    ActivateButton.SetDefault(true);
+    ActivateButton.SetEnabled(false);
+    ActivateButton.OnClick = [this] { ActivateButtonClick(); };
+    CancelButton.SetPicture(res::kBmpCancel);
+    CancelButton.SetCancel(true);
+    CancelButton.OnClick = [this] { CancelButtonClick(); };
+
+    ActivateItem.Default = true;
+    ActivateItem.OnClick = [this] { ActivateItemClick(); };
+    DeacivateItem.OnClick = [this] { DeacivateItemClick(); };
+    AboutItem.OnClick = [this] { AboutItemClick(); };
+    QuitItem.OnClick = [this] { QuitItemClick(); };
+
+    OnCreate = [this] { FormCreate(); };
+    OnDestroy = [this] { FormDestroy(); };
+    OnShow = [this] { FormShow(); };
+    OnClose = [this](CloseAction& action) { FormClose(action); };
+    OnMessage = [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+        return HandleMessage(message, wParam, lParam);
+    };
+}
+
+TSetParamForm::~TSetParamForm() {
+    if (Application* app = &App(); app->OnHelp) {
+        app->OnHelp = nullptr;
+    }
+}
+
+ProfileStore& TSetParamForm::Store() {
+    if (!store_) {
+        throw std::logic_error("the main window has not been created yet");
+    }
+    return *store_;
+}
+
+void TSetParamForm::FormCreate() {
+    ProfilesFilePath = velt::ProfilesFilePath(ExtractFileDir(services_.shell.ExecutableName()));
+    store_.emplace(services_.registry, services_.files, ProfilesFilePath);
+
+    IconData.Data.uFlags = kNifMessage | kNifIcon | kNifTip;
+    IconData.Data.uCallbackMessage = kTrayCallbackMessage;
+    IconData.SetIcon(res::kIconNotWork);
+    IconData.SetTip(kTipReady);
+    IconData.Add();
+    // Explorer announces a restart with this message; the icon is then added again.
+    taskbarCreated_ = Backend().RegisterMessageId("TaskbarCreated");
+
+    Activated = false;
+    DriverConnect(App());
+
+    Store().EnsureSettingsKey();
+    SetCaption(kCaption);
+    Backend().SetForeground(*this);
+    App().OnHelp = [this](unsigned command, long data) { ApplicationHelp(command, data); };
+    FocusControl(PassEdit1);
+}
+
+void TSetParamForm::FormDestroy() {
+    DriverStop();
+    IconData.Data.uFlags = 0;
+    IconData.Delete();
+}
+
+bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (message == kTrayCallbackMessage) {
+        IconMessage(lParam);
+        return true;
+    }
+    if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+        IconData.Add();
+        return true;
+    }
+    if (message == kWmEndSession && wParam != 0) {
+        // The session ends and so does the program: protection must not outlive it.
+        DriverStop();
+        return false;
+    }
+    return false;
+}
+
+void TSetParamForm::IconMessage(std::intptr_t mouseMessage) {
+    switch (mouseMessage) {
+    case kTrayRightButtonDown: {
+        const Point at = Backend().CursorPos();
+        Backend().SetForeground(*this);
+        App().ProcessMessages();
+        IconMenu.Popup(at.x, at.y);
+        Backend().SetForeground(*this);
+        break;
+    }
+    case kTrayLeftDoubleClick:
+        ActivateItemClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSetParamForm::ActivateItemClick() {
+    Store().EnsureSettingsKey();
+    // Showing a hidden window runs FormShow, which reloads the profile list.
+    Show();
+    Backend().SetForeground(*this);
+}
+
+void TSetParamForm::DeacivateItemClick() {
+    if (!Activated) {
+        App().ShowMessage("Omvex is already in inactive mode !", "Deactivation", kMbOk);
+        return;
+    }
+    if (App().ShowMessage("Do you really want to deactivate Omvex ?", "Deactivation",
+                          kMbYesNoQuestion) != kIdYes) {
+        return;
+    }
+    DriverStop();
+    Activated = false;
+    ShowTrayState(false);
+}
+
+void TSetParamForm::AboutItemClick() {
+    if (AboutForm == nullptr) {
+        return;
+    }
+    // Never a second one: an open about box is only brought to the front.
+    if (AboutForm->Visible()) {
+        AboutForm->Show();
+    } else {
+        AboutForm->ShowModal();
+    }
+}
+
+void TSetParamForm::QuitItemClick() {
+    DriverStop();
+    App().RequestTerminate();
+}
+
+void TSetParamForm::FormClose(CloseAction& action) {
+    action = CloseAction::None;
+    Hide();
+    Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+}
+
+void TSetParamForm::CancelButtonClick() {
+    Close();
+    PassEdit1.SetText("");
+    PassEdit2.SetText("");
+    ActivateButton.SetEnabled(false);
+}
+
+void TSetParamForm::PassEdit1Change() {
+    const std::size_t length = PassEdit1.Text().size();
+    bool enabled = length >= kMinPassword && Profiles.ItemIndex() >= 0;
+    // Only the lengths are compared here; the texts are compared when Activate is pressed.
+    if (PassEdit2.Visible()) {
+        enabled = enabled && length == PassEdit2.Text().size();
+    }
+    ActivateButton.SetEnabled(enabled);
+}
+
+void TSetParamForm::ActivateButtonClick() {
+    const int i = Profiles.ItemIndex();
+    if (i < 0) {
+        return;
+    }
+    if (PassEdit2.Visible() && PassEdit1.Text() != PassEdit2.Text()) {
+        App().ShowMessage("Passwords don't match! Please retype and try again.",
+                          "Passwords don't match", kMbIconError);
+        return;
+    }
+    const TProfileObj& p = ProfileList.Profile(static_cast<std::size_t>(i));
+    if (p.CheckFlag != 0 && PasswordCheckByte(PassEdit1.Text()) != p.CheckByte) {
+        App().ShowMessage("Password is not correct ! Selected profile requires another password. "
+                          "Please retype and try again.",
+                          "Password is not correct", kMbIconError);
+        return;
+    }
+    Hide();
+    std::string s = p.PathList.str();
+    MakeUpperCase(s);
+    // The password goes to the driver straight from the edit: no copy of it is made here.
+    Activated = DriverStart(s, "*", PassEdit1.Text(), 2);
+    PassEdit1.SetText("");
+    PassEdit2.SetText("");
+    ActivateButton.SetEnabled(false);
+    ShowTrayState(Activated);
+    if (!Activated) {
+        // A refused start must not look like protection: the tray stays ready and the user is
+        // told.
+        App().ShowMessage("Protection was not turned on: the driver refused to start ciphering. "
+                          "Your files are not protected. Please try again.",
+                          "Activation", kMbIconError);
+    }
+    Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+}
+
+void TSetParamForm::ShowTrayState(bool working) {
+    IconData.SetTip(working ? kTipWorking : kTipReady);
+    IconData.SetIcon(working ? res::kIconWork : res::kIconNotWork);
+    IconData.Modify();
+}
+
+void TSetParamForm::FormShow() {
+    std::int32_t index = -1;
+    bool ok = false;
+    try {
+        ok = Store().LoadProfiles(ProfileList, index);
+    } catch (...) {
+        // Whatever was read before the failure is listed; nothing is selected.
+        ProfileList.SetItemIndex(-1);
+        ShowProfileList();
+        throw;
+    }
+    ProfileList.SetItemIndex(index);
+    ShowProfileList();
+    if (!ok) {
+        DefaultForm = &App().CreateForm<TDefaultForm>(*this, services_.shell);
+        DefaultForm->Show();
+    }
+    ProfilesChange();
+}
+
+void TSetParamForm::ShowProfileList() {
+    Profiles.Clear();
+    for (std::size_t i = 0; i < ProfileList.Count(); ++i) {
+        Profiles.Add(ProfileList.Text(i));
+    }
+    Profiles.SetItemIndex(ProfileList.ItemIndex());
+}
+
+void TSetParamForm::ProfilesChange() {
+    const int i = Profiles.ItemIndex();
+    ProfileList.SetItemIndex(i);
+    if (i < 0) {
+        Profiles.SetHint("");
+        return;
+    }
+    const TProfileObj& p = ProfileList.Profile(static_cast<std::size_t>(i));
+    const bool askTwice = p.CheckFlag == 0;
+    PassLabel2.SetVisible(askTwice);
+    PassEdit2.SetVisible(askTwice);
+    Profiles.SetHint("Files to protect: \"" + p.PathList.str() + "\"");
+}
+
+void TSetParamForm::ApplicationHelp(unsigned /*command*/, long /*data*/) {
+    services_.shell.OpenDocument(kHelpDocument);
+}
+
+void TSetParamForm::MakeUpperCase(std::string& s) {
+    for (char& c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 97 && b <= 122) || b >= 224) {
+            c = static_cast<char>(b - 32);
+        }
+    }
+}
+
+} // namespace velt

@@ -1,0 +1,145 @@
+// The main window "Veltarion": pick a profile, type its password, press Activate. It owns the
+// notification-area icon and its menu (activate, deactivate, about, quit). Closing the window only
+// hides it; the program stays in the tray until Quit.
+#pragma once
+
+#include "forms/Application.h"
+#include "forms/Button.h"
+#include "forms/Edit.h"
+#include "forms/Form.h"
+#include "forms/ItemsControl.h"
+#include "forms/PopupMenu.h"
+#include "forms/StaticControls.h"
+#include "forms/TrayIcon.h"
+#include "platform/Files.h"
+#include "platform/SettingsRegistry.h"
+#include "platform/Shell.h"
+#include "profiles/ProfileList.h"
+#include "profiles/RegistIO.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velt {
+
+class TSetParamForm final : public Form {
+  public:
+    // Control ids (the real controls' ids, for tests that drive the window).
+    enum Id : int {
+        kPanel1 = 100,
+        kLabel1 = 101,
+        kProfiles = 102,
+        kCreateProfile = 103,
+        kEditProfile = 104,
+        kDeleteProfile = 105,
+        kBevel1 = 106,
+        kPassLabel1 = 107,
+        kPassEdit1 = 108,
+        kPassLabel2 = 109,
+        kPassEdit2 = 110,
+        kAboutImage = 111,
+        kActivateButton = 112,
+        kCancelButton = 113,
+    };
+    static constexpr const char* kCaption = "Veltarion";
+    static constexpr int kHelpContext = 1;
+    static constexpr std::size_t kMaxPassword = 32;
+    static constexpr std::size_t kMinPassword = 4;
+
+    // Tray tips.
+    static constexpr const char* kTipReady = "OMVEX: Ready for job";
+    static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
+
+    // The services the window reaches the system through; they must outlive the window.
+    struct Services {
+        IShell& shell;
+        ISettingsRegistry& registry;
+        IFiles& files;
+    };
+
+    TSetParamForm(Application& app, Services services);
+    ~TSetParamForm() override;
+
+    Panel Panel1;
+    Label Label1;
+    ComboBox Profiles;
+    Button CreateProfile;
+    Button EditProfile;
+    Button DeleteProfile;
+    Bevel Bevel1;
+    Label PassLabel1;
+    Edit PassEdit1;
+    Label PassLabel2;
+    Edit PassEdit2;
+    Picture AboutImage;
+    Button ActivateButton;
+    Button CancelButton;
+
+    PopupMenu IconMenu;
+    MenuItem ActivateItem;
+    MenuItem Line1;
+    MenuItem DeacivateItem;
+    MenuItem Line2;
+    MenuItem AboutItem;
+    MenuItem Line3;
+    MenuItem QuitItem;
+
+    // The notification-area icon and its 88-byte record.
+    TrayIcon IconData;
+    // The result of the last start request sent from this window.
+    bool Activated = false;
+    // The full name of the profile storage file, set at creation.
+    std::string ProfilesFilePath;
+    // The profiles shown by the combo box Profiles, entry for entry.
+    velt::ProfileList ProfileList;
+
+    // Window events.
+    void FormCreate();
+    void FormDestroy();
+    void FormClose(CloseAction& action);
+    void FormShow();
+    // The tray icon's callback message: 516 opens the menu, 515 runs ActivateItemClick.
+    void IconMessage(std::intptr_t mouseMessage);
+
+    // Tray menu.
+    void ActivateItemClick();
+    void DeacivateItemClick();
+    void AboutItemClick();
+    void QuitItemClick();
+
+    // Controls.
+    void PassEdit1Change();
+    void ActivateButtonClick();
+    void CancelButtonClick();
+    void ProfilesChange();
+    // Profile commands (MainProfileCommands.cpp).
+    void CreateProfileClick();
+    void EditProfileClick();
+    void DeleteProfileClick();
+
+    // The application's help handler: opens "ReadMe.htm" from the current directory, whatever
+    // the command and the context.
+    void ApplicationHelp(unsigned command, long data);
+
+    // Upper-cases in place the Latin letters a-z and the Windows-1251 Cyrillic letters
+    // (224-255 become 192-223); every other byte stays.
+    static void MakeUpperCase(std::string& s);
+
+    // Puts the entries of ProfileList into Profiles and selects ProfileList's current entry.
+    void ShowProfileList();
+    // The store of the profile list, available once the window was created.
+    ProfileStore& Store();
+    IShell& Shell() const { return services_.shell; }
+
+  private:
+    bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    void ShowTrayState(bool working);
+
+    Services services_;
+    std::optional<ProfileStore> store_;
+    unsigned taskbarCreated_ = 0;
+};
+
+} // namespace velt

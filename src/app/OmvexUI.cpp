@@ -1,0 +1,58 @@
+#include "app/OmvexUI.h"
+
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/PFPropertys.h"
+#include "dialogs/passwds.h"
+#include "driver/OMX_API.h"
+#include "forms/Application.h"
+
+namespace velt {
+
+TSetParamForm* SetParamForm = nullptr;
+TPFPropertysForm* PFPropertysForm = nullptr;
+TPasswordsForm* PasswordsForm = nullptr;
+TAboutForm* AboutForm = nullptr;
+TDefaultForm* DefaultForm = nullptr;
+
+namespace {
+
+// Clears the window references when the windows go away with the application.
+struct WindowReferences {
+    WindowReferences() = default;
+    WindowReferences(const WindowReferences&) = delete;
+    WindowReferences& operator=(const WindowReferences&) = delete;
+    ~WindowReferences() {
+        SetParamForm = nullptr;
+        PFPropertysForm = nullptr;
+        PasswordsForm = nullptr;
+        AboutForm = nullptr;
+        DefaultForm = nullptr;
+    }
+};
+
+} // namespace
+
+int OmvexMain(OmvexPlatform& platform) {
+    // Module initialisation of the driver link: a zero parameter block and the driver's paths.
+    OmxModuleInit(platform.driverOs, platform.shell.ExecutableName());
+
+    // Timing out means another copy holds the mutex. Every other answer carries on: owned,
+    // abandoned by a copy that died, or failed (then without single-instance protection).
+    if (platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs) == kWaitTimeout) {
+        return 0;
+    }
+
+    WindowReferences references;
+    Application& app = platform.application();
+    app.SetTitle(kApplicationTitle);
+    SetParamForm = &app.CreateForm<TSetParamForm>(
+        TSetParamForm::Services{platform.shell, platform.registry, platform.files});
+    PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);
+    PasswordsForm = &app.CreateForm<TPasswordsForm>();
+    AboutForm = &app.CreateForm<TAboutForm>();
+    app.Run();
+    return 0;
+}
+
+} // namespace velt

@@ -1,0 +1,50 @@
+// The program entry: one copy at a time, the application object, the long-lived windows in their
+// order, the message loop. Portable: everything it needs from the system comes in OmvexPlatform.
+#pragma once
+
+#include "platform/DriverOs.h"
+#include "platform/FileBrowser.h"
+#include "platform/Files.h"
+#include "platform/SettingsRegistry.h"
+#include "platform/Shell.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace velt {
+
+class Application;
+class TSetParamForm;
+class TPFPropertysForm;
+class TPasswordsForm;
+class TAboutForm;
+class TDefaultForm;
+
+// Program-wide references to the single instance of each long-lived window, set by the program
+// entry in creation order (DefaultForm by the main window each time it opens a welcome dialog).
+extern TSetParamForm* SetParamForm;
+extern TPFPropertysForm* PFPropertysForm;
+extern TPasswordsForm* PasswordsForm;
+extern TAboutForm* AboutForm;
+extern TDefaultForm* DefaultForm;
+
+inline constexpr const char* kOneCopyMutexName = "OmvexOneCopyMutex";
+inline constexpr std::uint32_t kOneCopyWaitMs = 50;
+inline constexpr const char* kApplicationTitle = "Omvex";
+
+struct OmvexPlatform {
+    IShell& shell;
+    IDriverOs& driverOs;
+    ISettingsRegistry& registry;
+    IFiles& files;
+    IFileBrowser& fileBrowser;
+    // Initialises the application object; called once this copy knows it is the only one. The
+    // object must outlive OmvexMain.
+    std::function<Application&()> application;
+};
+
+// Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held
+// by another process) ends at once, silently.
+int OmvexMain(OmvexPlatform& platform);
+
+} // namespace velt

@@ -1,0 +1,35 @@
+// WinMain of Veltarion.exe: the Win32 implementations of the system services, handed to the
+// portable program entry. The command line is not read.
+#include "app/OmvexUI.h"
+#include "forms/Application.h"
+#include "win32/Win32DriverOs.h"
+#include "win32/Win32FileBrowser.h"
+#include "win32/Win32Files.h"
+#include "win32/Win32Registry.h"
+#include "win32/Win32Shell.h"
+#include "win32/Win32Ui.h"
+
+#include <windows.h>
+
+#include <optional>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+    velt::Win32Shell shell;
+    velt::Win32DriverOs driverOs;
+    velt::Win32Registry registry;
+    velt::Win32Files files;
+    velt::Win32FileBrowser fileBrowser;
+    // The windowing side is set up only once this copy knows it is the only one: a second copy
+    // ends without creating any window.
+    std::optional<velt::Win32Ui> ui;
+    std::optional<velt::Application> app;
+    velt::OmvexPlatform platform{
+        shell, driverOs, registry, files, fileBrowser, [&]() -> velt::Application& {
+            ui.emplace(instance);
+            return app.emplace(*ui);
+        }};
+    const int code = velt::OmvexMain(platform);
+    app.reset();
+    return code;
+}

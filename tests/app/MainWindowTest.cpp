@@ -1,0 +1,393 @@
+// The main window: creation, the enable rule of Activate, the password tests, activation and its
+// refused start, deactivation, close and cancel, quit and destruction, the tray and its menu.
+#include "app/MainWindowFixture.h"
+
+#include <cstring>
+
+namespace velt::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST_F(MainWindowTest, CreationAddsReadyIconConnectsDriverAndMakesSettingsKey) {
+    Create();
+    ASSERT_EQ(ui.TrayCalls().size(), 1U);
+    const auto& add = ui.TrayCalls()[0];
+    EXPECT_EQ(add.operation, kNimAdd);
+    EXPECT_EQ(add.data.cbSize, 88U);
+    EXPECT_EQ(add.data.uID, 1U);
+    EXPECT_EQ(add.data.uFlags, 7U);
+    EXPECT_EQ(add.data.uCallbackMessage, 1024U);
+    EXPECT_EQ(ui.IconName(add.data.hIcon), "NOT_WORK");
+    EXPECT_STREQ(add.data.szTip, "OMVEX: Ready for job");
+    EXPECT_FALSE(main->Activated);
+    // The connection: drive mask, then the zero parameter block.
+    EXPECT_THAT(os.RequestCodes(), ElementsAre(IOCTL_DRIVE_MASK, IOCTL_SET_PARAMS));
+    EXPECT_TRUE(registry.KeyExists("Software\\Veltarion"));
+    EXPECT_EQ(main->Caption(), "Veltarion");
+    EXPECT_EQ(main->ProfilesFilePath, kStorage);
+    EXPECT_EQ(main->FocusedControl(), &main->PassEdit1);
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(MainWindowTest, UnreachableDriverIsReportedAndEndsTheProgram) {
+    os.service = fakes::FakeDriverOs::Service::Missing;
+    os.refuseCreate = true;
+    os.refuseStart = true;
+    Create();
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].caption, "Loading driver ...");
+    EXPECT_TRUE(ui.App().Terminated());
+}
+
+TEST_F(MainWindowTest, F1AnywhereOpensReadMeFromTheCurrentDirectory) {
+    Start();
+    ui.PressF1(*main);
+    ui.PressF1(*AboutForm);
+    EXPECT_THAT(shell.openedDocuments, ElementsAre("ReadMe.htm", "ReadMe.htm"));
+}
+
+TEST_F(MainWindowTest, ActivateNeedsFourCharactersAndASelectedProfile) {
+    PutProfiles({Profile("Checked", "c:\\a", "secret")});
+    Start();
+    ASSERT_FALSE(main->PassEdit2.Visible());
+    ui.Type(main->PassEdit1, "sec");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    ui.Type(main->PassEdit1, "r");
+    EXPECT_TRUE(main->ActivateButton.Enabled());
+    ui.Backspace(main->PassEdit1);
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    // The edit refuses a 33rd character.
+    EXPECT_FALSE(ui.Paste(main->PassEdit1, std::string(33, 'x')));
+}
+
+TEST_F(MainWindowTest, ActivateWithSecondEntryNeedsEqualLengthsOnly) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    ASSERT_TRUE(main->PassEdit2.Visible());
+    ui.Type(main->PassEdit1, "abcd");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    ui.Type(main->PassEdit2, "wxy");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    ui.Type(main->PassEdit2, "z");
+    EXPECT_TRUE(main->ActivateButton.Enabled()) << "different texts of equal length enable it";
+}
+
+TEST_F(MainWindowTest, EmptyListNeverEnablesActivate) {
+    PutProfiles({});
+    Start();
+    EXPECT_EQ(main->Profiles.ItemIndex(), -1);
+    EXPECT_EQ(main->Profiles.Hint(), "");
+    ui.Type(main->PassEdit1, "abcdef");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    // Pressed anyway (enabled from an earlier state): nothing happens.
+    main->ActivateButtonClick();
+    EXPECT_TRUE(main->Visible());
+    EXPECT_TRUE(LaterRequests().empty());
+}
+
+TEST_F(MainWindowTest, MismatchedPasswordsAreRefusedAndNothingElseChanges) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    TypePasswords("abcd", "abcD");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "Passwords don't match! Please retype and try again.");
+    EXPECT_EQ(ui.Boxes()[0].caption, "Passwords don't match");
+    EXPECT_EQ(ui.Boxes()[0].flags, 16U);
+    EXPECT_TRUE(main->Visible());
+    EXPECT_EQ(main->PassEdit1.Text(), "abcd");
+    EXPECT_EQ(main->PassEdit2.Text(), "abcD");
+    EXPECT_TRUE(LaterRequests().empty());
+    EXPECT_EQ(ui.TrayCalls().size(), 1U);
+    EXPECT_FALSE(StoredIndex().has_value());
+}
+
+TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
+    PutProfiles({Profile("Checked", "c:\\a", "secret")});
+    Start();
+    TypePasswords("Secret", "");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "Password is not correct ! Selected profile requires another "
+                                  "password. Please retype and try again.");
+    EXPECT_EQ(ui.Boxes()[0].caption, "Password is not correct");
+    EXPECT_EQ(ui.Boxes()[0].flags, 16U);
+    EXPECT_TRUE(main->Visible());
+    EXPECT_TRUE(LaterRequests().empty());
+}
+
+TEST_F(MainWindowTest, SelectionChangeAfterTypingStillRunsBothTests) {
+    // A checked profile first, then the user types and switches to an ask-twice profile: the
+    // button stays enabled, and pressing it compares the two entries.
+    PutProfiles({Profile("Checked", "c:\\a", "secret"), Profile("Twice", "c:\\b")});
+    Start();
+    ui.Type(main->PassEdit1, "secret");
+    ASSERT_TRUE(main->ActivateButton.Enabled());
+    ui.Select(main->Profiles, 1);
+    EXPECT_TRUE(main->PassEdit2.Visible());
+    EXPECT_TRUE(main->ActivateButton.Enabled());
+    ui.Click(main->ActivateButton);
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].caption, "Passwords don't match");
+}
+
+TEST_F(MainWindowTest, ActivationHandsUpperCasedListAndDigestToDriverThenSaves) {
+    PutProfiles({Profile("Other", "c:\\x"),
+                 Profile("Checked", "c:\\confident\\*.*;d:\\\xe0\xff", "secret")});
+    registry.OpenKey("Software\\Veltarion", true)->WriteDword("CurrentProfile", 1);
+    Start();
+    ASSERT_EQ(main->Profiles.ItemIndex(), 1);
+    TypePasswords("secret", "");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+
+    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_FALSE(main->Visible());
+    EXPECT_TRUE(main->Activated);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
+    const auto& block = os.requests[2].input;
+    ASSERT_EQ(block.size(), 580U);
+    EXPECT_STREQ(reinterpret_cast<const char*>(block.data()), "*");
+    EXPECT_STREQ(reinterpret_cast<const char*>(block.data() + 256),
+                 "C:\\CONFIDENT\\*.*;D:\\\xc0\xdf");
+    const std::string digest = PasswordDigest("secret");
+    EXPECT_EQ(0, std::memcmp(block.data() + 512, digest.data(), 16));
+    EXPECT_EQ(block[576], 2);
+    // The stored profile keeps its path list as typed.
+    EXPECT_EQ(main->ProfileList.Profile(1).PathList, "c:\\confident\\*.*;d:\\\xe0\xff");
+
+    EXPECT_EQ(main->PassEdit1.Text(), "");
+    EXPECT_EQ(main->PassEdit2.Text(), "");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(ui.TrayCalls().back().operation, kNimModify);
+    EXPECT_EQ(TrayTip(), "OMVEX: Ciphering file I/O operation");
+    EXPECT_EQ(TrayIconName(), "WORK");
+    EXPECT_EQ(StoredIndex(), 1);
+    EXPECT_EQ(StoredProfiles(), 2U);
+}
+
+TEST_F(MainWindowTest, ActivatingWhileActiveSendsNewParametersWithoutStop) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    for (int round = 0; round < 2; ++round) {
+        main->Show();
+        TypePasswords("abcd", "abcd");
+        ASSERT_TRUE(ui.Click(main->ActivateButton));
+    }
+    EXPECT_THAT(LaterRequests(),
+                ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_SET_PARAMS, IOCTL_START));
+}
+
+TEST_F(MainWindowTest, RefusedStartKeepsReadyTrayAndTellsTheUser) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    os.refusedCodes = {IOCTL_START};
+    TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+
+    EXPECT_FALSE(main->Activated);
+    EXPECT_EQ(TrayTip(), "OMVEX: Ready for job");
+    EXPECT_EQ(TrayIconName(), "NOT_WORK");
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].caption, "Activation");
+    EXPECT_EQ(ui.Boxes()[0].flags, 16U);
+    EXPECT_NE(ui.Boxes()[0].text.find("not turned on"), std::string::npos);
+    // The rest of the activation stays.
+    EXPECT_FALSE(main->Visible());
+    EXPECT_EQ(main->PassEdit1.Text(), "");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(StoredIndex(), 0);
+    // And Deactivate knows nothing is active.
+    ui.ChooseNext("Deactivate");
+    ui.TrayMouse(*main, 516);
+    EXPECT_EQ(ui.Boxes().back().text, "Omvex is already in inactive mode !");
+}
+
+TEST_F(MainWindowTest, RefusedParametersSendNoStartAndAreReportedToo) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    os.refusedCodes = {IOCTL_SET_PARAMS};
+    TypePasswords("abcd", "abcd");
+    ui.Click(main->ActivateButton);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS));
+    EXPECT_EQ(TrayIconName(), "NOT_WORK");
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].caption, "Activation");
+}
+
+TEST_F(MainWindowTest, SaveFailureAfterActivationIsReportedAndWindowStaysHidden) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    registry.failWrite = true;
+    TypePasswords("abcd", "abcd");
+    ui.Click(main->ActivateButton);
+    EXPECT_TRUE(main->Activated);
+    EXPECT_EQ(TrayIconName(), "WORK");
+    EXPECT_FALSE(main->Visible());
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].caption, "Omvex");
+    EXPECT_EQ(ui.Boxes()[0].flags, 16U);
+}
+
+class DeactivationTest : public MainWindowTest {
+  protected:
+    void Activate() {
+        PutProfiles({Profile("Twice", "c:\\a")});
+        Start();
+        TypePasswords("abcd", "abcd");
+        ASSERT_TRUE(ui.Click(main->ActivateButton));
+        ASSERT_TRUE(main->Activated);
+    }
+};
+
+TEST_F(DeactivationTest, WhileInactiveOnlyTellsSo) {
+    Start();
+    main->DeacivateItemClick();
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "Omvex is already in inactive mode !");
+    EXPECT_EQ(ui.Boxes()[0].caption, "Deactivation");
+    EXPECT_EQ(ui.Boxes()[0].flags, 0U);
+    EXPECT_TRUE(LaterRequests().empty());
+}
+
+TEST_F(DeactivationTest, AnsweredNoChangesNothing) {
+    Activate();
+    const auto trayCalls = ui.TrayCalls().size();
+    ui.AnswerNext(kIdNo);
+    main->DeacivateItemClick();
+    EXPECT_EQ(ui.Boxes().back().text, "Do you really want to deactivate Omvex ?");
+    EXPECT_EQ(ui.Boxes().back().flags, 36U);
+    EXPECT_TRUE(main->Activated);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
+    EXPECT_EQ(ui.TrayCalls().size(), trayCalls);
+}
+
+TEST_F(DeactivationTest, AnsweredYesStopsAndShowsReady) {
+    Activate();
+    ui.AnswerNext(kIdYes);
+    main->DeacivateItemClick();
+    EXPECT_FALSE(main->Activated);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
+    EXPECT_EQ(ui.TrayCalls().back().operation, kNimModify);
+    EXPECT_EQ(TrayTip(), "OMVEX: Ready for job");
+    EXPECT_EQ(TrayIconName(), "NOT_WORK");
+    // A second Deactivate finds nothing active.
+    main->DeacivateItemClick();
+    EXPECT_EQ(ui.Boxes().back().text, "Omvex is already in inactive mode !");
+}
+
+TEST_F(MainWindowTest, CloseBoxHidesSavesAndKeepsPasswords) {
+    PutProfiles({Profile("Twice", "c:\\a"), Profile("Two", "c:\\b")});
+    Start();
+    ui.Select(main->Profiles, 1);
+    TypePasswords("abcd", "ab");
+    ui.CloseBox(*main);
+    EXPECT_FALSE(main->Visible());
+    EXPECT_EQ(main->PassEdit1.Text(), "abcd");
+    EXPECT_EQ(main->PassEdit2.Text(), "ab");
+    EXPECT_EQ(StoredIndex(), 1);
+    EXPECT_EQ(StoredProfiles(), 2U);
+    EXPECT_FALSE(ui.App().Terminated());
+}
+
+TEST_F(MainWindowTest, CancelHidesSavesAndEmptiesPasswords) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(main->ActivateButton.Enabled());
+    ui.PressEscape(*main);
+    EXPECT_FALSE(main->Visible());
+    EXPECT_EQ(main->PassEdit1.Text(), "");
+    EXPECT_EQ(main->PassEdit2.Text(), "");
+    EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(StoredIndex(), 0);
+}
+
+TEST_F(MainWindowTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
+    PutProfiles({Profile("Twice", "c:\\a")});
+    Start();
+    ui.ChooseNext("Quit");
+    ui.TrayMouse(*main, 516);
+    EXPECT_TRUE(ui.App().Terminated());
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
+    main->Destroy();
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP, IOCTL_STOP));
+    EXPECT_EQ(ui.TrayCalls().back().operation, kNimDelete);
+    EXPECT_EQ(LastTray().uFlags, 0U);
+    EXPECT_FALSE(StoredIndex().has_value());
+}
+
+TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
+    Start();
+    ui.SetCursor({700, 500});
+    ui.TrayMouse(*main, 516);
+    ASSERT_EQ(ui.Menus().size(), 1U);
+    const auto& menu = ui.Menus()[0];
+    EXPECT_EQ(menu.at.x, 700);
+    EXPECT_EQ(menu.at.y, 500);
+    EXPECT_THAT(menu.captions, ElementsAre("Activate ...", "-", "Deactivate", "-",
+                                           "About Omvex ...", "-", "Quit"));
+    EXPECT_EQ(menu.defaultIndex, 0);
+    EXPECT_EQ(menu.chosen, -1);
+    // Other mouse messages over the icon are ignored.
+    ui.TrayMouse(*main, 513);
+    EXPECT_EQ(ui.Menus().size(), 1U);
+}
+
+TEST_F(MainWindowTest, DoubleClickShowsHiddenWindowAndReloadsTheList) {
+    PutProfiles({Profile("One", "c:\\a")});
+    Start();
+    ui.CloseBox(*main);
+    // Changed behind the program's back: the next showing reads the file again.
+    PutProfiles({Profile("One", "c:\\a"), Profile("Two", "c:\\b")});
+    ui.TrayMouse(*main, 515);
+    EXPECT_TRUE(main->Visible());
+    EXPECT_EQ(main->Profiles.Count(), 2);
+}
+
+TEST_F(MainWindowTest, TaskbarRestartAddsTheIconAgainAndSessionEndStopsTheDriver) {
+    Start();
+    ui.Deliver(*main, ui.RegisterMessageId("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(ui.TrayCalls().back().operation, kNimAdd);
+    EXPECT_EQ(ui.TrayCalls().size(), 2U);
+    ui.Deliver(*main, 0x0016 /*WM_ENDSESSION*/, 1, 0);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
+    // A session end that was cancelled (wParam 0) changes nothing.
+    ui.Deliver(*main, 0x0016, 0, 0);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
+}
+
+TEST_F(MainWindowTest, AboutOpensModallyOnceAndOnlyComesToFrontWhenOpen) {
+    Start();
+    ui.Queue([&] {
+        // While open: the about command again only brings it to the front.
+        main->AboutItemClick();
+    });
+    ui.Click(main->AboutImage);
+    EXPECT_EQ(ui.ModalShows().size(), 1U);
+    EXPECT_FALSE(AboutForm->Visible());
+}
+
+TEST(MakeUpperCase, MapsLatinAndCp1251LettersOnly) {
+    std::string s = "c:\\confident\\*.*";
+    TSetParamForm::MakeUpperCase(s);
+    EXPECT_EQ(s, "C:\\CONFIDENT\\*.*");
+
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        all.push_back(static_cast<char>(b));
+    }
+    std::string upper = all;
+    TSetParamForm::MakeUpperCase(upper);
+    for (int b = 1; b < 256; ++b) {
+        const auto got = static_cast<unsigned char>(upper[static_cast<std::size_t>(b - 1)]);
+        const bool mapped = (b >= 'a' && b <= 'z') || b >= 224;
+        EXPECT_EQ(got, mapped ? b - 32 : b) << "byte " << b;
+    }
+    std::string empty;
+    TSetParamForm::MakeUpperCase(empty);
+    EXPECT_EQ(empty, "");
+}
+
+} // namespace
+} // namespace velt::testing

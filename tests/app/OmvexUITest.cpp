@@ -1,0 +1,135 @@
+// Program entry: one copy at a time, the windows in their order, the loop, the end.
+#include "app/OmvexUI.h"
+
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/passwds.h"
+#include "driver/DriverParamBlock.h"
+#include "fakes/FakeDriverOs.h"
+#include "fakes/FakeFileBrowser.h"
+#include "fakes/FakeFiles.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeShell.h"
+#include "fakes/TestUi.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace velt {
+namespace {
+
+using ::testing::ElementsAre;
+
+class OmvexMainTest : public ::testing::Test {
+  protected:
+    OmvexMainTest() {
+        os.service = fakes::FakeDriverOs::Service::Running;
+        shell.exeName = "C:\\Omvex\\Veltarion.exe";
+        files.AddDirectory("C:\\Omvex");
+    }
+    int Run() {
+        OmvexPlatform platform{shell, os, registry, files, browser, [this]() -> Application& {
+                                   ++applications;
+                                   return ui.App();
+                               }};
+        return OmvexMain(platform);
+    }
+    std::vector<std::string> Created() const {
+        std::vector<std::string> out;
+        for (const auto& line : ui.Log()) {
+            if (line.rfind("create ", 0) == 0) {
+                out.push_back(line.substr(7));
+            }
+        }
+        return out;
+    }
+
+    fakes::FakeDriverOs os;
+    FakeShell shell;
+    FakeRegistry registry;
+    FakeFiles files;
+    FakeFileBrowser browser;
+    TestUi ui;
+    int applications = 0;
+};
+
+TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
+    shell.mutexAnswer = kWaitTimeout;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex"));
+    EXPECT_THAT(shell.mutexTimeouts, ElementsAre(50U));
+    EXPECT_EQ(applications, 0);
+    EXPECT_TRUE(ui.Log().empty());
+    EXPECT_TRUE(ui.TrayCalls().empty());
+    EXPECT_TRUE(os.requests.empty());
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+class OmvexMainStartsTest : public OmvexMainTest,
+                            public ::testing::WithParamInterface<std::uint32_t> {};
+
+TEST_P(OmvexMainStartsTest, OwnedAbandonedOrFailedMutexStartsTheProgram) {
+    shell.mutexAnswer = GetParam();
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(applications, 1);
+    EXPECT_EQ(ui.App().Title(), "Omvex");
+    EXPECT_THAT(Created(), ::testing::Contains("Veltarion"));
+}
+
+INSTANTIATE_TEST_SUITE_P(WaitResults, OmvexMainStartsTest,
+                         ::testing::Values(kWaitObject0, kWaitAbandoned, kWaitFailed));
+
+TEST_F(OmvexMainTest, WindowsAreCreatedInOrderThenShownThenDestroyed) {
+    EXPECT_EQ(Run(), 0);
+    // The main window first, then the prompt and the about box; the first showing of the main
+    // window opens the welcome dialog (no storage file yet).
+    const auto created = Created();
+    ASSERT_GE(created.size(), 4U);
+    EXPECT_THAT(std::vector<std::string>(created.begin(), created.begin() + 4),
+                ElementsAre("Veltarion", "Create profile", "Password checking for selected profile",
+                            "About"));
+    EXPECT_TRUE(std::find(created.begin(), created.end(), "Welcome !") != created.end());
+    // The loop ended (nothing more to do): destruction stopped the driver and removed the icon.
+    EXPECT_EQ(os.RequestCodes().back(), IOCTL_STOP);
+    EXPECT_EQ(ui.TrayCalls().back().operation, kNimDelete);
+    EXPECT_EQ(SetParamForm, nullptr);
+    EXPECT_EQ(AboutForm, nullptr);
+}
+
+TEST_F(OmvexMainTest, QuitFromTheTrayStopsTwiceAndEndsWithZero) {
+    ui.Queue([&] {
+        ASSERT_NE(SetParamForm, nullptr);
+        ui.ChooseNext("Quit");
+        ui.TrayMouse(*SetParamForm, 516);
+    });
+    EXPECT_EQ(Run(), 0);
+    const auto codes = os.RequestCodes();
+    ASSERT_GE(codes.size(), 2U);
+    EXPECT_EQ(codes[codes.size() - 2], IOCTL_STOP);
+    EXPECT_EQ(codes.back(), IOCTL_STOP);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), IOCTL_STOP), 2);
+}
+
+TEST_F(OmvexMainTest, UnreachableDriverIsReportedThenTheProgramEnds) {
+    os.service = fakes::FakeDriverOs::Service::Missing;
+    os.refuseCreate = true;
+    os.refuseStart = true;
+    EXPECT_EQ(Run(), 0);
+    ASSERT_FALSE(ui.Boxes().empty());
+    EXPECT_EQ(ui.Boxes()[0].caption, "Loading driver ...");
+    EXPECT_EQ(ui.Boxes()[0].flags, 16U);
+    // The remaining windows were still created.
+    const auto created = Created();
+    EXPECT_TRUE(std::find(created.begin(), created.end(), "About") != created.end());
+}
+
+TEST_F(OmvexMainTest, DriverPathsComeFromTheExecutable) {
+    os.service = fakes::FakeDriverOs::Service::Missing;
+    Run();
+    EXPECT_EQ(os.serviceBinaryPath, "C:\\Omvex\\OMXDRV.SYS");
+}
+
+} // namespace
+} // namespace velt

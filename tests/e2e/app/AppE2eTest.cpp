@@ -1,0 +1,291 @@
+// The real Veltarion.exe under Wine beside the stand-in driver, driven through window messages.
+#include "app/Main.h"
+#include "digest/MD5_RC4.h"
+#include "dialogs/About.h"
+#include "e2e/harness/E2eHarness.h"
+#include "profiles/DefaultProf.h"
+#include "win32/driver/StandinKit.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace velt::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+namespace standin = velt::standin;
+using Main = TSetParamForm;
+
+std::vector<std::uint32_t> JournalCodes() {
+    OmxStandinJournal journal{};
+    if (!standin::ReadJournal(journal)) {
+        return {0xDEADu};
+    }
+    return standin::Codes(journal);
+}
+
+class AppE2e : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        DeleteSettingsKey();
+        ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
+        ASSERT_TRUE(standin::ResetJournal());
+    }
+    void TearDown() override {
+        app_.reset();
+        DeleteSettingsKey();
+    }
+
+    // Starts the program from the install folder and waits for its main window.
+    HWND Start(const std::vector<std::string>& env = {}) {
+        app_ = std::make_unique<App>(install_, std::string(), env);
+        EXPECT_TRUE(app_->Started());
+        HWND main = app_->MainWindow();
+        EXPECT_NE(main, nullptr);
+        return main;
+    }
+    // Closes the welcome dialog of a first start with both boxes cleared.
+    void DismissWelcome() {
+        HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
+        ASSERT_NE(welcome, nullptr);
+        PostMessageA(welcome, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(welcome) || !IsWindowVisible(welcome); }));
+    }
+    void TypePasswords(HWND main, const char* first, const char* second) {
+        SetText(Item(main, Main::kPassEdit1), first);
+        SetText(Item(main, Main::kPassEdit2), second);
+    }
+    // Types a password twice and presses Activate; waits for the window to hide.
+    void Activate(HWND main, const char* password) {
+        TypePasswords(main, password, password);
+        HWND activate = Item(main, Main::kActivateButton);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(activate); }));
+        Click(activate);
+        ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+    }
+    // Chooses a tray menu item that answers with a message box, and returns the box.
+    HWND TrayItemBox(HWND main, int item, const char* caption) {
+        EXPECT_TRUE(ChooseTrayItem(app_->Pid(), main, item));
+        return app_->WaitMessageBox(caption);
+    }
+
+    Install install_;
+    std::unique_ptr<App> app_;
+};
+
+TEST_F(AppE2e, FirstStartShowsWelcomeAndDefaultProfileAndQuitStopsTwice) {
+    HWND main = Start();
+    HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
+    ASSERT_NE(welcome, nullptr);
+    Screenshot("first-start");
+    HWND profiles = Item(main, Main::kProfiles);
+    EXPECT_EQ(ComboCount(profiles), 1);
+    EXPECT_EQ(ComboItem(profiles, 0), "My Confidential Data");
+    EXPECT_EQ(ComboIndex(profiles), 0);
+    EXPECT_TRUE(Visible(Item(main, Main::kPassEdit2)));
+    EXPECT_FALSE(Enabled(Item(main, Main::kActivateButton)));
+    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), std::vector<std::uint8_t>{});
+    EXPECT_TRUE(SettingsKeyExists());
+    // Connected: the drive mask, then the all-zero block.
+    EXPECT_THAT(JournalCodes(), ElementsAre(OMX_IOCTL_DRIVE_MASK, OMX_IOCTL_SET_PARAMS));
+
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    EXPECT_EQ(app_->WaitExit(), 0U);
+    EXPECT_THAT(JournalCodes(), ElementsAre(OMX_IOCTL_DRIVE_MASK, OMX_IOCTL_SET_PARAMS,
+                                            OMX_IOCTL_STOP, OMX_IOCTL_STOP));
+    // Nothing was saved: the storage file stays empty.
+    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), std::vector<std::uint8_t>{});
+}
+
+TEST_F(AppE2e, WelcomeOkMakesConfidentFolderAndOpensGettingStartedAndF1OpensReadMe) {
+    const std::string log = install_.Path("opened.log");
+    RegisterHtmRecorder(log);
+    RemoveDirectoryA("C:\\CONFIDENT");
+    HWND main = Start();
+    HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
+    ASSERT_NE(welcome, nullptr);
+    Click(Item(welcome, TDefaultForm::kOKBtn));
+    ASSERT_TRUE(WaitUntil([&] { return RecordedOpens(log).size() == 1; }, 10000));
+    EXPECT_TRUE(DirectoryExists("C:\\CONFIDENT"));
+    EXPECT_THAT(RecordedOpens(log)[0], ::testing::HasSubstr("Getting Started.htm"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(welcome); }));
+    EXPECT_TRUE(Visible(main));
+
+    PressHelp(Item(main, Main::kPassEdit1));
+    ASSERT_TRUE(WaitUntil([&] { return RecordedOpens(log).size() == 2; }, 10000));
+    EXPECT_THAT(RecordedOpens(log)[1], ::testing::HasSubstr("ReadMe.htm"));
+    RemoveDirectoryA("C:\\CONFIDENT");
+}
+
+TEST_F(AppE2e, MismatchedPasswordsShowTheMessageAndSendNothing) {
+    HWND main = Start();
+    DismissWelcome();
+    TypePasswords(main, "abcd", "abcD");
+    HWND activate = Item(main, Main::kActivateButton);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(activate); }));
+    Click(activate);
+    HWND box = app_->WaitMessageBox("Passwords don't match");
+    ASSERT_NE(box, nullptr);
+    Screenshot("passwords-dont-match");
+    EXPECT_EQ(MessageBoxText(box), "Passwords don't match! Please retype and try again.");
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(Visible(main));
+    EXPECT_EQ(Text(Item(main, Main::kPassEdit1)), "abcd");
+    EXPECT_THAT(JournalCodes(), ElementsAre(OMX_IOCTL_DRIVE_MASK, OMX_IOCTL_SET_PARAMS));
+}
+
+TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
+    HWND main = Start();
+    DismissWelcome();
+    Screenshot("main-window");
+    Activate(main, "Secret12");
+    ASSERT_TRUE(WaitUntil([&] { return JournalCodes().size() == 4; }));
+    EXPECT_THAT(JournalCodes(), ElementsAre(OMX_IOCTL_DRIVE_MASK, OMX_IOCTL_SET_PARAMS,
+                                            OMX_IOCTL_SET_PARAMS, OMX_IOCTL_START));
+    OmxStandinJournal journal{};
+    ASSERT_TRUE(standin::ReadJournal(journal));
+    EXPECT_EQ(journal.Running, 1U);
+    const auto* block = journal.LastBlock;
+    EXPECT_STREQ(reinterpret_cast<const char*>(block), "*");
+    EXPECT_STREQ(reinterpret_cast<const char*>(block + 256), "C:\\CONFIDENT\\*.*");
+    EXPECT_EQ(0, std::memcmp(block + 512, PasswordDigest("Secret12").data(), 16));
+    EXPECT_EQ(block[576], 2);
+
+    // Saved: one record of the default profile, as typed, and the index.
+    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile())->size() == 512; }));
+    const auto stored = *ReadFileBytes(install_.StorageFile());
+    EXPECT_EQ(std::string(stored.begin() + 1, stored.begin() + 1 + stored[0]),
+              "My Confidential Data");
+    EXPECT_EQ(std::string(stored.begin() + 101, stored.begin() + 101 + stored[100]),
+              "c:\\confident\\*.*");
+    EXPECT_EQ(CurrentProfileValue(), 0);
+    EXPECT_EQ(Text(Item(main, Main::kPassEdit1)), "");
+
+    HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Do you really want to deactivate Omvex ?");
+    Screenshot("deactivate-question");
+    Answer(box, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(JournalCodes().size(), 4U);
+
+    box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+    ASSERT_NE(box, nullptr);
+    Answer(box, IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return JournalCodes().size() == 5; }));
+    EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_STOP);
+
+    box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
+    Answer(box, IDOK);
+}
+
+TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
+    HWND main = Start();
+    DismissWelcome();
+    OmxStandinFaults faults{};
+    faults.RefuseCode = OMX_IOCTL_START;
+    ASSERT_TRUE(standin::ResetJournal(faults));
+    Activate(main, "abcdef");
+    HWND box = app_->WaitMessageBox("Activation");
+    ASSERT_NE(box, nullptr);
+    Screenshot("refused-start");
+    EXPECT_THAT(MessageBoxText(box), ::testing::HasSubstr("not turned on"));
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    // Saved all the same.
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile())->size() == 512; }));
+    ASSERT_TRUE(standin::ResetJournal());
+    box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
+    Answer(box, IDOK);
+}
+
+TEST_F(AppE2e, TrayRightClickOpensMenuAndDoubleClickBringsWindowBack) {
+    HWND main = Start();
+    DismissWelcome();
+    HWND menu = OpenTrayMenu(app_->Pid(), main);
+    ASSERT_NE(menu, nullptr);
+    Screenshot("tray-menu");
+    DismissMenu(menu);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+
+    // The close box hides the window (and saves); a double click on the icon shows it again.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile())->size() == 512; }));
+    EXPECT_TRUE(app_->Running());
+    Tray(main, kTrayDoubleClick);
+    EXPECT_TRUE(WaitUntil([&] { return Visible(main); }));
+
+    // The about command, from the menu.
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuAbout));
+    HWND about = app_->WaitWindow(nullptr, TAboutForm::kCaption);
+    ASSERT_NE(about, nullptr);
+    Screenshot("about");
+    EXPECT_EQ(Text(Item(about, TAboutForm::kLabel2)), "Version 1.0.4");
+    Click(Item(about, TAboutForm::kOKButton));
+    EXPECT_TRUE(WaitUntil([&] { return !Visible(about); }));
+}
+
+TEST_F(AppE2e, SecondCopyEndsSilently) {
+    HWND main = Start();
+    App second(install_);
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.WaitExit(5000), 0U);
+    EXPECT_TRUE(app_->Running());
+    EXPECT_TRUE(Visible(main));
+}
+
+TEST_F(AppE2e, TwentyCopiesAtOnceLeaveExactlyOneRunning) {
+    std::vector<std::unique_ptr<App>> copies;
+    for (int i = 0; i < 20; ++i) {
+        copies.push_back(std::make_unique<App>(install_));
+    }
+    int ended = 0;
+    for (auto& copy : copies) {
+        if (copy->WaitExit(3000)) {
+            ++ended;
+        }
+    }
+    EXPECT_EQ(ended, 19);
+    int running = 0;
+    for (auto& copy : copies) {
+        if (copy->Running()) {
+            ++running;
+            HWND main = copy->MainWindow();
+            ASSERT_NE(main, nullptr);
+            ASSERT_TRUE(ChooseTrayItem(copy->Pid(), main, kMenuQuit));
+            EXPECT_EQ(copy->WaitExit(), 0U);
+        }
+    }
+    EXPECT_EQ(running, 1);
+}
+
+TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
+    // A registered service whose driver file is missing, and no loaded driver.
+    ASSERT_TRUE(standin::RemoveDriver());
+    Install bare(Install::Options{.withDriver = false, .withDocs = true});
+    ASSERT_TRUE(standin::InstallDriver(bare.Path("OMXDRV.SYS")));
+    {
+        App app(bare);
+        HWND box = app.WaitMessageBox("Loading driver ...", 15000);
+        ASSERT_NE(box, nullptr);
+        Screenshot("missing-driver");
+        EXPECT_EQ(MessageBoxText(box),
+                  "Can not run WinNT-service !  Program can not work in this situation !");
+        Answer(box, IDOK);
+        EXPECT_EQ(app.WaitExit(), 0U);
+    }
+    ASSERT_TRUE(standin::RemoveDriver());
+    ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
+}
+
+} // namespace
+} // namespace velt::e2e

@@ -1,0 +1,477 @@
+#include "e2e/harness/E2eHarness.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#ifndef VELT_E2E_APP_DIR
+#error "VELT_E2E_APP_DIR: the build folder of Veltarion.exe (Windows form, trailing slash)"
+#endif
+#ifndef VELT_E2E_SHOT_DIR
+#error "VELT_E2E_SHOT_DIR: the folder for screenshots (Unix form)"
+#endif
+#ifndef VELT_E2E_RECORDER
+#error "VELT_E2E_RECORDER: the recorder program (Windows form)"
+#endif
+
+namespace velt::e2e {
+
+namespace {
+
+constexpr const char* kSettingsKey = "Software\\Veltarion";
+constexpr const char* kAppFiles[] = {"Veltarion.exe", "OMXDRV.SYS", "ReadMe.htm",
+                                     "Getting Started.htm"};
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string path = dir + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+struct FindData {
+    DWORD pid;
+    const char* cls;
+    const char* caption;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    auto& data = *reinterpret_cast<FindData*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != data.pid || (data.visibleOnly && !IsWindowVisible(hwnd))) {
+        return TRUE;
+    }
+    char text[256] = {};
+    if (data.cls) {
+        GetClassNameA(hwnd, text, sizeof text);
+        if (lstrcmpiA(text, data.cls) != 0) {
+            return TRUE;
+        }
+    }
+    if (data.caption) {
+        GetWindowTextA(hwnd, text, sizeof text);
+        if (std::string_view(text) != data.caption) {
+            return TRUE;
+        }
+    }
+    data.found.push_back(hwnd);
+    return TRUE;
+}
+
+struct ItemSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindItem(HWND hwnd, LPARAM param) {
+    auto& search = *reinterpret_cast<ItemSearch*>(param);
+    if (GetDlgCtrlID(hwnd) == search.id) {
+        search.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::vector<char> EnvironmentBlock(const std::vector<std::string>& extra) {
+    std::vector<char> block;
+    LPCH env = GetEnvironmentStringsA();
+    for (const char* p = env; p && *p; p += std::char_traits<char>::length(p) + 1) {
+        block.insert(block.end(), p, p + std::char_traits<char>::length(p) + 1);
+    }
+    FreeEnvironmentStringsA(env);
+    for (const auto& var : extra) {
+        block.insert(block.end(), var.begin(), var.end());
+        block.push_back('\0');
+    }
+    block.push_back('\0');
+    return block;
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) {
+            return condition();
+        }
+        Sleep(20);
+    }
+}
+
+std::string TempDir() {
+    char buffer[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, buffer);
+    std::string dir = buffer;
+    if (!dir.empty() && dir.back() != '\\') {
+        dir += '\\';
+    }
+    return dir;
+}
+
+Install::Install() : Install(Options{}) {}
+
+Install::Install(Options options) {
+    static std::atomic<int> counter{0};
+    char name[64];
+    std::snprintf(name, sizeof name, "velt-e2e-%lu-%d\\", GetCurrentProcessId(), ++counter);
+    dir_ = TempDir() + name;
+    RemoveTree(dir_);
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    for (const char* file : kAppFiles) {
+        const std::string_view f = file;
+        if ((f == "OMXDRV.SYS" && !options.withDriver) ||
+            (f.ends_with(".htm") && !options.withDocs)) {
+            continue;
+        }
+        CopyFileA((std::string(VELT_E2E_APP_DIR) + file).c_str(), Path(file).c_str(), FALSE);
+    }
+}
+
+Install::~Install() {
+    // A program still running from here keeps its files busy for a moment.
+    WaitUntil(
+        [&] {
+            RemoveTree(dir_);
+            return !DirectoryExists(dir_);
+        },
+        3000);
+}
+
+App::App(const Install& install, std::string workDir, const std::vector<std::string>& extraEnv) {
+    if (workDir.empty()) {
+        workDir = install.Dir();
+    }
+    const std::string exe = install.Path("Veltarion.exe");
+    std::string command = "\"" + exe + "\"";
+    std::vector<char> env = EnvironmentBlock(extraEnv);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                       workDir.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        pid_ = info.dwProcessId;
+    }
+}
+
+App::~App() {
+    if (process_) {
+        if (Running()) {
+            Kill();
+        }
+        CloseHandle(process_);
+    }
+}
+
+bool App::Running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> App::WaitExit(int timeoutMs) {
+    if (!process_ ||
+        WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+void App::Kill() {
+    if (process_) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
+}
+
+HWND FindProcessWindow(DWORD pid, const char* cls, const char* caption, bool visibleOnly) {
+    FindData data{pid, cls, caption, visibleOnly, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&data));
+    return data.found.empty() ? nullptr : data.found.front();
+}
+
+HWND WaitProcessWindow(DWORD pid, const char* cls, const char* caption, int timeoutMs,
+                       bool visibleOnly) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] { return (found = FindProcessWindow(pid, cls, caption, visibleOnly)) != nullptr; },
+        timeoutMs);
+    return found;
+}
+
+HWND App::FindWindowOf(const char* cls, const char* caption, bool visibleOnly) const {
+    return FindProcessWindow(pid_, cls, caption, visibleOnly);
+}
+
+HWND App::WaitWindow(const char* cls, const char* caption, int timeoutMs, bool visibleOnly) const {
+    return WaitProcessWindow(pid_, cls, caption, timeoutMs, visibleOnly);
+}
+
+HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs) {
+    Tray(mainWindow, kTrayRightClick);
+    return WaitProcessWindow(pid, kMenuClass, nullptr, timeoutMs);
+}
+
+void ChooseMenuItem(HWND menu, int selectableIndex) {
+    for (int i = 0; i <= selectableIndex; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0x00500001);
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+}
+
+void DismissMenu(HWND menu) {
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+}
+
+bool ChooseTrayItem(DWORD pid, HWND mainWindow, int selectableIndex) {
+    HWND menu = OpenTrayMenu(pid, mainWindow);
+    if (!menu) {
+        return false;
+    }
+    ChooseMenuItem(menu, selectableIndex);
+    return true;
+}
+
+HWND App::MainWindow(int timeoutMs) const {
+    return WaitWindow(nullptr, kMainCaption, timeoutMs);
+}
+
+HWND App::WaitMessageBox(const char* caption, int timeoutMs) const {
+    return WaitWindow(kDialogClass, caption, timeoutMs);
+}
+
+std::vector<HWND> App::VisibleWindows() const {
+    FindData data{pid_, nullptr, nullptr, true, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+HWND Item(HWND window, int id) {
+    if (!window) {
+        return nullptr;
+    }
+    ItemSearch search{id, nullptr};
+    EnumChildWindows(window, FindItem, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string Text(HWND window) {
+    if (!window) {
+        return {};
+    }
+    const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
+    const LRESULT copied =
+        SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+    return text;
+}
+
+void SetText(HWND window, std::string_view text) {
+    const std::string copy(text);
+    SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copy.c_str()));
+}
+
+void Click(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void SelectCombo(HWND combo, int index) {
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+int ComboIndex(HWND combo) {
+    return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+}
+
+int ComboCount(HWND combo) {
+    return static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+}
+
+std::string ComboItem(HWND combo, int index) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) {
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(static_cast<std::size_t>(length));
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                      text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(std::max(n, 0)));
+    return text;
+}
+
+bool Enabled(HWND window) {
+    return window && IsWindowEnabled(window);
+}
+
+bool Visible(HWND window) {
+    return window && IsWindowVisible(window);
+}
+
+void Tray(HWND mainWindow, LPARAM mouseMessage) {
+    PostMessageA(mainWindow, kTrayMessage, 1, mouseMessage);
+}
+
+std::string MessageBoxText(HWND box) {
+    return Text(GetDlgItem(box, kMessageBoxTextId));
+}
+
+void Answer(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (button) {
+        Click(button);
+    } else {
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    }
+}
+
+void PressHelp(HWND window) {
+    // What the default window procedure does for F1: WM_HELP to the focused window's top level.
+    PostMessageA(window, WM_KEYDOWN, VK_F1, 0x003B0001);
+    PostMessageA(window, WM_KEYUP, VK_F1, static_cast<LPARAM>(0xC03B0001u));
+}
+
+bool SettingsKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+std::optional<std::int32_t> CurrentProfileValue() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LONG status = RegQueryValueExA(key, "CurrentProfile", nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+void DeleteSettingsKey() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+void WriteCurrentProfile(std::int32_t value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        const auto data = static_cast<DWORD>(value);
+        RegSetValueExA(key, "CurrentProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                       sizeof data);
+        RegCloseKey(key);
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+void RegisterHtmRecorder(const std::string& logPath) {
+    const std::string command =
+        std::string("\"") + VELT_E2E_RECORDER + "\" \"" + logPath + "\" \"%1\"";
+    auto setDefault = [](const char* subKey, const std::string& value) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS) {
+            RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1));
+            RegCloseKey(key);
+        }
+    };
+    setDefault(".htm", "VeltRecorder.htm");
+    setDefault("VeltRecorder.htm\\shell\\open\\command", command);
+}
+
+std::vector<std::string> RecordedOpens(const std::string& logPath) {
+    std::vector<std::string> lines;
+    std::ifstream in(logPath);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+std::string Screenshot(std::string_view name) {
+    const std::string unixPath = std::string(VELT_E2E_SHOT_DIR) + "/" + std::string(name) + ".png";
+    std::string command = "Z:\\bin\\sh -c \"mkdir -p '" VELT_E2E_SHOT_DIR
+                          "' && import -window root '" +
+                          unixPath + "'\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return {};
+    }
+    WaitForSingleObject(info.hProcess, 15000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return unixPath;
+}
+
+} // namespace velt::e2e

@@ -1,0 +1,157 @@
+// Driving the real Veltarion.exe under Wine from a test program: a fresh install folder, the
+// running process, its windows and controls, message boxes, the tray callback, the settings
+// registry value, the storage file, the stand-in driver's journal, a recorder for opened
+// documents and screenshots.
+//
+// Windows are found by caption and class among the windows of the program's process, controls by
+// their ids anywhere below a window (controls may sit inside panels). Clicks are posted, never
+// sent: a click that opens a modal box would otherwise block the test until the box is closed.
+// Wait for the effect of an action with WaitUntil or one of the Wait... helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velt::e2e {
+
+// The main window's caption, the tray callback message and its mouse messages.
+inline constexpr const char* kMainCaption = "Veltarion";
+inline constexpr UINT kTrayMessage = 1024;
+inline constexpr LPARAM kTrayDoubleClick = WM_LBUTTONDBLCLK; // 515
+inline constexpr LPARAM kTrayRightClick = WM_RBUTTONDOWN;    // 516
+inline constexpr const char* kDialogClass = "#32770";        // message boxes
+inline constexpr const char* kMenuClass = "#32768";          // popup menus
+inline constexpr int kMessageBoxTextId = 0xFFFF;
+
+// Polls condition until it holds or timeoutMs passed; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// A fresh folder in the temporary directory holding Veltarion.exe and, unless told otherwise,
+// OMXDRV.SYS, ReadMe.htm and "Getting Started.htm", copied from the build. Removed (with the
+// Profiles folder the program makes) when the object goes away.
+class Install {
+  public:
+    struct Options {
+        bool withDriver = true;
+        bool withDocs = true;
+    };
+    Install();
+    explicit Install(Options options);
+    Install(const Install&) = delete;
+    Install& operator=(const Install&) = delete;
+    ~Install();
+
+    // The folder, with a trailing backslash.
+    const std::string& Dir() const { return dir_; }
+    std::string Path(std::string_view name) const { return dir_ + std::string(name); }
+    std::string StorageFile() const { return Path("Profiles\\profiles.omx"); }
+
+  private:
+    std::string dir_;
+};
+
+// One running copy of Veltarion.exe. Ended (TerminateProcess) when still running at the end.
+class App {
+  public:
+    // Starts <install>\Veltarion.exe with the given current directory (default: the install
+    // folder) and the extra environment variables (NAME=value).
+    explicit App(const Install& install, std::string workDir = {},
+                 const std::vector<std::string>& extraEnv = {});
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+    ~App();
+
+    bool Started() const { return process_ != nullptr; }
+    DWORD Pid() const { return pid_; }
+    bool Running() const;
+    // Waits for the end; the exit code, or nothing on a time-out.
+    std::optional<DWORD> WaitExit(int timeoutMs = 10000);
+    void Kill();
+
+    // The main window once it is visible (nullptr on a time-out).
+    HWND MainWindow(int timeoutMs = 10000) const;
+    // A top-level window of this process; caption or cls may be nullptr for any.
+    HWND FindWindowOf(const char* cls, const char* caption, bool visibleOnly = true) const;
+    HWND WaitWindow(const char* cls, const char* caption, int timeoutMs = 5000,
+                    bool visibleOnly = true) const;
+    // A message box ("#32770") with that caption.
+    HWND WaitMessageBox(const char* caption, int timeoutMs = 5000) const;
+    // Every visible top-level window of this process (for "nothing else opened" checks).
+    std::vector<HWND> VisibleWindows() const;
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Top-level windows of a process; cls or caption may be nullptr for any.
+HWND FindProcessWindow(DWORD pid, const char* cls, const char* caption, bool visibleOnly = true);
+HWND WaitProcessWindow(DWORD pid, const char* cls, const char* caption, int timeoutMs = 5000,
+                       bool visibleOnly = true);
+
+// The tray menu's items that can be chosen, in order (separators are not counted).
+inline constexpr int kMenuActivate = 0;
+inline constexpr int kMenuDeactivate = 1;
+inline constexpr int kMenuAbout = 2;
+inline constexpr int kMenuQuit = 3;
+// Right-clicks the tray icon of the program (process pid, main window) and returns the popup
+// menu's window once it is up, or nullptr.
+HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs = 5000);
+// Chooses an item of an open popup menu with the keyboard (Down n+1 times, Enter), or closes
+// the menu without a choice (Esc).
+void ChooseMenuItem(HWND menu, int selectableIndex);
+void DismissMenu(HWND menu);
+// Opens the tray menu and chooses an item; false when the menu did not open.
+bool ChooseTrayItem(DWORD pid, HWND mainWindow, int selectableIndex);
+
+// Controls.
+HWND Item(HWND window, int id);                   // the descendant with that control id, or nullptr
+std::string Text(HWND window);                    // WM_GETTEXT (crosses processes)
+void SetText(HWND window, std::string_view text); // WM_SETTEXT: edits raise EN_CHANGE
+void Click(HWND button);                          // posted BM_CLICK
+// CB_SETCURSEL, then the CBN_SELCHANGE notification that a user's pick sends to the parent.
+void SelectCombo(HWND combo, int index);
+int ComboIndex(HWND combo);
+int ComboCount(HWND combo);
+std::string ComboItem(HWND combo, int index); // through the wide message (Wine 8 cuts the ANSI one)
+bool Enabled(HWND window);
+bool Visible(HWND window);
+// Posts the tray icon's callback message (uID 1) with a mouse message to the main window.
+void Tray(HWND mainWindow, LPARAM mouseMessage);
+// The text of a message box and a press of one of its buttons (IDOK, IDYES, IDNO...).
+std::string MessageBoxText(HWND box);
+void Answer(HWND box, int buttonId);
+// Presses F1 in a window: the WM_HELP path a real key press takes.
+void PressHelp(HWND window);
+
+// Settings registry: HKCU\Software\Veltarion and its CurrentProfile value.
+bool SettingsKeyExists();
+// The value if it exists as a REG_DWORD.
+std::optional<std::int32_t> CurrentProfileValue();
+void DeleteSettingsKey();
+void WriteCurrentProfile(std::int32_t value);
+
+// Files.
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Documents: registers the recorder program for ".htm" in the prefix (every open of a .htm file
+// then appends "<file>|<current directory>" to the log), and reads the log's lines.
+void RegisterHtmRecorder(const std::string& logPath);
+std::vector<std::string> RecordedOpens(const std::string& logPath);
+
+// Saves a screenshot of the whole display as <build>/e2e-shots/<name>.png; its path, or "".
+std::string Screenshot(std::string_view name);
+
+// The temporary directory, with a trailing backslash.
+std::string TempDir();
+
+} // namespace velt::e2e
