@@ -11,7 +11,17 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <optional>
+
+// The default terminate handler of libstdc++ prints the demangled type of an escaped exception to
+// a console this GUI program does not have, and brings in the demangler and the printf family
+// (about a third of the executable). Every event runs under the application's error handler, so
+// reaching terminate means a broken program: end it at once.
+namespace __gnu_cxx {
+void __verbose_terminate_handler();
+void __verbose_terminate_handler() { std::abort(); }
+} // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {

@@ -457,6 +457,8 @@ std::vector<std::string> RecordedOpens(const std::string& logPath) {
 }
 
 std::string Screenshot(std::string_view name) {
+    // Let the windows finish painting first.
+    Sleep(600);
     const std::string unixPath = std::string(VELT_E2E_SHOT_DIR) + "/" + std::string(name) + ".png";
     std::string command = "Z:\\bin\\sh -c \"mkdir -p '" VELT_E2E_SHOT_DIR
                           "' && import -window root '" +
