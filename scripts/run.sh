@@ -34,7 +34,9 @@ if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
 else
     headless=1
     rm -f "$root/wine/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/wine/display" \
+    # In a session of its own, like the program below: Ctrl+C reaches only this script, which
+    # then quits the program cleanly before it ends the display.
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/wine/display" \
         >"$root/wine/xvfb.log" 2>&1 </dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$root/wine/display" ] && break; sleep 0.1; done
@@ -67,7 +69,7 @@ cleanup() {
 }
 trap cleanup INT TERM EXIT
 
-(cd "$app" && exec wine Veltarion.exe) </dev/null &
+(cd "$app" && exec setsid wine Veltarion.exe) </dev/null &
 app_pid=$!
 if wine "$remote" wait-main 60 </dev/null; then
     echo "Veltarion is running (folder $app, Wine prefix $WINEPREFIX)"
