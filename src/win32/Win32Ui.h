@@ -66,6 +66,9 @@ class Win32Ui final : public IUiBackend {
     void Dispatch(MSG& msg);
     void SyncApplicationWindow();
     void RestoreFocus(Form& form);
+    // The visible, enabled form most recently active other than one, or nullptr: where the
+    // activation goes when the active form hides.
+    Form* NextActive(const Form* except) const;
 
     void CreateControl(Form& form, HWND window, Control& control);
     void PushControl(Control& control, ControlChange what);
@@ -84,6 +87,7 @@ class Win32Ui final : public IUiBackend {
     std::map<std::pair<int, bool>, HFONT> fonts_;
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;
+    std::vector<Form*> recent_;               // forms in the order they were last active
     std::map<HWND, HGDIOBJ> images_;          // bitmaps loaded for buttons, freed with them
     std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
 };

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -150,6 +151,7 @@ void Win32Ui::DestroyFormWindow(Form& form) {
     }
     DestroyWindow(window); // its tool tip window, owned by it, goes too
     form.SetNativeHandle(0);
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
     tooltips_.erase(&form);
     lastFocus_.erase(&form);
     SyncApplicationWindow();
@@ -178,7 +180,13 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
         SetWindowTextA(window, form.Caption().c_str());
         break;
     case FormChange::Visible:
-        // Shown without the activation: that follows in BringToFront, after OnShow.
+        // Shown without the activation: that follows in BringToFront, after OnShow. The active
+        // form hands the activation on before it hides.
+        if (!form.Visible() && GetActiveWindow() == window) {
+            if (Form* next = NextActive(&form); next != nullptr) {
+                SetActiveWindow(WindowOf(*next));
+            }
+        }
         SyncApplicationWindow();
         ShowWindow(window, form.Visible() ? SW_SHOWNA : SW_HIDE);
         break;
@@ -218,6 +226,15 @@ void Win32Ui::RestoreFocus(Form& form) {
     if (target != nullptr) {
         SetFocus(target);
     }
+}
+
+Form* Win32Ui::NextActive(const Form* except) const {
+    for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
+        if (*it != except && (*it)->Visible() && IsWindowEnabled(WindowOf(**it))) {
+            return *it;
+        }
+    }
+    return nullptr;
 }
 
 std::uint32_t Win32Ui::WindowHandle(const Form& form) {
@@ -299,7 +316,8 @@ bool Win32Ui::PreTranslate(const MSG& msg) {
         if (focus != nullptr && IsDroppedCombo(focus)) {
             return false;
         }
-        Control* focused = IsChild(root, focus) ? ControlOf(focus) : nullptr;
+        // A key message goes to the focused window: its target is the control the key is for.
+        Control* focused = IsChild(root, msg.hwnd) ? ControlOf(msg.hwnd) : nullptr;
         const bool enter = msg.wParam == VK_RETURN;
         app_->RunEvent([&] {
             if (focused != nullptr && focused != form->FocusedControl()) {
@@ -369,16 +387,7 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case kActivateForm:
         if (GetActiveWindow() == window || GetActiveWindow() == nullptr) {
-            Form* target = self->app_->MainForm();
-            if (target == nullptr || !target->Visible()) {
-                target = nullptr;
-                for (Form* form : self->app_->Forms()) {
-                    if (form->Visible() && WindowOf(*form) != nullptr) {
-                        target = form;
-                    }
-                }
-            }
-            if (target != nullptr && IsWindowEnabled(WindowOf(*target))) {
+            if (Form* target = self->NextActive(nullptr); target != nullptr) {
                 SetActiveWindow(WindowOf(*target));
             }
         }
@@ -424,6 +433,8 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
     case WM_ACTIVATE: {
         const bool active = LOWORD(wParam) != WA_INACTIVE;
         if (active) {
+            recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
+            recent_.push_back(&form);
             RestoreFocus(form);
         } else if (HWND focus = GetFocus(); focus != nullptr && IsChild(window, focus)) {
             lastFocus_[&form] = focus;

@@ -119,6 +119,10 @@ void TestUi::ActivateForm(Form* form) {
     if (active_ == form) {
         return;
     }
+    if (form != nullptr) {
+        recent_.erase(std::remove(recent_.begin(), recent_.end(), form), recent_.end());
+        recent_.push_back(form);
+    }
     Form* previous = active_;
     active_ = form;
     if (previous != nullptr) {
@@ -129,14 +133,26 @@ void TestUi::ActivateForm(Form* form) {
     }
 }
 
+Form* TestUi::NextActive(const Form* except) const {
+    for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
+        if (*it != except && (*it)->Visible()) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
 void TestUi::CreateFormWindow(Form& form) {
     log_.push_back("create " + form.Caption());
 }
 
 void TestUi::DestroyFormWindow(Form& form) {
     log_.push_back("destroy " + form.Caption());
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
+    std::replace(activeAtModal_.begin(), activeAtModal_.end(), &form, static_cast<Form*>(nullptr));
     if (active_ == &form) {
         active_ = nullptr;
+        ActivateForm(NextActive(&form));
     }
     modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
     handles_.erase(&form);
@@ -147,7 +163,7 @@ void TestUi::FormChanged(Form& form, FormChange what) {
     case FormChange::Visible:
         log_.push_back((form.Visible() ? "show " : "hide ") + form.Caption());
         if (!form.Visible() && active_ == &form) {
-            ActivateForm(nullptr);
+            ActivateForm(NextActive(&form));
         }
         break;
     case FormChange::BringToFront:
@@ -174,6 +190,7 @@ std::uint32_t TestUi::WindowHandle(const Form& form) {
 }
 
 void TestUi::BeginModal(Form& form) {
+    activeAtModal_.push_back(active_);
     modal_.push_back(&form);
     modalShows_.push_back(form.Caption());
     log_.push_back("modal " + form.Caption());
@@ -182,6 +199,14 @@ void TestUi::BeginModal(Form& form) {
 void TestUi::EndModal(Form& form) {
     modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
     log_.push_back("endmodal " + form.Caption());
+    // Before the dialog hides, the activation returns to the window it came from.
+    if (!activeAtModal_.empty()) {
+        Form* previous = activeAtModal_.back();
+        activeAtModal_.pop_back();
+        if (previous != nullptr && previous->Visible()) {
+            ActivateForm(previous);
+        }
+    }
 }
 
 void TestUi::WaitAndDispatch() {

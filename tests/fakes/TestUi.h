@@ -136,6 +136,9 @@ class TestUi final : public IUiBackend {
   private:
     bool Act(const std::function<bool()>& action);
     void ActivateForm(Form* form);
+    // The visible form most recently active, other than one: where the activation goes when
+    // the active form hides, as Windows hands it on.
+    Form* NextActive(const Form* except) const;
 
     std::deque<std::function<void()>> steps_;
     std::vector<Form*> modal_;
@@ -154,6 +157,8 @@ class TestUi final : public IUiBackend {
     std::map<std::string, unsigned, std::less<>> messageIds_;
     std::vector<std::string> log_;
     Form* active_ = nullptr;
+    std::vector<Form*> recent_;        // forms in the order they were last active
+    std::vector<Form*> activeAtModal_; // the active form when each open modal show began
     Application app_; // last: destroyed first, while the rest of the double still exists
 };
 

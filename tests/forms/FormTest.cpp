@@ -116,22 +116,6 @@ TEST_F(FormTest, EnterAndEscapeReachOnlyUsableDefaultAndCancelButtons) {
     EXPECT_EQ(others, 1);
 }
 
-TEST_F(FormTest, CloseBoxEndsModalShowWithCancelAndMayBeRefused) {
-    int closes = 0;
-    dialog.OnClose = [&](CloseAction& action) {
-        if (++closes == 1) {
-            action = CloseAction::None;
-        }
-    };
-    ui.Queue([&] { ui.CloseBox(dialog); });
-    ui.Queue([&] {
-        EXPECT_TRUE(dialog.Visible()); // refused once
-        ui.CloseBox(dialog);
-    });
-    EXPECT_EQ(dialog.ShowModal(), kMrCancel);
-    EXPECT_EQ(closes, 2);
-}
-
 TEST_F(FormTest, TerminateDuringModalShowEndsItWithCancelAndEndsTheLoop) {
     Dialog mainForm{app, "Main"};
     Dialog nested{app, "Nested"};
