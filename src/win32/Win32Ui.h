@@ -87,8 +87,15 @@ class Win32Ui final : public IUiBackend {
     std::map<std::pair<int, bool>, HFONT> fonts_;
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;
-    std::vector<Form*> recent_;               // forms in the order they were last active
-    std::map<HWND, HGDIOBJ> images_;          // bitmaps loaded for buttons, freed with them
+    std::vector<Form*> recent_; // forms in the order they were last active
+    // A button's picture twice: on the face colour (enabled) and on white, which is what the
+    // system's drawing of a disabled picture leaves out; freed with the button.
+    struct Pictures {
+        HGDIOBJ enabled = nullptr;
+        HGDIOBJ disabled = nullptr;
+    };
+    std::map<HWND, Pictures> images_;
+    void ShowPicture(HWND button);
     std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
 };
 

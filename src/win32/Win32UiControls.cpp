@@ -164,8 +164,8 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 // Button pictures are drawn on the classic face grey (192, 192, 192); LR_LOADMAP3DCOLORS maps it
-// only in palette bitmaps, so the true-colour pictures get the face colour here.
-HGDIOBJ LoadButtonPicture(HINSTANCE instance, const std::string& name) {
+// only in palette bitmaps, so the true-colour pictures get their background colour here.
+HGDIOBJ LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF background) {
     HANDLE image = LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0,
                               LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS);
     DIBSECTION dib{};
@@ -173,7 +173,7 @@ HGDIOBJ LoadButtonPicture(HINSTANCE instance, const std::string& name) {
         dib.dsBm.bmBits == nullptr || (dib.dsBm.bmBitsPixel != 24 && dib.dsBm.bmBitsPixel != 32)) {
         return image;
     }
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF face = background;
     const int bytes = dib.dsBm.bmBitsPixel / 8;
     auto* rows = static_cast<BYTE*>(dib.dsBm.bmBits);
     for (int y = 0; y < dib.dsBm.bmHeight; ++y) {
@@ -295,7 +295,8 @@ void Win32Ui::ControlGone(Control& control) {
     }
     DestroyWindow(window);
     if (const auto image = images_.find(window); image != images_.end()) {
-        DeleteObject(image->second);
+        DeleteObject(image->second.enabled);
+        DeleteObject(image->second.disabled);
         images_.erase(image);
     }
     control.SetNativeHandle(0);
@@ -314,6 +315,18 @@ void Win32Ui::PushEffectiveState(Control& control) {
     HWND window = WindowOf(control);
     EnableWindow(window, EffectivelyEnabled(control));
     ShowWindow(window, EffectivelyVisible(control) ? SW_SHOWNA : SW_HIDE);
+    ShowPicture(window);
+}
+
+void Win32Ui::ShowPicture(HWND button) {
+    const auto it = images_.find(button);
+    if (it == images_.end()) {
+        return;
+    }
+    HGDIOBJ picture = IsWindowEnabled(button) ? it->second.enabled : it->second.disabled;
+    if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
+        SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
 }
 
 void Win32Ui::PushItems(Control& control) {
@@ -350,18 +363,21 @@ void Win32Ui::PushStyle(Control& control) {
             SendMessageA(window, BM_SETSTYLE, button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
                          TRUE);
         }
-        HGDIOBJ image = nullptr;
-        if (!button.PictureName().empty()) {
-            image = LoadButtonPicture(instance_, button.PictureName());
-        }
-        SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
         if (const auto old = images_.find(window); old != images_.end()) {
-            DeleteObject(old->second);
+            SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, 0);
+            DeleteObject(old->second.enabled);
+            DeleteObject(old->second.disabled);
             images_.erase(old);
         }
-        if (image != nullptr) {
-            images_.emplace(window, image);
+        if (!button.PictureName().empty()) {
+            Pictures pictures;
+            pictures.enabled =
+                LoadButtonPicture(instance_, button.PictureName(), GetSysColor(COLOR_BTNFACE));
+            pictures.disabled =
+                LoadButtonPicture(instance_, button.PictureName(), RGB(255, 255, 255));
+            images_.emplace(window, pictures);
         }
+        ShowPicture(window);
         break;
     }
     case ControlKind::Label: {

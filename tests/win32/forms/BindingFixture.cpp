@@ -21,6 +21,7 @@ SampleForm::SampleForm(Application& app, std::string caption)
     ok.SetModalResult(kMrOk);
     cancel.SetCancel(true);
     cancel.SetModalResult(kMrCancel);
+    off.SetPicture("BMP_ACTIVATE");
     off.SetEnabled(false);
     ok.OnClick = [this] { ++okClicks; };
     off.OnClick = [this] { ++offClicks; };

@@ -285,17 +285,26 @@ TEST_F(BindingTest, ToolTipsCarryTheHints) {
 namespace velt {
 namespace {
 
-TEST_F(BindingTest, ButtonPictureComesFromTheResourcesOnTheFaceColour) {
-    form.Show();
-    auto bitmap = reinterpret_cast<HBITMAP>(
-        SendMessageA(Item(SampleForm::kOk), BM_GETIMAGE, IMAGE_BITMAP, 0));
-    ASSERT_NE(bitmap, nullptr);
+COLORREF PictureCorner(HWND button) {
+    auto bitmap = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (bitmap == nullptr) {
+        return CLR_INVALID;
+    }
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
     const COLORREF corner = GetPixel(dc, 0, 0); // drawn on the classic grey
     SelectObject(dc, old);
     DeleteDC(dc);
-    EXPECT_EQ(corner, GetSysColor(COLOR_BTNFACE));
+    return corner;
+}
+
+TEST_F(BindingTest, ButtonPictureSitsOnTheFaceColourAndOnWhiteWhileDisabled) {
+    form.Show();
+    EXPECT_EQ(PictureCorner(Item(SampleForm::kOk)), GetSysColor(COLOR_BTNFACE));
+    // White is what the system leaves out when it draws a disabled picture embossed.
+    EXPECT_EQ(PictureCorner(Item(SampleForm::kOff)), RGB(255, 255, 255));
+    form.off.SetEnabled(true);
+    EXPECT_EQ(PictureCorner(Item(SampleForm::kOff)), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(BindingTest, LabelsAskForTheirOwnFontAndPicturesShowAHandAndClick) {
