@@ -100,8 +100,18 @@ std::vector<std::uint8_t> OneProfileRecord() {
 
 } // namespace
 
+struct Series {
+    const char* label = "";
+    std::vector<double> times{}, privateBytes{}, workingSets{};
+    void Add(const Sample& s) {
+        times.push_back(s.seconds);
+        privateBytes.push_back(s.privateBytes);
+        workingSets.push_back(s.workingSet);
+    }
+};
+
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     if (!velt::standin::EnsureRunning(velt::standin::DriverBesideExe())) {
         std::printf("the stand-in driver could not be loaded\n");
         return 1;
@@ -110,39 +120,46 @@ int main(int argc, char** argv) {
     CreateDirectoryA(install.Path("Profiles").c_str(), nullptr);
     WriteFileBytes(install.StorageFile(), OneProfileRecord());
     WriteCurrentProfile(0);
+    const std::string app = install.Path("Veltarion.exe");
     const std::string minimal = velt::standin::ExeDir() + "velt_bench_minimal.exe";
+    const std::string imports = velt::standin::ExeDir() + "velt_bench_minimal_imports.exe";
 
-    std::vector<double> appTimes, minTimes, appMemory, minMemory, appWs, minWs;
+    Series veltarion{"Veltarion.exe", {}, {}, {}}, bare{"minimal window", {}, {}, {}},
+        same{"minimal window + the same system DLLs", {}, {}, {}};
     Sample warm;
-    Run(install.Path("Veltarion.exe"), install.Dir(), kMainCaption, true, warm);
+    Run(app, install.Dir(), kMainCaption, true, warm);
     Run(minimal, install.Dir(), "Minimal", false, warm);
+    Run(imports, install.Dir(), "Minimal", false, warm);
     for (int i = 0; i < rounds; ++i) {
-        Sample app, min;
-        if (!Run(minimal, install.Dir(), "Minimal", false, min) ||
-            !Run(install.Path("Veltarion.exe"), install.Dir(), kMainCaption, true, app)) {
+        Sample a, b, c;
+        if (!Run(minimal, install.Dir(), "Minimal", false, b) ||
+            !Run(app, install.Dir(), kMainCaption, true, a) ||
+            !Run(imports, install.Dir(), "Minimal", false, c)) {
             std::printf("round %d failed\n", i + 1);
             return 1;
         }
-        appTimes.push_back(app.seconds);
-        minTimes.push_back(min.seconds);
-        appMemory.push_back(app.privateBytes);
-        minMemory.push_back(min.privateBytes);
-        appWs.push_back(app.workingSet);
-        minWs.push_back(min.workingSet);
+        bare.Add(b);
+        veltarion.Add(a);
+        same.Add(c);
     }
-    const double appT = Median(appTimes), minT = Median(minTimes);
-    const double appM = Median(appMemory), minM = Median(minMemory);
+    std::printf("rounds: %d, medians (fastest start in brackets)\n", rounds);
+    std::printf("%-40s %12s %14s %12s\n", "program", "to ready", "private", "working set");
+    for (Series* s : {&veltarion, &bare, &same}) {
+        std::printf("%-40s %6.1f ms (%5.1f) %8.0f KB %9.0f KB\n", s->label, Median(s->times) * 1000,
+                    *std::min_element(s->times.begin(), s->times.end()) * 1000,
+                    Median(s->privateBytes) / 1024, Median(s->workingSets) / 1024);
+    }
+    const double ratio = Median(veltarion.times) / Median(bare.times);
+    const double ratioSame = Median(veltarion.times) / Median(same.times);
+    std::printf("start-to-ready ratio: %.2fx the minimal window (goal <= 1.2x), %.2fx the minimal "
+                "window with the same DLLs\n",
+                ratio, ratioSame);
+    std::printf("private memory over the minimal window: %+.0f KB (goal <= +1024 KB); over the "
+                "one with the same DLLs: %+.0f KB\n",
+                (Median(veltarion.privateBytes) - Median(bare.privateBytes)) / 1024,
+                (Median(veltarion.privateBytes) - Median(same.privateBytes)) / 1024);
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    GetFileAttributesExA(install.Path("Veltarion.exe").c_str(), GetFileExInfoStandard, &attributes);
-    std::printf("rounds: %d (medians)\n", rounds);
-    std::printf(
-        "start to ready: Veltarion %.1f ms, minimal window %.1f ms, ratio %.2fx (goal <= 1.2x)\n",
-        appT * 1000, minT * 1000, minT > 0 ? appT / minT : 0.0);
-    std::printf("private memory: Veltarion %.0f KB, minimal window %.0f KB, difference %+.0f KB "
-                "(goal <= +1024 KB)\n",
-                appM / 1024, minM / 1024, (appM - minM) / 1024);
-    std::printf("working set: Veltarion %.0f KB, minimal window %.0f KB\n", Median(appWs) / 1024,
-                Median(minWs) / 1024);
+    GetFileAttributesExA(app.c_str(), GetFileExInfoStandard, &attributes);
     std::printf("Veltarion.exe: %lu bytes (goal <= 262144)\n", attributes.nFileSizeLow);
     DeleteSettingsKey();
     return 0;
