@@ -71,6 +71,12 @@ class AppE2e : public ::testing::Test {
         return app_->WaitMessageBox(caption);
     }
 
+    // The storage file's size, -1 while it cannot be read (it is being replaced).
+    long StoredBytes() const {
+        const auto bytes = ReadFileBytes(install_.StorageFile());
+        return bytes ? static_cast<long>(bytes->size()) : -1;
+    }
+
     Install install_;
     std::unique_ptr<App> app_;
 };
@@ -157,7 +163,7 @@ TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
     EXPECT_EQ(block[576], 2);
 
     // Saved: one record of the default profile, as typed, and the index.
-    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile())->size() == 512; }));
+    ASSERT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
     const auto stored = *ReadFileBytes(install_.StorageFile());
     EXPECT_EQ(std::string(stored.begin() + 1, stored.begin() + 1 + stored[0]),
               "My Confidential Data");
@@ -201,7 +207,7 @@ TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
     Answer(box, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     // Saved all the same.
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile())->size() == 512; }));
+    EXPECT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
     ASSERT_TRUE(standin::ResetJournal());
     box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
     ASSERT_NE(box, nullptr);
@@ -221,7 +227,7 @@ TEST_F(AppE2e, TrayRightClickOpensMenuAndDoubleClickBringsWindowBack) {
     // The close box hides the window (and saves); a double click on the icon shows it again.
     PostMessageA(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile())->size() == 512; }));
+    EXPECT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
     EXPECT_TRUE(app_->Running());
     Tray(main, kTrayDoubleClick);
     EXPECT_TRUE(WaitUntil([&] { return Visible(main); }));
