@@ -14,11 +14,26 @@ void ProfileList::Append(std::string_view text, std::unique_ptr<TProfileObj> pro
     if (!profile) {
         profile = std::make_unique<TProfileObj>();
     }
-    entries_.push_back(Entry{std::string(text), std::move(profile)});
+    std::optional<std::string> own;
+    if (text != profile->ProfileName.str()) {
+        own.emplace(text);
+    }
+    entries_.push_back(Entry{std::move(own), std::move(profile)});
 }
 
 void ProfileList::Append(std::string_view text, TProfileObj profile) {
     Append(text, std::make_unique<TProfileObj>(std::move(profile)));
+}
+
+void ProfileList::AppendByName(std::unique_ptr<TProfileObj> profile) {
+    if (!profile) {
+        profile = std::make_unique<TProfileObj>();
+    }
+    entries_.push_back(Entry{std::nullopt, std::move(profile)});
+}
+
+void ProfileList::AppendByName(TProfileObj profile) {
+    AppendByName(std::make_unique<TProfileObj>(std::move(profile)));
 }
 
 const ProfileList::Entry& ProfileList::At(std::size_t i) const {
@@ -30,7 +45,7 @@ const ProfileList::Entry& ProfileList::At(std::size_t i) const {
 
 void ProfileList::SetText(std::size_t i, std::string_view text) {
     At(i);
-    entries_[i].text.assign(text);
+    entries_[i].text.emplace(text);
 }
 
 void ProfileList::Delete(std::size_t i) {
@@ -45,7 +60,8 @@ void ProfileList::Delete(std::size_t i) {
 }
 
 const std::string& ProfileList::Text(std::size_t i) const {
-    return At(i).text;
+    const Entry& entry = At(i);
+    return entry.text ? *entry.text : entry.profile->ProfileName.str();
 }
 
 TProfileObj& ProfileList::Profile(std::size_t i) {

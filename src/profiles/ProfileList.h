@@ -1,10 +1,14 @@
 // The ordered profile list: entries of a display text and an owned profile, plus the current
 // index (-1 for none). This is what the main window's profile combo box shows.
+//
+// An entry's text is its profile's name unless it was given another one (Append with a different
+// text, SetText): a list of many loaded profiles then holds each name once.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +24,11 @@ class ProfileList {
     // Adds an entry at the end; the list owns the profile from now on.
     void Append(std::string_view text, std::unique_ptr<TProfileObj> profile);
     void Append(std::string_view text, TProfileObj profile);
+    // Adds an entry whose text is the profile's name, as a load does.
+    void AppendByName(std::unique_ptr<TProfileObj> profile);
+    void AppendByName(TProfileObj profile);
+    // Makes room for `count` entries in all (a load knows how many it will append).
+    void Reserve(std::size_t count) { entries_.reserve(count); }
     // Replaces the display text of entry i; its profile stays.
     void SetText(std::size_t i, std::string_view text);
     // Removes entry i and its profile; later entries move up by one. The current entry stays
@@ -37,7 +46,9 @@ class ProfileList {
 
   private:
     struct Entry {
-        std::string text;
+        // The display text when it differs from the profile's name (after an edit with a name
+        // longer than a profile holds); otherwise the name itself is shown, and not copied.
+        std::optional<std::string> text;
         std::unique_ptr<TProfileObj> profile;
     };
     const Entry& At(std::size_t i) const;

@@ -7,9 +7,12 @@ namespace velt {
 
 namespace {
 
-void PutText(ProfileRecord& record, std::size_t offset, std::string_view text) {
+void PutText(std::span<std::uint8_t, kRecordSize> record, std::size_t offset, std::size_t capacity,
+             std::string_view text) {
     record[offset] = static_cast<std::uint8_t>(text.size());
-    std::copy(text.begin(), text.end(), record.begin() + static_cast<std::ptrdiff_t>(offset + 1));
+    auto* field = record.data() + offset + 1;
+    std::copy(text.begin(), text.end(), field);
+    std::fill(field + text.size(), field + capacity, std::uint8_t{0});
 }
 
 std::string_view GetText(std::span<const std::uint8_t, kRecordSize> record, std::size_t offset,
@@ -20,23 +23,31 @@ std::string_view GetText(std::span<const std::uint8_t, kRecordSize> record, std:
 
 } // namespace
 
-ProfileRecord EncodeRecord(const TProfileObj& profile) {
-    ProfileRecord record{};
-    PutText(record, kNameOffset, profile.ProfileName);
-    PutText(record, kPathListOffset, profile.PathList);
-    PutText(record, kReservedOffset, profile.Reserved);
+void EncodeRecordInto(const TProfileObj& profile, std::span<std::uint8_t, kRecordSize> record) {
+    PutText(record, kNameOffset, kProfileNameCapacity, profile.ProfileName);
+    PutText(record, kPathListOffset, kPathListCapacity, profile.PathList);
+    PutText(record, kReservedOffset, kReservedCapacity, profile.Reserved);
     record[kCheckFlagOffset] = profile.CheckFlag;
     record[kCheckByteOffset] = profile.CheckByte;
+}
+
+ProfileRecord EncodeRecord(const TProfileObj& profile) {
+    ProfileRecord record;
+    EncodeRecordInto(profile, record);
     return record;
 }
 
-TProfileObj DecodeRecord(std::span<const std::uint8_t, kRecordSize> record) {
-    TProfileObj profile;
+void DecodeRecordInto(std::span<const std::uint8_t, kRecordSize> record, TProfileObj& profile) {
     profile.ProfileName = GetText(record, kNameOffset, kProfileNameCapacity);
     profile.PathList = GetText(record, kPathListOffset, kPathListCapacity);
     profile.Reserved = GetText(record, kReservedOffset, kReservedCapacity);
     profile.CheckFlag = record[kCheckFlagOffset];
     profile.CheckByte = record[kCheckByteOffset];
+}
+
+TProfileObj DecodeRecord(std::span<const std::uint8_t, kRecordSize> record) {
+    TProfileObj profile;
+    DecodeRecordInto(record, profile);
     return profile;
 }
 

@@ -27,9 +27,11 @@ using ProfileRecord = std::array<std::uint8_t, kRecordSize>;
 
 // Builds the record of a profile; the bytes after each text's last character are zero.
 ProfileRecord EncodeRecord(const TProfileObj& profile);
+void EncodeRecordInto(const TProfileObj& profile, std::span<std::uint8_t, kRecordSize> record);
 
 // Reads a record as it stands: a length byte above its field's capacity is cut to the capacity,
 // CheckFlag and CheckByte are taken as they are.
 TProfileObj DecodeRecord(std::span<const std::uint8_t, kRecordSize> record);
+void DecodeRecordInto(std::span<const std::uint8_t, kRecordSize> record, TProfileObj& profile);
 
 } // namespace velt

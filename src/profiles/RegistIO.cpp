@@ -12,7 +12,7 @@ namespace velt {
 namespace {
 
 // Records are read and written in batches: fewer system calls, bounded memory.
-constexpr std::size_t kRecordsPerBatch = 64;
+constexpr std::size_t kRecordsPerBatch = 128;
 
 } // namespace
 
@@ -58,6 +58,7 @@ void ProfileStore::CreateEmptyStorage() {
 void ProfileStore::ReadRecords(ProfileList& list) {
     const auto file = files_.Open(storagePath_, FileAccess::ReadWrite);
     const std::uint64_t size = file->Size();
+    list.Reserve(list.Count() + static_cast<std::size_t>(size / kRecordSize));
     std::vector<std::uint8_t> batch;
     while (file->Position() < size) {
         const std::uint64_t left = size - file->Position();
@@ -70,10 +71,10 @@ void ProfileStore::ReadRecords(ProfileList& list) {
         batch.resize(static_cast<std::size_t>(whole) * kRecordSize);
         file->Read(batch.data(), batch.size());
         for (std::size_t at = 0; at < batch.size(); at += kRecordSize) {
-            auto profile = std::make_unique<TProfileObj>(
-                DecodeRecord(std::span<const std::uint8_t, kRecordSize>(&batch[at], kRecordSize)));
-            const std::string name = profile->ProfileName.str();
-            list.Append(name, std::move(profile));
+            auto profile = std::make_unique<TProfileObj>();
+            DecodeRecordInto(std::span<const std::uint8_t, kRecordSize>(&batch[at], kRecordSize),
+                             *profile);
+            list.AppendByName(std::move(profile));
         }
     }
     storageLoaded_ = true;
@@ -109,7 +110,7 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     bool found = true;
     if (!files_.Exists(storagePath_)) {
         CreateEmptyStorage();
-        list.Append(kDefaultProfileName, MakeDefaultProfile());
+        list.AppendByName(MakeDefaultProfile());
         index = 0;
         found = false;
     }
@@ -120,14 +121,15 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
 
 void ProfileStore::WriteNewFile(const ProfileList& list) {
     const auto file = files_.Create(newPath_);
-    std::vector<std::uint8_t> batch;
-    batch.reserve(kRecordsPerBatch * kRecordSize);
+    std::vector<std::uint8_t> batch(kRecordsPerBatch * kRecordSize);
+    std::size_t filled = 0;
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        const ProfileRecord record = EncodeRecord(list.Profile(i));
-        batch.insert(batch.end(), record.begin(), record.end());
-        if (batch.size() == kRecordsPerBatch * kRecordSize || i + 1 == list.Count()) {
-            file->Write(batch.data(), batch.size());
-            batch.clear();
+        EncodeRecordInto(list.Profile(i),
+                         std::span<std::uint8_t, kRecordSize>(&batch[filled], kRecordSize));
+        filled += kRecordSize;
+        if (filled == batch.size() || i + 1 == list.Count()) {
+            file->Write(batch.data(), filled);
+            filled = 0;
         }
     }
     file->Flush();

@@ -53,6 +53,17 @@ TEST(ProfileList, SettingAnIndexThatNamesNoEntrySelectsNothing) {
     EXPECT_EQ(list.ItemIndex(), -1);
 }
 
+TEST(ProfileList, AppendByNameShowsTheName) {
+    ProfileList list;
+    list.AppendByName(Named("first"));
+    list.AppendByName(std::make_unique<TProfileObj>(Named("second")));
+    list.AppendByName(std::unique_ptr<TProfileObj>());
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Text(0), "first");
+    EXPECT_EQ(list.Text(1), "second");
+    EXPECT_EQ(list.Text(2), "");
+}
+
 TEST(ProfileList, SetTextKeepsTheProfile) {
     ProfileList list;
     list.Append("a", Named("a", "p"));

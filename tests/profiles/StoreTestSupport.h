@@ -35,9 +35,7 @@ inline TProfileObj SampleProfile(int seed) {
 inline void FillList(ProfileList& list, int count, int firstSeed) {
     list.Clear();
     for (int i = 0; i < count; ++i) {
-        TProfileObj profile = SampleProfile(firstSeed + i);
-        const std::string name = profile.ProfileName.str();
-        list.Append(name, std::move(profile));
+        list.AppendByName(SampleProfile(firstSeed + i));
     }
 }
 
