@@ -58,7 +58,9 @@ void ProfileStore::CreateEmptyStorage() {
 void ProfileStore::ReadRecords(ProfileList& list) {
     const auto file = files_.Open(storagePath_, FileAccess::ReadWrite);
     const std::uint64_t size = file->Size();
-    list.Reserve(list.Count() + static_cast<std::size_t>(size / kRecordSize));
+    // Room for the records up front, but no more than a modest amount on the file's word alone.
+    list.Reserve(list.Count() +
+                 static_cast<std::size_t>(std::min<std::uint64_t>(size / kRecordSize, 1U << 16)));
     std::vector<std::uint8_t> batch;
     while (file->Position() < size) {
         const std::uint64_t left = size - file->Position();
