@@ -84,6 +84,13 @@ class Win32Ui final : public IUiBackend {
     HFONT font_ = nullptr;
     Application* app_ = nullptr;
     int pushing_ = 0; // > 0 while the model's state is being written into the windows
+    struct Pushing {
+        explicit Pushing(int& depth) : depth_(depth) { ++depth_; }
+        Pushing(const Pushing&) = delete;
+        Pushing& operator=(const Pushing&) = delete;
+        ~Pushing() { --depth_; }
+        int& depth_;
+    };
     std::map<std::pair<int, bool>, HFONT> fonts_;
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;

@@ -306,9 +306,8 @@ void Win32Ui::ControlChanged(Control& control, ControlChange what) {
     if (WindowOf(control) == nullptr) {
         return;
     }
-    ++pushing_;
+    const Pushing pushing(pushing_);
     PushControl(control, what);
-    --pushing_;
 }
 
 void Win32Ui::PushEffectiveState(Control& control) {

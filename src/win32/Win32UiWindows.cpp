@@ -121,7 +121,7 @@ void Win32Ui::CreateFormWindow(Form& form) {
         throw std::runtime_error("Cannot create window " + form.Caption());
     }
     form.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
-    ++pushing_;
+    const Pushing pushing(pushing_);
     for (Control* control : form.Controls()) {
         CreateControl(form, window, *control);
     }
@@ -137,7 +137,6 @@ void Win32Ui::CreateFormWindow(Form& form) {
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
-    --pushing_;
 }
 
 void Win32Ui::DestroyFormWindow(Form& form) {
@@ -321,9 +320,8 @@ bool Win32Ui::PreTranslate(const MSG& msg) {
         const bool enter = msg.wParam == VK_RETURN;
         app_->RunEvent([&] {
             if (focused != nullptr && focused != form->FocusedControl()) {
-                ++pushing_;
+                const Pushing pushing(pushing_);
                 form->FocusControl(*focused);
-                --pushing_;
             }
             enter ? form->PressEnter() : form->PressEscape();
         });
