@@ -16,7 +16,10 @@ TestUi::TestUi() : app_(*this) {}
 
 TestUi::~TestUi() = default;
 
-bool TestUi::Act(const std::function<bool()>& action) {
+bool TestUi::Act(const Form& form, const std::function<bool()>& action) {
+    if (!modal_.empty() && modal_.back() != &form) {
+        return false; // the window is disabled while another one is shown modally
+    }
     bool done = false;
     app_.RunEvent([&] { done = action(); });
     app_.DestroyReleased();
@@ -25,7 +28,7 @@ bool TestUi::Act(const std::function<bool()>& action) {
 
 bool TestUi::Type(Edit& edit, std::string_view chars) {
     for (const char c : chars) {
-        if (!Act([&] { return edit.UserEdit(edit.Text() + c); })) {
+        if (!Act(edit.Owner(), [&] { return edit.UserEdit(edit.Text() + c); })) {
             return false;
         }
     }
@@ -33,11 +36,11 @@ bool TestUi::Type(Edit& edit, std::string_view chars) {
 }
 
 bool TestUi::Paste(Edit& edit, std::string_view text) {
-    return Act([&] { return edit.UserEdit(text); });
+    return Act(edit.Owner(), [&] { return edit.UserEdit(text); });
 }
 
 bool TestUi::Backspace(Edit& edit) {
-    return Act([&] {
+    return Act(edit.Owner(), [&] {
         if (edit.Text().empty()) {
             return false;
         }
@@ -46,65 +49,68 @@ bool TestUi::Backspace(Edit& edit) {
 }
 
 bool TestUi::Click(Button& button) {
-    return Act([&] { return button.Click(); });
+    return Act(button.Owner(), [&] { return button.Click(); });
 }
 
 bool TestUi::Click(CheckBox& box) {
-    return Act([&] { return box.Click(); });
+    return Act(box.Owner(), [&] { return box.Click(); });
 }
 
 bool TestUi::Click(Picture& picture) {
-    return Act([&] { return picture.Click(); });
+    return Act(picture.Owner(), [&] { return picture.Click(); });
 }
 
 bool TestUi::Select(ComboBox& combo, int index) {
-    return Act([&] { return combo.UserSelect(index); });
+    return Act(combo.Owner(), [&] { return combo.UserSelect(index); });
 }
 
 bool TestUi::Select(ListBox& list, int index) {
-    return Act([&] { return list.UserSelect(index); });
+    return Act(list.Owner(), [&] { return list.UserSelect(index); });
 }
 
 void TestUi::CloseBox(Form& form) {
-    Act([&] {
+    Act(form, [&] {
         form.Close();
         return true;
     });
 }
 
 void TestUi::PressEnter(Form& form) {
-    Act([&] {
+    Act(form, [&] {
         form.PressEnter();
         return true;
     });
 }
 
 void TestUi::PressEscape(Form& form) {
-    Act([&] {
+    Act(form, [&] {
         form.PressEscape();
         return true;
     });
 }
 
 void TestUi::PressF1(Form& form) {
-    Act([&] {
+    Act(form, [&] {
         form.PressHelp();
         return true;
     });
 }
 
 bool TestUi::Activate(Form& form) {
-    if (!modal_.empty() && modal_.back() != &form) {
-        return false;
-    }
-    return Act([&] {
+    return Act(form, [&] {
         ActivateForm(&form);
         return true;
     });
 }
 
 void TestUi::Deliver(Form& form, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    Act([&] { return form.OnMessage ? form.OnMessage(message, wParam, lParam) : false; });
+    // Messages reach every window, disabled or not.
+    app_.RunEvent([&] {
+        if (form.OnMessage) {
+            form.OnMessage(message, wParam, lParam);
+        }
+    });
+    app_.DestroyReleased();
 }
 
 void TestUi::TrayMouse(Form& form, int mouseMessage) {

@@ -53,7 +53,8 @@ class TestUi final : public IUiBackend {
 
     // --- The user. Each action runs as one event of the message loop: an error goes to the
     // application's error handler (a message box), released forms are destroyed afterwards.
-    // Each returns false when the user could not do it (disabled, hidden, over the limit).
+    // Each returns false when the user could not do it (disabled, hidden, over the limit, or
+    // the window disabled because another one is shown modally).
 
     // Types characters one by one at the end of the text; each is one change. Stops at the
     // first refused character.
@@ -134,7 +135,7 @@ class TestUi final : public IUiBackend {
     unsigned RegisterMessageId(std::string_view name) override;
 
   private:
-    bool Act(const std::function<bool()>& action);
+    bool Act(const Form& form, const std::function<bool()>& action);
     void ActivateForm(Form* form);
     // The visible form most recently active, other than one: where the activation goes when
     // the active form hides, as Windows hands it on.

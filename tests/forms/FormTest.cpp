@@ -186,11 +186,23 @@ TEST_F(FormTest, ActivationMovesBetweenFormsAndMayBeTakenBack) {
               (std::vector<std::string>{"main+", "main-", "dialog+", "dialog-", "dialog+"}));
 }
 
-TEST_F(FormTest, OtherWindowsCannotBeActivatedDuringAModalShow) {
+TEST_F(FormTest, OtherWindowsTakeNoInputDuringAModalShowButGetTheirMessages) {
     Dialog mainForm{app, "Main"};
     mainForm.Show();
-    ui.Queue([&] { EXPECT_FALSE(ui.Activate(mainForm)); });
+    int clicks = 0;
+    int messages = 0;
+    mainForm.ok.OnClick = [&] { ++clicks; };
+    mainForm.OnMessage = [&](unsigned, std::uintptr_t, std::intptr_t) { return ++messages > 0; };
+    ui.Queue([&] {
+        EXPECT_FALSE(ui.Activate(mainForm));
+        EXPECT_FALSE(ui.Click(mainForm.ok));
+        EXPECT_FALSE(ui.Type(mainForm.edit, "x"));
+        ui.TrayMouse(mainForm, kTrayRightButtonDown);
+    });
     dialog.ShowModal();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(messages, 1);
+    EXPECT_TRUE(ui.Click(mainForm.ok));
 }
 
 } // namespace
