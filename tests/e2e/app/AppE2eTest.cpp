@@ -29,6 +29,9 @@ std::vector<std::uint32_t> JournalCodes() {
 class AppE2e : public ::testing::Test {
   protected:
     void SetUp() override {
+        // A copy left running in this prefix would hold the single-instance mutex.
+        ASSERT_EQ(FindWindowA(nullptr, kMainCaption), nullptr)
+            << "another Veltarion.exe runs in this Wine prefix";
         DeleteSettingsKey();
         ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
         ASSERT_TRUE(standin::ResetJournal());
@@ -136,6 +139,8 @@ TEST_F(AppE2e, MismatchedPasswordsShowTheMessageAndSendNothing) {
     Click(activate);
     HWND box = app_->WaitMessageBox("Passwords don't match");
     ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(OnScreen(box)) << Placement(box);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), main) << "the box belongs to the window it answers";
     Screenshot("passwords-dont-match");
     EXPECT_EQ(MessageBoxText(box), "Passwords don't match! Please retype and try again.");
     Answer(box, IDOK);
@@ -174,6 +179,7 @@ TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
 
     HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
     ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(OnScreen(box)) << Placement(box);
     EXPECT_EQ(MessageBoxText(box), "Do you really want to deactivate Omvex ?");
     Screenshot("deactivate-question");
     Answer(box, IDNO);
@@ -201,6 +207,7 @@ TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
     Activate(main, "abcdef");
     HWND box = app_->WaitMessageBox("Activation");
     ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(OnScreen(box)) << Placement(box);
     Screenshot("refused-start");
     EXPECT_NE(std::string(MessageBoxText(box)).find("not turned on"), std::string::npos)
         << MessageBoxText(box);

@@ -336,6 +336,23 @@ bool Enabled(HWND window) {
     return window && IsWindowEnabled(window);
 }
 
+bool OnScreen(HWND window) {
+    RECT r{};
+    if (!window || !GetWindowRect(window, &r)) {
+        return false;
+    }
+    return r.left >= 0 && r.top >= 0 && r.right <= GetSystemMetrics(SM_CXSCREEN) &&
+           r.bottom <= GetSystemMetrics(SM_CYSCREEN) && r.right > r.left && r.bottom > r.top;
+}
+
+std::string Placement(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    char text[96];
+    std::snprintf(text, sizeof text, "%ld,%ld-%ld,%ld", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+
 bool Visible(HWND window) {
     return window && IsWindowVisible(window);
 }
@@ -458,11 +475,20 @@ std::vector<std::string> RecordedOpens(const std::string& logPath) {
 
 std::string Screenshot(std::string_view name) {
     // Let the windows finish painting first.
-    Sleep(600);
+    Sleep(300);
     const std::string unixPath = std::string(VELT_E2E_SHOT_DIR) + "/" + std::string(name) + ".png";
-    std::string command = "Z:\\bin\\sh -c \"mkdir -p '" VELT_E2E_SHOT_DIR
-                          "' && import -window root '" +
-                          unixPath + "'\"";
+    // The shot is written under a temporary name and renamed when complete; Wine does not wait
+    // for a Unix program's end, so completion is seen through the file (Z: is the Unix root).
+    std::string done = "Z:" + unixPath;
+    for (char& c : done) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    DeleteFileA(done.c_str());
+    std::string command =
+        "Z:\\bin\\sh -c \"mkdir -p '" VELT_E2E_SHOT_DIR "' && import -window root '" + unixPath +
+        ".part.png' && mv -f '" + unixPath + ".part.png' '" + unixPath + "'\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -470,10 +496,9 @@ std::string Screenshot(std::string_view name) {
                         &startup, &info)) {
         return {};
     }
-    WaitForSingleObject(info.hProcess, 15000);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    return unixPath;
+    return WaitUntil([&] { return FileExists(done); }, 15000) ? unixPath : std::string();
 }
 
 } // namespace velt::e2e

@@ -121,6 +121,9 @@ int ComboIndex(HWND combo);
 int ComboCount(HWND combo);
 std::string ComboItem(HWND combo, int index); // through the wide message (Wine 8 cuts the ANSI one)
 bool Enabled(HWND window);
+// Whether the window lies wholly on the screen (a user can see all of it).
+bool OnScreen(HWND window);
+std::string Placement(HWND window); // "left,top-right,bottom" for messages
 bool Visible(HWND window);
 // Posts the tray icon's callback message (uID 1) with a mouse message to the main window.
 void Tray(HWND mainWindow, LPARAM mouseMessage);
