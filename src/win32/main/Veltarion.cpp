@@ -20,7 +20,9 @@
 // reaching terminate means a broken program: end it at once.
 namespace __gnu_cxx {
 void __verbose_terminate_handler();
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+    std::abort();
+}
 } // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
