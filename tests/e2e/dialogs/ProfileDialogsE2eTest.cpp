@@ -6,8 +6,8 @@
 #include "digest/MD5_RC4.h"
 #include "profiles/ProfileRecord.h"
 #include "win32/driver/StandinKit.h"
+#include "win32/filebrowser/BrowseTree.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -236,90 +236,6 @@ TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {
     again.WaitExit();
 }
 
-// The shell's browse dialog of another process, driven through its tree view. Item texts are
-// read through a buffer written into that process (tree-view messages carry pointers).
-class BrowseTree {
-  public:
-    BrowseTree(DWORD pid, HWND browse)
-        : tree_(FindWindowExA(browse, nullptr, WC_TREEVIEWA, nullptr)),
-          process_(
-              OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid)) {
-        if (process_)
-            remote_ = static_cast<char*>(
-                VirtualAllocEx(process_, nullptr, kRemoteSize, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~BrowseTree() {
-        if (remote_)
-            VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
-        if (process_)
-            CloseHandle(process_);
-    }
-    BrowseTree(const BrowseTree&) = delete;
-    BrowseTree& operator=(const BrowseTree&) = delete;
-
-    // Walks Desktop > My Computer > the drive > each folder of the path, expanding on the way,
-    // and selects the item the path names (the dialog hears of it as from a user's click).
-    bool Select(const std::string& path) {
-        if (!tree_ || !remote_ || path.size() < 3 || path[1] != ':')
-            return false;
-        HTREEITEM item = Next(nullptr, TVGN_ROOT); // Desktop
-        item = Child(item, [](const std::string& t) { return t == "My Computer"; });
-        const std::string drive = std::string("(") + path.substr(0, 2) + ")";
-        item = Child(item, [&](const std::string& t) {
-            return t.size() >= drive.size() &&
-                   lstrcmpiA(t.substr(t.size() - drive.size()).c_str(), drive.c_str()) == 0;
-        });
-        std::size_t at = 3;
-        while (item && at < path.size()) {
-            std::size_t end = path.find('\\', at);
-            if (end == std::string::npos)
-                end = path.size();
-            const std::string part = path.substr(at, end - at);
-            item = Child(item, [&](const std::string& t) {
-                return lstrcmpiA(t.c_str(), part.c_str()) == 0;
-            });
-            at = end + 1;
-        }
-        return item &&
-               SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0;
-    }
-
-  private:
-    static constexpr SIZE_T kRemoteSize = 4096;
-    static constexpr int kTextOffset = 512;
-
-    HTREEITEM Next(HTREEITEM item, WPARAM how) {
-        return reinterpret_cast<HTREEITEM>(
-            SendMessageA(tree_, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-    }
-    std::string ItemText(HTREEITEM item) {
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = remote_ + kTextOffset;
-        tv.cchTextMax = kRemoteSize - kTextOffset - 1;
-        char text[kRemoteSize - kTextOffset] = {};
-        if (!WriteProcessMemory(process_, remote_, &tv, sizeof tv, nullptr) ||
-            !SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote_)) ||
-            !ReadProcessMemory(process_, remote_ + kTextOffset, text, sizeof text - 1, nullptr))
-            return {};
-        return text;
-    }
-    template <class Match> HTREEITEM Child(HTREEITEM parent, Match match) {
-        if (!parent)
-            return nullptr;
-        SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
-        for (HTREEITEM c = Next(parent, TVGN_CHILD); c; c = Next(c, TVGN_NEXT))
-            if (match(ItemText(c)))
-                return c;
-        return nullptr;
-    }
-
-    HWND tree_;
-    HANDLE process_;
-    char* remote_ = nullptr;
-};
-
 TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
     const std::string folder = install_.Path("Picked Folder");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
@@ -345,7 +261,7 @@ TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
         HWND browse = app_.WaitWindow(kDialogClass, nullptr, 10000);
         ASSERT_NE(browse, nullptr);
         EXPECT_FALSE(Enabled(wizard)) << "the program's windows wait for the browse dialog";
-        BrowseTree tree(app_.Pid(), browse);
+        velt::testing::BrowseTree tree(app_.Pid(), browse);
         ASSERT_TRUE(tree.Select(pick.path)) << pick.path;
         if (pick.isFolder) {
             ASSERT_TRUE(WaitEnabled(GetDlgItem(browse, IDOK)));

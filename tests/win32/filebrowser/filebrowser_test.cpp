@@ -1,9 +1,9 @@
 // The shell browse dialog behind the file-browser seam, run for real: a helper thread plays the
-// user (selects a path with BFFM_SETSELECTIONA, then presses OK or Cancel).
+// user (selects a path in the dialog's tree, then gives the OK or Cancel command).
 #include "win32/Win32FileBrowser.h"
+#include "win32/filebrowser/BrowseTree.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <atomic>
 #include <string>
@@ -40,6 +40,7 @@ struct UserPlay {
     HWND watched = nullptr;
     std::atomic<bool> watchedWasDisabled{false};
     std::atomic<bool> sawDialog{false};
+    std::atomic<bool> selected{false};
 };
 
 void PlayUser(DWORD thread, UserPlay* play) {
@@ -56,10 +57,12 @@ void PlayUser(DWORD thread, UserPlay* play) {
     play->sawDialog = true;
     if (play->watched)
         play->watchedWasDisabled = !IsWindowEnabled(play->watched);
-    if (!play->select.empty())
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
-                     reinterpret_cast<LPARAM>(play->select.c_str()));
-    // OK is enabled once the selection names a file-system item.
+    if (!play->select.empty()) {
+        velt::testing::BrowseTree tree(GetCurrentProcessId(), dialog);
+        play->selected = tree.Select(play->select);
+    }
+    // OK is enabled once a folder is selected (Wine keeps it disabled on a file; the OK command
+    // returns the file all the same).
     for (int i = 0; i < 100 && play->pressOk && !IsWindowEnabled(GetDlgItem(dialog, IDOK)); ++i)
         Sleep(20);
     PostMessageA(dialog, WM_COMMAND, play->pressOk ? IDOK : IDCANCEL, 0);
@@ -109,6 +112,7 @@ TEST(Win32FileBrowser, PickedFolderAndFileComeBackAsPathsAndWindowsAreEnabledAga
         std::string path = "stale";
         EXPECT_TRUE(Browse(play, path)) << target;
         EXPECT_TRUE(play.sawDialog);
+        EXPECT_TRUE(play.selected) << target;
         EXPECT_TRUE(play.watchedWasDisabled) << "other windows stay usable during the browse";
         EXPECT_TRUE(IsWindowEnabled(window)) << "windows are enabled again afterwards";
         EXPECT_EQ(lstrcmpiA(path.c_str(), target.c_str()), 0) << path << " vs " << target;
