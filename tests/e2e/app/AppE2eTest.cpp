@@ -258,6 +258,14 @@ TEST_F(AppE2e, SecondCopyEndsSilently) {
     EXPECT_TRUE(Visible(main));
 }
 
+TEST_F(AppE2e, CopyAfterACrashedOneStartsNormally) {
+    Start();
+    app_->Kill(); // dies holding the single-instance mutex
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(app_->Running());
+}
+
 TEST_F(AppE2e, TwentyCopiesAtOnceLeaveExactlyOneRunning) {
     std::vector<std::unique_ptr<App>> copies;
     for (int i = 0; i < 20; ++i) {
