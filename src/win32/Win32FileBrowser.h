@@ -13,7 +13,8 @@ inline constexpr unsigned kBrowseFlags = 0x400B;
 class Win32FileBrowser final : public IFileBrowser {
   public:
     // owner: the window that owns the browse dialog; when null, the thread's active window at
-    // the time of the call.
+    // the time of the call (the window the user picks from), so the dialog opens centred over
+    // it rather than at the corner where the program's hidden application window sits.
     explicit Win32FileBrowser(HWND owner = nullptr) : owner_(owner) {}
     void SetOwner(HWND owner) { owner_ = owner; }
 
