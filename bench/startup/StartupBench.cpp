@@ -117,6 +117,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     Install install;
+    // An optional second argument names another Veltarion.exe to measure (to compare builds).
+    if (argc > 2) {
+        CopyFileA(argv[2], install.Path("Veltarion.exe").c_str(), FALSE);
+    }
     CreateDirectoryA(install.Path("Profiles").c_str(), nullptr);
     WriteFileBytes(install.StorageFile(), OneProfileRecord());
     WriteCurrentProfile(0);
@@ -149,6 +153,13 @@ int main(int argc, char** argv) {
                     *std::min_element(s->times.begin(), s->times.end()) * 1000,
                     Median(s->privateBytes) / 1024, Median(s->workingSets) / 1024);
     }
+    std::vector<double> sorted = veltarion.times;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("Veltarion.exe starts, sorted (ms):");
+    for (double t : sorted) {
+        std::printf(" %.0f", t * 1000);
+    }
+    std::printf("\n");
     const double ratio = Median(veltarion.times) / Median(bare.times);
     const double ratioSame = Median(veltarion.times) / Median(same.times);
     std::printf("start-to-ready ratio: %.2fx the minimal window (goal <= 1.2x), %.2fx the minimal "
