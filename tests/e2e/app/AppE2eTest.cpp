@@ -249,6 +249,29 @@ TEST_F(AppE2e, TrayRightClickOpensMenuAndDoubleClickBringsWindowBack) {
     EXPECT_TRUE(WaitUntil([&] { return !Visible(about); }));
 }
 
+TEST_F(AppE2e, CloseBoxKeepsTypedPasswordsAndCancelEmptiesThem) {
+    HWND main = Start();
+    DismissWelcome();
+    HWND edit1 = Item(main, Main::kPassEdit1);
+    TypePasswords(main, "abcd", "abcd");
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(Item(main, Main::kActivateButton)); }));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+    Tray(main, kTrayDoubleClick);
+    ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
+    EXPECT_EQ(Text(edit1).size(), 4U) << "the close box keeps the typed text";
+
+    Click(Item(main, Main::kCancelButton));
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+    EXPECT_EQ(Text(edit1), "");
+    EXPECT_EQ(Text(Item(main, Main::kPassEdit2)), "");
+    EXPECT_FALSE(Enabled(Item(main, Main::kActivateButton)));
+    // Both hid the window and saved the list.
+    EXPECT_EQ(StoredBytes(), 512);
+    EXPECT_EQ(CurrentProfileValue(), 0);
+    EXPECT_TRUE(app_->Running());
+}
+
 TEST_F(AppE2e, SecondCopyEndsSilently) {
     HWND main = Start();
     App second(install_);
