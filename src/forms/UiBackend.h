@@ -29,7 +29,8 @@ class IUiBackend {
   public:
     virtual ~IUiBackend() = default;
 
-    // The real window of a form with every control registered so far.
+    // The form now has a window with every control registered so far. A backend may make the
+    // real window later, when it is first needed (shown, or its handle asked for).
     virtual void CreateFormWindow(Form& form) = 0;
     // Destroys the real window; no model event is raised from here.
     virtual void DestroyFormWindow(Form& form) = 0;
@@ -38,7 +39,7 @@ class IUiBackend {
     // A control object is going away: forget (and destroy) its real control.
     virtual void ControlGone(Control& control) = 0;
     // The form's window handle as the 32-bit number the tray record carries.
-    virtual std::uint32_t WindowHandle(const Form& form) = 0;
+    virtual std::uint32_t WindowHandle(Form& form) = 0;
 
     // Modal shows: other windows of the program are disabled between these two calls.
     virtual void BeginModal(Form& form) = 0;

@@ -33,13 +33,17 @@ class Win32Ui final : public IUiBackend {
     static HWND WindowOf(const Control& control);
     // The form shown in a top-level window of this program, or nullptr.
     static Form* FormOf(HWND window);
+    // The real window of a created form, made now if it was not needed before (a form's window
+    // is made when it is first shown or its handle is asked for, as a hidden dialog that is
+    // never opened needs none); nullptr for a form not created.
+    HWND WindowNeeded(Form& form);
 
     void CreateFormWindow(Form& form) override;
     void DestroyFormWindow(Form& form) override;
     void FormChanged(Form& form, FormChange what) override;
     void ControlChanged(Control& control, ControlChange what) override;
     void ControlGone(Control& control) override;
-    std::uint32_t WindowHandle(const Form& form) override;
+    std::uint32_t WindowHandle(Form& form) override;
     void BeginModal(Form& form) override;
     void EndModal(Form& form) override;
     void WaitAndDispatch() override;
@@ -64,6 +68,7 @@ class Win32Ui final : public IUiBackend {
     // Keys the windows handle themselves (Tab, Enter, Esc, F1); true when the key was used.
     bool PreTranslate(const MSG& msg);
     void Dispatch(MSG& msg);
+    void MakeWindow(Form& form);
     void SyncApplicationWindow();
     void RestoreFocus(Form& form);
     // The visible, enabled form most recently active other than one, or nullptr: where the
@@ -94,7 +99,8 @@ class Win32Ui final : public IUiBackend {
     std::map<std::pair<int, bool>, HFONT> fonts_;
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;
-    std::vector<Form*> recent_; // forms in the order they were last active
+    std::vector<Form*> recent_;  // forms in the order they were last active
+    std::vector<Form*> waiting_; // created forms whose real window is not made yet
     // A button's picture twice: on the face colour (enabled) and on white, which is what the
     // system's drawing of a disabled picture leaves out; freed with the button.
     struct Pictures {

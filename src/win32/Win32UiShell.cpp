@@ -61,7 +61,7 @@ int Win32Ui::TrackPopup(Form& owner, const PopupMenu& menu, Point at) {
             SetMenuDefaultItem(popup, static_cast<UINT>(i), TRUE);
         }
     }
-    HWND window = WindowOf(owner);
+    HWND window = WindowNeeded(owner);
     const int chosen = static_cast<int>(TrackPopupMenu(
         popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, at.x, at.y, 0, window, nullptr));
     // The menu of a tray icon closes when the user clicks elsewhere only after this.

@@ -110,6 +110,25 @@ Form* Win32Ui::FormOf(HWND window) {
 
 void Win32Ui::CreateFormWindow(Form& form) {
     app_ = &form.App();
+    if (std::find(waiting_.begin(), waiting_.end(), &form) == waiting_.end()) {
+        waiting_.push_back(&form);
+    }
+}
+
+HWND Win32Ui::WindowNeeded(Form& form) {
+    if (HWND window = WindowOf(form); window != nullptr) {
+        return window;
+    }
+    const auto it = std::find(waiting_.begin(), waiting_.end(), &form);
+    if (it == waiting_.end()) {
+        return nullptr;
+    }
+    waiting_.erase(it);
+    MakeWindow(form);
+    return WindowOf(form);
+}
+
+void Win32Ui::MakeWindow(Form& form) {
     const RECT rect = WindowRectFor(form.ClientWidth(), form.ClientHeight());
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
@@ -137,9 +156,13 @@ void Win32Ui::CreateFormWindow(Form& form) {
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
+    if (form.FocusedControl() != nullptr) {
+        lastFocus_[&form] = WindowOf(*form.FocusedControl());
+    }
 }
 
 void Win32Ui::DestroyFormWindow(Form& form) {
+    waiting_.erase(std::remove(waiting_.begin(), waiting_.end(), &form), waiting_.end());
     HWND window = WindowOf(form);
     if (window == nullptr) {
         return;
@@ -170,7 +193,9 @@ void Win32Ui::SyncApplicationWindow() {
 }
 
 void Win32Ui::FormChanged(Form& form, FormChange what) {
-    HWND window = WindowOf(form);
+    // A window made later is made from the model's state: nothing to push before that.
+    HWND window =
+        what == FormChange::Visible && form.Visible() ? WindowNeeded(form) : WindowOf(form);
     if (window == nullptr) {
         return;
     }
@@ -236,8 +261,8 @@ Form* Win32Ui::NextActive(const Form* except) const {
     return nullptr;
 }
 
-std::uint32_t Win32Ui::WindowHandle(const Form& form) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(WindowOf(form)));
+std::uint32_t Win32Ui::WindowHandle(Form& form) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(WindowNeeded(form)));
 }
 
 namespace {
@@ -258,7 +283,7 @@ BOOL CALLBACK CollectEnabled(HWND window, LPARAM param) {
 
 void Win32Ui::BeginModal(Form& form) {
     std::vector<HWND> windows;
-    EnumState state{GetCurrentThreadId(), WindowOf(form), &windows};
+    EnumState state{GetCurrentThreadId(), WindowNeeded(form), &windows};
     EnumThreadWindows(state.thread, &CollectEnabled, reinterpret_cast<LPARAM>(&state));
     for (HWND window : windows) {
         EnableWindow(window, FALSE);

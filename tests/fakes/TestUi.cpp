@@ -189,7 +189,7 @@ void TestUi::ControlChanged(Control&, ControlChange) {}
 
 void TestUi::ControlGone(Control&) {}
 
-std::uint32_t TestUi::WindowHandle(const Form& form) {
+std::uint32_t TestUi::WindowHandle(Form& form) {
     auto [it, added] =
         handles_.try_emplace(&form, static_cast<std::uint32_t>(0x10000 + 4 * handles_.size()));
     return it->second;

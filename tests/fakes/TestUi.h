@@ -120,7 +120,7 @@ class TestUi final : public IUiBackend {
     void FormChanged(Form& form, FormChange what) override;
     void ControlChanged(Control& control, ControlChange what) override;
     void ControlGone(Control& control) override;
-    std::uint32_t WindowHandle(const Form& form) override;
+    std::uint32_t WindowHandle(Form& form) override;
     void BeginModal(Form& form) override;
     void EndModal(Form& form) override;
     void WaitAndDispatch() override;

@@ -132,6 +132,8 @@ TEST_F(BindingTest, TabOrderIsDeclarationOrderOfFocusableControls) {
 
 TEST_F(BindingTest, HiddenProgramHasNoTaskbarButton) {
     form.Create();
+    EXPECT_EQ(Window(form), nullptr); // a hidden form needs no window yet
+    ASSERT_NE(ui.WindowNeeded(form), nullptr);
     EXPECT_EQ(GetWindow(Window(form), GW_OWNER), ui.ApplicationWindow());
     app.SetTitle("Omvex");
     EXPECT_FALSE(IsWindowVisible(ui.ApplicationWindow()));

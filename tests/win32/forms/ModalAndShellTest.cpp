@@ -19,6 +19,7 @@ TEST_F(BindingTest, ModalShowDisablesTheProgramsOtherWindowsUntilItEnds) {
         return true;
     };
     form.Create();
+    ui.WindowNeeded(form); // the messages below are posted before the dialog is shown
     PostMessageA(Window(main), kTrayCallbackMessage, 1, kTrayRightButtonDown);
     PostMessageA(Item(SampleForm::kOk), BM_CLICK, 0, 0);
     EXPECT_EQ(form.ShowModal(), kMrOk);
