@@ -81,6 +81,11 @@ void Form::Show() {
 }
 
 void Form::Hide() {
+    if (modal_ && modalResult_ == kMrNone) {
+        // A modal show of a hidden window could never be ended by the user while every other
+        // window of the program is disabled: hiding it cancels the show.
+        modalResult_ = kMrCancel;
+    }
     if (visible_) {
         visible_ = false;
         if (created_) {

@@ -63,6 +63,7 @@ class Form {
     void Destroy();
     // Makes the form visible (OnShow when it was hidden) and brings it to the front.
     void Show();
+    // Hiding a form shown modally ends that show with 2, as if cancelled.
     void Hide();
     void BringToFront();
     // The close box: in a modal show it ends the show with result 2, otherwise it runs OnClose

@@ -136,6 +136,15 @@ TEST_F(FormTest, TerminateDuringModalShowEndsItWithCancelAndEndsTheLoop) {
     EXPECT_EQ(dialog.ShowModal(), kMrCancel); // a later modal show ends at once
 }
 
+TEST_F(FormTest, HidingAModalFormCancelsItsShowInsteadOfLeavingItInvisible) {
+    dialog.ok.OnClick = [&] { dialog.Hide(); };
+    dialog.ok.SetModalResult(kMrNone);
+    ui.Queue([&] { ui.Click(dialog.ok); });
+    ui.Queue([] { ADD_FAILURE() << "the hidden dialog's loop kept running"; });
+    EXPECT_EQ(dialog.ShowModal(), kMrCancel);
+    EXPECT_FALSE(dialog.Visible());
+}
+
 TEST_F(FormTest, ShowingAVisibleFormModallyIsRefused) {
     dialog.Show();
     EXPECT_THROW(dialog.ShowModal(), std::logic_error);
