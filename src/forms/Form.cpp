@@ -20,6 +20,11 @@ Form::~Form() {
     if (created_) {
         Backend().DestroyFormWindow(*this);
     }
+    for (Form* form : app_.Forms()) {
+        if (form->ownerForm_ == this) {
+            form->ownerForm_ = nullptr;
+        }
+    }
     app_.RemoveForm(*this);
 }
 

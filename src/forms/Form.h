@@ -43,6 +43,11 @@ class Form {
     bool Active() const { return active_; }
     bool Created() const { return created_; }
     bool Modal() const { return modal_; }
+    // The form whose window owns this one: an owned window always lies above its owner. Takes
+    // effect when the window is made; nullptr (the default) leaves the form unowned. A form
+    // going away leaves the forms it owned unowned.
+    Form* OwnerForm() const { return ownerForm_; }
+    void SetOwnerForm(Form* owner) { ownerForm_ = owner; }
 
     // Events. OnShow runs each time the form goes from hidden to shown; OnClose may change the
     // action (Hide by default; None refuses the close; Free releases the form).
@@ -118,6 +123,7 @@ class Form {
     bool modal_ = false;
     int modalResult_ = kMrNone;
     Control* focused_ = nullptr;
+    Form* ownerForm_ = nullptr;
     std::vector<Control*> controls_;
     std::uintptr_t native_ = 0;
 };

@@ -6,7 +6,8 @@
 // single taskbar button, captioned with the application title. Every form window is owned by
 // it (owned windows get no button of their own); the application window is shown, with an empty
 // rectangle and without taking the activation, while at least one form is visible, and hidden
-// when all are hidden, so a program living in the tray has no taskbar button.
+// when all are hidden, so a program living in the tray has no taskbar button. A form given an
+// owner form is owned by that form's window instead, and so always lies above it.
 #pragma once
 
 #include "forms/UiBackend.h"
@@ -71,6 +72,12 @@ class Win32Ui final : public IUiBackend {
     void MakeWindow(Form& form);
     void SyncApplicationWindow();
     void RestoreFocus(Form& form);
+    // Brings a form's window to the front and gives it the activation.
+    static void Raise(HWND window);
+    // The same for a form whose bringing to the front was asked for while a window lost the
+    // activation, once that change is over; not when the form has gone, hidden or been
+    // disabled since, nor when the activation went to anything but another form.
+    static void RaiseAfterActivation(HWND window);
     // The visible, enabled form most recently active other than one, or nullptr: where the
     // activation goes when the active form hides.
     Form* NextActive(const Form* except) const;
@@ -88,7 +95,8 @@ class Win32Ui final : public IUiBackend {
     HWND appWindow_ = nullptr;
     HFONT font_ = nullptr;
     Application* app_ = nullptr;
-    int pushing_ = 0; // > 0 while the model's state is being written into the windows
+    int pushing_ = 0;      // > 0 while the model's state is being written into the windows
+    int deactivating_ = 0; // > 0 while a form's window is told it lost the activation
     struct Pushing {
         explicit Pushing(int& depth) : depth_(depth) { ++depth_; }
         Pushing(const Pushing&) = delete;

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -25,6 +26,9 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
 // Posted to the application window: hand the activation on to a form.
 constexpr UINT kActivateForm = WM_APP + 1;
+// Posted to the application window with a form's window in lParam: bring it to the front once
+// the activation change during which it was asked for is over.
+constexpr UINT kBringToFront = WM_APP + 2;
 
 Win32Ui& BackendOf(Form& form) {
     return static_cast<Win32Ui&>(form.Backend());
@@ -134,8 +138,14 @@ void Win32Ui::MakeWindow(Form& form) {
     const int height = rect.bottom - rect.top;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    // A form owned by another lies above it whatever the user activates; every other form is
+    // owned by the application window.
+    HWND owner = form.OwnerForm() != nullptr ? WindowNeeded(*form.OwnerForm()) : nullptr;
+    if (owner == nullptr) {
+        owner = appWindow_;
+    }
     HWND window = CreateWindowExA(kFormExStyle, kFormClass, form.Caption().c_str(), kFormStyle,
-                                  left, top, width, height, appWindow_, nullptr, instance_, &form);
+                                  left, top, width, height, owner, nullptr, instance_, &form);
     if (window == nullptr) {
         throw std::runtime_error("Cannot create window " + form.Caption());
     }
@@ -168,6 +178,16 @@ void Win32Ui::DestroyFormWindow(Form& form) {
         return;
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0); // no more events from this window
+    // Destroying a window destroys the windows it owns: forms it owned outlive it, owned by the
+    // application window.
+    if (app_ != nullptr) {
+        for (const Form* other : app_->Forms()) {
+            HWND owned = WindowOf(*other);
+            if (owned != nullptr && GetWindow(owned, GW_OWNER) == window) {
+                SetWindowLongPtrA(owned, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(appWindow_));
+            }
+        }
+    }
     for (Control* control : form.Controls()) {
         ControlGone(*control);
     }
@@ -215,9 +235,15 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
         ShowWindow(window, form.Visible() ? SW_SHOWNA : SW_HIDE);
         break;
     case FormChange::BringToFront:
-        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        SetForegroundWindow(window);
-        SetActiveWindow(window);
+        if (deactivating_ > 0) {
+            // Asked for by a window losing the activation: the activation change under way
+            // ends with the other window active, whatever is done here, so this waits for it.
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+            PostMessageA(appWindow_, kBringToFront, 0, reinterpret_cast<LPARAM>(window));
+            break;
+        }
+        Raise(window);
         break;
     case FormChange::Focus:
         if (pushing_ == 0 && form.FocusedControl() != nullptr) {
@@ -234,6 +260,25 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }
+    }
+}
+
+void Win32Ui::Raise(HWND window) {
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+}
+
+void Win32Ui::RaiseAfterActivation(HWND window) {
+    const Form* form = FormOf(window);
+    if (form == nullptr || !form->Visible() || !IsWindowEnabled(window)) {
+        return; // gone, hidden, or disabled by a modal show since
+    }
+    // Only from another form of the program: a message box, a menu or another program that
+    // took the activation keeps it.
+    HWND active = GetActiveWindow();
+    if (active != window && FormOf(active) != nullptr) {
+        Raise(window);
     }
 }
 
@@ -408,6 +453,9 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPAR
             PostMessageA(window, kActivateForm, 0, 0);
         }
         return 0;
+    case kBringToFront:
+        self->RaiseAfterActivation(reinterpret_cast<HWND>(lParam));
+        return 0;
     case kActivateForm:
         if (GetActiveWindow() == window || GetActiveWindow() == nullptr) {
             if (Form* target = self->NextActive(nullptr); target != nullptr) {
@@ -461,6 +509,10 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
             RestoreFocus(form);
         } else if (HWND focus = GetFocus(); focus != nullptr && IsChild(window, focus)) {
             lastFocus_[&form] = focus;
+        }
+        std::optional<Pushing> deactivating;
+        if (!active) {
+            deactivating.emplace(deactivating_);
         }
         app.RunEvent([&form, active] { form.Activated(active); });
         return 0;

@@ -31,6 +31,16 @@ class FormTest : public ::testing::Test {
     Dialog dialog{app};
 };
 
+TEST_F(FormTest, FormGoingAwayLeavesTheFormsItOwnedUnowned) {
+    Dialog owned(app, "Owned");
+    {
+        Dialog owner(app, "Owner");
+        owned.SetOwnerForm(&owner);
+        EXPECT_EQ(owned.OwnerForm(), &owner);
+    }
+    EXPECT_EQ(owned.OwnerForm(), nullptr);
+}
+
 TEST_F(FormTest, OnShowRunsOnEachHiddenToShownChange) {
     int shows = 0;
     int creates = 0;

@@ -158,6 +158,32 @@ TEST_F(FormsContract, ShowingActivatesAfterOnShowAndHidingHandsTheActivationBack
     EXPECT_EQ(main.events.back(), "activate Main");
 }
 
+// A dialog that shows itself again whenever it loses the activation keeps it: its owner may be
+// brought to the front, right after the dialog was shown from the owner's show or later, and the
+// dialog ends up active again.
+TEST_F(FormsContract, FormShowingItselfWhenDeactivatedWinsTheActivationBack) {
+    dialog.SetOwnerForm(&main);
+    dialog.OnDeactivate = [this] { dialog.Show(); };
+    main.OnShow = [this] { dialog.Show(); };
+    main.Show();
+    user->Settle();
+    EXPECT_TRUE(dialog.Active());
+    EXPECT_FALSE(main.Active());
+
+    main.BringToFront();
+    user->Settle();
+    EXPECT_TRUE(dialog.Active());
+    EXPECT_FALSE(main.Active());
+
+    // Without the handler the owner keeps the activation it is given.
+    dialog.OnDeactivate = nullptr;
+    main.BringToFront();
+    user->Settle();
+    EXPECT_TRUE(main.Active());
+    EXPECT_FALSE(dialog.Active());
+    EXPECT_TRUE(dialog.Visible());
+}
+
 TEST_F(FormsContract, ModalShowGivesTheActivationBackToItsCaller) {
     main.Show();
     user->PostClick(dialog.ok);

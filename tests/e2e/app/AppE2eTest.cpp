@@ -130,6 +130,45 @@ TEST_F(AppE2e, WelcomeOkMakesConfidentFolderAndOpensGettingStartedAndF1OpensRead
     RemoveDirectoryA("C:\\CONFIDENT");
 }
 
+// Whether upper lies above lower among the top-level windows (the z-order walked upwards).
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == upper) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(AppE2e, WelcomeStaysInFrontOfTheMainWindowUntilClosed) {
+    HWND main = Start();
+    HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
+    ASSERT_NE(welcome, nullptr);
+    // The main window has selected the default profile and refreshed its controls.
+    ASSERT_TRUE(WaitUntil([&] { return ComboIndex(Item(main, Main::kProfiles)) == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return Visible(Item(main, Main::kPassEdit2)); }));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == welcome; }))
+        << "foreground " << GetForegroundWindow();
+    EXPECT_TRUE(Above(welcome, main));
+    Screenshot("welcome-in-front");
+
+    // The user clicks the main window: it takes the activation, and the dialog comes back.
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(SetForegroundWindow(main));
+        EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == welcome; }))
+            << "foreground " << GetForegroundWindow() << " main " << main;
+        EXPECT_TRUE(Above(welcome, main));
+    }
+
+    // Closed, the dialog leaves the main window in front, active and still showing the list.
+    PostMessageA(welcome, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(welcome); }));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }))
+        << "foreground " << GetForegroundWindow();
+    EXPECT_TRUE(Visible(main));
+    EXPECT_EQ(ComboIndex(Item(main, Main::kProfiles)), 0);
+}
+
 TEST_F(AppE2e, MismatchedPasswordsShowTheMessageAndSendNothing) {
     HWND main = Start();
     DismissWelcome();

@@ -354,5 +354,47 @@ TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
     EXPECT_EQ(seen, (std::vector<unsigned>{taskbarCreated, WM_QUERYENDSESSION}));
 }
 
+TEST_F(BindingTest, OwnedFormLiesOnItsOwnersWindowAndOutlivesIt) {
+    SampleForm owned(app, "Owned");
+    owned.SetOwnerForm(&form);
+    form.Create();
+    owned.Show(); // makes the owner's window too, hidden
+    Pump();
+    EXPECT_EQ(GetWindow(Window(owned), GW_OWNER), Window(form));
+    EXPECT_EQ(GetWindow(Window(form), GW_OWNER), ui.ApplicationWindow());
+
+    form.Destroy();
+    ASSERT_TRUE(IsWindow(Window(owned)));
+    EXPECT_TRUE(IsWindowVisible(Window(owned)));
+    EXPECT_EQ(GetWindow(Window(owned), GW_OWNER), ui.ApplicationWindow());
+}
+
+TEST_F(BindingTest, FormComingBackWhenDeactivatedIsLeftAloneOnceGoneOrDisabled) {
+    SampleForm dialog(app, "Dialog");
+    dialog.OnDeactivate = [&] { dialog.Show(); };
+    form.Show();
+    dialog.Show();
+    Pump();
+    ASSERT_TRUE(dialog.Active());
+
+    // Disabled (as by a modal show) before its turn comes: the activation stays where it went.
+    form.BringToFront();
+    EnableWindow(Window(dialog), FALSE);
+    Pump();
+    EXPECT_TRUE(form.Active());
+    EnableWindow(Window(dialog), TRUE);
+    dialog.Show();
+    Pump();
+    ASSERT_TRUE(dialog.Active());
+
+    // Destroyed before its turn comes.
+    form.BringToFront();
+    dialog.OnDeactivate = nullptr;
+    dialog.Destroy();
+    Pump();
+    EXPECT_TRUE(form.Active());
+    EXPECT_EQ(GetActiveWindow(), Window(form));
+}
+
 } // namespace
 } // namespace velt
