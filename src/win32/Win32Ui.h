@@ -77,7 +77,7 @@ class Win32Ui final : public IUiBackend {
     // The same for a form whose bringing to the front was asked for while a window lost the
     // activation, once that change is over; not when the form has gone, hidden or been
     // disabled since, nor when the activation went to anything but another form.
-    static void RaiseAfterActivation(HWND window);
+    void RaiseAfterActivation(HWND window);
     // The visible, enabled form most recently active other than one, or nullptr: where the
     // activation goes when the active form hides.
     Form* NextActive(const Form* except) const;
@@ -97,6 +97,7 @@ class Win32Ui final : public IUiBackend {
     Application* app_ = nullptr;
     int pushing_ = 0;      // > 0 while the model's state is being written into the windows
     int deactivating_ = 0; // > 0 while a form's window is told it lost the activation
+    HWND lastRaisedAfter_ = nullptr; // the form last raised once an activation change was over
     struct Pushing {
         explicit Pushing(int& depth) : depth_(depth) { ++depth_; }
         Pushing(const Pushing&) = delete;

@@ -193,6 +193,9 @@ void Win32Ui::DestroyFormWindow(Form& form) {
     }
     DestroyWindow(window); // its tool tip window, owned by it, goes too
     form.SetNativeHandle(0);
+    if (lastRaisedAfter_ == window) {
+        lastRaisedAfter_ = nullptr;
+    }
     recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
     tooltips_.erase(&form);
     lastFocus_.erase(&form);
@@ -275,9 +278,12 @@ void Win32Ui::RaiseAfterActivation(HWND window) {
         return; // gone, hidden, or disabled by a modal show since
     }
     // Only from another form of the program: a message box, a menu or another program that
-    // took the activation keeps it.
+    // took the activation keeps it. Nor from the form raised this way last: two forms that
+    // both come back when deactivated would otherwise take the activation from each other
+    // without end; the one raised first stays in front.
     HWND active = GetActiveWindow();
-    if (active != window && FormOf(active) != nullptr) {
+    if (active != window && active != lastRaisedAfter_ && FormOf(active) != nullptr) {
+        lastRaisedAfter_ = window;
         Raise(window);
     }
 }

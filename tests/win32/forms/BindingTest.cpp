@@ -396,5 +396,27 @@ TEST_F(BindingTest, FormComingBackWhenDeactivatedIsLeftAloneOnceGoneOrDisabled) 
     EXPECT_EQ(GetActiveWindow(), Window(form));
 }
 
+TEST_F(BindingTest, TwoFormsComingBackWhenDeactivatedSettleWithTheFirstInFront) {
+    SampleForm second(app, "Second");
+    int deactivations = 0;
+    form.OnDeactivate = [&] {
+        ++deactivations;
+        form.Show();
+    };
+    second.OnDeactivate = [&] {
+        ++deactivations;
+        second.Show();
+    };
+    form.Show();
+    second.Show();
+    Pump();
+    EXPECT_TRUE(form.Active());
+    EXPECT_FALSE(second.Active());
+    const int settled = deactivations;
+    Pump();
+    EXPECT_EQ(deactivations, settled);
+    EXPECT_LE(settled, 2);
+}
+
 } // namespace
 } // namespace velt
