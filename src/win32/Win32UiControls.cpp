@@ -32,7 +32,7 @@ struct Shape {
 Shape ShapeOf(const Control& control) {
     switch (control.Kind()) {
     case ControlKind::Label:
-        return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+        return {"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
     case ControlKind::Edit:
         return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button:
@@ -391,7 +391,10 @@ void Win32Ui::PushStyle(Control& control) {
                                   static_cast<int>(label.Caption().size()), &size);
             SelectObject(dc, old);
             ReleaseDC(window, dc);
-            SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+            // The text extent leaves out the overhang of the last glyph, which the static
+            // control would then clip: a little room on the right keeps the text whole.
+            constexpr int kOverhang = 3;
+            SetWindowPos(window, nullptr, 0, 0, size.cx + kOverhang, size.cy,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         break;
