@@ -4,7 +4,8 @@
 #       A GoogleTest suite built and run natively (sanitizers on in the native preset).
 #   velt_wine_test(NAME n SOURCES ... [LIBS ...] [LOCK resource] [TIMEOUT s] [NO_GTEST])
 #       A MinGW test executable run under Wine in the build's own prefix (with the Xvfb display
-#       and the persistent wineserver that the wine_setup fixture provides).
+#       and the persistent wineserver that the wine_setup fixture provides); TIMEOUT defaults
+#       to 120 s.
 
 set(VELT_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
 if(NOT TARGET gtest)
@@ -44,8 +45,10 @@ function(velt_wine_test)
     endif()
     target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    # A hang fails the test within minutes instead of holding up the whole run; the suites take
+    # seconds, and their waits are bounded well below this.
     if(NOT T_TIMEOUT)
-        set(T_TIMEOUT 300)
+        set(T_TIMEOUT 120)
     endif()
     set_tests_properties(${T_NAME} PROPERTIES
         FIXTURES_REQUIRED wine

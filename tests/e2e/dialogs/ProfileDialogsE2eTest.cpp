@@ -67,8 +67,12 @@ class ProfileDialogsE2eTest : public ::testing::Test {
         ASSERT_TRUE(app_.Started());
         main_ = app_.MainWindow();
         ASSERT_NE(main_, nullptr);
-        // First run: a welcome dialog beside the main window; it is not needed here.
-        CloseWelcome();
+        // First run (fresh folder, no settings): a welcome dialog beside the main window; it is
+        // not needed here, and left open it would sit among the windows the tests look for.
+        HWND welcome = app_.WaitWindow(nullptr, "Welcome !");
+        ASSERT_NE(welcome, nullptr);
+        PostMessageA(welcome, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitGone(welcome));
     }
     void TearDown() override {
         if (app_.Running()) {
@@ -77,19 +81,15 @@ class ProfileDialogsE2eTest : public ::testing::Test {
         }
         DeleteSettingsKey();
     }
-    void CloseWelcome() {
-        if (HWND welcome = app_.WaitWindow(nullptr, "Welcome !", 1500))
-            PostMessageA(welcome, WM_CLOSE, 0, 0);
-    }
-    HWND Wait(const char* caption) { return app_.WaitWindow(nullptr, caption, 10000); }
+    HWND Wait(const char* caption) { return app_.WaitWindow(nullptr, caption); }
     bool WaitGone(HWND window) {
-        return WaitUntil([&] { return !IsWindowVisible(window); }, 10000);
+        return WaitUntil([&] { return !IsWindowVisible(window); });
     }
     bool WaitText(HWND control, const std::string& text) {
-        return WaitUntil([&] { return Text(control) == text; }, 5000);
+        return WaitUntil([&] { return Text(control) == text; });
     }
     bool WaitEnabled(HWND control, bool enabled = true) {
-        return WaitUntil([&] { return Enabled(control) == enabled; }, 5000);
+        return WaitUntil([&] { return Enabled(control) == enabled; });
     }
 
     // Creates a profile through the properties dialog, the path list typed into the wizard.
@@ -128,16 +128,20 @@ class ProfileDialogsE2eTest : public ::testing::Test {
         Click(Item(dialog, kApplyButton));
         ASSERT_TRUE(WaitGone(dialog));
     }
-    // Closes (hides) the main window, which saves the list; waits for the storage file.
+    // Closes (hides) the main window, which saves the list; waits for the storage file to hold
+    // that many records. Its size is polled without opening it, so that the test never holds the
+    // file open while the program replaces it (which would make the save fail).
     void CloseMainAndWaitForSave(std::size_t profiles) {
         PostMessageA(main_, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return StoredProfiles(install_).size() == profiles; }, 10000));
+        ASSERT_TRUE(
+            WaitUntil([&] { return FileSize(install_.StorageFile()) == profiles * kRecordSize; }));
+        ASSERT_EQ(StoredProfiles(install_).size(), profiles);
     }
-    // Brings the hidden main window back (tray double click), which reloads the list.
+    // Brings the hidden main window back (tray double click), which reloads the list (the
+    // welcome dialog shows on the first start only).
     void ShowMain() {
         Tray(main_, kTrayDoubleClick);
-        ASSERT_TRUE(WaitUntil([&] { return Visible(main_); }, 10000));
-        CloseWelcome();
+        ASSERT_TRUE(WaitUntil([&] { return Visible(main_); }));
     }
 
     Install install_;
@@ -258,7 +262,7 @@ TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
     bool shot = false;
     for (const Pick& pick : picks) {
         Click(Item(wizard, kPickButton));
-        HWND browse = app_.WaitWindow(kDialogClass, nullptr, 10000);
+        HWND browse = app_.WaitWindow(kDialogClass, nullptr);
         ASSERT_NE(browse, nullptr);
         EXPECT_FALSE(Enabled(wizard)) << "the program's windows wait for the browse dialog";
         velt::testing::BrowseTree tree(app_.Pid(), browse);
@@ -274,7 +278,7 @@ TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
         // returned (Windows accepts files with these flags); its OK command still returns the
         // selected file, so the test gives the command directly.
         PostMessageA(browse, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browse); }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browse); }));
         HWND edit = Item(wizard, kEdFile);
         EXPECT_TRUE(WaitUntil([&] {
             return lstrcmpiA(Text(edit).c_str(), pick.entry.c_str()) == 0;

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #ifndef VELT_E2E_APP_DIR
@@ -422,11 +421,33 @@ void WriteCurrentProfile(std::int32_t value) {
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    CloseHandle(file);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32U) | data.nFileSizeLow;
 }
 
 bool FileExists(const std::string& path) {

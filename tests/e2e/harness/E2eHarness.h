@@ -29,8 +29,12 @@ inline constexpr const char* kDialogClass = "#32770";        // message boxes
 inline constexpr const char* kMenuClass = "#32768";          // popup menus
 inline constexpr int kMessageBoxTextId = 0xFFFF;
 
+// How long a wait for something the program does on its own gives it by default: generous, since
+// a loaded machine may be slow, and a wait returns as soon as its condition holds.
+inline constexpr int kWaitMs = 15000;
+
 // Polls condition until it holds or timeoutMs passed; true when it held.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs);
 
 // A fresh folder in the temporary directory holding Veltarion.exe and, unless told otherwise,
 // OMXDRV.SYS, ReadMe.htm and "Getting Started.htm", copied from the build. Removed (with the
@@ -71,17 +75,17 @@ class App {
     DWORD Pid() const { return pid_; }
     bool Running() const;
     // Waits for the end; the exit code, or nothing on a time-out.
-    std::optional<DWORD> WaitExit(int timeoutMs = 10000);
+    std::optional<DWORD> WaitExit(int timeoutMs = kWaitMs);
     void Kill();
 
     // The main window once it is visible (nullptr on a time-out).
-    HWND MainWindow(int timeoutMs = 10000) const;
+    HWND MainWindow(int timeoutMs = kWaitMs) const;
     // A top-level window of this process; caption or cls may be nullptr for any.
     HWND FindWindowOf(const char* cls, const char* caption, bool visibleOnly = true) const;
-    HWND WaitWindow(const char* cls, const char* caption, int timeoutMs = 5000,
+    HWND WaitWindow(const char* cls, const char* caption, int timeoutMs = kWaitMs,
                     bool visibleOnly = true) const;
     // A message box ("#32770") with that caption.
-    HWND WaitMessageBox(const char* caption, int timeoutMs = 5000) const;
+    HWND WaitMessageBox(const char* caption, int timeoutMs = kWaitMs) const;
     // Every visible top-level window of this process (for "nothing else opened" checks).
     std::vector<HWND> VisibleWindows() const;
 
@@ -92,7 +96,7 @@ class App {
 
 // Top-level windows of a process; cls or caption may be nullptr for any.
 HWND FindProcessWindow(DWORD pid, const char* cls, const char* caption, bool visibleOnly = true);
-HWND WaitProcessWindow(DWORD pid, const char* cls, const char* caption, int timeoutMs = 5000,
+HWND WaitProcessWindow(DWORD pid, const char* cls, const char* caption, int timeoutMs = kWaitMs,
                        bool visibleOnly = true);
 
 // The tray menu's items that can be chosen, in order (separators are not counted).
@@ -102,7 +106,7 @@ inline constexpr int kMenuAbout = 2;
 inline constexpr int kMenuQuit = 3;
 // Right-clicks the tray icon of the program (process pid, main window) and returns the popup
 // menu's window once it is up, or nullptr.
-HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs = 5000);
+HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs = kWaitMs);
 // Chooses an item of an open popup menu with the keyboard (Down n+1 times, Enter), or closes
 // the menu without a choice (Esc).
 void ChooseMenuItem(HWND menu, int selectableIndex);
@@ -140,8 +144,13 @@ std::optional<std::int32_t> CurrentProfileValue();
 void DeleteSettingsKey();
 void WriteCurrentProfile(std::int32_t value);
 
-// Files.
+// Files. Reads share read, write and delete access, so that a test looking at a file never makes
+// the program's own write or replace of it fail; a file being replaced reads as missing.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
+// The size of a file, found without opening it (nothing when it does not exist at the moment):
+// the way to poll a file that the program replaces, since an open handle, however briefly held,
+// can make a replace fail.
+std::optional<std::uint64_t> FileSize(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -3,6 +3,10 @@
 namespace velt::standin {
 namespace {
 
+// How long the service manager gets to bring the service to a state: generous for a loaded
+// machine; the polls return as soon as the state is reached.
+constexpr DWORD kServiceWaitMs = 15000;
+
 // Owns one service-manager handle.
 class ScHandle {
   public:
@@ -39,13 +43,13 @@ DWORD CurrentState(const ScHandle& service) {
 }
 
 bool WaitForState(const ScHandle& service, DWORD wanted) {
-    for (int i = 0; i < 200; ++i) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < kServiceWaitMs;) {
         if (CurrentState(service) == wanted) {
             return true;
         }
         Sleep(25);
     }
-    return false;
+    return CurrentState(service) == wanted;
 }
 
 } // namespace
@@ -151,13 +155,13 @@ bool RemoveDriver() {
         }
     }
     // Deletion completes once the last handle to the service is closed.
-    for (int i = 0; i < 200; ++i) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < kServiceWaitMs;) {
         if (QueryServiceState() == ServiceState::Absent) {
             return true;
         }
         Sleep(25);
     }
-    return false;
+    return QueryServiceState() == ServiceState::Absent;
 }
 
 bool EnsureRunning(const std::string& driverPath) {

@@ -14,7 +14,7 @@ namespace velt::testing {
 class BrowseTree {
   public:
     BrowseTree(DWORD pid, HWND browse)
-        : tree_(FindWindowExA(browse, nullptr, WC_TREEVIEWA, nullptr)),
+        : browse_(browse), tree_(FindWindowExA(browse, nullptr, WC_TREEVIEWA, nullptr)),
           process_(
               OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid)) {
         if (process_)
@@ -31,10 +31,12 @@ class BrowseTree {
     BrowseTree& operator=(const BrowseTree&) = delete;
 
     // Walks Desktop > My Computer > the drive > each folder of the path, expanding on the way,
-    // and selects the item the path names (the dialog hears of it as from a user's click).
+    // and selects the item the path names (the dialog hears of it as from a user's click). True
+    // when that item is the tree's selection afterwards.
     bool Select(const std::string& path) {
         if (!tree_ || !remote_ || path.size() < 3 || path[1] != ':')
             return false;
+        WaitSettled();
         HTREEITEM item = Next(nullptr, TVGN_ROOT); // Desktop
         item = Child(item, [](const std::string& t) { return t == "My Computer"; });
         const std::string drive = std::string("(") + path.substr(0, 2) + ")";
@@ -54,10 +56,31 @@ class BrowseTree {
             at = end + 1;
         }
         return item &&
-               SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0;
+               SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) !=
+                   0 &&
+               Next(nullptr, TVGN_CARET) == item;
     }
 
   private:
+    // A user clicks once the dialog is up and active: the activation moves the focus inside the
+    // dialog, and a tree view that gets the focus with nothing selected selects its first item
+    // (the Desktop) itself. Returns as soon as the dialog is active; goes on regardless after the
+    // time-out (the caller checks the selection it made).
+    void WaitSettled() {
+        const DWORD thread = GetWindowThreadProcessId(browse_, nullptr);
+        const DWORD start = GetTickCount();
+        for (;;) {
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            if (GetGUIThreadInfo(thread, &gui) && gui.hwndActive == browse_ && gui.hwndFocus)
+                return;
+            if (GetTickCount() - start > kSettleMs)
+                return;
+            Sleep(20);
+        }
+    }
+
+    static constexpr DWORD kSettleMs = 15000;
     static constexpr SIZE_T kRemoteSize = 4096;
     static constexpr int kTextOffset = 512;
 
@@ -88,6 +111,7 @@ class BrowseTree {
         return nullptr;
     }
 
+    HWND browse_;
     HWND tree_;
     HANDLE process_;
     char* remote_ = nullptr;

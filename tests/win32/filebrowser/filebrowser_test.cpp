@@ -41,19 +41,21 @@ struct UserPlay {
     std::atomic<bool> watchedWasDisabled{false};
     std::atomic<bool> sawDialog{false};
     std::atomic<bool> selected{false};
+    std::atomic<bool> okEnabled{false}; // when OK was given
 };
 
 void PlayUser(DWORD thread, UserPlay* play) {
     HWND dialog = nullptr;
-    for (int i = 0; i < 600 && !dialog; ++i) {
+    const DWORD start = GetTickCount();
+    while (!dialog && GetTickCount() - start < 20000) {
         BrowseSearch search;
         EnumThreadWindows(thread, &FindDialog, reinterpret_cast<LPARAM>(&search));
         dialog = search.found;
         if (!dialog)
-            Sleep(25);
+            Sleep(20);
     }
     if (!dialog)
-        return;
+        return; // the browse call then waits for ever: the test's time-out reports it
     play->sawDialog = true;
     if (play->watched)
         play->watchedWasDisabled = !IsWindowEnabled(play->watched);
@@ -61,10 +63,9 @@ void PlayUser(DWORD thread, UserPlay* play) {
         velt::testing::BrowseTree tree(GetCurrentProcessId(), dialog);
         play->selected = tree.Select(play->select);
     }
-    // OK is enabled once a folder is selected (Wine keeps it disabled on a file; the OK command
-    // returns the file all the same).
-    for (int i = 0; i < 100 && play->pressOk && !IsWindowEnabled(GetDlgItem(dialog, IDOK)); ++i)
-        Sleep(20);
+    // The dialog has handled the selection when the select message returns: OK is enabled on a
+    // folder (Wine keeps it disabled on a file; the OK command returns the file all the same).
+    play->okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
     PostMessageA(dialog, WM_COMMAND, play->pressOk ? IDOK : IDCANCEL, 0);
 }
 
@@ -106,6 +107,7 @@ TEST(Win32FileBrowser, PickedFolderAndFileComeBackAsPathsAndWindowsAreEnabledAga
     ShowWindow(window, SW_SHOWNORMAL);
 
     for (const std::string& target : {folder, file}) {
+        const bool isFolder = target == folder;
         UserPlay play;
         play.select = target;
         play.watched = window;
@@ -113,6 +115,9 @@ TEST(Win32FileBrowser, PickedFolderAndFileComeBackAsPathsAndWindowsAreEnabledAga
         EXPECT_TRUE(Browse(play, path)) << target;
         EXPECT_TRUE(play.sawDialog);
         EXPECT_TRUE(play.selected) << target;
+        if (isFolder) {
+            EXPECT_TRUE(play.okEnabled) << "OK is offered on a folder";
+        }
         EXPECT_TRUE(play.watchedWasDisabled) << "other windows stay usable during the browse";
         EXPECT_TRUE(IsWindowEnabled(window)) << "windows are enabled again afterwards";
         EXPECT_EQ(lstrcmpiA(path.c_str(), target.c_str()), 0) << path << " vs " << target;
