@@ -132,10 +132,23 @@ void Win32Files::Replace(std::string_view replaced, std::string_view replacement
     const std::string target(replaced);
     const std::string source(replacement);
     const std::string bak(backup);
-    if (ReplaceFileA(target.c_str(), source.c_str(), bak.c_str(), 0, nullptr, nullptr)) {
-        return;
+    // Another program (a virus scanner, an indexer) may hold the storage file open for a
+    // moment; such a sharing violation passes, so it is tried a few more times before the save
+    // is reported as failed. Nothing has moved while ReplaceFileA fails this way.
+    constexpr int kTries = 5;
+    constexpr DWORD kPauseMs = 40;
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 1;; ++attempt) {
+        if (ReplaceFileA(target.c_str(), source.c_str(), bak.c_str(), 0, nullptr, nullptr)) {
+            return;
+        }
+        error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED) ||
+            attempt == kTries) {
+            break;
+        }
+        Sleep(kPauseMs);
     }
-    const DWORD error = GetLastError();
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
         // The old file was moved to the backup name but the new one could not take its place:
         // put the old one back so that the file keeps its former content under its own name.
