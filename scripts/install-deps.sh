@@ -3,7 +3,7 @@
 # packages are present already.
 set -eu
 pkgs="cmake g++ googletest g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth xdotool
-      imagemagick clang clang-format clang-tidy libssl-dev"
+      imagemagick fonts-wine clang clang-format clang-tidy libssl-dev"
 missing=""
 for p in $pkgs; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

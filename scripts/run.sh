@@ -56,6 +56,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     # The service manager of a fresh prefix starts drivers only after the server restarted.
     wineserver -w
 fi
+velt_wine_fonts
 
 cleanup() {
     trap - INT TERM EXIT

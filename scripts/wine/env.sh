@@ -10,3 +10,12 @@ velt_wine_env() {
         export DISPLAY=":$(cat "$dir/display")"
     fi
 }
+
+# Wine's own fonts (Debian's fonts-wine) give "MS Sans Serif" its Windows metrics and the caption
+# buttons their Marlett glyphs. A 32-bit prefix does not find them in /usr/share/wine/fonts, so
+# they are copied into its Fonts folder; cheap and idempotent, run after every wineboot.
+velt_wine_fonts() {
+    local src=/usr/share/wine/fonts dst="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -d "$src" ] && [ -d "$dst" ] || return 0
+    cp -u "$src"/* "$dst"/ 2>/dev/null || true
+}

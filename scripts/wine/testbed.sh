@@ -42,6 +42,7 @@ start)
         # The service manager of a fresh prefix cannot start drivers until the server restarts.
         wineserver -w
     fi
+    velt_wine_fonts
     wineserver -k 2>/dev/null
     wineserver -w 2>/dev/null
     wineserver -p >"$dir/wineserver.log" 2>&1 </dev/null &
