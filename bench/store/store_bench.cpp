@@ -6,6 +6,7 @@
 //   store_bench.exe --load PATH       (child) loads PATH, prints peak memory figures
 #include <windows.h>
 #include <psapi.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -246,7 +247,7 @@ int main(int argc, char** argv) {
     }
     std::printf("100k / 10k: save+load %.1fx, copy %.1fx (linear: about 10x)\n",
                 results[1].saveLoad / results[0].saveLoad, results[1].copy / results[0].copy);
-    RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
+    SHDeleteKeyA(HKEY_CURRENT_USER, kBenchKey);
     RemoveDirectoryA(dir.c_str());
     return 0;
 }

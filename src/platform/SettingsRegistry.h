@@ -52,9 +52,6 @@ class ISettingsRegistry {
     // Opens the key with full access, creating it (and missing parents) when `create` is set;
     // nullptr when it cannot be opened or created.
     virtual std::unique_ptr<IRegistryKey> OpenKey(std::string_view path, bool create) = 0;
-    // Removes the key with everything below it; false when there was nothing to remove or it
-    // could not be removed.
-    virtual bool DeleteTree(std::string_view path) = 0;
 };
 
 } // namespace velt

@@ -87,8 +87,4 @@ std::unique_ptr<IRegistryKey> Win32Registry::OpenKey(std::string_view path, bool
     return std::make_unique<Win32RegistryKey>(key);
 }
 
-bool Win32Registry::DeleteTree(std::string_view path) {
-    return RegDeleteTreeA(HKEY_CURRENT_USER, std::string(path).c_str()) == ERROR_SUCCESS;
-}
-
 } // namespace velt

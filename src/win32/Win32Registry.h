@@ -9,7 +9,6 @@ class Win32Registry final : public ISettingsRegistry {
   public:
     bool KeyExists(std::string_view path) override;
     std::unique_ptr<IRegistryKey> OpenKey(std::string_view path, bool create) override;
-    bool DeleteTree(std::string_view path) override;
 };
 
 } // namespace velt

@@ -18,7 +18,8 @@ class FakeRegistry final : public ISettingsRegistry {
 
     bool KeyExists(std::string_view path) override;
     std::unique_ptr<IRegistryKey> OpenKey(std::string_view path, bool create) override;
-    bool DeleteTree(std::string_view path) override;
+    // Removes the key with everything below it; false when there was nothing to remove.
+    bool DeleteTree(std::string_view path);
 
     // Faults.
     bool failOpen = false;   // OpenKey answers nullptr

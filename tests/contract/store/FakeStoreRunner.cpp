@@ -13,6 +13,7 @@ class FakeStoreEnvironment final : public StoreEnvironment {
     FakeStoreEnvironment() { files_.AddDirectory("C:\\Temp\\velt-store"); }
     IFiles& Files() override { return files_; }
     ISettingsRegistry& Registry() override { return registry_; }
+    bool DeleteKeyTree(const std::string& path) override { return registry_.DeleteTree(path); }
     std::string Folder() override { return "C:\\Temp\\velt-store"; }
     std::string KeyPath() override { return "Software\\VeltarionTest\\contract"; }
     std::optional<std::string> LockedFolder() override {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include <cstdlib>
 
 #include "win32/Win32Files.h"
@@ -53,7 +55,7 @@ class Win32StoreEnvironment final : public StoreEnvironment {
     }
     ~Win32StoreEnvironment() override {
         RemoveAll(folder_);
-        registry_.DeleteTree(keyPath_);
+        DeleteKeyTree(keyPath_);
     }
     Win32StoreEnvironment(const Win32StoreEnvironment&) = delete;
     Win32StoreEnvironment& operator=(const Win32StoreEnvironment&) = delete;
@@ -65,6 +67,10 @@ class Win32StoreEnvironment final : public StoreEnvironment {
 
     std::optional<std::string> LockedFolder() override { return Prepared("app"); }
     std::optional<std::string> UnwritableStorageFolder() override { return Prepared("rofile"); }
+
+    bool DeleteKeyTree(const std::string& path) override {
+        return SHDeleteKeyA(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS;
+    }
 
     bool ReadOnlyAttributeHonoured() override {
         const std::string probe = folder_ + "\\attribute-probe";
