@@ -359,6 +359,38 @@ TEST_F(AppE2e, TwentyCopiesAtOnceLeaveExactlyOneRunning) {
     EXPECT_EQ(running, 1);
 }
 
+// The oldest Windows it is for: as Windows XP it connects, activates, deactivates and quits as on
+// later versions. As Windows 98 it takes the path of the 9x driver (a VXD, which Wine has not),
+// says so and ends without a window.
+TEST_F(AppE2e, RunsOnWindowsXpAndEndsOnWindows98AfterSayingItHasNoVxd) {
+    {
+        const WindowsVersionFor xp("Veltarion.exe", "winxp");
+        HWND main = Start();
+        DismissWelcome();
+        Activate(main, "Secret12");
+        ASSERT_TRUE(WaitUntil([&] { return JournalCodes().size() == 4; }));
+        EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_START);
+        HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+        ASSERT_NE(box, nullptr);
+        Answer(box, IDYES);
+        ASSERT_TRUE(WaitUntil([&] { return JournalCodes().size() == 5; }));
+        EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_STOP);
+        ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+        EXPECT_EQ(app_->WaitExit(), 0U);
+    }
+    const WindowsVersionFor win98("Veltarion.exe", "win98");
+    ASSERT_TRUE(standin::ResetJournal());
+    App app(install_);
+    HWND box = app.WaitMessageBox("Initialize VXD ...");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box),
+              "Can not connect with VXD !  Program can not work in this situation !");
+    EXPECT_EQ(app.FindWindowOf(nullptr, kMainCaption), nullptr);
+    Answer(box, IDOK);
+    EXPECT_EQ(app.WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), Codes{}) << "the NT driver is never asked on the 9x path";
+}
+
 TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
     // A registered service whose driver file is missing, and no loaded driver.
     ASSERT_TRUE(standin::RemoveDriver());

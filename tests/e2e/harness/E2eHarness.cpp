@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #ifndef VELT_E2E_APP_DIR
 #error "VELT_E2E_APP_DIR: the build folder of Veltarion.exe (Windows form, trailing slash)"
@@ -418,6 +420,21 @@ void WriteCurrentProfile(std::int32_t value) {
                        sizeof data);
         RegCloseKey(key);
     }
+}
+
+WindowsVersionFor::WindowsVersionFor(std::string exeName, const char* version)
+    : key_("Software\\Wine\\AppDefaults\\" + std::move(exeName)) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(std::strlen(version) + 1));
+        RegCloseKey(key);
+    }
+}
+
+WindowsVersionFor::~WindowsVersionFor() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {

@@ -144,6 +144,19 @@ std::optional<std::int32_t> CurrentProfileValue();
 void DeleteSettingsKey();
 void WriteCurrentProfile(std::int32_t value);
 
+// The Windows version Wine reports to programs named exeName ("winxp", "win98", ...) while the
+// object lives (HKCU\Software\Wine\AppDefaults\<exeName>, Version).
+class WindowsVersionFor {
+  public:
+    WindowsVersionFor(std::string exeName, const char* version);
+    WindowsVersionFor(const WindowsVersionFor&) = delete;
+    WindowsVersionFor& operator=(const WindowsVersionFor&) = delete;
+    ~WindowsVersionFor();
+
+  private:
+    std::string key_;
+};
+
 // Files. Reads share read, write and delete access, so that a test looking at a file never makes
 // the program's own write or replace of it fail; a file being replaced reads as missing.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
