@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "platform/Error.h"
 
 #include "app/OmvexUI.h"
 #include "app/ResourceNames.h"
@@ -8,7 +9,6 @@
 #include "profiles/DefaultProf.h"
 #include "profiles/StoragePaths.h"
 
-#include <stdexcept>
 
 namespace velt {
 
@@ -105,7 +105,7 @@ TSetParamForm::~TSetParamForm() {
 
 ProfileStore& TSetParamForm::Store() {
     if (!store_) {
-        throw std::logic_error("the main window has not been created yet");
+        throw UsageError("the main window has not been created yet");
     }
     return *store_;
 }

@@ -1,8 +1,8 @@
 #include "forms/Control.h"
+#include "platform/Error.h"
 
 #include "forms/Form.h"
 
-#include <stdexcept>
 #include <utility>
 
 namespace velt {
@@ -15,7 +15,7 @@ Control::Control(Form& form, ControlKind kind, int id, Bounds bounds)
 Control::Control(Control& parent, ControlKind kind, int id, Bounds bounds)
     : form_(parent.Owner()), parent_(&parent), kind_(kind), id_(id), bounds_(bounds) {
     if (!parent.IsContainer()) {
-        throw std::logic_error("only panels and group boxes hold controls");
+        throw UsageError("only panels and group boxes hold controls");
     }
     form_.AddControl(*this);
 }

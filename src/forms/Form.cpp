@@ -1,4 +1,5 @@
 #include "forms/Form.h"
+#include "platform/Error.h"
 
 #include "forms/Application.h"
 #include "forms/Button.h"
@@ -6,7 +7,6 @@
 #include "forms/UiBackend.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 
 namespace velt {
@@ -153,7 +153,7 @@ bool Form::CloseModal() {
 
 int Form::ShowModal() {
     if (modal_ || visible_) {
-        throw std::logic_error("Cannot make a visible window modal");
+        throw UsageError("Cannot make a visible window modal");
     }
     Create();
     modalResult_ = kMrNone;
@@ -188,7 +188,7 @@ void Form::SetModalResult(int result) {
 
 void Form::FocusControl(Control& control) {
     if (&control.Owner() != this) {
-        throw std::logic_error("a form can only focus its own controls");
+        throw UsageError("a form can only focus its own controls");
     }
     focused_ = &control;
     if (created_) {

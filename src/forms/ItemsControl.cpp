@@ -1,6 +1,6 @@
 #include "forms/ItemsControl.h"
+#include "platform/Error.h"
 
-#include <stdexcept>
 #include <utility>
 
 namespace velt {
@@ -13,7 +13,7 @@ ItemsControl::ItemsControl(Control& parent, ControlKind kind, int id, Bounds bou
 
 void ItemsControl::CheckIndex(int index, int limit) const {
     if (index < 0 || index >= limit) {
-        throw std::out_of_range("list index out of bounds (" + std::to_string(index) + ")");
+        throw IndexError("list index out of bounds (" + std::to_string(index) + ")");
     }
 }
 

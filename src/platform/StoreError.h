@@ -2,15 +2,16 @@
 // is shown; the application's top-level handler catches it at the edge of every event.
 #pragma once
 
-#include <stdexcept>
+#include "platform/Error.h"
+
 #include <string>
 #include <string_view>
 
 namespace velt {
 
-class StoreError : public std::runtime_error {
+class StoreError : public Error {
   public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The failure texts, as the user sees them.

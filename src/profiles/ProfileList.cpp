@@ -1,6 +1,6 @@
 #include "profiles/ProfileList.h"
+#include "platform/Error.h"
 
-#include <stdexcept>
 #include <utility>
 
 namespace velt {
@@ -38,7 +38,7 @@ void ProfileList::AppendByName(TProfileObj profile) {
 
 const ProfileList::Entry& ProfileList::At(std::size_t i) const {
     if (i >= entries_.size()) {
-        throw std::out_of_range("List index out of bounds (" + std::to_string(i) + ")");
+        throw IndexError("List index out of bounds (" + std::to_string(i) + ")");
     }
     return entries_[i];
 }

@@ -1,5 +1,6 @@
 // The controls of a form as child windows: creation, pushing the model's state, tool tips.
 #include "win32/Win32Ui.h"
+#include "platform/Error.h"
 
 #include "digest/SecureWipe.h"
 #include "forms/Application.h"
@@ -261,7 +262,7 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
         SecureWipe(text);
     }
     if (window == nullptr) {
-        throw std::runtime_error("Cannot create a control of window " + form.Caption());
+        throw Error("Cannot create a control of window " + form.Caption());
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     control.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));

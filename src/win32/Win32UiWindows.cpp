@@ -1,5 +1,6 @@
 // Form windows, the application window, message loops and the keys the windows handle.
 #include "win32/Win32Ui.h"
+#include "platform/Error.h"
 
 #include "forms/Application.h"
 #include "forms/Button.h"
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace velt {
@@ -79,7 +79,7 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     appWindow_ = CreateWindowExA(0, kAppClass, "", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
                                  nullptr, nullptr, instance_, nullptr);
     if (appWindow_ == nullptr) {
-        throw std::runtime_error("Cannot create the application window");
+        throw Error("Cannot create the application window");
     }
     SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
@@ -147,7 +147,7 @@ void Win32Ui::MakeWindow(Form& form) {
     HWND window = CreateWindowExA(kFormExStyle, kFormClass, form.Caption().c_str(), kFormStyle,
                                   left, top, width, height, owner, nullptr, instance_, &form);
     if (window == nullptr) {
-        throw std::runtime_error("Cannot create window " + form.Caption());
+        throw Error("Cannot create window " + form.Caption());
     }
     form.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
     const Pushing pushing(pushing_);

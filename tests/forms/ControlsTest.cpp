@@ -1,4 +1,5 @@
 // Edits, buttons and check boxes raise their events only for real changes and real clicks.
+#include "platform/Error.h"
 #include "fakes/TestUi.h"
 #include "forms/Button.h"
 #include "forms/CheckBox.h"
@@ -108,7 +109,7 @@ TEST_F(ControlsTest, ControlsKnowTheirPlaceInTheFormAndTheTabStops) {
     EXPECT_FALSE(tool.TakesFocus());
     EXPECT_TRUE(form.ok.TakesFocus());
     EXPECT_FALSE(form.panel.TakesFocus());
-    EXPECT_THROW(Edit(form.ok, 15, {}), std::logic_error); // buttons hold no controls
+    EXPECT_THROW(Edit(form.ok, 15, {}), UsageError); // buttons hold no controls
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Forms: showing, closing, modal shows and their results, keys, help and activation.
+#include "platform/Error.h"
 #include "fakes/TestUi.h"
 #include "forms/Button.h"
 #include "forms/Edit.h"
@@ -157,7 +158,7 @@ TEST_F(FormTest, HidingAModalFormCancelsItsShowInsteadOfLeavingItInvisible) {
 
 TEST_F(FormTest, ShowingAVisibleFormModallyIsRefused) {
     dialog.Show();
-    EXPECT_THROW(dialog.ShowModal(), std::logic_error);
+    EXPECT_THROW(dialog.ShowModal(), UsageError);
     EXPECT_TRUE(dialog.Visible());
 }
 

@@ -1,4 +1,5 @@
 // Drop-down lists and list boxes: the index rule, user selections, and edits of the items.
+#include "platform/Error.h"
 #include "fakes/TestUi.h"
 #include "forms/Form.h"
 #include "forms/ItemsControl.h"
@@ -34,7 +35,7 @@ TEST_F(ItemsTest, IndexNamingNoItemSelectsNothing) {
     form.combo.SetItemIndex(1);
     form.combo.SetItemIndex(-7);
     EXPECT_EQ(form.combo.ItemIndex(), -1);
-    EXPECT_THROW(form.combo.Item(4), std::out_of_range);
+    EXPECT_THROW(form.combo.Item(4), IndexError);
 }
 
 TEST_F(ItemsTest, OnlyUserSelectionsFireEvents) {
@@ -75,8 +76,8 @@ TEST_F(ItemsTest, SelectionFollowsItsItemThroughMovesAndInserts) {
     EXPECT_EQ(list.Item(list.ItemIndex()), "d");
     list.SetItem(list.ItemIndex(), "D");
     EXPECT_EQ(list.Item(list.ItemIndex()), "D");
-    EXPECT_THROW(list.Move(0, 5), std::out_of_range);
-    EXPECT_THROW(list.Insert(7, "y"), std::out_of_range);
+    EXPECT_THROW(list.Move(0, 5), IndexError);
+    EXPECT_THROW(list.Insert(7, "y"), IndexError);
 }
 
 TEST_F(ItemsTest, DeletingTheSelectedItemSelectsNothing) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/Error.h"
 #include "profiles/ProfileList.h"
 
 namespace velt {
@@ -111,10 +112,10 @@ TEST(ProfileList, ClearRemovesEverything) {
 TEST(ProfileList, EntriesOutsideTheListAreRefused) {
     ProfileList list;
     list.Append("a", Named("a"));
-    EXPECT_THROW(list.Text(1), std::out_of_range);
-    EXPECT_THROW(list.Profile(1), std::out_of_range);
-    EXPECT_THROW(list.SetText(1, "x"), std::out_of_range);
-    EXPECT_THROW(list.Delete(1), std::out_of_range);
+    EXPECT_THROW(list.Text(1), IndexError);
+    EXPECT_THROW(list.Profile(1), IndexError);
+    EXPECT_THROW(list.SetText(1, "x"), IndexError);
+    EXPECT_THROW(list.Delete(1), IndexError);
     EXPECT_EQ(list.Count(), 1u);
 }
 
