@@ -9,7 +9,6 @@
 #include "profiles/DefaultProf.h"
 #include "profiles/StoragePaths.h"
 
-
 namespace velt {
 
 namespace {
