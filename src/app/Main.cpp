@@ -120,6 +120,7 @@ void TSetParamForm::FormCreate() {
     IconData.Add();
     // Explorer announces a restart with this message; the icon is then added again.
     taskbarCreated_ = Backend().RegisterMessageId("TaskbarCreated");
+    quitRequest_ = Backend().RegisterMessageId(kQuitMessageName);
 
     Activated = false;
     DriverConnect(App());
@@ -144,6 +145,10 @@ bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
         IconData.Add();
+        return true;
+    }
+    if (quitRequest_ != 0 && message == quitRequest_) {
+        QuitItemClick();
         return true;
     }
     if (message == kWmEndSession && wParam != 0) {

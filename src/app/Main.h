@@ -51,6 +51,9 @@ class TSetParamForm final : public Form {
     // Tray tips.
     static constexpr const char* kTipReady = "OMVEX: Ready for job";
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
+    // The registered window message that asks a running copy to quit as its tray Quit does
+    // (sent by the setup program and the uninstaller before they replace or remove the files).
+    static constexpr const char* kQuitMessageName = "VeltarionQuit";
 
     // The services the window reaches the system through; they must outlive the window.
     struct Services {
@@ -140,6 +143,7 @@ class TSetParamForm final : public Form {
     Services services_;
     std::optional<ProfileStore> store_;
     unsigned taskbarCreated_ = 0;
+    unsigned quitRequest_ = 0;
 };
 
 } // namespace velt

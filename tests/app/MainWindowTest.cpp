@@ -303,11 +303,18 @@ TEST_F(MainWindowTest, CancelHidesSavesAndEmptiesPasswords) {
     EXPECT_EQ(StoredIndex(), 0);
 }
 
-TEST_F(MainWindowTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
+// The tray's Quit, and the registered message by which the setup asks a running copy to quit.
+class MainWindowQuitTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
     PutProfiles({Profile("Twice", "c:\\a")});
     Start();
-    ui.ChooseNext("Quit");
-    ui.TrayMouse(*main, 516);
+    if (GetParam()) {
+        ui.Deliver(*main, ui.RegisterMessageId("VeltarionQuit"), 0, 0);
+    } else {
+        ui.ChooseNext("Quit");
+        ui.TrayMouse(*main, 516);
+    }
     EXPECT_TRUE(ui.App().Terminated());
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
     main->Destroy();
@@ -316,6 +323,7 @@ TEST_F(MainWindowTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
     EXPECT_EQ(LastTray().uFlags, 0U);
     EXPECT_FALSE(StoredIndex().has_value());
 }
+INSTANTIATE_TEST_SUITE_P(TrayOrQuitMessage, MainWindowQuitTest, ::testing::Bool());
 
 TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
     Start();

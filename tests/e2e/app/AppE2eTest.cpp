@@ -63,11 +63,7 @@ class AppE2e : public ::testing::Test {
     }
     // Types a password twice and presses Activate; waits for the window to hide.
     void Activate(HWND main, const char* password) {
-        TypePasswords(main, password, password);
-        HWND activate = Item(main, Main::kActivateButton);
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(activate); }));
-        Click(activate);
-        ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+        ASSERT_TRUE(ActivateFromMainWindow(main, password));
     }
     // Chooses a tray menu item that answers with a message box, and returns the box.
     HWND TrayItemBox(HWND main, int item, const char* caption) {

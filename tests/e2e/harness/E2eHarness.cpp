@@ -1,5 +1,7 @@
 #include "e2e/harness/E2eHarness.h"
 
+#include "app/Main.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -360,6 +362,18 @@ bool Visible(HWND window) {
 
 void Tray(HWND mainWindow, LPARAM mouseMessage) {
     PostMessageA(mainWindow, kTrayMessage, 1, mouseMessage);
+}
+
+bool ActivateFromMainWindow(HWND main, std::string_view password) {
+    using Main = TSetParamForm;
+    SetText(Item(main, Main::kPassEdit1), password);
+    SetText(Item(main, Main::kPassEdit2), password);
+    HWND activate = Item(main, Main::kActivateButton);
+    if (!WaitUntil([&] { return Enabled(activate); })) {
+        return false;
+    }
+    Click(activate);
+    return WaitUntil([&] { return !Visible(main); });
 }
 
 std::string MessageBoxText(HWND box) {

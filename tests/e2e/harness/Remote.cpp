@@ -1,27 +1,83 @@
 // Remote control of a running Veltarion.exe, for scripts:
-//   velt_remote wait-main [seconds]   ends with 0 once the main window is visible
+//   velt_remote wait-main [seconds]   prints the program's process id once its main window shows
 //   velt_remote quit [seconds]        chooses Quit in the tray menu and waits for the program's end
+//   velt_remote activate PASSWORD     activates the selected profile from the main window (a first
+//                                     start's welcome dialog is closed) and waits until the
+//                                     stand-in driver reports ciphering on
+//   velt_remote rights PATH           prints the rights (DACL) of a file or folder as SDDL
 #include "e2e/harness/E2eHarness.h"
+#include "win32/driver/StandinKit.h"
+
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace velt::e2e;
+
+HWND WaitMain(int seconds) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowA(nullptr, kMainCaption)) != nullptr; },
+              seconds * 1000);
+    return found;
+}
+
+int Activate(const char* password, int seconds) {
+    HWND main = WaitMain(seconds);
+    if (!main) {
+        return 1;
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    if (HWND welcome = FindProcessWindow(pid, nullptr, "Welcome !")) {
+        PostMessageA(welcome, WM_CLOSE, 0, 0);
+    }
+    if (!Visible(main)) {
+        Tray(main, kTrayDoubleClick);
+    }
+    OmxStandinJournal journal{};
+    const bool on =
+        WaitUntil([&] { return Visible(main); }, seconds * 1000) &&
+        ActivateFromMainWindow(main, password) &&
+        WaitUntil([&] { return velt::standin::ReadJournal(journal) && journal.Running == 1; });
+    return on ? 0 : 1;
+}
+
+int PrintRights(const char* path) {
+    DWORD needed = 0;
+    GetFileSecurityA(path, DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::vector<BYTE> sd(needed ? needed : 1);
+    char* text = nullptr;
+    if (!GetFileSecurityA(path, DACL_SECURITY_INFORMATION, sd.data(), needed, &needed) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            sd.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        std::fprintf(stderr, "no rights for %s (error %lu)\n", path, GetLastError());
+        return 1;
+    }
+    std::printf("%s\n", text);
+    LocalFree(text);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    using namespace velt::e2e;
     const std::string_view command = argc > 1 ? argv[1] : "";
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
-    auto mainWindow = [&] {
-        HWND found = nullptr;
-        WaitUntil([&] { return (found = FindWindowA(nullptr, kMainCaption)) != nullptr; },
-                  seconds * 1000);
-        return found;
-    };
     if (command == "wait-main") {
-        HWND main = mainWindow();
-        return main && WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, seconds * 1000)
-                   ? 0
-                   : 1;
+        HWND main = WaitMain(seconds);
+        if (!main || !WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, seconds * 1000)) {
+            return 1;
+        }
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        std::printf("%lu\n", pid);
+        return 0;
     }
     if (command == "quit") {
         HWND main = FindWindowA(nullptr, kMainCaption);
@@ -40,6 +96,13 @@ int main(int argc, char** argv) {
             process && WaitForSingleObject(process, static_cast<DWORD>(seconds) * 1000) == 0;
         return ended ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds]\n");
+    if (command == "activate" && argc > 2) {
+        return Activate(argv[2], argc > 3 ? std::atoi(argv[3]) : 30);
+    }
+    if (command == "rights" && argc > 2) {
+        return PrintRights(argv[2]);
+    }
+    std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
+                         "[seconds] | rights PATH\n");
     return 2;
 }

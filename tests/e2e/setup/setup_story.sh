@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The setup program's whole story in a fresh Wine prefix of its own:
+#   setup_story.sh DIR SETUP UPGRADE_SETUP VELT_REMOTE EXE UPGRADE_EXE
+# Silent install; the program started as the Run entry starts it and activated; a reboot (server
+# ended, then wineboot, which runs the Run entries as a log-on does); an upgrade that cannot replace
+# a file; an upgrade over the running copy; a silent uninstall.
+set -u -o pipefail
+scripts=$(cd "$(dirname "$0")/../../../scripts/wine" && pwd)
+dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6
+rm -rf "$dir"
+"$scripts/testbed.sh" start "$dir" >/dev/null || exit 1
+. "$scripts/env.sh"
+velt_wine_env "$dir"
+inst="$WINEPREFIX/drive_c/Program Files/Veltarion"
+win='C:\Program Files\Veltarion'
+uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion'
+run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+lnk="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk"
+trap 'chattr -i "$inst/OMXDRV.SYS" 2>/dev/null; "$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
+
+failed=0
+check() { # check WHAT COMMAND...: runs the command, reports and counts a failure
+    if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failed=$((failed + 1)); fi
+}
+not() { ! "$@"; }
+remote() { wine "$remote" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+everyone() { remote rights "$1" | grep ';WD)' >/dev/null; }
+value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
+running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
+same() { [ "$1" = "$2" ]; }
+profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
+
+check "silent install" wine "$setup" /S
+files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",uninstall.exe} "$lnk")
+for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
+# Wine keeps a file's rights only as Unix mode bits: of the setup's rights it shows that the
+# folders no longer carry the Everyone entry Wine gives a folder by default, not that Users may
+# change Profiles and only read the program folder.
+check "Wine's default rights include Everyone" everyone 'C:\Program Files'
+check "install folder rights set" not everyone "$win"
+check "Profiles rights set" not everyone "$win\\Profiles"
+svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
+check "service starts with the system" same "$(value "$svc" Start)" 0x2
+check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
+check "service running" running
+check "Run entry" same "$(value "$run" Veltarion)" "\"$win\\Veltarion.exe\""
+check "uninstall entry: version" same "$(value "$uninst" DisplayVersion)" 1.0.4
+check "uninstall entry: publisher" same "$(value "$uninst" Publisher)" Veltarion
+check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
+    "\"$win\\uninstall.exe\" /S"
+check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
+
+command=$(value "$run" Veltarion)
+command=${command#\"}
+(cd / && exec setsid wine "${command%\"}" </dev/null >/dev/null 2>&1) &
+check "started as at log-on" remote wait-main 60
+check "activated" remote activate Secret12
+
+# A reboot: the loaded driver goes with the server; nothing but the service manager starts it.
+wineserver -k
+wineserver -w
+check "driver running after the reboot, before any program" running
+wineboot </dev/null >/dev/null 2>&1
+pid=$(remote wait-main 60)
+check "Run entry started the program at log-on" test -n "$pid"
+check "program connects after the reboot" remote activate Secret12
+cp "$inst/Profiles/profiles.omx" "$dir/profiles.omx"
+index=$(value 'HKCU\Software\Veltarion' CurrentProfile)
+
+if chattr +i "$inst/OMXDRV.SYS" 2>/dev/null; then
+    check "upgrade that cannot replace a file fails" not wine "$upgrade" /S
+    chattr -i "$inst/OMXDRV.SYS"
+    check "failed upgrade: old program back" cmp "$inst/Veltarion.exe" "$exe"
+    check "failed upgrade: no staging left" same "$(ls -A "$inst" | grep -c '~setup')" 0
+    pid=$(remote wait-main 60)
+    check "failed upgrade: old copy runs again" test -n "$pid"
+else
+    echo "skip failed upgrade: chattr +i does not work here"
+fi
+
+check "upgrade over the running copy" wine "$upgrade" /S
+check "upgrade: new program installed" cmp "$inst/Veltarion.exe" "$upgrade_exe"
+check "upgrade: profiles kept" profiles_kept
+check "upgrade: registry value kept" same "$(value 'HKCU\Software\Veltarion' CurrentProfile)" \
+    "$index"
+new=$(remote wait-main 60)
+check "upgrade: a new copy runs" test -n "$new" -a "$new" != "$pid"
+check "upgrade: new copy connects" remote activate Secret12
+
+check "silent uninstall" wine "$inst/uninstall.exe" /S
+# The uninstaller works on from a copy of itself in the temporary folder.
+for _ in $(seq 60); do wine reg query "$uninst" >/dev/null 2>&1 || break; sleep 0.5; done
+check "uninstall: service gone" not wine sc query OMXDRV
+for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
+check "uninstall: Run entry gone" same "$(value "$run" Veltarion)" ""
+check "uninstall: entry gone" not wine reg query "$uninst"
+check "uninstall: program quit" not remote wait-main 2
+check "uninstall: profiles kept" profiles_kept
+check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"
+echo "$failed failed"
+[ $failed -eq 0 ]
