@@ -259,6 +259,22 @@ Function RollBack
     ${EndIf}
 FunctionEnd
 
+; $0 = 1 when $INSTDIR holds nothing but a Profiles folder (or does not exist): the closed rights
+; this setup gives its folder are never put on a folder of other files.
+Function FolderIsFree
+    StrCpy $0 1
+    FindFirst $1 $2 "$INSTDIR\*.*"
+    ${DoWhile} $2 != ""
+        ${If} $2 != "."
+        ${AndIf} $2 != ".."
+        ${AndIf} $2 != "Profiles"
+            StrCpy $0 0
+        ${EndIf}
+        FindNext $1 $2
+    ${Loop}
+    FindClose $1
+FunctionEnd
+
 Function Fail
     DetailPrint "Failed: $Failed"
     MessageBox MB_ICONSTOP "Setup could not install Veltarion ($Failed).$\n$\nNothing was changed: $\nthe previous installation, if any, is whole and unchanged." /SD IDOK
@@ -272,6 +288,13 @@ Section "Veltarion (required)" SecMain
     StrCpy $R2 0
     StrCpy $Fresh 1
     ${IfThen} ${FileExists} "$INSTDIR\Veltarion.exe" ${|} StrCpy $Fresh 0 ${|}
+    ${If} $Fresh = 1
+        Call FolderIsFree
+        ${If} $0 = 0
+            StrCpy $Failed "$INSTDIR holds other files: choose an empty folder"
+            Call Fail
+        ${EndIf}
+    ${EndIf}
 
     Call QuitRunning
     ${IfThen} $Failed != "" ${|} Call Fail ${|}

@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12 (run as root). Does nothing when all
-# packages are present already.
+# Installs what the build, the tests and the packages need on Debian 12. Does nothing when all
+# packages are present already. As root it installs them itself; as another user it calls sudo for
+# the installation only.
 set -eu
 pkgs="cmake g++ googletest g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth xdotool
-      imagemagick fonts-wine clang clang-format clang-tidy libssl-dev"
+      imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip"
 missing=""
 for p in $pkgs; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
+as_root=""
 if [ "$(id -u)" != 0 ]; then
-    echo "missing packages:$missing (run this script as root to install them)" >&2
-    exit 1
+    if ! command -v sudo >/dev/null; then
+        echo "missing packages:$missing (install them as root, or install sudo)" >&2
+        exit 1
+    fi
+    as_root="sudo"
 fi
 echo "installing:$missing"
-dpkg --add-architecture i386
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing \
-    || DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+$as_root dpkg --add-architecture i386
+$as_root apt-get update -q
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing \
+    || $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing

@@ -366,6 +366,11 @@ void Tray(HWND mainWindow, LPARAM mouseMessage) {
 
 bool ActivateFromMainWindow(HWND main, std::string_view password) {
     using Main = TSetParamForm;
+    // A copy that just started shows its window before its profile list is in: typed earlier,
+    // the password would be checked against no selection and leave Activate disabled.
+    if (!WaitUntil([&] { return ComboIndex(Item(main, Main::kProfiles)) >= 0; })) {
+        return false;
+    }
     SetText(Item(main, Main::kPassEdit1), password);
     SetText(Item(main, Main::kPassEdit2), password);
     HWND activate = Item(main, Main::kActivateButton);

@@ -131,8 +131,8 @@ std::string Placement(HWND window); // "left,top-right,bottom" for messages
 bool Visible(HWND window);
 // Posts the tray icon's callback message (uID 1) with a mouse message to the main window.
 void Tray(HWND mainWindow, LPARAM mouseMessage);
-// Types the password into both password edits of the main window and presses Activate once it is
-// enabled; true when the window then hid, as an activation hides it.
+// Once a profile is selected, types the password into both password edits of the main window and
+// presses Activate once it is enabled; true when the window then hid, as an activation hides it.
 bool ActivateFromMainWindow(HWND main, std::string_view password);
 // The text of a message box and a press of one of its buttons (IDOK, IDYES, IDNO...).
 std::string MessageBoxText(HWND box);

@@ -40,12 +40,20 @@ int Activate(const char* password, int seconds) {
     if (!Visible(main)) {
         Tray(main, kTrayDoubleClick);
     }
+    if (!WaitUntil([&] { return Visible(main); }, seconds * 1000)) {
+        std::fprintf(stderr, "activate: the main window did not show\n");
+        return 1;
+    }
+    if (!ActivateFromMainWindow(main, password)) {
+        std::fprintf(stderr, "activate: no profile selected, Activate disabled or not taken\n");
+        return 1;
+    }
     OmxStandinJournal journal{};
-    const bool on =
-        WaitUntil([&] { return Visible(main); }, seconds * 1000) &&
-        ActivateFromMainWindow(main, password) &&
-        WaitUntil([&] { return velt::standin::ReadJournal(journal) && journal.Running == 1; });
-    return on ? 0 : 1;
+    if (!WaitUntil([&] { return velt::standin::ReadJournal(journal) && journal.Running == 1; })) {
+        std::fprintf(stderr, "activate: the driver does not report ciphering on\n");
+        return 1;
+    }
+    return 0;
 }
 
 int PrintRights(const char* path) {
