@@ -61,6 +61,8 @@ Var Fresh        ; 1 when the install folder held no Veltarion.exe before
 Var Failed       ; the file or step that failed, "" while all went well
 
 !define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+BrandingText "${PRODUCT} ${VERSION}"
 !ifdef STANDIN_NOTICE
     !define MUI_PAGE_HEADER_TEXT "Evaluation package"
     !define MUI_PAGE_HEADER_SUBTEXT "The bundled driver protects nothing."
