@@ -59,6 +59,7 @@ VIAddVersionKey "LegalCopyright" "${PRODUCT}"
 Var WasRunning   ; 1 when a running copy was asked to quit
 Var Fresh        ; 1 when the install folder held no Veltarion.exe before
 Var Failed       ; the file or step that failed, "" while all went well
+Var Swapping     ; 1 once the files are being swapped (the new ones all staged)
 
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
@@ -105,8 +106,8 @@ BrandingText "${PRODUCT} ${VERSION}"
     ${EndIf}
 !macroend
 
-; Undoes the swap of one file: the old file goes back; a file that had no old one and was already
-; moved in goes away.
+; Undoes the swap of one file (every new file was staged): the old file goes back; a file that had
+; no old one and was already moved in goes away.
 !macro PUT_BACK F
     ${If} ${FileExists} "$INSTDIR\${OLD}\${F}"
         Delete "$INSTDIR\${F}"
@@ -248,7 +249,9 @@ FunctionEnd
 ; Removes what this run put in place when it has to stop: files swapped back, staging folders and,
 ; on a fresh installation, the service it created and the folders it made.
 Function RollBack
-    !insertmacro FOR_EACH_FILE PUT_BACK
+    ${If} $Swapping = 1
+        !insertmacro FOR_EACH_FILE PUT_BACK
+    ${EndIf}
     RMDir /r "$INSTDIR\${NEW}"
     RMDir "$INSTDIR\${OLD}"
     ${If} $R2 = 1
@@ -288,6 +291,7 @@ Section "Veltarion (required)" SecMain
     SectionIn RO
     StrCpy $Failed ""
     StrCpy $R2 0
+    StrCpy $Swapping 0
     StrCpy $Fresh 1
     ${IfThen} ${FileExists} "$INSTDIR\Veltarion.exe" ${|} StrCpy $Fresh 0 ${|}
     ${If} $Fresh = 1
@@ -350,6 +354,7 @@ Section "Veltarion (required)" SecMain
     Call StopDriver
 
     DetailPrint "Replacing the files"
+    StrCpy $Swapping 1
     !insertmacro FOR_EACH_FILE MOVE_ASIDE
     !insertmacro FOR_EACH_FILE MOVE_IN
     ${If} $Failed == ""

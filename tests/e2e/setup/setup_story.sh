@@ -71,16 +71,23 @@ pid=$(remote wait-main 60)
 check "Run entry started the program at log-on" test -n "$pid"
 check "program connects after the reboot" activate
 
-if chattr +i "$inst/OMXDRV.SYS" 2>/dev/null; then
-    check "upgrade that cannot replace a file fails" not wine "$upgrade" /S
-    chattr -i "$inst/OMXDRV.SYS"
-    check "failed upgrade: old program back" cmp "$inst/Veltarion.exe" "$exe"
-    check "failed upgrade: no staging left" same "$(ls -A "$inst" | grep -c '~setup')" 0
+# Upgrades that cannot finish: a file where the new files are to be unpacked, and a file that
+# cannot be replaced. Each leaves the old installation whole, and the old copy runs again.
+whole() { cmp "$inst/Veltarion.exe" "$exe" && for f in "${files[@]}"; do test -f "$f" || return 1; done; }
+for fault in unpack replace; do
+    if [ $fault = unpack ]; then
+        touch "$inst/~setup.new"
+    elif ! chattr +i "$inst/OMXDRV.SYS" 2>/dev/null; then
+        echo "skip: chattr +i does not work here" && continue
+    fi
+    check "upgrade that cannot $fault fails" not wine "$upgrade" /S
+    chattr -i "$inst/OMXDRV.SYS" 2>/dev/null
+    rm -f "$inst/~setup.new"
+    check "failed upgrade ($fault): old installation whole" whole
+    check "failed upgrade ($fault): nothing left aside" test ! -e "$inst/~setup.old"
     pid=$(remote wait-main 60)
-    check "failed upgrade: old copy runs again" test -n "$pid"
-else
-    echo "skip failed upgrade: chattr +i does not work here"
-fi
+    check "failed upgrade ($fault): old copy runs again" test -n "$pid"
+done
 
 check "upgrade over the running copy" wine "$upgrade" /S
 check "upgrade: new program installed" cmp "$inst/Veltarion.exe" "$upgrade_exe"
