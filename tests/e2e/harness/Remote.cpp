@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <string_view>
 #include <vector>
 
