@@ -439,9 +439,10 @@ Section "un.Veltarion (required)"
     Delete "$SMPROGRAMS\Veltarion.lnk"
     DeleteRegValue HKLM "${RUN_KEY}" "Veltarion"
     DeleteRegKey HKLM "${UNINST_KEY}"
-    ; Profiles stay unless the next option is ticked; the folders go once empty.
+    ; Profiles stay unless the next option is ticked; the folders go once empty (never scheduled
+    ; for a restart: a folder that keeps profiles must not be marked for deletion).
     RMDir "$INSTDIR\Profiles"
-    RMDir /REBOOTOK "$INSTDIR"
+    RMDir "$INSTDIR"
 SectionEnd
 
 ; Off by default and never in silent mode: a quiet uninstall keeps the profiles.
@@ -451,7 +452,7 @@ Section /o "un.Also remove my profiles" SecRemoveProfiles
         Delete "$INSTDIR\Profiles\profiles.bak"
         Delete "$INSTDIR\Profiles\profiles.new"
         RMDir "$INSTDIR\Profiles"
-        RMDir /REBOOTOK "$INSTDIR"
+        RMDir "$INSTDIR"
     ${EndIf}
 SectionEnd
 
