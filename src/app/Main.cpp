@@ -2,7 +2,7 @@
 #include "platform/Error.h"
 
 #include "app/OmvexUI.h"
-#include "app/ResourceNames.h"
+#include "ResourceNames.h"
 #include "dialogs/About.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
@@ -16,26 +16,24 @@ namespace {
 constexpr unsigned kWmEndSession = 0x0016;
 constexpr const char* kHelpDocument = "ReadMe.htm";
 
-// Controls inside Panel1 are placed relative to the panel, which sits at (4, 4).
-constexpr Bounds InPanel(int left, int top, int width, int height) {
-    return {left - 4, top - 4, width, height};
-}
-
 } // namespace
 
 TSetParamForm::TSetParamForm(Application& app, Services services)
     : Form(app, kCaption, 326, 198), Panel1(*this, kPanel1, {4, 4, 317, 145}),
-      Label1(Panel1, kLabel1, InPanel(8, 16, 0, 0), "Select profile"),
-      Profiles(Panel1, kProfiles, InPanel(8, 39, 301, 21)),
-      CreateProfile(Panel1, kCreateProfile, InPanel(220, 8, 24, 24), "", Button::Style::Tool),
-      EditProfile(Panel1, kEditProfile, InPanel(252, 8, 24, 24), "", Button::Style::Tool),
-      DeleteProfile(Panel1, kDeleteProfile, InPanel(284, 8, 24, 24), "", Button::Style::Tool),
-      Bevel1(Panel1, kBevel1, InPanel(8, 68, 301, 2), Bevel::Shape::HorizontalLine),
-      PassLabel1(Panel1, kPassLabel1, InPanel(8, 86, 0, 0), "Enter password "),
-      PassEdit1(Panel1, kPassEdit1, InPanel(100, 80, 150, 21)),
-      PassLabel2(Panel1, kPassLabel2, InPanel(9, 118, 0, 0), "Reenter password"),
-      PassEdit2(Panel1, kPassEdit2, InPanel(100, 112, 150, 21)),
-      AboutImage(Panel1, kAboutImage, InPanel(256, 78, 54, 54), res::kMainIcon),
+      Label1(Panel1, kLabel1, Panel1.FromClient({8, 16, 0, 0}), "Select profile"),
+      Profiles(Panel1, kProfiles, Panel1.FromClient({8, 39, 301, 21})),
+      CreateProfile(Panel1, kCreateProfile, Panel1.FromClient({220, 8, 24, 24}), "",
+                    Button::Style::Tool),
+      EditProfile(Panel1, kEditProfile, Panel1.FromClient({252, 8, 24, 24}), "",
+                  Button::Style::Tool),
+      DeleteProfile(Panel1, kDeleteProfile, Panel1.FromClient({284, 8, 24, 24}), "",
+                    Button::Style::Tool),
+      Bevel1(Panel1, kBevel1, Panel1.FromClient({8, 68, 301, 2}), Bevel::Shape::HorizontalLine),
+      PassLabel1(Panel1, kPassLabel1, Panel1.FromClient({8, 86, 0, 0}), "Enter password "),
+      PassEdit1(Panel1, kPassEdit1, Panel1.FromClient({100, 80, 150, 21})),
+      PassLabel2(Panel1, kPassLabel2, Panel1.FromClient({9, 118, 0, 0}), "Reenter password"),
+      PassEdit2(Panel1, kPassEdit2, Panel1.FromClient({100, 112, 150, 21})),
+      AboutImage(Panel1, kAboutImage, Panel1.FromClient({256, 78, 54, 54}), res::kMainIcon),
       ActivateButton(*this, kActivateButton, {60, 160, 95, 28}, "Activate"),
       CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconMenu(*this),
       ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),

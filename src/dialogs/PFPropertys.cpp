@@ -1,24 +1,25 @@
 #include "dialogs/PFPropertys.h"
 
-#include "app/ResourceNames.h"
+#include "ResourceNames.h"
 
 namespace velt {
 
 TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
     : Form(app, kLayoutCaption, 286, 248), Panel1(*this, kPanel1, {4, 4, 277, 205}),
-      Label1(Panel1, kLabel1, {8, 16, 0, 0}, "Profile name"),
-      ProfileNameEdit(Panel1, kProfileNameEdit, {72, 12, 197, 21}),
-      Label2(Panel1, kLabel2, {8, 52, 0, 0}, "Files and folders to protect"),
-      ListEdit(Panel1, kListEdit, {8, 72, 225, 21}),
-      Bevel1(Panel1, kBevel1, {8, 44, 261, 2}, Bevel::Shape::HorizontalLine),
-      CheckPassword(Panel1, kCheckPassword, {8, 116, 229, 17},
+      Label1(Panel1, kLabel1, Panel1.FromClient({8, 16, 0, 0}), "Profile name"),
+      ProfileNameEdit(Panel1, kProfileNameEdit, Panel1.FromClient({72, 12, 197, 21})),
+      Label2(Panel1, kLabel2, Panel1.FromClient({8, 52, 0, 0}), "Files and folders to protect"),
+      ListEdit(Panel1, kListEdit, Panel1.FromClient({8, 72, 225, 21})),
+      Bevel1(Panel1, kBevel1, Panel1.FromClient({8, 44, 261, 2}), Bevel::Shape::HorizontalLine),
+      CheckPassword(Panel1, kCheckPassword, Panel1.FromClient({8, 116, 229, 17}),
                     "Check password before using profile"),
-      Pass1Label(Panel1, kPass1Label, {16, 148, 0, 0}, "Enter password"),
-      Pass1Edit(Panel1, kPass1Edit, {108, 144, 157, 21}),
-      Bevel2(Panel1, kBevel2, {8, 104, 261, 2}, Bevel::Shape::HorizontalLine),
-      CallWizardButton(Panel1, kCallWizardButton, {237, 72, 32, 22}, "", Button::Style::Tool),
-      Pass2Label(Panel1, kPass2Label, {16, 176, 0, 0}, "Reenter password"),
-      Pass2Edit(Panel1, kPass2Edit, {108, 172, 157, 21}),
+      Pass1Label(Panel1, kPass1Label, Panel1.FromClient({16, 148, 0, 0}), "Enter password"),
+      Pass1Edit(Panel1, kPass1Edit, Panel1.FromClient({108, 144, 157, 21})),
+      Bevel2(Panel1, kBevel2, Panel1.FromClient({8, 104, 261, 2}), Bevel::Shape::HorizontalLine),
+      CallWizardButton(Panel1, kCallWizardButton, Panel1.FromClient({237, 72, 32, 22}), "",
+                       Button::Style::Tool),
+      Pass2Label(Panel1, kPass2Label, Panel1.FromClient({16, 176, 0, 0}), "Reenter password"),
+      Pass2Edit(Panel1, kPass2Edit, Panel1.FromClient({108, 172, 157, 21})),
       ApplyButton(*this, kApplyButton, {36, 216, 90, 26}, "Apply"),
       CancelButton(*this, kCancelButton, {161, 216, 90, 26}, "Cancel"), browser_(browser) {
     Pass1Edit.SetPassword(true);

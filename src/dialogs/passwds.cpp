@@ -2,11 +2,10 @@
 
 namespace velt {
 
-// Positions inside Panel1 are relative to the panel, which sits at (4, 4) of the client area.
 TPasswordsForm::TPasswordsForm(Application& app)
     : Form(app, kCaption, 270, 91), Panel1(*this, kPanel1, {4, 4, 261, 45}),
-      Label1(Panel1, kLabel1, {4, 14, 0, 0}, "Enter password"),
-      PassEdit1(Panel1, kPassEdit1, {88, 8, 158, 21}),
+      Label1(Panel1, kLabel1, Panel1.FromClient({8, 18, 0, 0}), "Enter password"),
+      PassEdit1(Panel1, kPassEdit1, Panel1.FromClient({92, 12, 158, 21})),
       OkButton(*this, kOkButton, {36, 60, 80, 24}, "OK"),
       CancelButton(*this, kCancelButton, {152, 60, 80, 24}, "Cancel") {
     // No help context: F1 does nothing here.

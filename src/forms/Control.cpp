@@ -48,6 +48,11 @@ Bounds Control::BoundsInForm() const {
     return result;
 }
 
+Bounds Control::FromClient(Bounds client) const {
+    const Bounds origin = BoundsInForm();
+    return {client.left - origin.left, client.top - origin.top, client.width, client.height};
+}
+
 void Control::SetEnabled(bool enabled) {
     if (enabled_ != enabled) {
         enabled_ = enabled;

@@ -46,6 +46,9 @@ class Control {
     void SetBounds(const Bounds& bounds);
     // Place relative to the form's client area.
     Bounds BoundsInForm() const;
+    // A place given in the form's client coordinates made relative to this container, for the
+    // controls that a layout places inside a panel by their client coordinates.
+    Bounds FromClient(Bounds client) const;
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
