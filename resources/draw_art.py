@@ -3,9 +3,9 @@
 
 Usage: draw_art.py OUTPUT_FOLDER
 
-Writes MAINICON.ico, WORK.ico, NOT_WORK.ico (16 and 32 pixel images, 32-bit colour with an AND
-mask) and the BMP_*.bmp button pictures (24-bit, background 192,192,192 so that the loader can map
-it to the button face). Pure Python, no extra packages: shapes are drawn on a 4x supersampled
+Writes MAINICON.ico, WORK.ico, NOT_WORK.ico (16 to 64 pixel images, 32-bit colour with an AND
+mask; see ICON_SIZES) and the BMP_*.bmp button pictures with their twice-sized BMP_*_2X.bmp
+(24-bit, background 192,192,192 so that the loader can map it to the button face). Pure Python, no extra packages: shapes are drawn on a 4x supersampled
 canvas and averaged down, so the output is deterministic and identical on every machine.
 """
 
@@ -13,17 +13,19 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 SS = 4  # supersampling factor
 
 
 class Canvas:
-    def __init__(self, w, h, bg=(0, 0, 0, 0)):
-        self.w, self.h = w, h
-        self.W, self.H = w * SS, h * SS
+    def __init__(self, w, h, bg=(0, 0, 0, 0), scale=1):
+        self.k = SS * scale  # supersampled pixels per design pixel
+        self.w, self.h = w * scale, h * scale
+        self.W, self.H = w * self.k, h * self.k
         self.px = [list(bg) for _ in range(self.W * self.H)]
 
-    # Every shape works in output-pixel coordinates (floats); the canvas scales by SS.
+    # Every shape works in design-pixel coordinates (floats); the canvas scales by SS * scale.
     def _plot(self, X, Y, c):
         if 0 <= X < self.W and 0 <= Y < self.H:
             p = self.px[Y * self.W + X]
@@ -34,10 +36,11 @@ class Canvas:
 
     def fill(self, inside, c, box):
         x0, y0, x1, y1 = box
-        for Y in range(max(0, int(y0 * SS) - 1), min(self.H, int(y1 * SS) + 2)):
-            y = (Y + 0.5) / SS
-            for X in range(max(0, int(x0 * SS) - 1), min(self.W, int(x1 * SS) + 2)):
-                x = (X + 0.5) / SS
+        k = self.k
+        for Y in range(max(0, int(y0 * k) - 1), min(self.H, int(y1 * k) + 2)):
+            y = (Y + 0.5) / k
+            for X in range(max(0, int(x0 * k) - 1), min(self.W, int(x1 * k) + 2)):
+                x = (X + 0.5) / k
                 if inside(x, y):
                     self._plot(X, Y, c)
 
@@ -265,78 +268,78 @@ def star(cv, cx, cy, r):
     cv.polygon(pts2, STAR)
 
 
-def bmp_create():
-    cv = Canvas(16, 16, FACE)
+def bmp_create(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     two_heads(cv)
     sheet(cv, 9, 7, 7, 9)
     return cv
 
 
-def bmp_edit():
-    cv = Canvas(16, 16, FACE)
+def bmp_edit(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     two_heads(cv)
     return cv
 
 
-def bmp_delete():
-    cv = Canvas(16, 16, FACE)
+def bmp_delete(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     two_heads(cv)
     bin_(cv, 8.5, 7.5)
     return cv
 
 
-def bmp_activate():
-    cv = Canvas(16, 16, FACE)
+def bmp_activate(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     key(cv, 4, 8, 0.95, angle=-35)
     return cv
 
 
-def bmp_cancel():
-    cv = Canvas(16, 16, FACE)
+def bmp_cancel(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     cv.line(3.5, 3.5, 12.5, 12.5, 2.6, RED)
     cv.line(12.5, 3.5, 3.5, 12.5, 2.6, RED)
     return cv
 
 
-def bmp_wizard():
-    cv = Canvas(27, 19, FACE)
+def bmp_wizard(scale=1):
+    cv = Canvas(27, 19, FACE, scale)
     folder_open(cv, 0.5, 3)
     star(cv, 5, 4.5, 4.2)
     sheet(cv, 18, 2, 8.5, 15)
     return cv
 
 
-def bmp_pick():
-    cv = Canvas(27, 19, FACE)
+def bmp_pick(scale=1):
+    cv = Canvas(27, 19, FACE, scale)
     folder_open(cv, 0.5, 3)
     sheet(cv, 18, 2, 8.5, 15)
     return cv
 
 
-def bmp_add():
-    cv = Canvas(16, 16, FACE)
+def bmp_add(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     sheet(cv, 1, 1, 10, 13)
     cv.rect(9, 10.8, 16, 13.2, GREEN)
     cv.rect(11.3, 8.5, 13.7, 15.5, GREEN)
     return cv
 
 
-def bmp_deleteitem():
-    cv = Canvas(16, 16, FACE)
+def bmp_deleteitem(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     sheet(cv, 1, 1, 10, 13)
     bin_(cv, 8.5, 7.5)
     return cv
 
 
-def bmp_replace():
-    cv = Canvas(16, 16, FACE)
+def bmp_replace(scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     sheet(cv, 1, 3, 10, 12.5)
     cv.polygon([(12.5, 1), (16, 6), (13.7, 6), (13.7, 12), (11.3, 12), (11.3, 6), (9, 6)], BLUE)
     return cv
 
 
-def bmp_triangle(up):
-    cv = Canvas(16, 16, FACE)
+def bmp_triangle(up, scale=1):
+    cv = Canvas(16, 16, FACE, scale)
     if up:
         outer, inner = [(8, 3), (15, 13), (1, 13)], [(8, 5), (13.2, 12.2), (2.8, 12.2)]
     else:
@@ -349,32 +352,81 @@ def bmp_triangle(up):
 # ---- writers ----------------------------------------------------------------------------------
 
 
-def ico_image(cv):
-    """BITMAPINFOHEADER + 32-bit BGRA rows bottom-up + AND mask (1 where fully transparent)."""
-    px = cv.pixels()
-    w, h = cv.w, cv.h
-    hdr = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    xor = bytearray()
-    for row in reversed(px):
-        for r, g, b, a in row:
-            xor += bytes((b, g, r, a))
+def and_mask(px, w, threshold):
+    """The icon's AND mask, rows bottom-up: 1 where alpha is below threshold."""
     stride = ((w + 31) // 32) * 4
     mask = bytearray()
     for row in reversed(px):
         bits = bytearray(stride)
         for x, (_, _, _, a) in enumerate(row):
-            if a == 0:
+            if a < threshold:
                 bits[x // 8] |= 0x80 >> (x % 8)
         mask += bits
-    return hdr + bytes(xor) + bytes(mask)
+    return bytes(mask)
 
 
-def write_ico(path, canvases):
-    images = [ico_image(cv) for cv in canvases]
+# The 16 colours of the standard VGA palette, and for 256 colours a 6x6x6 cube plus greys.
+VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+         (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
+         (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+CUBE256 = ([(r * 51, g * 51, b * 51) for r in range(6) for g in range(6) for b in range(6)]
+           + [(v * 255 // 39,) * 3 for v in range(40)])
+
+
+def nearest(palette, rgb):
+    return min(range(len(palette)),
+               key=lambda i: sum((palette[i][c] - rgb[c]) ** 2 for c in range(3)))
+
+
+def ico_image(cv, bpp=32):
+    """BITMAPINFOHEADER, palette (4 and 8 bits), colour rows bottom-up, AND mask."""
+    px = cv.pixels()
+    w, h = cv.w, cv.h
+    palette = {4: VGA16, 8: CUBE256}.get(bpp, [])
+    hdr = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, bpp, 0, 0, 0, 0, len(palette), 0)
+    hdr += b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    xor = bytearray()
+    stride = ((w * bpp + 31) // 32) * 4
+    for row in reversed(px):
+        if bpp == 32:
+            line = b"".join(bytes((b, g, r, a)) for r, g, b, a in row)
+        else:
+            # A transparent pixel is black under its mask bit; the rest take the nearest colour.
+            idx = [nearest(palette, p) if p[3] >= 128 else 0 for p in row]
+            if bpp == 8:
+                line = bytes(idx)
+            else:
+                line = bytes((idx[x] << 4) | (idx[x + 1] if x + 1 < w else 0)
+                             for x in range(0, w, 2))
+        xor += line + bytes(stride - len(line))
+    # Alpha-blended images hide only the fully transparent pixels; palette ones the half ones too.
+    return hdr + bytes(xor) + and_mask(px, w, 1 if bpp == 32 else 128)
+
+
+def png_image(cv):
+    """The image as a PNG file (32-bit RGBA): read by Windows Vista and later from an icon."""
+    px = cv.pixels()
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in px)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    ihdr = struct.pack(">IIBBBBB", cv.w, cv.h, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
+def write_ico(path, entries):
+    """entries: (canvas, format) with format 4, 8 or 32 (bits of a BMP image) or "png"."""
+    images = [png_image(cv) if fmt == "png" else ico_image(cv, fmt) for cv, fmt in entries]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
-    for cv, img in zip(canvases, images):
-        out += struct.pack("<BBBBHHII", cv.w % 256, cv.h % 256, 0, 0, 1, 32, len(img), offset)
+    for (cv, fmt), img in zip(entries, images):
+        bpp = 32 if fmt == "png" else fmt
+        colours = {4: 16}.get(bpp, 0)
+        out += struct.pack("<BBBBHHII", cv.w % 256, cv.h % 256, colours, 0, 1, bpp, len(img),
+                           offset)
         offset += len(img)
     for img in images:
         out += img
@@ -401,28 +453,44 @@ def write_bmp(path, cv):
         f.write(head + info + bytes(data))
 
 
+# Icon sizes: the small and large icon at 100, 125, 150 and 200 percent. Images up to 32 pixels
+# are BMP images, which every Windows reads (Windows XP uses 16 and 32); the larger ones are PNG
+# images, read by Windows Vista and later, which keeps the program small. The main icon also
+# carries a 48 pixel BMP image for the XP shell's tiles, and 16-colour and 256-colour images.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+
+
+def icon_entries(draw, bmp_sizes=(16, 20, 24, 32)):
+    return [(draw(size), 32 if size in bmp_sizes else "png") for size in ICON_SIZES]
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "art")
     os.makedirs(out, exist_ok=True)
-    write_ico(os.path.join(out, "MAINICON.ico"), [icon_main(16), icon_main(32)])
-    write_ico(os.path.join(out, "NOT_WORK.ico"), [icon_padlock(16, False), icon_padlock(32, False)])
-    write_ico(os.path.join(out, "WORK.ico"), [icon_padlock(16, True), icon_padlock(32, True)])
+    main_icon = icon_entries(icon_main, (16, 20, 24, 32, 48))
+    main_icon += [(icon_main(size), bpp) for bpp in (4, 8) for size in (16, 32)]
+    write_ico(os.path.join(out, "MAINICON.ico"), main_icon)
+    write_ico(os.path.join(out, "NOT_WORK.ico"), icon_entries(lambda n: icon_padlock(n, False)))
+    write_ico(os.path.join(out, "WORK.ico"), icon_entries(lambda n: icon_padlock(n, True)))
     bitmaps = {
-        "BMP_CREATEPROFILE": bmp_create(),
-        "BMP_EDITPROFILE": bmp_edit(),
-        "BMP_DELETEPROFILE": bmp_delete(),
-        "BMP_ACTIVATE": bmp_activate(),
-        "BMP_CANCEL": bmp_cancel(),
-        "BMP_WIZARD": bmp_wizard(),
-        "BMP_PICK": bmp_pick(),
-        "BMP_ADD": bmp_add(),
-        "BMP_DELETEITEM": bmp_deleteitem(),
-        "BMP_REPLACE": bmp_replace(),
-        "BMP_UP": bmp_triangle(True),
-        "BMP_DOWN": bmp_triangle(False),
+        "BMP_CREATEPROFILE": bmp_create,
+        "BMP_EDITPROFILE": bmp_edit,
+        "BMP_DELETEPROFILE": bmp_delete,
+        "BMP_ACTIVATE": bmp_activate,
+        "BMP_CANCEL": bmp_cancel,
+        "BMP_WIZARD": bmp_wizard,
+        "BMP_PICK": bmp_pick,
+        "BMP_ADD": bmp_add,
+        "BMP_DELETEITEM": bmp_deleteitem,
+        "BMP_REPLACE": bmp_replace,
+        "BMP_UP": lambda scale: bmp_triangle(True, scale),
+        "BMP_DOWN": lambda scale: bmp_triangle(False, scale),
     }
-    for name, cv in bitmaps.items():
-        write_bmp(os.path.join(out, name + ".bmp"), cv)
+    # Each picture at its size and at twice its size, which the program scales down smoothly
+    # for the scales between.
+    for name, draw in bitmaps.items():
+        write_bmp(os.path.join(out, name + ".bmp"), draw(1))
+        write_bmp(os.path.join(out, name + "_2X.bmp"), draw(2))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 #include "dialogs/About.h"
 
-#include "app/ResourceNames.h"
+#include "ResourceNames.h"
 
 namespace velt {
 

@@ -1,6 +1,6 @@
 #include "dialogs/FileList.h"
 
-#include "app/ResourceNames.h"
+#include "ResourceNames.h"
 #include "profiles/PathList.h"
 
 namespace velt {

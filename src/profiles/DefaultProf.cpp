@@ -1,6 +1,6 @@
 #include "profiles/DefaultProf.h"
 
-#include "app/ResourceNames.h"
+#include "ResourceNames.h"
 
 namespace velt {
 
