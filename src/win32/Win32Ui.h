@@ -1,6 +1,8 @@
 // The control model rendered with real windows: every Form becomes a top-level window of its
-// client size at 96 DPI, every control a child window with the control's id, and the windows'
-// notifications become the model's events.
+// client size, every control a child window with the control's id, and the windows'
+// notifications become the model's events. Sizes, places, fonts and pictures are the model's
+// 96-DPI ones scaled to the DPI of the window (Win32Dpi.h), and follow it when the window moves
+// to a monitor of another scale.
 //
 // Taskbar: as in classic Delphi programs, a hidden "application" window carries the program's
 // single taskbar button, captioned with the application title. Every form window is owned by
@@ -15,6 +17,7 @@
 #include <windows.h>
 
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -58,8 +61,8 @@ class Win32Ui final : public IUiBackend {
     void SetForeground(Form& form) override;
     unsigned RegisterMessageId(std::string_view name) override;
 
-    // The standard font of the windows: "MS Sans Serif", 8 points at 96 DPI (13-pixel cells).
-    HFONT StandardFont() const { return font_; }
+    // The DPI a form's window is drawn at (the system DPI before the window is made).
+    int DpiOf(const Form& form) const;
 
   private:
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,12 +91,19 @@ class Win32Ui final : public IUiBackend {
     void PushItems(Control& control);
     void PushStyle(Control& control);
     void UpdateTip(Control& control);
-    HFONT FontFor(int height, bool bold);
+    // Places a control at its bounds scaled to its form's DPI.
+    void PlaceControl(Control& control);
+    // Draws a form at another DPI: its controls' places, fonts and pictures, its icons.
+    void ApplyDpi(Form& form, int dpi);
+    void SetWindowIcons(HWND window, int dpi);
+    // "MS Sans Serif" of a height in 96-DPI pixels (0: the windows' 8 points, 11 pixels) at dpi.
+    HFONT FontFor(int height, bool bold, int dpi);
+    // An icon of the resources at size x size pixels, kept until the backend goes.
+    HICON IconAt(const std::string& name, int size);
     HWND TooltipOf(Form& form);
 
     HINSTANCE instance_;
     HWND appWindow_ = nullptr;
-    HFONT font_ = nullptr;
     Application* app_ = nullptr;
     int pushing_ = 0;      // > 0 while the model's state is being written into the windows
     int deactivating_ = 0; // > 0 while a form's window is told it lost the activation
@@ -105,7 +115,9 @@ class Win32Ui final : public IUiBackend {
         ~Pushing() { --depth_; }
         int& depth_;
     };
-    std::map<std::pair<int, bool>, HFONT> fonts_;
+    std::map<std::pair<int, bool>, HFONT> fonts_; // by pixel height at its DPI and weight
+    std::map<std::pair<std::string, int>, HICON> icons_;
+    std::map<const Form*, int> dpi_; // the DPI each made form window is drawn at
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;
     std::vector<Form*> recent_;  // forms in the order they were last active

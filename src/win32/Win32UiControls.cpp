@@ -10,6 +10,7 @@
 #include "forms/Form.h"
 #include "forms/ItemsControl.h"
 #include "forms/StaticControls.h"
+#include "win32/Win32Pictures.h"
 
 #include <commctrl.h>
 
@@ -23,6 +24,8 @@ namespace {
 // Height of the list that a drop-down list opens, below its closed field.
 constexpr int kDropDownHeight = 160;
 constexpr int kDefaultFontHeight = 11; // 8 points at 96 DPI
+// The size of the icon a picture control shows, centred in its area.
+constexpr int kPictureIcon = 32;
 
 struct Shape {
     const char* cls;
@@ -164,46 +167,17 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// Button pictures are drawn on the classic face grey (192, 192, 192); LR_LOADMAP3DCOLORS maps it
-// only in palette bitmaps, so the true-colour pictures get their background colour here.
-HGDIOBJ LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF background) {
-    HANDLE image = LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0,
-                              LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS);
-    DIBSECTION dib{};
-    if (image == nullptr || GetObjectA(image, sizeof dib, &dib) != sizeof dib ||
-        dib.dsBm.bmBits == nullptr || (dib.dsBm.bmBitsPixel != 24 && dib.dsBm.bmBitsPixel != 32)) {
-        return image;
-    }
-    const COLORREF face = background;
-    const int bytes = dib.dsBm.bmBitsPixel / 8;
-    auto* rows = static_cast<BYTE*>(dib.dsBm.bmBits);
-    for (int y = 0; y < dib.dsBm.bmHeight; ++y) {
-        BYTE* pixel = rows + static_cast<std::ptrdiff_t>(y) * dib.dsBm.bmWidthBytes;
-        for (int x = 0; x < dib.dsBm.bmWidth; ++x, pixel += bytes) {
-            if (pixel[0] == 192 && pixel[1] == 192 && pixel[2] == 192) { // stored blue, green, red
-                pixel[0] = GetBValue(face);
-                pixel[1] = GetGValue(face);
-                pixel[2] = GetRValue(face);
-            }
-        }
-    }
-    return image;
-}
-
 } // namespace
 
-HFONT Win32Ui::FontFor(int height, bool bold) {
-    if (height == 0 && !bold) {
-        return font_;
-    }
-    const auto key = std::make_pair(height, bold);
+HFONT Win32Ui::FontFor(int height, bool bold, int dpi) {
+    const int pixels = ScaleToDpi(height == 0 ? kDefaultFontHeight : height, dpi);
+    const auto key = std::make_pair(pixels, bold);
     if (const auto it = fonts_.find(key); it != fonts_.end()) {
         return it->second;
     }
-    HFONT font = CreateFontA(-(height == 0 ? kDefaultFontHeight : height), 0, 0, 0,
-                             bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    HFONT font = CreateFontA(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     fonts_.emplace(key, font);
     return font;
 }
@@ -245,19 +219,10 @@ void Win32Ui::UpdateTip(Control& control) {
 
 void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     const Shape shape = ShapeOf(control);
-    const Bounds bounds = control.BoundsInForm();
-    int height = bounds.height;
-    if (control.Kind() == ControlKind::ComboBox) {
-        height += kDropDownHeight;
-    } else if (control.Kind() == ControlKind::Bevel &&
-               static_cast<Bevel&>(control).GetShape() == Bevel::Shape::HorizontalLine) {
-        height = 2;
-    }
     std::string text = TextOf(control);
     HWND window = CreateWindowExA(
-        shape.exStyle, shape.cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | shape.style,
-        bounds.left, bounds.top, bounds.width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
+        shape.exStyle, shape.cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | shape.style, 0, 0, 0,
+        0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
     if (control.Kind() == ControlKind::Edit && static_cast<Edit&>(control).Password()) {
         SecureWipe(text);
     }
@@ -266,7 +231,9 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     control.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    PlaceControl(control);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(0, false, DpiOf(form))),
+                 FALSE);
     if (control.Kind() == ControlKind::ToolButton) {
         SetWindowSubclass(window, &ToolButtonProc, 0, 0);
     }
@@ -279,6 +246,23 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     PushEffectiveState(control);
     UpdateTip(control);
+}
+
+void Win32Ui::PlaceControl(Control& control) {
+    const int dpi = DpiOf(control.Owner());
+    const Bounds bounds = ScaleToDpi(control.BoundsInForm(), dpi);
+    int height = bounds.height;
+    if (control.Kind() == ControlKind::ComboBox) {
+        height += ScaleToDpi(kDropDownHeight, dpi);
+    } else if (control.Kind() == ControlKind::Bevel &&
+               static_cast<Bevel&>(control).GetShape() == Bevel::Shape::HorizontalLine) {
+        height = 2; // the etched line's own thickness
+    }
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (control.Kind() == ControlKind::Label && static_cast<const Label&>(control).AutoSize()) {
+        flags |= SWP_NOSIZE; // sized by its text
+    }
+    SetWindowPos(WindowOf(control), nullptr, bounds.left, bounds.top, bounds.width, height, flags);
 }
 
 void Win32Ui::ControlGone(Control& control) {
@@ -371,10 +355,11 @@ void Win32Ui::PushStyle(Control& control) {
         }
         if (!button.PictureName().empty()) {
             Pictures pictures;
+            const int dpi = DpiOf(control.Owner());
             pictures.enabled =
-                LoadButtonPicture(instance_, button.PictureName(), GetSysColor(COLOR_BTNFACE));
+                LoadButtonPicture(instance_, button.PictureName(), GetSysColor(COLOR_BTNFACE), dpi);
             pictures.disabled =
-                LoadButtonPicture(instance_, button.PictureName(), RGB(255, 255, 255));
+                LoadButtonPicture(instance_, button.PictureName(), RGB(255, 255, 255), dpi);
             images_.emplace(window, pictures);
         }
         ShowPicture(window);
@@ -382,7 +367,8 @@ void Win32Ui::PushStyle(Control& control) {
     }
     case ControlKind::Label: {
         const auto& label = static_cast<const Label&>(control);
-        HFONT font = FontFor(label.FontHeight(), label.Bold());
+        const int dpi = DpiOf(control.Owner());
+        HFONT font = FontFor(label.FontHeight(), label.Bold(), dpi);
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (label.AutoSize()) {
             HDC dc = GetDC(window);
@@ -395,20 +381,22 @@ void Win32Ui::PushStyle(Control& control) {
             // The text extent leaves out the overhang of the last glyph, which the static
             // control would then clip: a little room on the right keeps the text whole.
             constexpr int kOverhang = 3;
-            SetWindowPos(window, nullptr, 0, 0, size.cx + kOverhang, size.cy,
+            SetWindowPos(window, nullptr, 0, 0, size.cx + ScaleToDpi(kOverhang, dpi), size.cy,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         break;
     }
     case ControlKind::ListBox:
-        SendMessageA(window, LB_SETITEMHEIGHT, 0,
-                     static_cast<const ListBox&>(control).ItemHeight());
+        SendMessageA(
+            window, LB_SETITEMHEIGHT, 0,
+            ScaleToDpi(static_cast<const ListBox&>(control).ItemHeight(), DpiOf(control.Owner())));
         break;
     case ControlKind::Picture: {
         const auto& picture = static_cast<const Picture&>(control);
-        HANDLE icon = picture.IconName().empty() ? nullptr
-                                                 : LoadImageA(instance_, picture.IconName().c_str(),
-                                                              IMAGE_ICON, 32, 32, LR_SHARED);
+        HICON icon =
+            picture.IconName().empty()
+                ? nullptr
+                : IconAt(picture.IconName(), ScaleToDpi(kPictureIcon, DpiOf(control.Owner())));
         SendMessageA(window, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         break;
     }
@@ -445,16 +433,9 @@ void Win32Ui::PushControl(Control& control, ControlChange what) {
     case ControlChange::Hint:
         UpdateTip(control);
         break;
-    case ControlChange::Bounds: {
-        const Bounds bounds = control.BoundsInForm();
-        int height = bounds.height;
-        if (control.Kind() == ControlKind::ComboBox) {
-            height += kDropDownHeight;
-        }
-        SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.width, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case ControlChange::Bounds:
+        PlaceControl(control);
         break;
-    }
     case ControlChange::Items:
         PushItems(control);
         break;

@@ -26,8 +26,8 @@ int Win32Ui::ShowMessageBox(std::string_view text, std::string_view caption, uns
 }
 
 std::uint32_t Win32Ui::LoadIconByName(std::string_view name) {
-    const std::string resource(name);
-    HICON icon = LoadIconA(instance_, resource.c_str());
+    // The notification area shows the system's small icon size.
+    HICON icon = IconAt(std::string(name), GetSystemMetrics(SM_CXSMICON));
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(icon));
 }
 

@@ -2,11 +2,14 @@
 #include "win32/Win32Ui.h"
 #include "platform/Error.h"
 
+#include "ResourceNames.h"
 #include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "forms/StaticControls.h"
+#include "win32/Win32Dpi.h"
+#include "win32/Win32Pictures.h"
 
 #include <commctrl.h>
 
@@ -41,10 +44,10 @@ Control* ControlOf(HWND window) {
     return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-RECT WindowRectFor(int clientWidth, int clientHeight) {
-    RECT rect{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&rect, kFormStyle, FALSE, kFormExStyle);
-    return rect;
+// The window rectangle of a form at dpi, placed with its client area at (0, 0).
+RECT WindowRectFor(const Form& form, int dpi) {
+    return FrameAround(ScaleToDpi(form.ClientWidth(), dpi), ScaleToDpi(form.ClientHeight(), dpi),
+                       kFormStyle, kFormExStyle, dpi);
 }
 
 bool IsDroppedCombo(HWND window) {
@@ -63,7 +66,7 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     formClass.lpfnWndProc = &Win32Ui::FormProc;
     formClass.hInstance = instance_;
     formClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    formClass.hIcon = LoadIconA(instance_, "MAINICON");
+    formClass.hIcon = LoadIconA(instance_, res::kMainIcon);
     formClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     formClass.lpszClassName = kFormClass;
     RegisterClassA(&formClass); // a second backend in the same process finds it registered
@@ -73,15 +76,13 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     appClass.lpszClassName = kAppClass;
     RegisterClassA(&appClass);
 
-    font_ = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     appWindow_ = CreateWindowExA(0, kAppClass, "", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
                                  nullptr, nullptr, instance_, nullptr);
     if (appWindow_ == nullptr) {
         throw Error("Cannot create the application window");
     }
     SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowIcons(appWindow_, SystemDpi()); // the taskbar button's icon
 }
 
 Win32Ui::~Win32Ui() {
@@ -89,7 +90,49 @@ Win32Ui::~Win32Ui() {
     for (const auto& [key, font] : fonts_) {
         DeleteObject(font);
     }
-    DeleteObject(font_);
+    for (const auto& [key, icon] : icons_) {
+        DestroyIcon(icon);
+    }
+}
+
+int Win32Ui::DpiOf(const Form& form) const {
+    const auto it = dpi_.find(&form);
+    return it != dpi_.end() ? it->second : SystemDpi();
+}
+
+HICON Win32Ui::IconAt(const std::string& name, int size) {
+    const auto key = std::make_pair(name, size);
+    if (const auto it = icons_.find(key); it != icons_.end()) {
+        return it->second;
+    }
+    HICON icon = LoadIconSized(instance_, name, size);
+    if (icon != nullptr) {
+        icons_.emplace(key, icon);
+    }
+    return icon;
+}
+
+void Win32Ui::SetWindowIcons(HWND window, int dpi) {
+    SendMessageA(window, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(IconAt(res::kMainIcon, MetricAt(SM_CXSMICON, dpi))));
+    SendMessageA(window, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(IconAt(res::kMainIcon, MetricAt(SM_CXICON, dpi))));
+}
+
+void Win32Ui::ApplyDpi(Form& form, int dpi) {
+    dpi_[&form] = dpi;
+    const Pushing pushing(pushing_);
+    for (Control* control : form.Controls()) {
+        if (WindowOf(*control) == nullptr) {
+            continue;
+        }
+        SendMessageA(WindowOf(*control), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(FontFor(0, false, dpi)), FALSE);
+        PlaceControl(*control);
+        PushStyle(*control); // label fonts and sizes, pictures, item heights
+    }
+    SetWindowIcons(WindowOf(form), dpi);
+    InvalidateRect(WindowOf(form), nullptr, TRUE);
 }
 
 HWND Win32Ui::WindowOf(const Form& form) {
@@ -133,7 +176,7 @@ HWND Win32Ui::WindowNeeded(Form& form) {
 }
 
 void Win32Ui::MakeWindow(Form& form) {
-    const RECT rect = WindowRectFor(form.ClientWidth(), form.ClientHeight());
+    const RECT rect = WindowRectFor(form, SystemDpi());
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -150,6 +193,15 @@ void Win32Ui::MakeWindow(Form& form) {
         throw Error("Cannot create window " + form.Caption());
     }
     form.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
+    // A per-monitor aware window made on a monitor of another scale is drawn at that one's.
+    const int dpi = WindowDpi(window);
+    dpi_[&form] = dpi;
+    if (dpi != SystemDpi()) {
+        const RECT own = WindowRectFor(form, dpi);
+        SetWindowPos(window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowIcons(window, dpi);
     const Pushing pushing(pushing_);
     for (Control* control : form.Controls()) {
         CreateControl(form, window, *control);
@@ -199,6 +251,7 @@ void Win32Ui::DestroyFormWindow(Form& form) {
     recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
     tooltips_.erase(&form);
     lastFocus_.erase(&form);
+    dpi_.erase(&form);
     SyncApplicationWindow();
 }
 
@@ -258,7 +311,7 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
         }
         break;
     case FormChange::Size: {
-        const RECT rect = WindowRectFor(form.ClientWidth(), form.ClientHeight());
+        const RECT rect = WindowRectFor(form, DpiOf(form));
         SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
@@ -521,6 +574,15 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
             deactivating.emplace(deactivating_);
         }
         app.RunEvent([&form, active] { form.Activated(active); });
+        return 0;
+    }
+    case kWmDpiChanged: {
+        // Moved to a monitor of another scale: drawn at its DPI, in the rectangle suggested.
+        ApplyDpi(form, LOWORD(wParam));
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_SETCURSOR: {

@@ -1,0 +1,328 @@
+// Every window of the real Veltarion.exe at 96, 120, 144 and 192 DPI (the prefix's LogPixels, the
+// value the display settings write), measured against the windows' own layout: the very objects
+// the program builds its windows from, made here on the test double. At 96 DPI each control sits
+// exactly where its layout says; at the other scales within a pixel of the scaled place, its text
+// fits, it stays inside its panel and the window, and overlaps nothing it did not overlap at 96.
+// Screenshots of every window at 96 and 192 DPI go to the build's e2e-shots folder.
+#include "e2e/harness/E2eHarness.h"
+
+#include "ResourceNames.h"
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/FileList.h"
+#include "dialogs/PFPropertys.h"
+#include "dialogs/passwds.h"
+#include "fakes/FakeFileBrowser.h"
+#include "fakes/FakeFiles.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeShell.h"
+#include "fakes/TestUi.h"
+#include "forms/Button.h"
+#include "forms/CheckBox.h"
+#include "forms/StaticControls.h"
+#include "profiles/DefaultProf.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+namespace velt::e2e {
+namespace {
+
+// The system DPI of the programs started while it lives.
+class DisplayScale {
+  public:
+    explicit DisplayScale(int dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key_, nullptr);
+        const DWORD value = static_cast<DWORD>(dpi);
+        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
+    }
+    DisplayScale(const DisplayScale&) = delete;
+    DisplayScale& operator=(const DisplayScale&) = delete;
+    ~DisplayScale() {
+        RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// The windows' layouts.
+struct Layouts {
+    TestUi ui;
+    FakeShell shell;
+    FakeRegistry registry;
+    FakeFiles files;
+    FakeFileBrowser browser;
+    TSetParamForm main{ui.App(), {shell, registry, files}};
+    TDefaultForm welcome{ui.App(), main, shell};
+    TPFPropertysForm properties{ui.App(), browser};
+    TFileListForm wizard{ui.App(), browser};
+    TPasswordsForm prompt{ui.App()};
+    TAboutForm about{ui.App()};
+};
+
+RECT InClient(HWND control, HWND window) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both{};
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string Describe(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+std::string CaptionOf(const Control& control) {
+    switch (control.Kind()) {
+    case ControlKind::Label:
+        return static_cast<const Label&>(control).Caption();
+    case ControlKind::Button:
+        return static_cast<const Button&>(control).Caption();
+    case ControlKind::CheckBox:
+        return static_cast<const CheckBox&>(control).Caption();
+    case ControlKind::GroupBox:
+        return static_cast<const GroupBox&>(control).Caption();
+    default:
+        return {};
+    }
+}
+
+// The extent of a text in "MS Sans Serif" of a height given at 96 DPI, at dpi.
+SIZE TextExtent(const std::string& text, int height, bool bold, int dpi) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-static_cast<int>(std::lround(height * dpi / 96.0)), 0, 0, 0,
+                             bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return size;
+}
+
+// Rectangles of each window's controls at 96 DPI, by window caption and control id.
+using Measured = std::map<std::string, std::map<int, RECT>>;
+
+void CheckWindow(HWND window, const Form& layout, int dpi, Measured& at96) {
+    ASSERT_NE(window, nullptr) << layout.Caption() << " at " << dpi;
+    const std::string where = layout.Caption() + " at " + std::to_string(dpi) + " DPI: ";
+    const double k = dpi / 96.0;
+    // At 96 DPI exactly the layout; above it within a pixel of the scaled place.
+    const double slack = dpi == 96 ? 0.0 : 1.0;
+    const auto atScale = [&](long actual, int at96px) {
+        return std::fabs(static_cast<double>(actual) - at96px * k) <= slack + 1e-9;
+    };
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_TRUE(atScale(client.right, layout.ClientWidth()) &&
+                atScale(client.bottom, layout.ClientHeight()))
+        << where << "client " << Describe(client);
+
+    std::map<const Control*, RECT> rects;
+    for (const Control* control : layout.Controls()) {
+        HWND item = Item(window, control->Id());
+        ASSERT_NE(item, nullptr) << where << "control " << control->Id();
+        const RECT rect = InClient(item, window);
+        rects[control] = rect;
+        const std::string what =
+            where + "control " + std::to_string(control->Id()) + " at " + Describe(rect) + ": ";
+        const Bounds b = control->BoundsInForm();
+        const auto* label =
+            control->Kind() == ControlKind::Label ? static_cast<const Label*>(control) : nullptr;
+        const bool autoSized = label != nullptr && label->AutoSize();
+        // A closed drop-down list and an etched rule take their height from the system.
+        const bool ownHeight =
+            control->Kind() == ControlKind::ComboBox || control->Kind() == ControlKind::Bevel;
+        EXPECT_TRUE(atScale(rect.left, b.left) && atScale(rect.top, b.top)) << what << "place";
+        if (!autoSized) {
+            EXPECT_TRUE(atScale(rect.right, b.left + b.width)) << what << "width";
+            if (!ownHeight) {
+                EXPECT_TRUE(atScale(rect.bottom, b.top + b.height)) << what << "height";
+            }
+        }
+        const std::string caption = CaptionOf(*control);
+        if (!caption.empty()) {
+            const int height =
+                label != nullptr && label->FontHeight() != 0 ? label->FontHeight() : 11;
+            const SIZE text = TextExtent(caption, height, label != nullptr && label->Bold(), dpi);
+            // A label is as high as its font's cells: the font is the layout's, scaled.
+            if (autoSized) {
+                EXPECT_EQ(rect.bottom - rect.top, text.cy) << what << "font";
+            }
+            // Room for the text beside a check box's square, inside a button's edges.
+            const long room =
+                (rect.right - rect.left) -
+                (control->Kind() == ControlKind::CheckBox
+                     ? std::lround(16 * k)
+                     : (control->Kind() == ControlKind::Label ? 0 : std::lround(6 * k)));
+            EXPECT_LE(text.cx, room) << what << "text " << caption << " clipped";
+            EXPECT_LE(text.cy, rect.bottom - rect.top) << what << "text " << caption << " clipped";
+        }
+        EXPECT_TRUE(Inside(rect, client)) << what << "outside the window";
+    }
+    auto& before = at96[layout.Caption()];
+    for (const auto& [control, rect] : rects) {
+        if (control->Parent() != nullptr) {
+            EXPECT_TRUE(Inside(rect, rects[control->Parent()]))
+                << where << "control " << control->Id() << " outside its panel";
+        }
+        if (dpi == 96) {
+            before[control->Id()] = rect;
+            continue;
+        }
+        for (const auto& [other, otherRect] : rects) {
+            if (other != control && other->Parent() == control->Parent() &&
+                before.count(control->Id()) != 0 && before.count(other->Id()) != 0 &&
+                !Overlap(before[control->Id()], before[other->Id()])) {
+                EXPECT_FALSE(Overlap(rect, otherRect)) << where << "controls " << control->Id()
+                                                       << " and " << other->Id() << " overlap";
+            }
+        }
+    }
+}
+
+// Opens every window at each scale in turn (the 96-DPI pass first: it gives the overlaps).
+TEST(LayoutE2e, EveryWindowFollowsItsLayoutAtEveryScale) {
+    Layouts layouts;
+    Measured at96;
+    for (const int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE("DPI " + std::to_string(dpi));
+        const DisplayScale scale(dpi);
+        const bool shots = dpi == 96 || dpi == 192;
+        const auto shot = [&](const char* name) {
+            if (shots)
+                Screenshot("dpi" + std::to_string(dpi) + "-" + name);
+        };
+        DeleteSettingsKey();
+        Install install;
+        App app(install);
+        HWND main = app.MainWindow();
+        ASSERT_NE(main, nullptr);
+        HWND welcome = app.WaitWindow(nullptr, TDefaultForm::kCaption);
+        CheckWindow(main, layouts.main, dpi, at96);
+        CheckWindow(welcome, layouts.welcome, dpi, at96);
+        shot("welcome");
+        PostMessageA(welcome, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(welcome); }));
+        shot("main");
+
+        Click(Item(main, TSetParamForm::kCreateProfile));
+        HWND dialog = app.WaitWindow(nullptr, TPFPropertysForm::kCreateCaption);
+        CheckWindow(dialog, layouts.properties, dpi, at96);
+        shot("properties");
+        Click(Item(dialog, TPFPropertysForm::kCallWizardButton));
+        HWND wizard = app.WaitWindow(nullptr, TFileListForm::kCaption);
+        CheckWindow(wizard, layouts.wizard, dpi, at96);
+        shot("wizard");
+        Click(Item(wizard, TFileListForm::kBtnCancel));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(wizard); }));
+        // A profile with a password, so that editing it asks for the password first.
+        SetText(Item(dialog, TPFPropertysForm::kProfileNameEdit), "Work");
+        SetText(Item(dialog, TPFPropertysForm::kListEdit), "c:\\work\\*.*");
+        SetText(Item(dialog, TPFPropertysForm::kPass1Edit), "Tiger9");
+        SetText(Item(dialog, TPFPropertysForm::kPass2Edit), "Tiger9");
+        ASSERT_TRUE(
+            WaitUntil([&] { return Enabled(Item(dialog, TPFPropertysForm::kApplyButton)); }));
+        Click(Item(dialog, TPFPropertysForm::kApplyButton));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+
+        Click(Item(main, TSetParamForm::kEditProfile));
+        HWND prompt = app.WaitWindow(nullptr, TPasswordsForm::kCaption);
+        CheckWindow(prompt, layouts.prompt, dpi, at96);
+        shot("prompt");
+        Click(Item(prompt, TPasswordsForm::kCancelButton));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(prompt); }));
+
+        ASSERT_TRUE(ChooseTrayItem(app.Pid(), main, kMenuAbout));
+        HWND about = app.WaitWindow(nullptr, TAboutForm::kCaption);
+        CheckWindow(about, layouts.about, dpi, at96);
+        shot("about");
+        Click(Item(about, TAboutForm::kOKButton));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
+        ASSERT_TRUE(ChooseTrayItem(app.Pid(), main, kMenuQuit));
+        EXPECT_TRUE(app.WaitExit().has_value());
+    }
+    DeleteSettingsKey();
+}
+
+// The sizes of every icon image (width and bits per pixel) in the executable's resources, and the
+// twice-sized drawing of every button picture.
+TEST(LayoutE2e, ResourcesCarryEveryScale) {
+    Install install;
+    HMODULE exe =
+        LoadLibraryExA(install.Path("Veltarion.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    const auto images = [&](const char* name) {
+        std::set<std::pair<int, int>> found;
+        HRSRC group = FindResourceA(exe, name, MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+        if (group == nullptr)
+            return found;
+        const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(exe, group)));
+        const int count = dir[4] | (dir[5] << 8);
+        for (int i = 0; i < count; ++i) {
+            const BYTE* entry = dir + 6 + 14 * i; // width, height, colours, 0, planes, bits, ...
+            found.emplace(entry[0] == 0 ? 256 : entry[0], entry[6] | (entry[7] << 8));
+        }
+        return found;
+    };
+    std::set<std::pair<int, int>> everyScale;
+    for (const int size : {16, 20, 24, 32, 40, 48, 64})
+        everyScale.emplace(size, 32);
+    std::set<std::pair<int, int>> mainIcon = everyScale;
+    for (const int bits : {4, 8})
+        for (const int size : {16, 32})
+            mainIcon.emplace(size, bits);
+#define VELT_CHECK_ICON(constant, name)                                                            \
+    EXPECT_EQ(images(res::constant),                                                               \
+              std::string(res::constant) == "MAINICON" ? mainIcon : everyScale)                    \
+        << #name;
+    VELT_ICON_NAMES(VELT_CHECK_ICON)
+#undef VELT_CHECK_ICON
+
+    const auto pictureSize = [&](const std::string& name) {
+        BITMAP bitmap{};
+        HANDLE image = LoadImageA(exe, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+        if (image != nullptr) {
+            GetObjectA(image, sizeof bitmap, &bitmap);
+            DeleteObject(image);
+        }
+        return std::make_pair(bitmap.bmWidth, bitmap.bmHeight);
+    };
+#define VELT_CHECK_PICTURE(constant, name)                                                         \
+    {                                                                                              \
+        const auto small = pictureSize(res::constant);                                             \
+        EXPECT_GT(small.first, 0) << #name;                                                        \
+        EXPECT_EQ(pictureSize(std::string(res::constant) + res::kPicture2xSuffix),                 \
+                  std::make_pair(2 * small.first, 2 * small.second))                               \
+            << #name;                                                                              \
+    }
+    VELT_PICTURE_NAMES(VELT_CHECK_PICTURE)
+#undef VELT_CHECK_PICTURE
+    FreeLibrary(exe);
+}
+
+} // namespace
+} // namespace velt::e2e
