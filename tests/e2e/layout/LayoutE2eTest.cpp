@@ -22,6 +22,7 @@
 #include "forms/StaticControls.h"
 #include "profiles/DefaultProf.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -236,6 +237,14 @@ TEST(LayoutE2e, EveryWindowFollowsItsLayoutAtEveryScale) {
         HWND wizard = app.WaitWindow(nullptr, TFileListForm::kCaption);
         CheckWindow(wizard, layouts.wizard, dpi, at96);
         shot("wizard");
+        if (shots) { // the system's own dialogs beside ours: the browse dialog
+            Click(Item(wizard, TFileListForm::kPickButton));
+            HWND browse = app.WaitWindow(kDialogClass, nullptr);
+            ASSERT_NE(browse, nullptr);
+            shot("browse");
+            PostMessageA(browse, WM_COMMAND, IDCANCEL, 0);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browse); }));
+        }
         Click(Item(wizard, TFileListForm::kBtnCancel));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(wizard); }));
         // A profile with a password, so that editing it asks for the password first.
@@ -255,6 +264,22 @@ TEST(LayoutE2e, EveryWindowFollowsItsLayoutAtEveryScale) {
         Click(Item(prompt, TPasswordsForm::kCancelButton));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(prompt); }));
 
+        if (shots) { // a message box and a tool tip
+            ASSERT_TRUE(ChooseTrayItem(app.Pid(), main, kMenuDeactivate));
+            HWND box = app.WaitMessageBox("Deactivation");
+            ASSERT_NE(box, nullptr);
+            shot("message-box");
+            Answer(box, IDOK);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+            RECT button{};
+            GetWindowRect(Item(main, TSetParamForm::kCreateProfile), &button);
+            SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+            if (WaitUntil([&] { return app.FindWindowOf(TOOLTIPS_CLASSA, nullptr) != nullptr; },
+                          3000)) {
+                shot("tool-tip");
+            }
+            SetCursorPos(0, 0);
+        }
         ASSERT_TRUE(ChooseTrayItem(app.Pid(), main, kMenuAbout));
         HWND about = app.WaitWindow(nullptr, TAboutForm::kCaption);
         CheckWindow(about, layouts.about, dpi, at96);

@@ -329,6 +329,51 @@ TEST_F(BindingTest, LabelsAskForTheirOwnFontAndPicturesShowAHandAndClick) {
     EXPECT_EQ(clicks, 1);
 }
 
+// What Windows 10 sends a per-monitor aware window moved to a monitor of 144 DPI.
+TEST_F(BindingTest, MovedToAMonitorOfAnotherScaleTheFormIsDrawnAtItsDpi) {
+    form.Show();
+    Pump();
+    HWND window = Window(form);
+    RECT suggested{10, 20, 710, 350};
+    SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &suggested));
+    for (Control* control : form.Controls()) {
+        const Bounds want = control->BoundsInForm();
+        const RECT rect = RectInForm(window, Item(control->Id()));
+        EXPECT_NEAR(rect.left, want.left * 1.5, 1) << control->Id();
+        EXPECT_NEAR(rect.top, want.top * 1.5, 1) << control->Id();
+        if (control->Kind() == ControlKind::Edit || control->Kind() == ControlKind::Button) {
+            EXPECT_NEAR(rect.right, (want.left + want.width) * 1.5, 1) << control->Id();
+            EXPECT_NEAR(rect.bottom, (want.top + want.height) * 1.5, 1) << control->Id();
+        }
+    }
+    const auto fontHeight = [&](int id) {
+        LOGFONTA logical{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Item(id), WM_GETFONT, 0, 0)),
+                   sizeof logical, &logical);
+        return logical.lfHeight;
+    };
+    EXPECT_EQ(fontHeight(SampleForm::kPlain), -17);
+    EXPECT_EQ(fontHeight(SampleForm::kTitle), -24);
+    // The key is drawn for the scale, not stretched; the picture's icon is 48 pixels.
+    BITMAP picture{};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(Item(SampleForm::kOk), BM_GETIMAGE,
+                                                      IMAGE_BITMAP, 0)),
+               sizeof picture, &picture);
+    EXPECT_EQ(picture.bmWidth, 24);
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageA(Item(SampleForm::kPicture),
+                                                                 STM_GETICON, 0, 0)),
+                            &icon));
+    BITMAP mask{};
+    GetObjectA(icon.hbmMask, sizeof mask, &mask);
+    DeleteObject(icon.hbmMask);
+    DeleteObject(icon.hbmColor);
+    EXPECT_EQ(mask.bmWidth, 48);
+}
+
 TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
     SampleForm other(app, "Other");
     std::vector<std::string> events;
