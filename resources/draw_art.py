@@ -453,21 +453,22 @@ def write_bmp(path, cv):
         f.write(head + info + bytes(data))
 
 
-# Icon sizes: the small and large icon at 100, 125, 150 and 200 percent. Images up to 32 pixels
-# are BMP images, which every Windows reads (Windows XP uses 16 and 32); the larger ones are PNG
-# images, read by Windows Vista and later, which keeps the program small. The main icon also
-# carries a 48 pixel BMP image for the XP shell's tiles, and 16-colour and 256-colour images.
+# Icon sizes: the small and large icon at 100, 125, 150 and 200 percent. The 16 and 32 pixel
+# images, the sizes Windows XP uses at every scale, are BMP images, which every Windows reads;
+# the others are PNG images, read by Windows Vista and later, which keeps the program small. The
+# main icon also carries a 48 pixel BMP image for the XP shell's tiles, and 16-colour and
+# 256-colour images.
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
 
-def icon_entries(draw, bmp_sizes=(16, 20, 24, 32)):
+def icon_entries(draw, bmp_sizes=(16, 32)):
     return [(draw(size), 32 if size in bmp_sizes else "png") for size in ICON_SIZES]
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "art")
     os.makedirs(out, exist_ok=True)
-    main_icon = icon_entries(icon_main, (16, 20, 24, 32, 48))
+    main_icon = icon_entries(icon_main, (16, 32, 48))
     main_icon += [(icon_main(size), bpp) for bpp in (4, 8) for size in (16, 32)]
     write_ico(os.path.join(out, "MAINICON.ico"), main_icon)
     write_ico(os.path.join(out, "NOT_WORK.ico"), icon_entries(lambda n: icon_padlock(n, False)))
