@@ -17,8 +17,6 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeShell.h"
 #include "fakes/TestUi.h"
-#include "forms/Button.h"
-#include "forms/CheckBox.h"
 #include "forms/StaticControls.h"
 #include "profiles/DefaultProf.h"
 
@@ -92,19 +90,10 @@ std::string Describe(const RECT& r) {
            "," + std::to_string(r.bottom);
 }
 
-std::string CaptionOf(const Control& control) {
-    switch (control.Kind()) {
-    case ControlKind::Label:
-        return static_cast<const Label&>(control).Caption();
-    case ControlKind::Button:
-        return static_cast<const Button&>(control).Caption();
-    case ControlKind::CheckBox:
-        return static_cast<const CheckBox&>(control).Caption();
-    case ControlKind::GroupBox:
-        return static_cast<const GroupBox&>(control).Caption();
-    default:
-        return {};
-    }
+// Controls whose text the check measures against their size.
+bool ShowsCaption(ControlKind kind) {
+    return kind == ControlKind::Label || kind == ControlKind::Button ||
+           kind == ControlKind::CheckBox || kind == ControlKind::GroupBox;
 }
 
 // The extent of a text in "MS Sans Serif" of a height given at 96 DPI, at dpi.
@@ -163,7 +152,7 @@ void CheckWindow(HWND window, const Form& layout, int dpi, Measured& at96) {
                 EXPECT_TRUE(atScale(rect.bottom, b.top + b.height)) << what << "height";
             }
         }
-        const std::string caption = CaptionOf(*control);
+        const std::string caption = ShowsCaption(control->Kind()) ? Text(item) : std::string();
         if (!caption.empty()) {
             const int height =
                 label != nullptr && label->FontHeight() != 0 ? label->FontHeight() : 11;

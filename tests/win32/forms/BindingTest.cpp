@@ -359,14 +359,14 @@ TEST_F(BindingTest, MovedToAMonitorOfAnotherScaleTheFormIsDrawnAtItsDpi) {
     EXPECT_EQ(fontHeight(SampleForm::kTitle), -24);
     // The key is drawn for the scale, not stretched; the picture's icon is 48 pixels.
     BITMAP picture{};
-    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(Item(SampleForm::kOk), BM_GETIMAGE,
-                                                      IMAGE_BITMAP, 0)),
+    GetObjectA(reinterpret_cast<HGDIOBJ>(
+                   SendMessageA(Item(SampleForm::kOk), BM_GETIMAGE, IMAGE_BITMAP, 0)),
                sizeof picture, &picture);
     EXPECT_EQ(picture.bmWidth, 24);
     ICONINFO icon{};
-    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageA(Item(SampleForm::kPicture),
-                                                                 STM_GETICON, 0, 0)),
-                            &icon));
+    ASSERT_TRUE(GetIconInfo(
+        reinterpret_cast<HICON>(SendMessageA(Item(SampleForm::kPicture), STM_GETICON, 0, 0)),
+        &icon));
     BITMAP mask{};
     GetObjectA(icon.hbmMask, sizeof mask, &mask);
     DeleteObject(icon.hbmMask);
