@@ -22,10 +22,14 @@ using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
 // A DPI outside what a screen reports is taken as the layout's own.
 int Plausible(int dpi) {
-    return dpi >= 48 && dpi <= 960 ? dpi : kLayoutDpi;
+    return IsPlausibleDpi(dpi) ? dpi : kLayoutDpi;
 }
 
 } // namespace
+
+bool IsPlausibleDpi(int dpi) {
+    return dpi >= 48 && dpi <= 960;
+}
 
 int SystemDpi() {
     HDC screen = GetDC(nullptr);

@@ -578,7 +578,11 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
     }
     case kWmDpiChanged: {
         // Moved to a monitor of another scale: drawn at its DPI, in the rectangle suggested.
-        ApplyDpi(form, LOWORD(wParam));
+        const int dpi = LOWORD(wParam);
+        if (!IsPlausibleDpi(dpi) || lParam == 0) {
+            return 0;
+        }
+        ApplyDpi(form, dpi);
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(window, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
