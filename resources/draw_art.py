@@ -5,7 +5,8 @@ Usage: draw_art.py OUTPUT_FOLDER
 
 Writes MAINICON.ico, WORK.ico, NOT_WORK.ico (16 to 64 pixel images, 32-bit colour with an AND
 mask; see ICON_SIZES) and the BMP_*.bmp button pictures with their twice-sized BMP_*_2X.bmp
-(24-bit, background 192,192,192 so that the loader can map it to the button face). Pure Python, no extra packages: shapes are drawn on a 4x supersampled
+(8-bit with an exact palette, background 192,192,192 so that the loader can map it to the button
+face). Pure Python, no extra packages: shapes are drawn on a 4x supersampled
 canvas and averaged down, so the output is deterministic and identical on every machine.
 """
 
@@ -435,22 +436,34 @@ def write_ico(path, entries):
 
 
 def write_bmp(path, cv):
-    """24-bit BMP, rows bottom-up, padded to 4 bytes; transparency composed over the face."""
+    """BMP, rows bottom-up, padded to 4 bytes; transparency composed over the face. 8-bit with a
+    palette of exactly the picture's colours when it has at most 256 (lossless and less than half
+    the size), else 24-bit."""
     px = cv.pixels()
     w, h = cv.w, cv.h
-    stride = (w * 3 + 3) & ~3
-    data = bytearray()
+    rows = []
     for row in reversed(px):
-        line = bytearray()
+        line = []
         for r, g, b, a in row:
             f = a / 255.0
-            line += bytes(int(round(c * f + 192 * (1 - f))) for c in (b, g, r))
-        line += bytes(stride - len(line))
-        data += line
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 3780, 3780, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(data), 0, 0, 14 + len(info))
+            line.append(tuple(int(round(c * f + 192 * (1 - f))) for c in (b, g, r)))
+        rows.append(line)
+    colours = sorted({c for line in rows for c in line})
+    if len(colours) <= 256:
+        index = {c: i for i, c in enumerate(colours)}
+        bpp, palette = 8, b"".join(bytes(c) + b"\0" for c in colours)
+        encode = lambda line: bytes(index[c] for c in line)
+    else:
+        bpp, palette = 24, b""
+        encode = lambda line: b"".join(bytes(c) for c in line)
+    stride = ((w * bpp + 31) // 32) * 4
+    data = b"".join(encode(line) + bytes(stride - len(encode(line))) for line in rows)
+    used = len(colours) if bpp == 8 else 0
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, 0, len(data), 3780, 3780, used, 0)
+    start = 14 + len(info) + len(palette)
+    head = struct.pack("<2sIHHI", b"BM", start + len(data), 0, 0, start)
     with open(path, "wb") as f:
-        f.write(head + info + bytes(data))
+        f.write(head + info + palette + data)
 
 
 # Icon sizes: the small and large icon at 100, 125, 150 and 200 percent. The 16 and 32 pixel

@@ -14,35 +14,38 @@ namespace {
 constexpr BYTE kFace = 192;
 constexpr BYTE kNearlyWhite = 224;
 
-// A 24 or 32-bit picture's pixels as 0x00RRGGBB, top row first.
+// A picture's pixels as 0x00RRGGBB, top row first.
 struct Pixels {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> rgb;
 };
 
+// Any picture the resources hold (8-bit with a palette, or true colour) read as 32-bit pixels.
 bool ReadPixels(HBITMAP bitmap, Pixels& out) {
-    DIBSECTION dib{};
-    if (GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBits == nullptr ||
-        (dib.dsBm.bmBitsPixel != 24 && dib.dsBm.bmBitsPixel != 32)) {
+    BITMAP shape{};
+    if (GetObjectA(bitmap, sizeof shape, &shape) == 0 || shape.bmWidth <= 0 ||
+        shape.bmHeight <= 0) {
         return false;
     }
-    out.width = dib.dsBm.bmWidth;
-    out.height = dib.dsBm.bmHeight;
-    out.rgb.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
-    const int bytes = dib.dsBm.bmBitsPixel / 8;
-    const bool bottomUp = dib.dsBmih.biHeight > 0;
-    const auto* rows = static_cast<const BYTE*>(dib.dsBm.bmBits);
-    for (int y = 0; y < out.height; ++y) {
-        const BYTE* pixel = rows + static_cast<std::ptrdiff_t>(bottomUp ? out.height - 1 - y : y) *
-                                       dib.dsBm.bmWidthBytes;
-        for (int x = 0; x < out.width; ++x, pixel += bytes) {
-            out.rgb[static_cast<std::size_t>(y * out.width + x)] =
-                (static_cast<std::uint32_t>(pixel[2]) << 16) |
-                (static_cast<std::uint32_t>(pixel[1]) << 8) | pixel[0];
-        }
+    out.width = shape.bmWidth;
+    out.height = shape.bmHeight;
+    out.rgb.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height), 0);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = out.width;
+    info.bmiHeader.biHeight = -out.height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(out.height), out.rgb.data(),
+                               &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (std::uint32_t& c : out.rgb) {
+        c &= 0xFFFFFF; // the fourth byte is unused
     }
-    return true;
+    return rows == out.height;
 }
 
 // A 24-bit picture, as the resources' own: a 32-bit one could be taken for one with an alpha
