@@ -31,7 +31,9 @@
 namespace velt::e2e {
 namespace {
 
-// The system DPI of the programs started from now on (0: the prefix's own).
+// The system DPI of the programs started from now on (0: the prefix's own). Wine 8 reads it at a
+// program's start from this value, else from the machine's LogPixels under "Hardware Profiles",
+// as Windows since Vista does.
 void SetSystemDpi(DWORD dpi) {
     HKEY key = nullptr;
     RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
