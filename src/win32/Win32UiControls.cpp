@@ -231,9 +231,9 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     control.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
-    PlaceControl(control);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(0, false, DpiOf(form))),
                  FALSE);
+    PlaceControl(control); // after the font, which sets a drop-down list's height
     if (control.Kind() == ControlKind::ToolButton) {
         SetWindowSubclass(window, &ToolButtonProc, 0, 0);
     }
@@ -262,7 +262,25 @@ void Win32Ui::PlaceControl(Control& control) {
     if (control.Kind() == ControlKind::Label && static_cast<const Label&>(control).AutoSize()) {
         flags |= SWP_NOSIZE; // sized by its text
     }
-    SetWindowPos(WindowOf(control), nullptr, bounds.left, bounds.top, bounds.width, height, flags);
+    HWND window = WindowOf(control);
+    SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.width, height, flags);
+    if (control.Kind() == ControlKind::ComboBox) {
+        // A closed drop-down list is as high as its font makes it, which need not be the scaled
+        // layout's height: its selection field is made to fit, corrected by what the list then
+        // measures (Wine's list reads back a field two pixels higher than the one it was given).
+        auto field =
+            static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
+            RECT closed{};
+            GetWindowRect(window, &closed);
+            const int change = bounds.height - (closed.bottom - closed.top);
+            if (change == 0 || field + change <= 0) {
+                break;
+            }
+            field += change;
+            SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        }
+    }
 }
 
 void Win32Ui::ControlGone(Control& control) {

@@ -127,9 +127,8 @@ void CheckWindow(HWND window, const Form& layout, int dpi, Measured& at96) {
         const auto* label =
             control->Kind() == ControlKind::Label ? static_cast<const Label*>(control) : nullptr;
         const bool autoSized = label != nullptr && label->AutoSize();
-        // A closed drop-down list and an etched rule take their height from the system.
-        const bool ownHeight =
-            control->Kind() == ControlKind::ComboBox || control->Kind() == ControlKind::Bevel;
+        // An etched rule is as thick as the system draws it.
+        const bool ownHeight = control->Kind() == ControlKind::Bevel;
         EXPECT_TRUE(atScale(rect.left, b.left) && atScale(rect.top, b.top)) << what << "place";
         if (!autoSized) {
             EXPECT_TRUE(atScale(rect.right, b.left + b.width)) << what << "width";
