@@ -123,7 +123,11 @@ void TSetParamForm::FormCreate() {
     Activated = false;
     DriverConnect(App());
 
-    Store().EnsureSettingsKey();
+    // A start that ends because the driver is out of reach leaves nothing behind, so that the
+    // next start is a true first start.
+    if (!App().Terminated()) {
+        Store().EnsureSettingsKey();
+    }
     SetCaption(kCaption);
     Backend().SetForeground(*this);
     App().OnHelp = [this](unsigned command, long data) { ApplicationHelp(command, data); };
@@ -279,6 +283,9 @@ void TSetParamForm::ShowTrayState(bool working) {
 }
 
 void TSetParamForm::FormShow() {
+    if (App().Terminated()) {
+        return; // ending: the load would make the storage file (see FormCreate)
+    }
     std::int32_t index = -1;
     bool ok = false;
     try {

@@ -2,6 +2,7 @@
 
 #include "digest/MD5_RC4.h"
 #include "driver/OmxModule.h"
+#include "platform/PathNames.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,8 +57,10 @@ void OmxModuleInit(IDriverOs& os, std::string_view exeFileName) {
     m = omx::Module{};
     m.os = &os;
     m.exeDir = DirectoryOf(exeFileName);
-    // A longer path would be cut and could name another file: rather install nothing.
-    if (m.exeDir.size() + kDriverFileName.size() <= kMaxDriverFilePath) {
+    // A longer path would be cut and could name another file, a relative one (no executable's
+    // name to be had) whatever file the current directory holds: rather install nothing.
+    if (IsAbsolutePath(m.exeDir) &&
+        m.exeDir.size() + kDriverFileName.size() <= kMaxDriverFilePath) {
         m.driverFilePath = m.exeDir + std::string(kDriverFileName);
     }
 }

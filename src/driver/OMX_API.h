@@ -30,8 +30,8 @@ void OmxModuleInit(IDriverOs& os, std::string_view exeFileName);
 
 // The executable's directory, up to and including its last backslash.
 const std::string& ExeDir();
-// ExeDir followed by "OMXDRV.SYS"; empty when that would exceed 255 characters, in which case
-// no service is ever installed from it.
+// ExeDir followed by "OMXDRV.SYS"; empty when that would exceed 255 characters or ExeDir is not
+// an absolute path, in which case no service is ever installed from it.
 const std::string& DriverFilePath();
 // Set by DriverConnect: platform NT with a major version of 4 or more.
 bool IsNtFamily();

@@ -40,6 +40,10 @@ class IFiles {
     // Creates the file, or truncates it when it exists, and opens it for reading and writing.
     virtual std::unique_ptr<IFile> Create(std::string_view path,
                                           FileShare share = FileShare::Read) = 0;
+    // Creates the file only when nothing of that name exists (CREATE_NEW) and opens it for
+    // reading and writing; nullptr, with nothing changed, when something of that name exists.
+    virtual std::unique_ptr<IFile> CreateNew(std::string_view path,
+                                             FileShare share = FileShare::Read) = 0;
     // Opens an existing file at position 0.
     virtual std::unique_ptr<IFile> Open(std::string_view path,
                                         FileAccess access = FileAccess::ReadWrite,
@@ -48,12 +52,15 @@ class IFiles {
     virtual void Copy(std::string_view from, std::string_view to) = 0;
     // Puts `replacement` in the place of `replaced` in one step and keeps the former `replaced`
     // as `backup` (replacing an older backup); `replacement` is gone afterwards (ReplaceFileA).
-    // On failure `replaced` still holds its former content under its own name.
+    // On failure nothing has moved, except after ReplaceInterrupted: see there.
     virtual void Replace(std::string_view replaced, std::string_view replacement,
                          std::string_view backup) = 0;
     // Renames a file, replacing the target when it exists, and returns only once the change is
     // on the disk (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
     virtual void MoveReplace(std::string_view from, std::string_view to) = 0;
+    // The same rename, but only to a name that nothing has: false, with nothing moved, when
+    // something of that name exists (MoveFileExA with MOVEFILE_WRITE_THROUGH alone).
+    virtual bool MoveNew(std::string_view from, std::string_view to) = 0;
     virtual void Remove(std::string_view path) = 0;
     // Creates one directory level.
     virtual void MakeDirectory(std::string_view path) = 0;

@@ -27,7 +27,8 @@ class IShell {
     // Returns the wait result: kWaitObject0, kWaitAbandoned, kWaitTimeout or kWaitFailed (for
     // instance when the mutex could not be created). The mutex is held until the process ends.
     virtual std::uint32_t AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) = 0;
-    // The full file name of the running executable.
+    // The full file name of the running executable, whatever its length; empty when it cannot
+    // be had (never a cut one).
     virtual std::string ExecutableName() = 0;
 };
 

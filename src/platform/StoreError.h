@@ -14,6 +14,14 @@ class StoreError : public Error {
     using Error::Error;
 };
 
+// A replace that failed half-way (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2): the replaced file now
+// has the backup's name and the replacement is still under its own. The caller puts the
+// replaced file back under its name.
+class ReplaceInterrupted : public StoreError {
+  public:
+    using StoreError::StoreError;
+};
+
 // The failure texts, as the user sees them.
 inline constexpr std::string_view kErrReadBeyondEnd = "Read beyond end of file";
 inline constexpr std::string_view kErrAccessDenied = "File access denied";
@@ -35,7 +43,9 @@ inline std::string SetDataFailedText(std::string_view valueName) {
 }
 
 // Any other failure of a file operation: "I/O error <Windows error code>".
+inline constexpr unsigned kErrorFileExists = 80;
 inline constexpr unsigned kErrorAlreadyExists = 183;
+inline constexpr unsigned kErrorUnableToMoveReplacement2 = 1177;
 inline std::string IoErrorText(unsigned code) {
     return "I/O error " + std::to_string(code);
 }

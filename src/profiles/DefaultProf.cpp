@@ -34,6 +34,9 @@ TDefaultForm::TDefaultForm(Application& app, Form& owner, IShell& shell)
 }
 
 void TDefaultForm::OKBtnClick() {
+    if (closing_) {
+        return; // a click that arrives while the dialog goes does nothing a second time
+    }
     // Neither result is looked at: an existing directory, a missing drive or a missing document
     // pass silently.
     if (cbxCreateDir.Checked()) {
@@ -46,8 +49,12 @@ void TDefaultForm::OKBtnClick() {
 }
 
 void TDefaultForm::FormClose(CloseAction& action) {
+    closing_ = true;
     OnDeactivate = nullptr;
     action = CloseAction::Free;
+    // Released before the main window is shown: that showing reloads the profile list and may
+    // fail, and the dialog must go all the same (the failure still reaches the user).
+    Release();
     owner_.Show();
 }
 

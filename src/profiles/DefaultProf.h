@@ -63,6 +63,7 @@ class TDefaultForm final : public Form {
   private:
     Form& owner_;
     IShell& shell_;
+    bool closing_ = false;
 };
 
 } // namespace velt

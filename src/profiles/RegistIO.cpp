@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "profiles/ProfileRecord.h"
+#include "platform/PathNames.h"
 #include "profiles/StoragePaths.h"
 
 namespace velt {
@@ -42,16 +43,26 @@ std::int32_t ProfileStore::ReadCurrentProfile(IRegistryKey& key) const {
     return static_cast<std::int32_t>(raw);
 }
 
-void ProfileStore::CreateEmptyStorage() {
+void ProfileStore::RequireAbsolutePath() const {
+    // A relative name would put the profiles wherever the current directory happens to be.
+    if (!IsAbsolutePath(storagePath_)) {
+        ThrowStoreError(kErrInvalidFilename);
+    }
+}
+
+ProfileStore::Creation ProfileStore::CreateEmptyStorage() {
     // One folder level; failures (an existing folder among them) are of no interest here: a
     // storage file that still cannot be opened is reported by the open that follows.
     try {
         files_.MakeDirectory(ExtractFileDir(storagePath_));
     } catch (const StoreError&) {
     }
+    // Only where no file is: one that was misreported as missing, or that another copy made a
+    // moment ago, is read rather than emptied.
     try {
-        files_.Create(storagePath_);
+        return files_.CreateNew(storagePath_) ? Creation::Made : Creation::FoundExisting;
     } catch (const StoreError&) {
+        return Creation::Failed;
     }
 }
 
@@ -85,6 +96,7 @@ void ProfileStore::ReadRecords(ProfileList& list) {
 bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     // Until every whole record has been read, the list is not the stored one.
     storageLoaded_ = false;
+    RequireAbsolutePath();
 
     if (!registry_.KeyExists(keyPath_)) {
         // The key vanished (or could never be created): make it, select nothing, and still read
@@ -95,10 +107,11 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
         }
         key->WriteDword(kCurrentProfileValue, 0xFFFFFFFFU);
         list.Clear();
-        if (!files_.Exists(storagePath_)) {
-            CreateEmptyStorage();
+        if (files_.Exists(storagePath_) || CreateEmptyStorage() != Creation::Failed) {
+            ReadRecords(list);
+        } else {
+            storageLoaded_ = true; // nothing is stored, and the empty list says so
         }
-        ReadRecords(list);
         currentIndex = -1;
         return true;
     }
@@ -110,8 +123,7 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     std::int32_t index = ReadCurrentProfile(*key);
     list.Clear();
     bool found = true;
-    if (!files_.Exists(storagePath_)) {
-        CreateEmptyStorage();
+    if (!files_.Exists(storagePath_) && CreateEmptyStorage() != Creation::FoundExisting) {
         list.AppendByName(MakeDefaultProfile());
         index = 0;
         found = false;
@@ -121,8 +133,7 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     return found;
 }
 
-void ProfileStore::WriteNewFile(const ProfileList& list) {
-    const auto file = files_.Create(newPath_);
+void ProfileStore::WriteRecords(IFile& file, const ProfileList& list) {
     std::vector<std::uint8_t> batch(kRecordsPerBatch * kRecordSize);
     std::size_t filled = 0;
     for (std::size_t i = 0; i < list.Count(); ++i) {
@@ -130,35 +141,120 @@ void ProfileStore::WriteNewFile(const ProfileList& list) {
                          std::span<std::uint8_t, kRecordSize>(&batch[filled], kRecordSize));
         filled += kRecordSize;
         if (filled == batch.size() || i + 1 == list.Count()) {
-            file->Write(batch.data(), filled);
+            file.Write(batch.data(), filled);
             filled = 0;
         }
     }
-    file->Flush();
+    // On the disk before anything refers to it.
+    file.Flush();
+}
+
+void ProfileStore::RefuseSave(const ProfileList& list) {
+    // Each refused save gets a file of its own, so that a later one never overwrites a list
+    // the user has still to copy.
+    for (int n = 1; n <= kMaxRefusedSaves; ++n) {
+        const std::string path =
+            ChangeFileExt(storagePath_, ("." + std::to_string(n) + ".new").c_str());
+        auto file = files_.CreateNew(path);
+        if (!file) {
+            continue;
+        }
+        try {
+            WriteRecords(*file, list);
+        } catch (const StoreError&) {
+            file.reset();
+            files_.Remove(path); // a torn copy is no copy
+            throw;
+        }
+        throw StoreError(StorageLeftUnchangedText(path));
+    }
+    throw StoreError(IoErrorText(kErrorFileExists));
 }
 
 void ProfileStore::SaveProfiles(const ProfileList& list, std::int32_t currentIndex) {
-    {
-        const auto key = registry_.OpenKey(keyPath_, true);
-        if (!key) {
-            throw StoreError(SetDataFailedText(kCurrentProfileValue));
-        }
-        key->WriteDword(kCurrentProfileValue, static_cast<std::uint32_t>(currentIndex));
+    RequireAbsolutePath();
+    if (!storageLoaded_) {
+        RefuseSave(list);
     }
-
+    const bool replacing = files_.Exists(storagePath_);
+    if (replacing) {
+        WriteCurrentProfile(currentIndex);
+    }
     // The new generation is complete and on the disk before it takes the storage file's place.
-    WriteNewFile(list);
-
-    if (!files_.Exists(storagePath_)) {
-        files_.MoveReplace(newPath_, storagePath_);
+    WriteRecords(*files_.Create(newPath_), list);
+    if (replacing) {
+        ReplaceStorage();
         return;
     }
-    if (!storageLoaded_) {
-        throw StoreError(StorageLeftUnchangedText(newPath_));
+    // The storage file went away after the load. The new one takes its name, but never over a
+    // file that is there after all: that one was not loaded. The index follows the list.
+    if (!files_.MoveNew(newPath_, storagePath_)) {
+        RefuseSave(list);
     }
+    WriteCurrentProfile(currentIndex);
+}
+
+void ProfileStore::WriteCurrentProfile(std::int32_t currentIndex) {
+    const auto key = registry_.OpenKey(keyPath_, true);
+    if (!key) {
+        throw StoreError(SetDataFailedText(kCurrentProfileValue));
+    }
+    key->WriteDword(kCurrentProfileValue, static_cast<std::uint32_t>(currentIndex));
+}
+
+void ProfileStore::ReplaceKeepingBackup() {
+    try {
+        files_.Replace(storagePath_, newPath_, backupPath_);
+    } catch (const ReplaceInterrupted&) {
+        // The storage file is under the backup's name: give it its own back, so that the
+        // storage file holds its former content whatever else failed.
+        try {
+            files_.MoveNew(backupPath_, storagePath_);
+        } catch (const StoreError&) {
+        }
+        throw;
+    }
+}
+
+bool ProfileStore::OnlyTheBackupIsInTheWay() {
+    // The backup cannot be written (read-only, or held by another program) while the storage
+    // file can.
+    const auto writable = [this](const std::string& path) {
+        try {
+            files_.Open(path, FileAccess::ReadWrite, FileShare::None);
+            return true;
+        } catch (const StoreError&) {
+            return false;
+        }
+    };
+    return files_.Exists(backupPath_) && writable(storagePath_) && !writable(backupPath_);
+}
+
+void ProfileStore::ReplaceStorage() {
     // Replaces the storage file in one step and keeps its previous generation as the backup. A
     // failure leaves the storage file as it was and the ".new" file in place, and is reported.
-    files_.Replace(storagePath_, newPath_, backupPath_);
+    try {
+        ReplaceKeepingBackup();
+        return;
+    } catch (const ReplaceInterrupted&) {
+        throw;
+    } catch (const StoreError&) {
+        if (!OnlyTheBackupIsInTheWay()) {
+            throw;
+        }
+    }
+    // A backup that cannot be written must not make every save fail: a stale read-only one is
+    // removed, and one that stays is left as it is while the storage file is replaced alone.
+    try {
+        files_.SetReadOnly(backupPath_, false);
+        files_.Remove(backupPath_);
+    } catch (const StoreError&) {
+    }
+    if (files_.Exists(backupPath_)) {
+        files_.MoveReplace(newPath_, storagePath_);
+    } else {
+        ReplaceKeepingBackup();
+    }
 }
 
 } // namespace velt

@@ -25,12 +25,16 @@ inline constexpr std::string_view kCurrentProfileValue = "CurrentProfile";
 
 // Raised by a save that refused to replace a storage file which the last load did not read
 // completely: the list in memory is not the stored one, and replacing the file would lose the
-// stored profiles. The list was written to the ".new" file instead.
-inline std::string StorageLeftUnchangedText(std::string_view newPath) {
+// stored profiles. The list was written to a file of its own instead, which no later save
+// touches. The text ends in its own full stop, after the quoted name.
+inline std::string StorageLeftUnchangedText(std::string_view savedPath) {
     return "The profiles file was not loaded completely, so it was left unchanged. Your "
-           "profiles were saved to " +
-           std::string(newPath);
+           "profiles were saved to \"" +
+           std::string(savedPath) + "\".";
 }
+
+// How many files of refused saves are kept beside the storage file at most.
+inline constexpr int kMaxRefusedSaves = 999;
 
 class ProfileStore {
   public:
@@ -46,7 +50,10 @@ class ProfileStore {
     // put in the list in its place (the storage file is then created empty).
     bool LoadProfiles(ProfileList& list, std::int32_t& currentIndex);
 
-    // Writes the current index to the registry and the list to the storage file.
+    // Writes the current index to the registry and the list to the storage file. After a load
+    // that was not complete (or before any load) the storage file and the registry are left
+    // alone: the list goes to the first free "<name>.<n>.new" (n from 1) and the save is
+    // reported as refused.
     void SaveProfiles(const ProfileList& list, std::int32_t currentIndex);
 
     const std::string& StoragePath() const { return storagePath_; }
@@ -57,10 +64,18 @@ class ProfileStore {
     bool StorageLoaded() const { return storageLoaded_; }
 
   private:
+    enum class Creation { Made, FoundExisting, Failed };
+
+    void RequireAbsolutePath() const;
     std::int32_t ReadCurrentProfile(IRegistryKey& key) const;
-    void CreateEmptyStorage();
+    Creation CreateEmptyStorage();
     void ReadRecords(ProfileList& list);
-    void WriteNewFile(const ProfileList& list);
+    static void WriteRecords(IFile& file, const ProfileList& list);
+    [[noreturn]] void RefuseSave(const ProfileList& list);
+    void WriteCurrentProfile(std::int32_t currentIndex);
+    void ReplaceStorage();
+    void ReplaceKeepingBackup();
+    bool OnlyTheBackupIsInTheWay();
 
     ISettingsRegistry& registry_;
     IFiles& files_;

@@ -93,13 +93,22 @@ class Win32File final : public IFile {
     HANDLE handle_;
 };
 
+bool IsExistsError(DWORD error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// The opened file; with CREATE_NEW, nullptr when something of that name exists.
 std::unique_ptr<IFile> OpenHandle(std::string_view path, DWORD access, DWORD share,
                                   DWORD disposition) {
     const std::string name(path);
     HANDLE handle = CreateFileA(name.c_str(), access, share, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        ThrowLastError();
+        const DWORD error = GetLastError();
+        if (disposition == CREATE_NEW && IsExistsError(error)) {
+            return nullptr;
+        }
+        throw StoreError(FileErrorText(error));
     }
     return std::make_unique<Win32File>(handle);
 }
@@ -113,6 +122,10 @@ bool Win32Files::Exists(std::string_view path) {
 
 std::unique_ptr<IFile> Win32Files::Create(std::string_view path, FileShare share) {
     return OpenHandle(path, GENERIC_READ | GENERIC_WRITE, ShareFlags(share), CREATE_ALWAYS);
+}
+
+std::unique_ptr<IFile> Win32Files::CreateNew(std::string_view path, FileShare share) {
+    return OpenHandle(path, GENERIC_READ | GENERIC_WRITE, ShareFlags(share), CREATE_NEW);
 }
 
 std::unique_ptr<IFile> Win32Files::Open(std::string_view path, FileAccess access, FileShare share) {
@@ -150,9 +163,7 @@ void Win32Files::Replace(std::string_view replaced, std::string_view replacement
         Sleep(kPauseMs);
     }
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        // The old file was moved to the backup name but the new one could not take its place:
-        // put the old one back so that the file keeps its former content under its own name.
-        MoveFileExA(bak.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+        throw ReplaceInterrupted(FileErrorText(error));
     }
     throw StoreError(FileErrorText(error));
 }
@@ -162,6 +173,17 @@ void Win32Files::MoveReplace(std::string_view from, std::string_view to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ThrowLastError();
     }
+}
+
+bool Win32Files::MoveNew(std::string_view from, std::string_view to) {
+    if (MoveFileExA(std::string(from).c_str(), std::string(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (IsExistsError(error)) {
+        return false;
+    }
+    throw StoreError(FileErrorText(error));
 }
 
 void Win32Files::Remove(std::string_view path) {

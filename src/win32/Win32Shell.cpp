@@ -1,5 +1,7 @@
 #include "win32/Win32Shell.h"
 
+#include "win32/ExecutableName.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -24,12 +26,8 @@ std::uint32_t Win32Shell::AcquireNamedMutex(std::string_view name, std::uint32_t
 }
 
 std::string Win32Shell::ExecutableName() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    return std::string(buffer, length);
+    // Whole however long, or empty: never cut.
+    return ExecutableFileName();
 }
 
 } // namespace velt

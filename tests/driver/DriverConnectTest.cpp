@@ -46,9 +46,13 @@ class DriverConnectTest : public DriverLinkTest {
 TEST_F(DriverConnectTest, ModulePathsComeFromTheExecutableName) {
     EXPECT_EQ(ExeDir(), "C:\\Program Files\\Veltarion\\");
     EXPECT_EQ(DriverFilePath(), "C:\\Program Files\\Veltarion\\OMXDRV.SYS");
-    Init("Veltarion.exe");
-    EXPECT_EQ(ExeDir(), "");
-    EXPECT_EQ(DriverFilePath(), "OMXDRV.SYS");
+    Init("\\\\srv\\apps\\Veltarion.exe");
+    EXPECT_EQ(DriverFilePath(), "\\\\srv\\apps\\OMXDRV.SYS");
+    // No executable's name, or none that names one place: no driver path, never a relative one.
+    for (const char* exe : {"", "Veltarion.exe", "\\Omvex\\Veltarion.exe", "C:Veltarion.exe"}) {
+        Init(exe);
+        EXPECT_EQ(DriverFilePath(), "") << exe;
+    }
 }
 
 TEST_F(DriverConnectTest, FreshMachineInstallsStartsAndOpens) {

@@ -63,7 +63,11 @@ class FakeFile final : public IFile {
         }
     }
 
-    void Flush() override { files_.Hit(FakeFiles::Op::Flush); }
+    void Flush() override {
+        files_.Hit(FakeFiles::Op::Flush);
+        auto& node = files_.nodes_.at(Handle().key);
+        node.flushed = node.data;
+    }
 
   private:
     const FakeFiles::Handle& Handle() const { return files_.handles_.at(id_); }
@@ -198,6 +202,9 @@ std::unique_ptr<IFile> FakeFiles::AddHandle(const std::string& key, FileAccess a
 }
 
 bool FakeFiles::Exists(std::string_view path) {
+    if (faults_.count(Op::Exists) != 0) {
+        return false;
+    }
     const auto it = nodes_.find(Key(path));
     return it != nodes_.end() && !it->second.directory;
 }
@@ -215,7 +222,13 @@ std::unique_ptr<IFile> FakeFiles::Create(std::string_view path, FileShare share)
     Hit(Op::Create);
     auto& node = nodes_[key];
     node.data.clear();
+    node.flushed.clear();
     return AddHandle(key, FileAccess::ReadWrite, share);
+}
+
+std::unique_ptr<IFile> FakeFiles::CreateNew(std::string_view path, FileShare share) {
+    const auto it = nodes_.find(Key(path));
+    return it == nodes_.end() ? Create(path, share) : nullptr;
 }
 
 std::unique_ptr<IFile> FakeFiles::Open(std::string_view path, FileAccess access, FileShare share) {
@@ -285,6 +298,11 @@ void FakeFiles::Replace(std::string_view replaced, std::string_view replacement,
     }
     CheckParent(bak, true);
     Hit(Op::Replace);
+    if (interruptReplace_ > 0 && --interruptReplace_ == 0) {
+        nodes_[bak] = nodes_.at(target);
+        nodes_.erase(target);
+        throw ReplaceInterrupted(FileErrorText(kErrorUnableToMoveReplacement2));
+    }
     // One step: the backup takes the old content, the target the new, the replacement is gone.
     Node previous = nodes_.at(target);
     Node next = nodes_.at(source);
@@ -313,6 +331,21 @@ void FakeFiles::MoveReplace(std::string_view from, std::string_view to) {
     Node moved = std::move(nodes_.at(src));
     nodes_.erase(src);
     nodes_[dst] = std::move(moved);
+}
+
+bool FakeFiles::MoveNew(std::string_view from, std::string_view to) {
+    if (nodes_.count(Key(to)) != 0) {
+        ExistingFile(Key(from));
+        return false;
+    }
+    MoveReplace(from, to);
+    return true;
+}
+
+void FakeFiles::LoseUnflushedData() {
+    for (auto& [key, node] : nodes_) {
+        node.data = node.flushed;
+    }
 }
 
 void FakeFiles::Remove(std::string_view path) {
@@ -359,6 +392,7 @@ void FakeFiles::PutFile(std::string_view path, Bytes bytes) {
     AddDirectory(ParentKey(key));
     Node& node = nodes_[key];
     node.directory = false;
+    node.flushed = bytes;
     node.data = std::move(bytes);
 }
 
@@ -389,6 +423,7 @@ void FakeFiles::FailAlways(Op op, std::string text) {
 
 void FakeFiles::ClearFaults() {
     faults_.clear();
+    interruptReplace_ = 0;
 }
 
 } // namespace velt

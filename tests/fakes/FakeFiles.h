@@ -4,8 +4,10 @@
 //
 // Faults: fail the n-th call of an operation (or every call), a disk that fills up after a
 // number of bytes, folders whose entries cannot change (no new, renamed or deleted files, as a
-// folder without write permission), and the process dying before any step (FaultClock). The
-// read-only attribute of a folder, as on Windows, keeps nothing out.
+// folder without write permission), the process dying before any step (FaultClock), a replace
+// that stops half-way, and files that a query misreports as missing. Data written but not
+// flushed is lost when the machine goes down (LoseUnflushedData). The read-only attribute of a
+// folder, as on Windows, keeps nothing out.
 #pragma once
 
 #include "platform/Files.h"
@@ -22,18 +24,31 @@ namespace velt {
 class FakeFiles final : public IFiles {
   public:
     using Bytes = std::vector<std::uint8_t>;
-    enum class Op { Create, Open, Write, Flush, Copy, Replace, MoveReplace, Remove, MakeDirectory };
+    enum class Op {
+        Create,
+        Open,
+        Write,
+        Flush,
+        Copy,
+        Replace,
+        MoveReplace,
+        Remove,
+        MakeDirectory,
+        Exists // armed: every file is reported missing
+    };
 
     explicit FakeFiles(FaultClock* clock = nullptr);
     ~FakeFiles() override;
 
     bool Exists(std::string_view path) override;
     std::unique_ptr<IFile> Create(std::string_view path, FileShare share) override;
+    std::unique_ptr<IFile> CreateNew(std::string_view path, FileShare share) override;
     std::unique_ptr<IFile> Open(std::string_view path, FileAccess access, FileShare share) override;
     void Copy(std::string_view from, std::string_view to) override;
     void Replace(std::string_view replaced, std::string_view replacement,
                  std::string_view backup) override;
     void MoveReplace(std::string_view from, std::string_view to) override;
+    bool MoveNew(std::string_view from, std::string_view to) override;
     void Remove(std::string_view path) override;
     void MakeDirectory(std::string_view path) override;
     void SetReadOnly(std::string_view path, bool readOnly) override;
@@ -54,6 +69,11 @@ class FakeFiles final : public IFiles {
     // The folder's entries cannot change any more (or again can).
     void DenyWrites(std::string_view folder, bool deny = true);
     void SetDiskCapacity(std::optional<std::int64_t> bytes) { capacity_ = bytes; }
+    // The n-th replace moves the replaced file to the backup name, then fails with
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2.
+    void InterruptNthReplace(int n) { interruptReplace_ = n; }
+    // The machine went down: every file holds what was last flushed of it.
+    void LoseUnflushedData();
 
   private:
     friend class FakeFile;
@@ -62,6 +82,7 @@ class FakeFiles final : public IFiles {
         bool readOnly = false;
         bool denyWrites = false; // folders only
         Bytes data;
+        Bytes flushed; // what survives the machine going down
     };
     struct Handle {
         std::string key;
@@ -91,6 +112,7 @@ class FakeFiles final : public IFiles {
     int nextHandle_ = 1;
     std::map<Op, Failure> faults_;
     std::optional<std::int64_t> capacity_;
+    int interruptReplace_ = 0;
 };
 
 } // namespace velt

@@ -261,8 +261,7 @@ TEST_F(SaveTest, RoundTripKeepsEveryField) {
     list.Profile(3).PathList = std::string(255, 'P');
     list.Profile(4).ProfileName = list.Profile(0).ProfileName.str(); // duplicate names
     list.SetText(0, "display text is not stored");
-    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
-    auto store = MakeStore();
+    auto store = LoadedStore();
     store.SaveProfiles(list, 3);
 
     ProfileList loaded;
@@ -274,8 +273,7 @@ TEST_F(SaveTest, RoundTripKeepsEveryField) {
 }
 
 TEST_F(SaveTest, EmptyListGivesAnEmptyFileAndMinusOne) {
-    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
-    auto store = MakeStore();
+    auto store = LoadedStore();
     store.SaveProfiles(ProfileList{}, -1);
     EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
     EXPECT_EQ(StoredIndex(), -1);
@@ -349,50 +347,41 @@ TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
     EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }),
               "Invalid data type for 'CurrentProfile'");
 
-    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(newPath));
+    // Each refused save keeps its own file; none is overwritten, the registry is not written.
+    for (int n = 1; n <= 2; ++n) {
+        FillList(list, n, 40 + n);
+        EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+                  "The profiles file was not loaded completely, so it was left unchanged. Your "
+                  "profiles were saved to \"" +
+                      RefusedPath(n) + "\".");
+    }
+    for (int n = 1; n <= 2; ++n) {
+        FillList(list, n, 40 + n);
+        EXPECT_EQ(files.Contents(RefusedPath(n)), FileOf(list));
+    }
+    EXPECT_EQ(CurrentProfileValue()->type, kRegSz);
     EXPECT_EQ(files.Contents(storagePath), FileOf(old));
     EXPECT_EQ(files.Contents(backupPath), FakeFiles::Bytes{9}) << "the good copy stays backed up";
-    EXPECT_EQ(files.Contents(newPath), FileOf(list));
-    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(newPath));
-    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+    EXPECT_FALSE(files.Exists(newPath));
 
     // A complete load makes saving possible again.
+    files.Remove(RefusedPath(1));
+    SetCurrentProfileValue(kRegDword, {0, 0, 0, 0});
     EXPECT_TRUE(store.LoadProfiles(list, index));
     store.SaveProfiles(list, 0);
     EXPECT_EQ(files.Contents(storagePath), FileOf(old));
-}
-
-TEST_F(SaveTest, SaveBeforeAnyLoadDoesNotReplaceAStoredFile) {
-    ProfileList old;
-    FillList(old, 2, 1);
-    files.PutFile(storagePath, FileOf(old));
-    ProfileList list;
-    FillList(list, 1, 9);
-    auto store = MakeStore();
-    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(newPath));
-    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
-}
-
-TEST_F(SaveTest, FirstSaveMovesTheNewFileIntoPlace) {
-    files.AddDirectory(std::string(kExeDir) + "\\Profiles");
-    ProfileList list;
-    FillList(list, 2, 1);
-    auto store = MakeStore();
-    store.SaveProfiles(list, 1);
-    EXPECT_EQ(files.Contents(storagePath), FileOf(list));
-    EXPECT_FALSE(files.Exists(newPath));
-    EXPECT_FALSE(files.Exists(backupPath));
+    EXPECT_TRUE(files.Exists(RefusedPath(2)));
 }
 
 TEST_F(SaveTest, RegistryFailureStopsTheSaveBeforeAnyFile) {
-    registry.failWrite = true;
     ProfileList list;
     FillList(list, 2, 1);
-    auto store = MakeStore();
+    auto store = LoadedStore();
+    registry.failWrite = true;
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
               "Failed to set data for 'CurrentProfile'");
     EXPECT_FALSE(files.Exists(newPath));
-    EXPECT_FALSE(files.Exists(storagePath));
+    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
 }
 
 } // namespace

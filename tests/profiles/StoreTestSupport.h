@@ -76,6 +76,18 @@ class StoreTest : public ::testing::Test {
     }
 
     ProfileStore MakeStore() { return ProfileStore(registry, files, storagePath); }
+    // A store whose load went through (a first start's when there is no storage file).
+    ProfileStore LoadedStore() {
+        auto store = MakeStore();
+        store.EnsureSettingsKey();
+        ProfileList scratch;
+        std::int32_t index = 0;
+        store.LoadProfiles(scratch, index);
+        return store;
+    }
+    std::string RefusedPath(int n) const {
+        return ChangeFileExt(storagePath, ("." + std::to_string(n) + ".new").c_str());
+    }
 
     void SetCurrentProfileValue(std::uint32_t type, std::vector<std::uint8_t> data) {
         registry.OpenKey(kSettingsKeyPath, true)->WriteRaw(kCurrentProfileValue, type, data);

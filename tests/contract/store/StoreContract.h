@@ -361,13 +361,16 @@ TEST_F(StoreOverSeams, UnwritableStorageFile) {
     EXPECT_EQ(TextOf([&] { store.LoadProfiles(list, index); }), "File access denied");
     EXPECT_EQ(list.Count(), 0u);
     EXPECT_EQ(index, 5);
-    // After such a load a save leaves the stored file alone and keeps the list in ".new".
+    // After such a load a save leaves the stored file alone and keeps the list in a file of its
+    // own.
     list.Append("new", TProfileObj{});
-    EXPECT_EQ(TextOf([&] { store.SaveProfiles(list, 0); }),
-              StorageLeftUnchangedText(store.NewPath()));
+    const std::string refused = ChangeFileExt(store.StoragePath(), ".1.new");
+    EXPECT_EQ(TextOf([&] { store.SaveProfiles(list, 0); }), StorageLeftUnchangedText(refused));
     EXPECT_EQ(Get(store.StoragePath()), Bytes(1024, 0));
-    EXPECT_EQ(Get(store.NewPath())->size(), 512u);
+    EXPECT_EQ(Get(refused)->size(), 512u);
+    files().Remove(refused);
     // And the file cannot be replaced either.
+    Put(store.NewPath(), Bytes(512, 1));
     EXPECT_EQ(
         TextOf([&] { files().Replace(store.StoragePath(), store.NewPath(), store.BackupPath()); }),
         "File access denied");
