@@ -123,6 +123,9 @@ TEST_F(OmvexMainTest, UnreachableDriverIsReportedThenTheProgramEnds) {
     // The remaining windows were still created.
     const auto created = Created();
     EXPECT_TRUE(std::find(created.begin(), created.end(), "About") != created.end());
+    // Nothing is left behind: the next start is a true first start.
+    EXPECT_FALSE(files.DirectoryExists("C:\\Omvex\\Profiles"));
+    EXPECT_FALSE(registry.KeyExists("Software\\Veltarion"));
 }
 
 TEST_F(OmvexMainTest, DriverPathsComeFromTheExecutable) {

@@ -220,6 +220,18 @@ TEST_F(LoadTest, MissingKeyAndMissingFileGiveAnEmptyFileAndNoDefault) {
     EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
 }
 
+TEST_F(LoadTest, RelativeStoragePathIsRefusedBeforeAnythingIsWritten) {
+    files.AddDirectory("Profiles"); // where the current directory might resolve it
+    ProfileStore store(registry, files, "Profiles\\profiles.omx");
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "Invalid filename");
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }), "Invalid filename");
+    EXPECT_FALSE(files.Exists("Profiles\\profiles.omx"));
+    EXPECT_FALSE(CurrentProfileValue());
+}
+
 TEST_F(LoadTest, KeyThatCannotBeMadeIsReported) {
     registry.failCreate = true;
     auto store = MakeStore();

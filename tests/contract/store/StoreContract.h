@@ -257,6 +257,20 @@ TEST_F(StoreContract, MoveReplaceRenamesOverTheTarget) {
     EXPECT_FALSE(files().Exists(Path("a.new")));
 }
 
+TEST_F(StoreContract, CreateNewAndMoveNewLeaveAnExistingFileAlone) {
+    Put(Path("a.omx"), {1});
+    Put(Path("a.new"), {2});
+    EXPECT_EQ(files().CreateNew(Path("a.omx")), nullptr);
+    EXPECT_FALSE(files().MoveNew(Path("a.new"), Path("a.omx")));
+    EXPECT_EQ(Get(Path("a.omx")), Bytes{1});
+    EXPECT_TRUE(files().MoveNew(Path("a.new"), Path("b.omx")));
+    EXPECT_EQ(Get(Path("b.omx")), Bytes{2});
+    EXPECT_FALSE(files().Exists(Path("a.new")));
+    files().CreateNew(Path("c.omx"))->Write("c", 1);
+    EXPECT_EQ(Get(Path("c.omx")), Bytes{'c'});
+    EXPECT_EQ(TextOf([&] { files().CreateNew(Path("nodir\\c.omx")); }), "Invalid filename");
+}
+
 // ---- Registry ----
 
 TEST_F(StoreContract, RegistryKeysAndValues) {
@@ -402,6 +416,38 @@ TEST_F(StoreOverSeams, SaveOverAStorageFileThatBecameReadOnly) {
     EXPECT_EQ(Get(store.BackupPath()), saved);
 }
 
+TEST_F(StoreOverSeams, BackupThatCannotBeWrittenDoesNotStopSaves) {
+    auto store = MakeStore(folder);
+    store.EnsureSettingsKey();
+    ProfileList list;
+    std::int32_t index = 0;
+    store.LoadProfiles(list, index);
+    store.SaveProfiles(list, 0);
+    FillThree(list);
+    for (const bool readOnly : {false, true}) {
+        if (readOnly && !env->ReadOnlyAttributeHonoured()) {
+            continue;
+        }
+        const Bytes before = *Get(store.StoragePath());
+        const Bytes backup = *Get(store.BackupPath());
+        list.Append("more", TProfileObj{});
+        {
+            // Held by another program: replaced without a backup. Read-only: a stale one is
+            // removed and the save keeps its backup as ever.
+            std::unique_ptr<IFile> hold;
+            if (readOnly) {
+                files().SetReadOnly(store.BackupPath(), true);
+            } else {
+                hold = files().Open(store.BackupPath(), FileAccess::Read, FileShare::None);
+            }
+            EXPECT_EQ(TextOf([&] { store.SaveProfiles(list, 0); }), "(no error)");
+        }
+        EXPECT_EQ(Get(store.StoragePath())->size(), list.Count() * 512);
+        EXPECT_EQ(Get(store.BackupPath()), readOnly ? before : backup);
+        EXPECT_FALSE(files().Exists(store.NewPath()));
+    }
+}
+
 TEST_F(StoreOverSeams, StorageFileLockedByAnotherHandle) {
     auto store = MakeStore(folder);
     store.EnsureSettingsKey();
@@ -445,6 +491,11 @@ TEST_F(StoreOverSeams, FolderWhoseEntriesCannotChange) {
     auto bare = MakeStore(*locked + "\\Profiles");
     EXPECT_EQ(TextOf([&] { bare.LoadProfiles(list, index); }), "Invalid filename");
     EXPECT_EQ(list.Count(), 1u) << "the default profile was appended before the failure";
+    // Without the settings key such a load reports nothing and selects nothing.
+    registry().DeleteTree(keyPath);
+    EXPECT_EQ(TextOf([&] { bare.LoadProfiles(list, index); }), "(no error)");
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(index, -1);
 }
 
 TEST_F(StoreOverSeams, CurrentProfileOfTheWrongType) {

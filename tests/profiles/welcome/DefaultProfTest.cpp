@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 namespace velt {
@@ -76,6 +77,18 @@ TEST_F(DefaultFormTest, CloseBoxMakesNothingAndBringsOwnerBack) {
     EXPECT_TRUE(DialogGone());
     EXPECT_TRUE(owner->Visible());
     EXPECT_EQ(ownerShows, 1);
+}
+
+TEST_F(DefaultFormTest, FailingReloadOfTheMainWindowStillReleasesTheDialogOnce) {
+    owner->Hide();
+    owner->OnShow = [] { throw std::runtime_error("File access denied"); }; // storage locked
+    ui.App().RunEvent([this] { dialog->OKBtnClick(); });
+    ui.App().RunEvent([this] { dialog->OKBtnClick(); }); // a second click already queued
+    ui.App().ProcessMessages();
+    EXPECT_TRUE(DialogGone());
+    EXPECT_THAT(shell.openedDocuments, ElementsAre("Getting Started.htm"));
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "File access denied.");
 }
 
 TEST_F(DefaultFormTest, EscapeDoesNothing) {
