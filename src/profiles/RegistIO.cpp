@@ -163,7 +163,10 @@ void ProfileStore::RefuseSave(const ProfileList& list) {
             WriteRecords(*file, list);
         } catch (const StoreError&) {
             file.reset();
-            files_.Remove(path); // a torn copy is no copy
+            try {
+                files_.Remove(path); // a torn copy is no copy
+            } catch (const StoreError&) {
+            }
             throw;
         }
         throw StoreError(StorageLeftUnchangedText(path));
