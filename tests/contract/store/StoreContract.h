@@ -322,6 +322,14 @@ class StoreOverSeams : public StoreContract {
     ProfileStore MakeStore(const std::string& exeDir) {
         return ProfileStore(registry(), files(), ProfilesFilePath(exeDir), keyPath);
     }
+    // A store over exeDir that has loaded `list`.
+    ProfileStore Loaded(const std::string& exeDir, ProfileList& list) {
+        auto store = MakeStore(exeDir);
+        store.EnsureSettingsKey();
+        std::int32_t index = 0;
+        store.LoadProfiles(list, index);
+        return store;
+    }
     static void FillThree(ProfileList& list) {
         list.Clear();
         for (int i = 0; i < 3; ++i) {
@@ -394,11 +402,8 @@ TEST_F(StoreOverSeams, UnwritableStorageFile) {
 }
 
 TEST_F(StoreOverSeams, SaveOverAStorageFileThatBecameReadOnly) {
-    auto store = MakeStore(folder);
-    store.EnsureSettingsKey();
     ProfileList list;
-    std::int32_t index = 0;
-    store.LoadProfiles(list, index);
+    auto store = Loaded(folder, list);
     FillThree(list);
     store.SaveProfiles(list, 0);
     const Bytes saved = *Get(store.StoragePath());
@@ -417,11 +422,8 @@ TEST_F(StoreOverSeams, SaveOverAStorageFileThatBecameReadOnly) {
 }
 
 TEST_F(StoreOverSeams, BackupThatCannotBeWrittenDoesNotStopSaves) {
-    auto store = MakeStore(folder);
-    store.EnsureSettingsKey();
     ProfileList list;
-    std::int32_t index = 0;
-    store.LoadProfiles(list, index);
+    auto store = Loaded(folder, list);
     store.SaveProfiles(list, 0);
     FillThree(list);
     for (const bool readOnly : {false, true}) {
