@@ -202,11 +202,8 @@ std::unique_ptr<IFile> FakeFiles::AddHandle(const std::string& key, FileAccess a
 }
 
 bool FakeFiles::Exists(std::string_view path) {
-    if (faults_.count(Op::Exists) != 0) {
-        return false;
-    }
     const auto it = nodes_.find(Key(path));
-    return it != nodes_.end() && !it->second.directory;
+    return !misreport_ && it != nodes_.end() && !it->second.directory;
 }
 
 std::unique_ptr<IFile> FakeFiles::Create(std::string_view path, FileShare share) {

@@ -24,18 +24,7 @@ namespace velt {
 class FakeFiles final : public IFiles {
   public:
     using Bytes = std::vector<std::uint8_t>;
-    enum class Op {
-        Create,
-        Open,
-        Write,
-        Flush,
-        Copy,
-        Replace,
-        MoveReplace,
-        Remove,
-        MakeDirectory,
-        Exists // armed: every file is reported missing
-    };
+    enum class Op { Create, Open, Write, Flush, Copy, Replace, MoveReplace, Remove, MakeDirectory };
 
     explicit FakeFiles(FaultClock* clock = nullptr);
     ~FakeFiles() override;
@@ -72,6 +61,8 @@ class FakeFiles final : public IFiles {
     // The n-th replace moves the replaced file to the backup name, then fails with
     // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2.
     void InterruptNthReplace(int n) { interruptReplace_ = n; }
+    // Every file is reported missing (a failed attribute query on a network folder).
+    void MisreportAsMissing(bool on) { misreport_ = on; }
     // The machine went down: every file holds what was last flushed of it.
     void LoseUnflushedData();
 
@@ -113,6 +104,7 @@ class FakeFiles final : public IFiles {
     std::map<Op, Failure> faults_;
     std::optional<std::int64_t> capacity_;
     int interruptReplace_ = 0;
+    bool misreport_ = false;
 };
 
 } // namespace velt

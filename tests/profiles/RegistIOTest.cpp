@@ -385,6 +385,48 @@ TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
     EXPECT_TRUE(files.Exists(RefusedPath(2)));
 }
 
+TEST_F(SaveTest, SaveBeforeAnyLoadDoesNotReplaceAStoredFile) {
+    ProfileList old;
+    FillList(old, 2, 1);
+    files.PutFile(storagePath, FileOf(old));
+    ProfileList list;
+    FillList(list, 1, 9);
+    auto store = MakeStore();
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+              StorageLeftUnchangedText(RefusedPath(1)));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+}
+
+TEST_F(SaveTest, StorageFileMisreportedAsMissingIsReadAndNeverOverwritten) {
+    ProfileList old;
+    FillList(old, 2, 1);
+    files.PutFile(storagePath, FileOf(old));
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    files.MisreportAsMissing(true);
+    ProfileList list;
+    std::int32_t index = 0;
+    EXPECT_TRUE(store.LoadProfiles(list, index)) << "no default profile, no welcome";
+    EXPECT_EQ(Profiles(list), Profiles(old));
+    list.AppendByName(SampleProfile(7));
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
+              StorageLeftUnchangedText(RefusedPath(1)));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(old));
+    EXPECT_EQ(files.Contents(RefusedPath(1)), FileOf(list));
+    EXPECT_EQ(StoredIndex(), std::nullopt);
+}
+
+TEST_F(SaveTest, SaveAfterTheStorageFileWentAwayMovesTheNewFileIntoPlace) {
+    ProfileList list;
+    FillList(list, 2, 1);
+    auto store = LoadedStore();
+    files.Remove(storagePath);
+    store.SaveProfiles(list, 1);
+    EXPECT_EQ(files.Contents(storagePath), FileOf(list));
+    EXPECT_FALSE(files.Exists(newPath));
+    EXPECT_FALSE(files.Exists(backupPath));
+}
+
 TEST_F(SaveTest, RegistryFailureStopsTheSaveBeforeAnyFile) {
     ProfileList list;
     FillList(list, 2, 1);
