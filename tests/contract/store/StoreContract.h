@@ -486,7 +486,7 @@ TEST_F(StoreOverSeams, FolderWhoseEntriesCannotChange) {
     EXPECT_EQ(TextOf([&] { bare.LoadProfiles(list, index); }), "Invalid filename");
     EXPECT_EQ(list.Count(), 1u) << "the default profile was appended before the failure";
     // Without the settings key such a load reports nothing and selects nothing.
-    registry().DeleteTree(keyPath);
+    env->DeleteKeyTree(keyPath);
     EXPECT_EQ(TextOf([&] { bare.LoadProfiles(list, index); }), "(no error)");
     EXPECT_EQ(list.Count(), 0u);
     EXPECT_EQ(index, -1);
