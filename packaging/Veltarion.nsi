@@ -451,6 +451,7 @@ Section /o "un.Also remove my profiles" SecRemoveProfiles
         Delete "$INSTDIR\Profiles\profiles.omx"
         Delete "$INSTDIR\Profiles\profiles.bak"
         Delete "$INSTDIR\Profiles\profiles.new"
+        Delete "$INSTDIR\Profiles\profiles.*.new" ; the numbered copies of refused saves
         RMDir "$INSTDIR\Profiles"
         RMDir "$INSTDIR"
     ${EndIf}
