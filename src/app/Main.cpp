@@ -41,6 +41,7 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"), QuitItem(IconMenu, "Quit"),
       IconData(*this), services_(services) {
     SetHelpContext(kHelpContext);
+    SetBorder(BorderStyle::Single);
 
     Profiles.SetHint("Select already created profile from list");
     Profiles.OnChange = [this] { ProfilesChange(); };
@@ -283,6 +284,8 @@ void TSetParamForm::ShowTrayState(bool working) {
 }
 
 void TSetParamForm::FormShow() {
+    // Every showing starts in the password edit: typing goes there, not into the profile list.
+    FocusControl(PassEdit1);
     if (App().Terminated()) {
         return; // ending: the load would make the storage file (see FormCreate)
     }

@@ -60,15 +60,24 @@ void TSetParamForm::EditProfileClick() {
     const int index = Profiles.ItemIndex();
     if (index < 0)
         return;
-    TProfileObj& profile = ProfileList.Profile(static_cast<std::size_t>(index));
+    // No reference to the profile is held across a modal dialog: while one is open the window
+    // may be hidden (saving the list) and shown again (loading it anew, which frees every
+    // profile). The entry at the same position is looked up again after each dialog; when the
+    // list no longer has it, the edit is dropped.
+    const auto find = [this, index]() -> TProfileObj* {
+        const auto i = static_cast<std::size_t>(index);
+        return i < ProfileList.Count() ? &ProfileList.Profile(i) : nullptr;
+    };
     TPFPropertysForm& dialog = *PFPropertysForm;
+    if (find() == nullptr)
+        return;
 
-    if (profile.CheckFlag != 0) {
+    if (find()->CheckFlag != 0) {
         TPasswordsForm& prompt = *PasswordsForm;
         prompt.PassEdit1.SetText("");
-        if (prompt.ShowModal() != kMrOk)
+        if (prompt.ShowModal() != kMrOk || find() == nullptr)
             return;
-        const bool correct = PasswordCheckByte(prompt.PassEdit1.Text()) == profile.CheckByte;
+        const bool correct = PasswordCheckByte(prompt.PassEdit1.Text()) == find()->CheckByte;
         if (correct) {
             dialog.Pass1Edit.SetText(prompt.PassEdit1.Text());
             dialog.Pass2Edit.SetText(prompt.PassEdit1.Text());
@@ -84,17 +93,24 @@ void TSetParamForm::EditProfileClick() {
         }
     }
 
-    const bool check = profile.CheckFlag != 0;
+    const TProfileObj& shownProfile = *find();
+    const bool check = shownProfile.CheckFlag != 0;
     dialog.SetCaption(TPFPropertysForm::kEditCaption);
-    dialog.ProfileNameEdit.SetText(profile.ProfileName.str());
-    dialog.ListEdit.SetText(profile.PathList.str());
+    dialog.ProfileNameEdit.SetText(shownProfile.ProfileName.str());
+    dialog.ListEdit.SetText(shownProfile.PathList.str());
     dialog.CheckPassword.SetChecked(check);
     EnablePasswordControls(dialog, check);
     dialog.ApplyButton.SetEnabled(false);
-    if (dialog.ShowModal() != kMrOk)
+    const int result = dialog.ShowModal();
+    TProfileObj* profile = find();
+    if (result != kMrOk || profile == nullptr) {
+        // No password waits in the hidden dialog.
+        dialog.Pass1Edit.SetText("");
+        dialog.Pass2Edit.SetText("");
         return;
+    }
 
-    StoreProfileAnswers(profile, AnswersOf(dialog));
+    StoreProfileAnswers(*profile, AnswersOf(dialog));
     // Until the next load the entry shows the name as typed, even beyond what the profile keeps.
     const std::string shown = dialog.ProfileNameEdit.Text();
     ProfileList.SetText(static_cast<std::size_t>(index), shown);

@@ -50,6 +50,9 @@ int OmvexMain(OmvexPlatform& platform) {
         TSetParamForm::Services{platform.shell, platform.registry, platform.files});
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);
     PasswordsForm = &app.CreateForm<TPasswordsForm>();
+    // The dialogs the main window opens lie above it, whichever window the user activates.
+    PFPropertysForm->SetOwnerForm(SetParamForm);
+    PasswordsForm->SetOwnerForm(SetParamForm);
     AboutForm = &app.CreateForm<TAboutForm>();
     app.Run();
     return 0;

@@ -35,6 +35,7 @@ TFileListForm::TFileListForm(Application& app, IFileBrowser& browser)
       btnReplace(FFListBox, kBtnReplace, {183, 235, 24, 24}, "", Button::Style::Tool),
       btnUp(FFListBox, kBtnUp, {276, 235, 24, 24}, "", Button::Style::Tool),
       btnDown(FFListBox, kBtnDown, {300, 235, 24, 24}, "", Button::Style::Tool), browser_(browser) {
+    SetHelpContext(kHelpContext);
     lbxFileList.SetItemHeight(13);
     MakeToolButton(PickButton, res::kBmpPick, "Pick File or Folder ...");
     MakeToolButton(btnAdd, res::kBmpAdd, "Add File or Folder");

@@ -35,6 +35,7 @@ class TFileListForm final : public Form {
         kBtnDown = 510,
     };
     static constexpr const char* kCaption = "Files and Folders Wizard";
+    static constexpr int kHelpContext = 3;
     static constexpr const char* kBrowseTitle = "Select file or directory to protect";
     // Add (and Replace with nothing selected) stops adding entries here.
     static constexpr int kMaxAddedItems = 16;

@@ -22,6 +22,7 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
       Pass2Edit(Panel1, kPass2Edit, Panel1.FromClient({108, 172, 157, 21})),
       ApplyButton(*this, kApplyButton, {36, 216, 90, 26}, "Apply"),
       CancelButton(*this, kCancelButton, {161, 216, 90, 26}, "Cancel"), browser_(browser) {
+    SetHelpContext(kHelpContext);
     Pass1Edit.SetPassword(true);
     Pass2Edit.SetPassword(true);
     CheckPassword.SetChecked(true);
@@ -69,6 +70,7 @@ void TPFPropertysForm::CallWizardButtonClick() {
     // Each press gets a fresh wizard; the one of the previous press has been destroyed by the
     // message loop since it was released, and its object goes now.
     wizard_ = std::make_unique<TFileListForm>(App(), browser_);
+    wizard_->SetOwnerForm(this);
     wizard_->SetInputList(ListEdit.Text());
     if (wizard_->ShowModal() == kMrOk)
         ListEdit.SetText(wizard_->OutputList());

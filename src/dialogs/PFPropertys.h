@@ -42,6 +42,7 @@ class TPFPropertysForm final : public Form {
     static constexpr const char* kLayoutCaption = "Create profile";
     static constexpr const char* kCreateCaption = "Create new profile";
     static constexpr const char* kEditCaption = "Edit selected profile";
+    static constexpr int kHelpContext = 2;
     static constexpr std::size_t kMinPassword = 4;
     // The longest path list a profile can hold; a longer one keeps Apply disabled, so that
     // nothing is cut off when the profile stores it.

@@ -18,6 +18,12 @@ TPasswordsForm::TPasswordsForm(Application& app)
     OkButton.SetModalResult(kMrOk);
     CancelButton.SetCancel(true);
     CancelButton.SetModalResult(kMrCancel);
+    // However the prompt closes without OK, no password waits in the hidden window.
+    OnClose = [this](CloseAction&) {
+        if (ModalResult() != kMrOk) {
+            PassEdit1.SetText("");
+        }
+    };
 }
 
 void TPasswordsForm::PassEdit1Change() {

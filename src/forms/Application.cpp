@@ -17,7 +17,9 @@ Application::~Application() {
 }
 
 int Application::ShowMessage(std::string_view text, std::string_view caption, unsigned flags) {
-    return backend_.ShowMessageBox(text, caption, flags);
+    const int answer = backend_.ShowMessageBox(text, caption, flags);
+    // A Quit chosen while the box was open ends the program: whatever the box asked is dropped.
+    return terminated_ ? kIdCancel : answer;
 }
 
 void Application::RequestTerminate() {

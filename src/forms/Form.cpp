@@ -7,6 +7,7 @@
 #include "forms/UiBackend.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace velt {
@@ -78,6 +79,14 @@ void Form::Show() {
     if (!visible_) {
         visible_ = true;
         Backend().FormChanged(*this, FormChange::Visible);
+        // Each showing starts at the top of the tab order, never on a control an earlier use
+        // left focused; OnShow may choose another.
+        for (Control* control : TabOrder()) {
+            if (control->Usable()) {
+                FocusControl(*control);
+                break;
+            }
+        }
         if (OnShow) {
             OnShow();
         }
@@ -233,6 +242,13 @@ Control* Form::FindControl(int id) const {
     const auto it = std::find_if(controls_.begin(), controls_.end(),
                                  [id](const Control* c) { return c->Id() == id; });
     return it == controls_.end() ? nullptr : *it;
+}
+
+std::vector<Control*> Form::TabOrder() const {
+    std::vector<Control*> order;
+    std::copy_if(controls_.begin(), controls_.end(), std::back_inserter(order),
+                 [](const Control* c) { return c->TakesFocus(); });
+    return order;
 }
 
 namespace {

@@ -23,6 +23,10 @@ inline constexpr int kMrCancel = 2;
 // What closing a window does; a close handler may change it.
 enum class CloseAction { None, Hide, Free };
 
+// The window's frame: both are fixed (no resizing) with only the close box; a dialog frame shows
+// no icon in the caption.
+enum class BorderStyle { Single, Dialog };
+
 class Form {
   public:
     Form(Application& app, std::string caption, int clientWidth, int clientHeight);
@@ -39,6 +43,12 @@ class Form {
     void SetClientSize(int width, int height);
     int HelpContext() const { return helpContext_; }
     void SetHelpContext(int context) { helpContext_ = context; }
+    BorderStyle Border() const { return border_; }
+    void SetBorder(BorderStyle border) { border_ = border; }
+    // Character height in pixels of the form's font, which its controls use unless they ask for
+    // their own; 0 = the standard font (8 points). Takes effect when the window is made.
+    int FontHeight() const { return fontHeight_; }
+    void SetFontHeight(int pixels) { fontHeight_ = pixels; }
     bool Visible() const { return visible_; }
     bool Active() const { return active_; }
     bool Created() const { return created_; }
@@ -66,7 +76,8 @@ class Form {
     void Create();
     // Runs OnDestroy and destroys the real window; the object stays usable (Create again).
     void Destroy();
-    // Makes the form visible (OnShow when it was hidden) and brings it to the front.
+    // Makes the form visible and brings it to the front. Going from hidden to shown, the focus
+    // goes to the first control in the tab order a user can reach, then OnShow runs.
     void Show();
     // Hiding a form shown modally ends that show with 2, as if cancelled.
     void Hide();
@@ -97,6 +108,8 @@ class Form {
     // Every control in declaration order.
     const std::vector<Control*>& Controls() const { return controls_; }
     Control* FindControl(int id) const;
+    // The controls Tab stops on, in tab order (enabled and visible or not).
+    std::vector<Control*> TabOrder() const;
     // The default and cancel buttons a user can press now (enabled and visible), or nullptr.
     Button* DefaultButton() const;
     Button* CancelButton() const;
@@ -117,6 +130,8 @@ class Form {
     int width_;
     int height_;
     int helpContext_ = 0;
+    int fontHeight_ = 0;
+    BorderStyle border_ = BorderStyle::Dialog;
     bool visible_ = false;
     bool active_ = false;
     bool created_ = false;

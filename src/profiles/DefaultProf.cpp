@@ -20,6 +20,7 @@ TDefaultForm::TDefaultForm(Application& app, Form& owner, IShell& shell)
       cbxShowGetting(*this, kCbxShowGetting, {8, 280, 220, 17}, "Show Getting Started file"),
       owner_(owner), shell_(shell) {
     SetHelpContext(kHelpContext);
+    SetFontHeight(13);
     // Owned by the main window, the dialog's window always lies above it.
     SetOwnerForm(&owner);
     Label1.SetFontHeight(16);

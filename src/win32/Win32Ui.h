@@ -77,6 +77,31 @@ class Win32Ui final : public IUiBackend {
     void RestoreFocus(Form& form);
     // Brings a form's window to the front and gives it the activation.
     static void Raise(HWND window);
+
+    // Modal order (Win32UiModal.cpp).
+    // The window a disabled form's activation goes to: the program's enabled, visible dialog
+    // highest in the z-order (a modal form, a message box, the browse dialog), or nullptr.
+    HWND ModalFront() const;
+    // Raises the window itself, or, while a modal show has disabled it, that show's front window.
+    void RaiseOrModalFront(HWND window);
+    // A form shown while a modal show is open stays disabled behind it until the show ends.
+    void KeepBehindModal(HWND window);
+    // The owner of a message box: the form whose event raised it while it can be used, else the
+    // modal front, else the active window.
+    HWND MessageBoxOwner() const;
+    // Ends every dialog box of the program (message boxes, the browse dialog) with IDCANCEL.
+    void EndOpenDialogs() const;
+    // The default outline goes to a focused push button, and back to the default button.
+    void MoveDefaultOutline(Form& form, HWND focusedButton);
+    // The form window whose message (or key) is being handled, for the duration of the handling.
+    struct EventScope {
+        EventScope(HWND& slot, HWND window) : slot_(slot), saved_(slot) { slot_ = window; }
+        EventScope(const EventScope&) = delete;
+        EventScope& operator=(const EventScope&) = delete;
+        ~EventScope() { slot_ = saved_; }
+        HWND& slot_;
+        HWND saved_;
+    };
     // The same for a form whose bringing to the front was asked for while a window lost the
     // activation, once that change is over; not when the form has gone, hidden or been
     // disabled since, nor when the activation went to anything but another form.
@@ -108,6 +133,7 @@ class Win32Ui final : public IUiBackend {
     int pushing_ = 0;      // > 0 while the model's state is being written into the windows
     int deactivating_ = 0; // > 0 while a form's window is told it lost the activation
     HWND lastRaisedAfter_ = nullptr; // the form last raised once an activation change was over
+    HWND eventWindow_ = nullptr;     // the form whose message is being handled
     struct Pushing {
         explicit Pushing(int& depth) : depth_(depth) { ++depth_; }
         Pushing(const Pushing&) = delete;
@@ -131,6 +157,7 @@ class Win32Ui final : public IUiBackend {
     std::map<HWND, Pictures> images_;
     void ShowPicture(HWND button);
     std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
+    std::vector<HWND> modalWindows_;          // per open modal show: its form's window
 };
 
 } // namespace velt

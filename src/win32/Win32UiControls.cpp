@@ -43,7 +43,7 @@ Shape ShapeOf(const Control& control) {
         return {"BUTTON",
                 static_cast<DWORD>(static_cast<const Button&>(control).Default() ? BS_DEFPUSHBUTTON
                                                                                  : BS_PUSHBUTTON) |
-                    WS_TABSTOP,
+                    BS_NOTIFY | WS_TABSTOP,
                 0};
     case ControlKind::ToolButton: {
         const auto& button = static_cast<const Button&>(control);
@@ -190,6 +190,9 @@ HWND Win32Ui::TooltipOf(Form& form) {
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
+    // Long tips (a profile's whole path list) wrap at a readable width, wider at a larger scale.
+    constexpr int kTipWidth = 300;
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, DpiOf(form)));
     tooltips_.emplace(&form, tip);
     return tip;
 }
@@ -231,8 +234,8 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     control.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(0, false, DpiOf(form))),
-                 FALSE);
+    SendMessageA(window, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontFor(form.FontHeight(), false, DpiOf(form))), FALSE);
     PlaceControl(control); // after the font, which sets a drop-down list's height
     if (control.Kind() == ControlKind::ToolButton) {
         SetWindowSubclass(window, &ToolButtonProc, 0, 0);
@@ -386,7 +389,10 @@ void Win32Ui::PushStyle(Control& control) {
     case ControlKind::Label: {
         const auto& label = static_cast<const Label&>(control);
         const int dpi = DpiOf(control.Owner());
-        HFONT font = FontFor(label.FontHeight(), label.Bold(), dpi);
+        // A label without a height of its own has the form's.
+        const int height = label.FontHeight();
+        HFONT font =
+            FontFor(height != 0 ? height : control.Owner().FontHeight(), label.Bold(), dpi);
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (label.AutoSize()) {
             HDC dc = GetDC(window);
@@ -499,6 +505,8 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
     case ControlKind::ToolButton:
         if (code == BN_CLICKED) {
             app.RunEvent([control] { static_cast<Button*>(control)->Click(); });
+        } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+            MoveDefaultOutline(form, code == BN_SETFOCUS ? child : nullptr);
         }
         break;
     case ControlKind::CheckBox:

@@ -22,7 +22,7 @@ static_assert(sizeof(NOTIFYICONDATAA::szTip) >= sizeof(TrayIconData::szTip));
 int Win32Ui::ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) {
     const std::string body(text);
     const std::string title(caption);
-    return MessageBoxA(GetActiveWindow(), body.c_str(), title.c_str(), flags);
+    return MessageBoxA(MessageBoxOwner(), body.c_str(), title.c_str(), flags);
 }
 
 std::uint32_t Win32Ui::LoadIconByName(std::string_view name) {
@@ -78,7 +78,11 @@ Point Win32Ui::CursorPos() {
 
 void Win32Ui::SetForeground(Form& form) {
     if (HWND window = WindowOf(form); window != nullptr) {
-        SetForegroundWindow(window);
+        if (IsWindowEnabled(window)) {
+            SetForegroundWindow(window);
+        } else if (HWND front = ModalFront(); front != nullptr) {
+            Raise(front);
+        }
     }
 }
 

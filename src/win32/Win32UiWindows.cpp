@@ -24,9 +24,18 @@ namespace {
 constexpr const char* kFormClass = "VeltarionForm";
 constexpr const char* kAppClass = "VeltarionApp";
 // Without WS_CLIPCHILDREN: the form paints the face colour beneath panels and group boxes,
-// which draw only their edges, as a dialog does.
+// which draw only their edges, as a dialog does. Both frames are fixed; a dialog's has no icon
+// in the caption.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+DWORD StyleOf(const Form& form) {
+    return form.Border() == BorderStyle::Dialog ? kFormStyle | DS_MODALFRAME : kFormStyle;
+}
+
+DWORD ExStyleOf(const Form& form) {
+    return form.Border() == BorderStyle::Dialog ? kFormExStyle | WS_EX_DLGMODALFRAME : kFormExStyle;
+}
 // Posted to the application window: hand the activation on to a form.
 constexpr UINT kActivateForm = WM_APP + 1;
 // Posted to the application window with a form's window in lParam: bring it to the front once
@@ -47,7 +56,7 @@ Control* ControlOf(HWND window) {
 // The window rectangle of a form at dpi, placed with its client area at (0, 0).
 RECT WindowRectFor(const Form& form, int dpi) {
     return FrameAround(ScaleToDpi(form.ClientWidth(), dpi), ScaleToDpi(form.ClientHeight(), dpi),
-                       kFormStyle, kFormExStyle, dpi);
+                       StyleOf(form), ExStyleOf(form), dpi);
 }
 
 bool IsDroppedCombo(HWND window) {
@@ -127,7 +136,7 @@ void Win32Ui::ApplyDpi(Form& form, int dpi) {
             continue;
         }
         SendMessageA(WindowOf(*control), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(FontFor(0, false, dpi)), FALSE);
+                     reinterpret_cast<WPARAM>(FontFor(form.FontHeight(), false, dpi)), FALSE);
         PlaceControl(*control);
         PushStyle(*control); // label fonts and sizes, pictures, item heights
     }
@@ -187,8 +196,9 @@ void Win32Ui::MakeWindow(Form& form) {
     if (owner == nullptr) {
         owner = appWindow_;
     }
-    HWND window = CreateWindowExA(kFormExStyle, kFormClass, form.Caption().c_str(), kFormStyle,
-                                  left, top, width, height, owner, nullptr, instance_, &form);
+    HWND window =
+        CreateWindowExA(ExStyleOf(form), kFormClass, form.Caption().c_str(), StyleOf(form), left,
+                        top, width, height, owner, nullptr, instance_, &form);
     if (window == nullptr) {
         throw Error("Cannot create window " + form.Caption());
     }
@@ -287,6 +297,9 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
                 SetActiveWindow(WindowOf(*next));
             }
         }
+        if (form.Visible()) {
+            KeepBehindModal(window);
+        }
         SyncApplicationWindow();
         ShowWindow(window, form.Visible() ? SW_SHOWNA : SW_HIDE);
         break;
@@ -299,7 +312,7 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
             PostMessageA(appWindow_, kBringToFront, 0, reinterpret_cast<LPARAM>(window));
             break;
         }
-        Raise(window);
+        RaiseOrModalFront(window);
         break;
     case FormChange::Focus:
         if (pushing_ == 0 && form.FocusedControl() != nullptr) {
@@ -395,6 +408,7 @@ void Win32Ui::BeginModal(Form& form) {
     // Remember the active window to give the activation back to at the end.
     windows.insert(windows.begin(), GetActiveWindow());
     disabled_.push_back(std::move(windows));
+    modalWindows_.push_back(state.modal);
 }
 
 void Win32Ui::EndModal(Form&) {
@@ -403,6 +417,7 @@ void Win32Ui::EndModal(Form&) {
     }
     std::vector<HWND> windows = std::move(disabled_.back());
     disabled_.pop_back();
+    modalWindows_.pop_back();
     for (std::size_t i = 1; i < windows.size(); ++i) {
         if (IsWindow(windows[i])) {
             EnableWindow(windows[i], TRUE);
@@ -415,7 +430,7 @@ void Win32Ui::EndModal(Form&) {
 }
 
 bool Win32Ui::PreTranslate(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) {
         return false;
     }
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
@@ -423,7 +438,17 @@ bool Win32Ui::PreTranslate(const MSG& msg) {
     if (form == nullptr || app_ == nullptr) {
         return false;
     }
+    if (msg.message == WM_SYSKEYDOWN) {
+        // Alt+F4 is the close box whichever control has the focus (a focused drop-down list
+        // would otherwise take the key for itself).
+        if (msg.wParam != VK_F4) {
+            return false;
+        }
+        SendMessageA(root, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
     HWND focus = GetFocus();
+    const EventScope event(eventWindow_, root);
     switch (msg.wParam) {
     case VK_TAB: {
         if (GetKeyState(VK_CONTROL) < 0) {
@@ -497,6 +522,11 @@ void Win32Ui::ProcessPending() {
 }
 
 void Win32Ui::WakeUp() {
+    // Asked to end: the dialog boxes open now (their own loops) end first, then every modal
+    // show's loop and the main loop see the request.
+    if (app_ != nullptr && app_->Terminated()) {
+        EndOpenDialogs();
+    }
     PostMessageA(appWindow_, WM_NULL, 0, 0);
 }
 
@@ -551,6 +581,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
         return DefWindowProcA(window, message, wParam, lParam);
     }
     Application& app = form.App();
+    const EventScope event(eventWindow_, window);
     switch (message) {
     case WM_CLOSE:
         app.RunEvent([&form] { form.Close(); });

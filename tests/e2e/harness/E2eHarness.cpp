@@ -2,6 +2,8 @@
 
 #include "app/Main.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -530,6 +532,23 @@ std::vector<std::string> RecordedOpens(const std::string& logPath) {
     return lines;
 }
 
+bool RecorderRunning() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool running = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !running;
+         more = Process32Next(snapshot, &entry)) {
+        running = lstrcmpiA(entry.szExeFile, "velt_e2e_recorder.exe") == 0 ||
+                  lstrcmpiA(entry.szExeFile, "conhost.exe") == 0;
+    }
+    CloseHandle(snapshot);
+    return running;
+}
+
 std::string Screenshot(std::string_view name) {
     // Let the windows finish painting first.
     Sleep(300);
@@ -556,6 +575,91 @@ std::string Screenshot(std::string_view name) {
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return WaitUntil([&] { return FileExists(done); }, 15000) ? unixPath : std::string();
+}
+
+namespace {
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+void ClickPoint(LONG x, LONG y) {
+    const auto scale = [](LONG at, int extent) {
+        return static_cast<LONG>((at * 65535LL + extent / 2) / (extent - 1));
+    };
+    INPUT input[3] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = scale(x, GetSystemMetrics(SM_CXSCREEN));
+        i.mi.dy = scale(y, GetSystemMetrics(SM_CYSCREEN));
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, input, sizeof input[0]);
+    Sleep(50);
+}
+
+GUITHREADINFO ThreadInfoOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info;
+}
+} // namespace
+
+void PressKey(WORD vk, WORD modifier) {
+    if (modifier != 0) {
+        SendKey(modifier, false);
+    }
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (modifier != 0) {
+        SendKey(modifier, true);
+    }
+    Sleep(50); // the key reaches the program's queue through the display server
+}
+
+void TypeText(std::string_view text) {
+    for (const char c : text) {
+        const SHORT key = VkKeyScanA(c);
+        PressKey(LOBYTE(key), (HIBYTE(key) & 1) != 0 ? VK_SHIFT : 0);
+    }
+}
+
+void ClickAt(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    ClickPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void ClickCaption(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    ClickPoint(rect.left + 60, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
+}
+
+HWND FocusOf(HWND window) {
+    return ThreadInfoOf(window).hwndFocus;
+}
+
+HWND ActiveOf(HWND window) {
+    return ThreadInfoOf(window).hwndActive;
+}
+
+bool IsAbove(HWND upper, HWND lower) {
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == upper) {
+            return true;
+        }
+        if (w == lower) {
+            return false;
+        }
+    }
+    return false;
 }
 
 } // namespace velt::e2e

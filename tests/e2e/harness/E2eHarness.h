@@ -140,6 +140,18 @@ void Answer(HWND box, int buttonId);
 // Presses F1 in a window: the WM_HELP path a real key press takes.
 void PressHelp(HWND window);
 
+// Real input through SendInput: it reaches the foreground window's focus, as a user's does.
+// modifier: 0, VK_SHIFT or VK_MENU (Alt), held around the key.
+void PressKey(WORD vk, WORD modifier = 0);
+void TypeText(std::string_view text); // characters of the keyboard layout, one press each
+void ClickAt(HWND window);            // a left click in the middle of the window
+void ClickCaption(HWND window);       // a left click on the caption bar of a top-level window
+// The keyboard focus and the active window of the thread that owns a window.
+HWND FocusOf(HWND window);
+HWND ActiveOf(HWND window);
+// Whether upper lies above lower in the z-order of the top-level windows.
+bool IsAbove(HWND upper, HWND lower);
+
 // Settings registry: HKCU\Software\Veltarion and its CurrentProfile value.
 bool SettingsKeyExists();
 // The value if it exists as a REG_DWORD.
@@ -175,6 +187,9 @@ bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 // then appends "<file>|<current directory>" to the log), and reads the log's lines.
 void RegisterHtmRecorder(const std::string& logPath);
 std::vector<std::string> RecordedOpens(const std::string& logPath);
+// Whether a copy of the recorder (or its console host) still runs: a document open is over,
+// with whatever it did to the activation, once neither does.
+bool RecorderRunning();
 
 // Saves a screenshot of the whole display as <build>/e2e-shots/<name>.png; its path, or "".
 std::string Screenshot(std::string_view name);
