@@ -103,12 +103,8 @@ void TSetParamForm::EditProfileClick() {
     dialog.ApplyButton.SetEnabled(false);
     const int result = dialog.ShowModal();
     TProfileObj* profile = find();
-    if (result != kMrOk || profile == nullptr) {
-        // No password waits in the hidden dialog.
-        dialog.Pass1Edit.SetText("");
-        dialog.Pass2Edit.SetText("");
+    if (result != kMrOk || profile == nullptr)
         return;
-    }
 
     StoreProfileAnswers(*profile, AnswersOf(dialog));
     // Until the next load the entry shows the name as typed, even beyond what the profile keeps.

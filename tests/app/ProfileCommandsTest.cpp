@@ -217,6 +217,30 @@ TEST_F(ProfileCommandsTest, ClearingTheCheckKeepsTheOldCheckByteAndCancelKeepsTh
     EXPECT_TRUE(main->PassEdit2.Visible());
 }
 
+TEST_F(ProfileCommandsTest, EditSurvivesTheListBeingReloadedWhileItsDialogsAreOpen) {
+    // Closing and showing the main window (tray) saves the list and loads it anew, freeing the
+    // profile the edit started on; Apply must land in the reloaded entry (ASan: no freed use).
+    StartWith({Profile("Safe", "c:\\safe", "lion1"), Profile("Open", "c:\\open")});
+    const auto reload = [this] {
+        main->Close();
+        main->Show();
+    };
+    ui.Queue([&] {
+        reload();
+        ui.Type(Prompt().PassEdit1, "lion1");
+        ui.Click(Prompt().OkButton);
+    });
+    ui.Queue([&] {
+        reload();
+        ui.Paste(Dialog().ListEdit, "c:\\changed");
+        EXPECT_TRUE(ui.Click(Dialog().ApplyButton));
+    });
+    ui.Click(main->EditProfile);
+    EXPECT_EQ(At(0).PathList.str(), "c:\\changed");
+    EXPECT_EQ(At(0).CheckByte, PasswordCheckByte("lion1"));
+    EXPECT_EQ(At(1).PathList.str(), "c:\\open");
+}
+
 TEST_F(ProfileCommandsTest, EditOfAnOpenProfileAsksNothingAndKeepsTheEarlierPasswordTexts) {
     StartWith({Profile("Open", "c:\\open")});
     QueueApply("New", "c:\\new", "zebra");
