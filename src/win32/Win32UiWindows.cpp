@@ -22,6 +22,8 @@ namespace velt {
 namespace {
 
 constexpr const char* kFormClass = "VeltarionForm";
+// Forms with a dialog frame: the same class without an icon, so that none shows in the caption.
+constexpr const char* kDialogClass = "VeltarionDialog";
 constexpr const char* kAppClass = "VeltarionApp";
 // Without WS_CLIPCHILDREN: the form paints the face colour beneath panels and group boxes,
 // which draw only their edges, as a dialog does. Both frames are fixed; a dialog's has no icon
@@ -79,6 +81,11 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     formClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     formClass.lpszClassName = kFormClass;
     RegisterClassA(&formClass); // a second backend in the same process finds it registered
+
+    WNDCLASSA dialogClass = formClass;
+    dialogClass.hIcon = nullptr;
+    dialogClass.lpszClassName = kDialogClass;
+    RegisterClassA(&dialogClass);
 
     WNDCLASSA appClass = formClass;
     appClass.lpfnWndProc = &Win32Ui::AppProc;
@@ -158,7 +165,7 @@ Form* Win32Ui::FormOf(HWND window) {
     }
     char name[32] = {};
     GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, kFormClass) != 0) {
+    if (lstrcmpA(name, kFormClass) != 0 && lstrcmpA(name, kDialogClass) != 0) {
         return nullptr;
     }
     return reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -196,9 +203,10 @@ void Win32Ui::MakeWindow(Form& form) {
     if (owner == nullptr) {
         owner = appWindow_;
     }
-    HWND window =
-        CreateWindowExA(ExStyleOf(form), kFormClass, form.Caption().c_str(), StyleOf(form), left,
-                        top, width, height, owner, nullptr, instance_, &form);
+    HWND window = CreateWindowExA(ExStyleOf(form),
+                                  form.Border() == BorderStyle::Dialog ? kDialogClass : kFormClass,
+                                  form.Caption().c_str(), StyleOf(form), left, top, width, height,
+                                  owner, nullptr, instance_, &form);
     if (window == nullptr) {
         throw Error("Cannot create window " + form.Caption());
     }

@@ -81,9 +81,12 @@ class WindowHandlingE2e : public ::testing::Test {
         if (modifier == VK_SHIFT) {
             std::reverse(usable.begin(), usable.end());
         }
-        const int start = GetDlgCtrlID(FocusOf(window));
-        auto at = std::find(usable.begin(), usable.end(), start);
-        ASSERT_NE(at, usable.end()) << "focus starts on " << start;
+        auto at = usable.end();
+        ASSERT_TRUE(WaitUntil([&] {
+            at = std::find(usable.begin(), usable.end(), GetDlgCtrlID(FocusOf(window)));
+            return GetForegroundWindow() == window && at != usable.end();
+        })) << "focus starts on "
+            << GetDlgCtrlID(FocusOf(window));
         for (std::size_t i = 0; i < usable.size(); ++i) {
             at = ++at == usable.end() ? usable.begin() : at;
             PressKey(VK_TAB, modifier);
@@ -161,8 +164,8 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
     ASSERT_NE(welcome, nullptr);
     WaitFocusOn(welcome, TDefaultForm::kOKBtn);
-    Screenshot("welcome");
     ExpectTabCycle(welcome, DeclaredOrders::Of(declared_.welcome));
+    Screenshot("welcome");
     ExpectHelp(welcome, true);
     PressKey(VK_ESCAPE);
     Sleep(300);
