@@ -278,6 +278,12 @@ TEST_F(ProfileCommandsTest, DeleteAsksThenRemovesAndSelectsTheLastEntry) {
     EXPECT_EQ(main->ProfileList.Profile(1).PathList.str(), "c");
     EXPECT_EQ(main->Profiles.ItemIndex(), 1);
     EXPECT_EQ(main->Profiles.Hint(), "Files to protect: \"c\"");
+
+    // Quit chosen from the tray while the question is open: the Yes that follows deletes nothing.
+    ui.DuringNextBox([this] { main->QuitItemClick(); });
+    ui.AnswerNext(kIdYes);
+    ui.Click(main->DeleteProfile);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"A", "C"}));
 }
 
 TEST_F(ProfileCommandsTest, DeletingTheOnlyProfileLeavesNothingSelected) {

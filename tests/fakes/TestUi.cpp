@@ -232,6 +232,11 @@ void TestUi::WaitAndDispatch() {
 int TestUi::ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) {
     boxes_.push_back(Box{std::string(text), std::string(caption), flags});
     log_.push_back("box " + std::string(caption));
+    if (!boxSteps_.empty()) {
+        const std::function<void()> step = std::move(boxSteps_.front());
+        boxSteps_.pop_front();
+        step();
+    }
     if (!answers_.empty()) {
         const int answer = answers_.front();
         answers_.pop_front();

@@ -93,6 +93,8 @@ class TestUi final : public IUiBackend {
     // --- Message boxes: every box shown, and the answers to give. Without a queued answer a
     // box answers OK (1) for OK-only, No (7) for Yes/No and Cancel (2) otherwise.
     void AnswerNext(int button) { answers_.push_back(button); }
+    // A step the user takes while the next box is open (the tray stays usable), before it answers.
+    void DuringNextBox(std::function<void()> step) { boxSteps_.push_back(std::move(step)); }
     const std::vector<Box>& Boxes() const { return boxes_; }
     void ClearBoxes() { boxes_.clear(); }
 
@@ -145,6 +147,7 @@ class TestUi final : public IUiBackend {
     std::vector<Form*> modal_;
     std::vector<std::string> modalShows_;
     std::deque<int> answers_;
+    std::deque<std::function<void()>> boxSteps_;
     std::vector<Box> boxes_;
     std::vector<TrayCall> trayCalls_;
     bool trayFails_ = false;
