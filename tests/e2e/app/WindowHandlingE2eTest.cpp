@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace velt::e2e {
@@ -274,29 +275,59 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     EXPECT_EQ(app_->WaitExit(), 0U);
 }
 
-TEST_F(WindowHandlingE2e, QuitWhileADeleteQuestionIsOpenEndsTheProgram) {
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
-    ASSERT_NE(welcome, nullptr);
-    CloseWelcome(welcome);
-    // Leave the focus on the profile list and close the window (Alt+F4); showing it again puts
-    // the focus back in the password edit.
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
-    PressKey(VK_TAB, VK_SHIFT);
-    WaitFocusOn(main, Main::kProfiles);
-    PressKey(VK_F4, VK_MENU);
-    ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
-    Tray(main, kTrayDoubleClick);
-    ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
-    WaitFocusOn(main, Main::kPassEdit1);
-    ClickAt(Item(main, Main::kDeleteProfile));
-    HWND box = app_->WaitMessageBox("Deleting selected profile");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(GetWindow(box, GW_OWNER), main);
-    Screenshot("delete_question");
-    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
-    EXPECT_EQ(app_->WaitExit(), 0U);
+TEST_F(WindowHandlingE2e, QuitWhileADialogBoxIsOpenEndsTheProgram) {
+    // Each case opens a dialog box from the main window and returns it.
+    struct Case {
+        const char* name;
+        std::function<HWND(App&, HWND)> open;
+    };
+    const Case cases[] = {
+        {"delete_question",
+         [](App& app, HWND main) {
+             ClickAt(Item(main, Main::kDeleteProfile));
+             HWND box = app.WaitMessageBox("Deleting selected profile");
+             EXPECT_EQ(GetWindow(box, GW_OWNER), main) << "owned by the window that asked";
+             return box;
+         }},
+        {"browse_dialog",
+         [](App& app, HWND main) {
+             ClickAt(Item(main, Main::kCreateProfile));
+             HWND properties = app.WaitWindow(nullptr, TPFPropertysForm::kCreateCaption);
+             ClickAt(Item(properties, TPFPropertysForm::kCallWizardButton));
+             HWND wizard = app.WaitWindow(nullptr, TFileListForm::kCaption);
+             ClickAt(Item(wizard, TFileListForm::kPickButton));
+             return app.WaitWindow(kDialogClass, nullptr);
+         }},
+    };
+    bool firstStart = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND main = Start();
+        ASSERT_NE(main, nullptr);
+        if (firstStart) {
+            HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
+            ASSERT_NE(welcome, nullptr);
+            CloseWelcome(welcome);
+            // Leave the focus on the profile list and close the window (Alt+F4); showing it
+            // again puts the focus back in the password edit.
+            ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
+            PressKey(VK_TAB, VK_SHIFT);
+            WaitFocusOn(main, Main::kProfiles);
+            PressKey(VK_F4, VK_MENU);
+            ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+            Tray(main, kTrayDoubleClick);
+            ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
+            WaitFocusOn(main, Main::kPassEdit1);
+            firstStart = false;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
+        HWND box = c.open(*app_, main);
+        ASSERT_NE(box, nullptr);
+        ExpectTrayKeepsInFront(main, box);
+        Screenshot(c.name);
+        ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+        EXPECT_EQ(app_->WaitExit(), 0U);
+    }
 }
 
 } // namespace
