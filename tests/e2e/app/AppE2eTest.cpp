@@ -30,11 +30,7 @@ std::vector<std::uint32_t> JournalCodes() {
 class AppE2e : public ::testing::Test {
   protected:
     void SetUp() override {
-        // A copy left running in this prefix would hold the single-instance mutex.
-        ASSERT_EQ(FindWindowA(nullptr, kMainCaption), nullptr)
-            << "another Veltarion.exe runs in this Wine prefix";
-        DeleteSettingsKey();
-        ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
+        ASSERT_EQ(PrepareFirstStart(), "");
         ASSERT_TRUE(standin::ResetJournal());
     }
     void TearDown() override {

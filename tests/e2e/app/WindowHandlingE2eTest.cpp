@@ -13,7 +13,6 @@
 #include "fakes/FakeShell.h"
 #include "fakes/TestUi.h"
 #include "profiles/DefaultProf.h"
-#include "win32/driver/StandinKit.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,6 @@
 namespace velt::e2e {
 namespace {
 
-namespace standin = velt::standin;
 using Main = TSetParamForm;
 using Ids = std::vector<int>;
 
@@ -54,10 +52,7 @@ struct DeclaredOrders {
 class WindowHandlingE2e : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(FindWindowA(nullptr, kMainCaption), nullptr)
-            << "another Veltarion.exe runs in this Wine prefix";
-        DeleteSettingsKey();
-        ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
+        ASSERT_EQ(PrepareFirstStart(), "");
         RegisterHtmRecorder(log_);
     }
     void TearDown() override {

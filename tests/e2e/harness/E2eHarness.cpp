@@ -1,6 +1,7 @@
 #include "e2e/harness/E2eHarness.h"
 
 #include "app/Main.h"
+#include "win32/driver/StandinKit.h"
 
 #include <tlhelp32.h>
 
@@ -530,6 +531,17 @@ std::vector<std::string> RecordedOpens(const std::string& logPath) {
         }
     }
     return lines;
+}
+
+std::string PrepareFirstStart() {
+    if (FindWindowA(nullptr, kMainCaption) != nullptr) {
+        return "another Veltarion.exe runs in this Wine prefix";
+    }
+    DeleteSettingsKey();
+    if (!standin::EnsureRunning(standin::DriverBesideExe())) {
+        return "the stand-in driver does not run";
+    }
+    return {};
 }
 
 bool RecorderRunning() {

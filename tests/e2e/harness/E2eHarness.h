@@ -152,6 +152,11 @@ HWND ActiveOf(HWND window);
 // Whether upper lies above lower in the z-order of the top-level windows.
 bool IsAbove(HWND upper, HWND lower);
 
+// Readies the prefix for a start as a new user: no copy of the program may run (it would hold
+// the single-instance mutex), the settings key is deleted, the stand-in driver runs. What is
+// wrong, or "" when ready.
+std::string PrepareFirstStart();
+
 // Settings registry: HKCU\Software\Veltarion and its CurrentProfile value.
 bool SettingsKeyExists();
 // The value if it exists as a REG_DWORD.
