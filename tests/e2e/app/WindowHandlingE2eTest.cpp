@@ -1,6 +1,6 @@
-// The real windows in a user's hands: real key presses and mouse clicks (SendInput), the focus,
-// the tab order the windows declare, Enter, Esc, F1, and which window is in front while a
-// dialog is open.
+// The real windows in a user's hands, driven by real key presses and clicks (SendInput): the
+// focus on showing, the tab order the windows declare, Enter, Esc, Alt+F4, F1, and which window
+// is in front while a dialog is open.
 #include "app/Main.h"
 #include "dialogs/About.h"
 #include "dialogs/FileList.h"
@@ -24,10 +24,9 @@ namespace velt::e2e {
 namespace {
 
 using Main = TSetParamForm;
-using Ids = std::vector<int>;
 
-// The tab order each window declares, read from the window classes themselves.
-struct DeclaredOrders {
+// The windows' own classes, whose declarations give the tab order.
+struct Declared {
     TestUi ui;
     FakeShell shell;
     FakeRegistry registry;
@@ -39,14 +38,6 @@ struct DeclaredOrders {
     TPasswordsForm prompt{ui.App()};
     TAboutForm about{ui.App()};
     TDefaultForm welcome{ui.App(), main, shell};
-
-    static Ids Of(const Form& form) {
-        Ids ids;
-        for (const Control* control : form.TabOrder()) {
-            ids.push_back(control->Id());
-        }
-        return ids;
-    }
 };
 
 class WindowHandlingE2e : public ::testing::Test {
@@ -59,21 +50,25 @@ class WindowHandlingE2e : public ::testing::Test {
         app_.reset();
         DeleteSettingsKey();
     }
-
+    HWND Start() {
+        app_ = std::make_unique<App>(install_);
+        return app_->MainWindow();
+    }
     HWND WaitFocusOn(HWND window, int id, int line = __builtin_LINE()) {
         HWND control = Item(window, id);
         EXPECT_TRUE(WaitUntil([&] { return control != nullptr && FocusOf(window) == control; }))
-            << "line " << line << ": focus wanted on " << id << ", is on "
-            << GetDlgCtrlID(FocusOf(window));
+            << "line " << line << ": focus on " << GetDlgCtrlID(FocusOf(window));
         return control;
     }
-    // Tab (or Shift+Tab) once round the window from the focused control: the stops must be
-    // the declared order's controls that are enabled and visible now, in that order.
-    void ExpectTabCycle(HWND window, const Ids& declared, WORD modifier = 0) {
-        Ids usable;
-        std::copy_if(declared.begin(), declared.end(), std::back_inserter(usable), [&](int id) {
-            return Visible(Item(window, id)) && Enabled(Item(window, id));
-        });
+    // Tab (Shift+Tab) once round the window: the stops are the declared tab order's enabled and
+    // visible controls, and a push button stopped on carries the default outline.
+    void ExpectTabCycle(HWND window, const Form& declared, WORD modifier = 0) {
+        std::vector<int> usable;
+        for (const Control* c : declared.TabOrder()) {
+            if (Visible(Item(window, c->Id())) && Enabled(Item(window, c->Id()))) {
+                usable.push_back(c->Id());
+            }
+        }
         if (modifier == VK_SHIFT) {
             std::reverse(usable.begin(), usable.end());
         }
@@ -81,184 +76,135 @@ class WindowHandlingE2e : public ::testing::Test {
         ASSERT_TRUE(WaitUntil([&] {
             at = std::find(usable.begin(), usable.end(), GetDlgCtrlID(FocusOf(window)));
             return GetForegroundWindow() == window && at != usable.end();
-        })) << "focus starts on "
-            << GetDlgCtrlID(FocusOf(window));
+        }));
         for (std::size_t i = 0; i < usable.size(); ++i) {
             at = ++at == usable.end() ? usable.begin() : at;
             PressKey(VK_TAB, modifier);
             HWND stop = WaitFocusOn(window, *at);
-            // The default outline follows the focus onto push buttons.
-            const auto type = GetWindowLongA(stop, GWL_STYLE) & BS_TYPEMASK;
-            char cls[16] = {};
-            GetClassNameA(stop, cls, sizeof cls);
-            if (lstrcmpiA(cls, "Button") == 0 &&
-                (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+            if (declared.FindControl(*at)->Kind() == ControlKind::Button) {
                 EXPECT_TRUE(WaitUntil([&] {
                     return (GetWindowLongA(stop, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
                 })) << *at;
             }
         }
     }
-    // F1 in the window opens ReadMe.htm (help) or, with no help context, nothing. The opened
-    // document's program may take the activation: the user clicks the window's caption again.
+    // F1 opens ReadMe.htm, or nothing without a help context. The document's program may take
+    // the activation: the user clicks the window's caption again.
     void ExpectHelp(HWND window, bool opens) {
         const std::size_t before = RecordedOpens(log_).size();
         const HWND focus = FocusOf(window);
         PressKey(VK_F1);
-        if (opens) {
-            ASSERT_TRUE(WaitUntil([&] { return RecordedOpens(log_).size() == before + 1; }));
-            EXPECT_NE(RecordedOpens(log_).back().find("ReadMe.htm"), std::string::npos);
-            ASSERT_TRUE(WaitUntil([] { return !RecorderRunning(); }));
-            if (GetForegroundWindow() != window) {
-                ClickCaption(window);
-            }
-            ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == focus; }));
-        } else {
+        if (!opens) {
             Sleep(500);
             EXPECT_EQ(RecordedOpens(log_).size(), before);
+            return;
         }
+        ASSERT_TRUE(WaitUntil([&] { return RecordedOpens(log_).size() == before + 1; }));
+        EXPECT_NE(RecordedOpens(log_).back().find("ReadMe.htm"), std::string::npos);
+        ASSERT_TRUE(WaitUntil([] { return !RecorderRunning(); }));
+        if (GetForegroundWindow() != window) {
+            ClickCaption(window);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == focus; }));
     }
-    // The tray double-click while a dialog is open brings the dialog, not the main window, to
-    // the front with the focus.
+    // The tray double-click while a dialog is open brings that dialog to the front with the
+    // focus, never the disabled main window.
     void ExpectTrayKeepsInFront(HWND main, HWND dialog) {
         Tray(main, kTrayDoubleClick);
         Sleep(300);
         EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }));
-        EXPECT_EQ(ActiveOf(dialog), dialog);
         EXPECT_TRUE(IsAbove(dialog, main));
         EXPECT_FALSE(Enabled(main));
     }
-    HWND Start() {
-        app_ = std::make_unique<App>(install_);
-        EXPECT_TRUE(app_->Started());
-        return app_->MainWindow();
+    // What every window gets once open: the focus on its first control (firstId), the tray
+    // keeping it in front (a dialog the main window waits for), Tab round it, a screenshot, F1.
+    HWND CheckOpened(HWND main, const char* caption, const Form& declared, int firstId, bool help,
+                     bool modal) {
+        HWND window = app_->WaitWindow(nullptr, caption);
+        EXPECT_NE(window, nullptr) << caption;
+        WaitFocusOn(window, firstId);
+        if (modal) {
+            ExpectTrayKeepsInFront(main, window);
+        }
+        ExpectTabCycle(window, declared);
+        Screenshot(declared.Caption());
+        ExpectHelp(window, help);
+        return window;
     }
-    // Closes the welcome dialog of a first start with the keyboard, both boxes cleared.
-    void CloseWelcome(HWND welcome) {
-        PressKey(VK_TAB);
-        PressKey(VK_SPACE);
-        PressKey(VK_TAB);
-        PressKey(VK_SPACE);
-        PressKey(VK_RETURN);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(welcome); }))
-            << "foreground " << Text(GetForegroundWindow()) << ", focus on "
-            << GetDlgCtrlID(FocusOf(welcome));
+    // Closes the welcome dialog by keyboard, both boxes cleared: Enter on a check box presses OK.
+    void CloseWelcome() {
+        HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
+        for (const WORD key : {VK_TAB, VK_SPACE, VK_TAB, VK_SPACE, VK_RETURN}) {
+            PressKey(key);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(welcome); }));
     }
 
     Install install_;
     const std::string log_ = install_.Path("opened.log");
     std::unique_ptr<App> app_;
-    DeclaredOrders declared_;
+    Declared declared_;
 };
 
 TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog) {
     HWND main = Start();
     ASSERT_NE(main, nullptr);
-
-    // Welcome dialog: focus on OK, Tab round it, F1, Esc does nothing, Enter on a check box
-    // presses OK.
-    HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
-    ASSERT_NE(welcome, nullptr);
-    WaitFocusOn(welcome, TDefaultForm::kOKBtn);
-    ExpectTabCycle(welcome, DeclaredOrders::Of(declared_.welcome));
-    Screenshot("welcome");
-    ExpectHelp(welcome, true);
-    PressKey(VK_ESCAPE);
+    HWND welcome = CheckOpened(main, TDefaultForm::kCaption, declared_.welcome,
+                               TDefaultForm::kOKBtn, true, false);
+    PressKey(VK_ESCAPE); // no cancel button: nothing
     Sleep(300);
     EXPECT_TRUE(Visible(welcome));
-    CloseWelcome(welcome);
+    CloseWelcome();
 
-    // Main window: focus in the password edit, Tab both ways, F1.
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
-    WaitFocusOn(main, Main::kPassEdit1);
-    Screenshot("main");
-    const Ids mainOrder = DeclaredOrders::Of(declared_.main);
-    ExpectTabCycle(main, mainOrder);
-    ExpectTabCycle(main, mainOrder, VK_SHIFT);
-    ExpectHelp(main, true);
+    CheckOpened(main, Main::kCaption, declared_.main, Main::kPassEdit1, true, false);
+    ExpectTabCycle(main, declared_.main, VK_SHIFT);
 
-    // Properties dialog (create): focus on the name, the tray keeps it in front, Tab, F1.
     ClickAt(Item(main, Main::kCreateProfile));
-    HWND properties = app_->WaitWindow(nullptr, TPFPropertysForm::kCreateCaption);
-    ASSERT_NE(properties, nullptr);
-    WaitFocusOn(properties, TPFPropertysForm::kProfileNameEdit);
-    ExpectTrayKeepsInFront(main, properties);
-    WaitFocusOn(properties, TPFPropertysForm::kProfileNameEdit);
-    Screenshot("properties");
-    ExpectTabCycle(properties, DeclaredOrders::Of(declared_.properties));
-    ExpectHelp(properties, true);
-
-    // Wizard: focus on its list, in front of the properties dialog that owns it; Esc cancels.
+    HWND properties = CheckOpened(main, TPFPropertysForm::kCreateCaption, declared_.properties,
+                                  TPFPropertysForm::kProfileNameEdit, true, true);
     ClickAt(Item(properties, TPFPropertysForm::kCallWizardButton));
-    HWND wizard = app_->WaitWindow(nullptr, TFileListForm::kCaption);
-    ASSERT_NE(wizard, nullptr);
+    HWND wizard = CheckOpened(main, TFileListForm::kCaption, declared_.wizard,
+                              TFileListForm::kLbxFileList, true, true);
     EXPECT_EQ(GetWindow(wizard, GW_OWNER), properties);
-    WaitFocusOn(wizard, TFileListForm::kLbxFileList);
-    ExpectTrayKeepsInFront(main, wizard);
-    EXPECT_TRUE(IsAbove(wizard, properties));
-    Screenshot("wizard");
-    ExpectTabCycle(wizard, DeclaredOrders::Of(declared_.wizard));
-    ExpectHelp(wizard, true);
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(wizard); }));
 
     // Fill the dialog by keyboard; Enter in an edit presses Apply.
     ClickAt(Item(properties, TPFPropertysForm::kProfileNameEdit));
-    WaitFocusOn(properties, TPFPropertysForm::kProfileNameEdit);
-    TypeText("Work");
-    PressKey(VK_TAB);
-    TypeText("C:\\WORK\\*.*");
-    PressKey(VK_TAB);
-    PressKey(VK_TAB);
-    TypeText("abcd");
-    PressKey(VK_TAB);
-    TypeText("abcd");
+    for (const char* typed : {"Work", "\tC:\\WORK\\*.*", "\t\tabcd", "\tabcd"}) {
+        TypeText(typed);
+    }
     ASSERT_TRUE(
         WaitUntil([&] { return Enabled(Item(properties, TPFPropertysForm::kApplyButton)); }));
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(properties); }));
-    HWND combo = Item(main, Main::kProfiles);
-    ASSERT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 1; }));
-    EXPECT_FALSE(Visible(Item(main, Main::kPassEdit2))); // the new profile checks its password
 
-    // Arrow keys in the profile list run its change handler.
-    WaitFocusOn(main, Main::kPassEdit1);
+    // Arrow keys in the profile list run its change handler (PassEdit2 follows the profile).
+    HWND combo = Item(main, Main::kProfiles);
+    HWND second = Item(main, Main::kPassEdit2);
+    ASSERT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 1 && !Visible(second); }));
     PressKey(VK_TAB, VK_SHIFT);
     WaitFocusOn(main, Main::kProfiles);
     PressKey(VK_UP);
-    EXPECT_TRUE(
-        WaitUntil([&] { return ComboIndex(combo) == 0 && Visible(Item(main, Main::kPassEdit2)); }));
+    EXPECT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 0 && Visible(second); }));
     PressKey(VK_DOWN);
-    EXPECT_TRUE(WaitUntil(
-        [&] { return ComboIndex(combo) == 1 && !Visible(Item(main, Main::kPassEdit2)); }));
+    EXPECT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 1 && !Visible(second); }));
 
-    // Password prompt (edit): focus in its edit, no help, in front; Esc empties it.
+    // The prompt of a checked profile: no help; Esc empties its edit (OK follows the length).
     ClickAt(Item(main, Main::kEditProfile));
-    HWND prompt = app_->WaitWindow(nullptr, TPasswordsForm::kCaption);
-    ASSERT_NE(prompt, nullptr);
+    HWND prompt = CheckOpened(main, TPasswordsForm::kCaption, declared_.prompt,
+                              TPasswordsForm::kPassEdit1, false, true);
     EXPECT_EQ(GetWindow(prompt, GW_OWNER), main);
-    HWND promptEdit = WaitFocusOn(prompt, TPasswordsForm::kPassEdit1);
-    ExpectTrayKeepsInFront(main, prompt);
-    Screenshot("prompt");
-    ExpectTabCycle(prompt, DeclaredOrders::Of(declared_.prompt));
-    ExpectHelp(prompt, false);
-    ClickAt(promptEdit);
-    TypeText("abcd");
-    // OK follows the edit's length: enabled by the typed text, disabled again by its wiping.
     HWND ok = Item(prompt, TPasswordsForm::kOkButton);
+    ClickAt(Item(prompt, TPasswordsForm::kPassEdit1));
+    TypeText("abcd");
     ASSERT_TRUE(WaitUntil([&] { return Enabled(ok); }));
     PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return !Visible(prompt); }));
-    EXPECT_FALSE(Enabled(ok));
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(prompt) && !Enabled(ok); }));
 
-    // About box: focus on OK, F1, in front; Enter closes it.
     ClickAt(Item(main, Main::kAboutImage));
-    HWND about = app_->WaitWindow(nullptr, TAboutForm::kCaption);
-    ASSERT_NE(about, nullptr);
-    WaitFocusOn(about, TAboutForm::kOKButton);
-    ExpectTrayKeepsInFront(main, about);
-    Screenshot("about");
-    ExpectHelp(about, true);
+    HWND about =
+        CheckOpened(main, TAboutForm::kCaption, declared_.about, TAboutForm::kOKButton, true, true);
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(about); }));
 
@@ -271,12 +217,8 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
 }
 
 TEST_F(WindowHandlingE2e, QuitWhileADialogBoxIsOpenEndsTheProgram) {
-    // Each case opens a dialog box from the main window and returns it.
-    struct Case {
-        const char* name;
-        std::function<HWND(App&, HWND)> open;
-    };
-    const Case cases[] = {
+    // Each case opens a dialog box from the main window.
+    const std::pair<const char*, std::function<HWND(App&, HWND)>> cases[] = {
         {"delete_question",
          [](App& app, HWND main) {
              ClickAt(Item(main, Main::kDeleteProfile));
@@ -287,39 +229,34 @@ TEST_F(WindowHandlingE2e, QuitWhileADialogBoxIsOpenEndsTheProgram) {
         {"browse_dialog",
          [](App& app, HWND main) {
              ClickAt(Item(main, Main::kCreateProfile));
-             HWND properties = app.WaitWindow(nullptr, TPFPropertysForm::kCreateCaption);
-             ClickAt(Item(properties, TPFPropertysForm::kCallWizardButton));
-             HWND wizard = app.WaitWindow(nullptr, TFileListForm::kCaption);
-             ClickAt(Item(wizard, TFileListForm::kPickButton));
+             ClickAt(Item(app.WaitWindow(nullptr, TPFPropertysForm::kCreateCaption),
+                          TPFPropertysForm::kCallWizardButton));
+             ClickAt(Item(app.WaitWindow(nullptr, TFileListForm::kCaption),
+                          TFileListForm::kPickButton));
              return app.WaitWindow(kDialogClass, nullptr);
          }},
     };
-    bool firstStart = true;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, open] : cases) {
+        SCOPED_TRACE(name);
+        const bool firstStart = !FileExists(install_.StorageFile());
         HWND main = Start();
         ASSERT_NE(main, nullptr);
         if (firstStart) {
-            HWND welcome = app_->WaitWindow(nullptr, TDefaultForm::kCaption);
-            ASSERT_NE(welcome, nullptr);
-            CloseWelcome(welcome);
-            // Leave the focus on the profile list and close the window (Alt+F4); showing it
-            // again puts the focus back in the password edit.
-            ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
+            CloseWelcome();
+            // Focus left on the list, Alt+F4 hides the window; shown again, it focuses the
+            // password edit.
             PressKey(VK_TAB, VK_SHIFT);
             WaitFocusOn(main, Main::kProfiles);
             PressKey(VK_F4, VK_MENU);
             ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
             Tray(main, kTrayDoubleClick);
-            ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
             WaitFocusOn(main, Main::kPassEdit1);
-            firstStart = false;
         }
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
-        HWND box = c.open(*app_, main);
+        HWND box = open(*app_, main);
         ASSERT_NE(box, nullptr);
         ExpectTrayKeepsInFront(main, box);
-        Screenshot(c.name);
+        Screenshot(name);
         ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
         EXPECT_EQ(app_->WaitExit(), 0U);
     }

@@ -615,12 +615,6 @@ void ClickPoint(LONG x, LONG y) {
     Sleep(50);
 }
 
-GUITHREADINFO ThreadInfoOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info;
-}
 } // namespace
 
 void PressKey(WORD vk, WORD modifier) {
@@ -655,11 +649,10 @@ void ClickCaption(HWND window) {
 }
 
 HWND FocusOf(HWND window) {
-    return ThreadInfoOf(window).hwndFocus;
-}
-
-HWND ActiveOf(HWND window) {
-    return ThreadInfoOf(window).hwndActive;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
 }
 
 bool IsAbove(HWND upper, HWND lower) {

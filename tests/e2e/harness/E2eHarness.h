@@ -146,9 +146,7 @@ void PressKey(WORD vk, WORD modifier = 0);
 void TypeText(std::string_view text); // characters of the keyboard layout, one press each
 void ClickAt(HWND window);            // a left click in the middle of the window
 void ClickCaption(HWND window);       // a left click on the caption bar of a top-level window
-// The keyboard focus and the active window of the thread that owns a window.
-HWND FocusOf(HWND window);
-HWND ActiveOf(HWND window);
+HWND FocusOf(HWND window);            // the keyboard focus of the thread that owns the window
 // Whether upper lies above lower in the z-order of the top-level windows.
 bool IsAbove(HWND upper, HWND lower);
 
