@@ -503,7 +503,9 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
         break;
     case ControlKind::Button:
     case ControlKind::ToolButton:
-        if (code == BN_CLICKED) {
+        // BS_NOTIFY (for the focus notifications) makes a push button report the second click
+        // of a double click as BN_DOUBLECLICKED: it is a click all the same.
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
             app.RunEvent([control] { static_cast<Button*>(control)->Click(); });
         } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
             MoveDefaultOutline(form, code == BN_SETFOCUS ? child : nullptr);
