@@ -162,18 +162,19 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     ClickAt(Item(main, Main::kCreateProfile));
     HWND properties = CheckOpened(main, TPFPropertysForm::kCreateCaption, declared_.properties,
                                   TPFPropertysForm::kProfileNameEdit, true, true);
+    TypeText("Work\tC:\\A;C:\\B");
     ClickAt(Item(properties, TPFPropertysForm::kCallWizardButton));
     HWND wizard = CheckOpened(main, TFileListForm::kCaption, declared_.wizard,
                               TFileListForm::kLbxFileList, true, true);
     EXPECT_EQ(GetWindow(wizard, GW_OWNER), properties);
+    PressKey(VK_DOWN); // the list's click handler puts the entry into the edit
+    EXPECT_TRUE(WaitUntil([&] { return Text(Item(wizard, TFileListForm::kEdFile)) == "C:\\B"; }));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(wizard); }));
 
-    // Fill the dialog by keyboard; Enter in an edit presses Apply.
-    ClickAt(Item(properties, TPFPropertysForm::kProfileNameEdit));
-    for (const char* typed : {"Work", "\tC:\\WORK\\*.*", "\t\tabcd", "\tabcd"}) {
-        TypeText(typed);
-    }
+    // The passwords by keyboard; Enter in an edit presses Apply.
+    ClickAt(Item(properties, TPFPropertysForm::kListEdit));
+    TypeText("\t\tabcd\tabcd");
     ASSERT_TRUE(
         WaitUntil([&] { return Enabled(Item(properties, TPFPropertysForm::kApplyButton)); }));
     PressKey(VK_RETURN);
