@@ -138,8 +138,10 @@ void CheckWindow(HWND window, const Form& layout, int dpi, Measured& at96) {
         }
         const std::string caption = ShowsCaption(control->Kind()) ? Text(item) : std::string();
         if (!caption.empty()) {
+            // A label's own font height, else its window's, else the default 11 pixels.
+            const int formHeight = layout.FontHeight() != 0 ? layout.FontHeight() : 11;
             const int height =
-                label != nullptr && label->FontHeight() != 0 ? label->FontHeight() : 11;
+                label != nullptr && label->FontHeight() != 0 ? label->FontHeight() : formHeight;
             const SIZE text = TextExtent(caption, height, label != nullptr && label->Bold(), dpi);
             // A label is as high as its font's cells: the font is the layout's, scaled.
             if (autoSized) {
