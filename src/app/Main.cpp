@@ -37,9 +37,11 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       ActivateButton(*this, kActivateButton, {60, 160, 95, 28}, "Activate"),
       CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconMenu(*this),
       ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
-      DeacivateItem(IconMenu, "Deactivate"), Line2(IconMenu, "-"),
-      AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"), QuitItem(IconMenu, "Quit"),
-      IconData(*this), services_(services) {
+      DeacivateItem(IconMenu, "Deactivate"),
+      AutoDeactivate(IconMenu, IconData, services.registry, kSettingsKeyPath,
+                     {[this] { return Activated; }, [this] { Deactivate(); }}),
+      Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
+      QuitItem(IconMenu, "Quit"), IconData(*this), services_(services) {
     SetHelpContext(kHelpContext);
     SetBorder(BorderStyle::Single);
 
@@ -120,6 +122,7 @@ void TSetParamForm::FormCreate() {
     // Explorer announces a restart with this message; the icon is then added again.
     taskbarCreated_ = Backend().RegisterMessageId("TaskbarCreated");
     quitRequest_ = Backend().RegisterMessageId(kQuitMessageName);
+    AutoDeactivate.Start();
 
     Activated = false;
     DriverConnect(App());
@@ -136,6 +139,7 @@ void TSetParamForm::FormCreate() {
 }
 
 void TSetParamForm::FormDestroy() {
+    AutoDeactivate.Stop();
     DriverStop();
     IconData.Data.uFlags = 0;
     IconData.Delete();
@@ -144,6 +148,9 @@ void TSetParamForm::FormDestroy() {
 bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     if (message == kTrayCallbackMessage) {
         IconMessage(lParam);
+        return true;
+    }
+    if (AutoDeactivate.HandleMessage(message, wParam)) {
         return true;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
@@ -168,6 +175,7 @@ void TSetParamForm::IconMessage(std::intptr_t mouseMessage) {
         const Point at = Backend().CursorPos();
         Backend().SetForeground(*this);
         App().ProcessMessages();
+        AutoDeactivate.ShowSettings();
         IconMenu.Popup(at.x, at.y);
         Backend().SetForeground(*this);
         break;
@@ -196,6 +204,13 @@ void TSetParamForm::DeacivateItemClick() {
                           kMbYesNoQuestion) != kIdYes) {
         return;
     }
+    // Protection may have turned itself off while the question was open.
+    if (Activated) {
+        Deactivate();
+    }
+}
+
+void TSetParamForm::Deactivate() {
     DriverStop();
     Activated = false;
     ShowTrayState(false);
@@ -281,6 +296,7 @@ void TSetParamForm::ShowTrayState(bool working) {
     IconData.SetTip(working ? kTipWorking : kTipReady);
     IconData.SetIcon(working ? res::kIconWork : res::kIconNotWork);
     IconData.Modify();
+    AutoDeactivate.ProtectionChanged();
 }
 
 void TSetParamForm::FormShow() {

@@ -1,8 +1,10 @@
 // The main window "Veltarion": pick a profile, type its password, press Activate. It owns the
-// notification-area icon and its menu (activate, deactivate, about, quit). Closing the window only
+// notification-area icon and its menu (activate, deactivate, deactivate automatically, about,
+// quit). Closing the window only
 // hides it; the program stays in the tray until Quit.
 #pragma once
 
+#include "app/AutoDeactivate.h"
 #include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/Edit.h"
@@ -84,6 +86,8 @@ class TSetParamForm final : public Form {
     MenuItem ActivateItem;
     MenuItem Line1;
     MenuItem DeacivateItem;
+    // The "Deactivate automatically" submenu and the events it watches.
+    AutoDeactivation AutoDeactivate;
     MenuItem Line2;
     MenuItem AboutItem;
     MenuItem Line3;
@@ -139,6 +143,8 @@ class TSetParamForm final : public Form {
   private:
     bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     void ShowTrayState(bool working);
+    // Stops the driver and shows the tray ready: a confirmed or automatic deactivation.
+    void Deactivate();
 
     Services services_;
     std::optional<ProfileStore> store_;

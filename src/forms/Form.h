@@ -68,7 +68,8 @@ class Form {
     std::function<void()> OnActivate;
     std::function<void()> OnDeactivate;
     // Window messages the binding hands over: WM_USER and above, registered messages,
-    // WM_QUERYENDSESSION and WM_ENDSESSION. Returns true when handled.
+    // WM_QUERYENDSESSION, WM_ENDSESSION, WM_TIMER, WM_POWERBROADCAST and WM_WTSSESSION_CHANGE.
+    // Returns true when handled.
     std::function<bool(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)> OnMessage;
 
     // Creates the real window and runs OnCreate; later calls do nothing. Show and ShowModal

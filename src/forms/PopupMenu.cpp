@@ -13,12 +13,17 @@ MenuItem::MenuItem(PopupMenu& menu, std::string caption)
     menu_.AddItem(*this);
 }
 
+MenuItem::MenuItem(MenuItem& parent, std::string caption)
+    : menu_(parent.menu_), parent_(&parent), caption_(std::move(caption)) {
+    menu_.AddItem(*this);
+}
+
 MenuItem::~MenuItem() {
     menu_.RemoveItem(*this);
 }
 
 bool MenuItem::Click() {
-    if (Separator() || !Enabled) {
+    if (Separator() || !Enabled || menu_.HasSubmenu(*this)) {
         return false;
     }
     if (OnClick) {
@@ -35,6 +40,11 @@ void PopupMenu::AddItem(MenuItem& item) {
 
 void PopupMenu::RemoveItem(MenuItem& item) {
     items_.erase(std::remove(items_.begin(), items_.end(), &item), items_.end());
+}
+
+bool PopupMenu::HasSubmenu(const MenuItem& item) const {
+    return std::any_of(items_.begin(), items_.end(),
+                       [&item](const MenuItem* other) { return other->Parent() == &item; });
 }
 
 void PopupMenu::Popup(int x, int y) {

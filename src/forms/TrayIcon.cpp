@@ -20,9 +20,18 @@ void TrayIcon::SetTip(std::string_view tip) {
     std::memcpy(Data.szTip, tip.data(), length);
 }
 
-bool TrayIcon::Send(unsigned operation) {
+void TrayIcon::FillWindow() {
     Data.hWnd = owner_.Created() ? owner_.Backend().WindowHandle(owner_) : 0;
+}
+
+bool TrayIcon::Send(unsigned operation) {
+    FillWindow();
     return owner_.Backend().NotifyIcon(operation, Data);
+}
+
+bool TrayIcon::ShowBalloon(std::string_view title, std::string_view text) {
+    FillWindow();
+    return owner_.Backend().NotifyBalloon(Data, title, text);
 }
 
 bool TrayIcon::Add() {

@@ -47,9 +47,12 @@ class TrayIcon {
     bool Add();
     bool Modify();
     bool Delete();
+    // A balloon over the icon telling the user something; the icon itself stays as it is.
+    bool ShowBalloon(std::string_view title, std::string_view text);
 
   private:
     bool Send(unsigned operation);
+    void FillWindow();
 
     Form& owner_;
 };

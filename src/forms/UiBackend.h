@@ -62,6 +62,20 @@ class IUiBackend {
     virtual void SetForeground(Form& form) = 0;
     // A program-wide window message number for a name (RegisterWindowMessageA).
     virtual unsigned RegisterMessageId(std::string_view name) = 0;
+
+    // A balloon over the tray icon the record names (its window and uID): a title and a text.
+    virtual bool NotifyBalloon(const TrayIconData& icon, std::string_view title,
+                               std::string_view text) = 0;
+    // A timer of the form's window: WM_TIMER (275) with the id in wParam reaches Form::OnMessage
+    // every `milliseconds` until stopped; starting it again restarts it with the new interval.
+    virtual void StartTimer(Form& form, unsigned id, unsigned milliseconds) = 0;
+    virtual void StopTimer(Form& form, unsigned id) = 0;
+    // The system's millisecond tick count now and at the last keyboard or mouse input.
+    virtual std::uint32_t TickCount() = 0;
+    virtual std::uint32_t LastInputTick() = 0;
+    // Whether lock and unlock of this session reach the form as WM_WTSSESSION_CHANGE (689):
+    // asks for them (true) or stops them (false). False when the system cannot tell them.
+    virtual bool WatchSession(Form& form, bool watch) = 0;
 };
 
 } // namespace velt

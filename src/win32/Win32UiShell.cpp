@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace velt {
@@ -48,18 +49,33 @@ int Win32Ui::TrackPopup(Form& owner, const PopupMenu& menu, Point at) {
     if (popup == nullptr) {
         return -1;
     }
+    // Items go into the menu of their parent; a parent comes before its items.
+    std::map<const MenuItem*, HMENU> submenus;
     const auto& items = menu.Items();
     for (std::size_t i = 0; i < items.size(); ++i) {
         const MenuItem& item = *items[i];
-        if (item.Separator()) {
-            AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-            continue;
+        const auto parent = submenus.find(item.Parent());
+        HMENU into = parent != submenus.end() ? parent->second : popup;
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+        info.fType = item.Separator() ? MFT_SEPARATOR : MFT_STRING;
+        info.wID = static_cast<UINT>(i + 1);
+        std::string caption = item.Caption();
+        if (!item.Separator()) {
+            info.fMask |= MIIM_STRING;
+            info.dwTypeData = caption.data();
+            info.fType |= item.RadioItem ? MFT_RADIOCHECK : 0;
+            info.fState = (item.Enabled ? MFS_ENABLED : MFS_GRAYED) |
+                          (item.Checked ? MFS_CHECKED : MFS_UNCHECKED) |
+                          (item.Default ? MFS_DEFAULT : 0);
         }
-        AppendMenuA(popup, MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED), i + 1,
-                    item.Caption().c_str());
-        if (item.Default) {
-            SetMenuDefaultItem(popup, static_cast<UINT>(i), TRUE);
+        if (menu.HasSubmenu(item)) {
+            info.fMask |= MIIM_SUBMENU;
+            info.hSubMenu = CreatePopupMenu();
+            submenus[&item] = info.hSubMenu;
         }
+        InsertMenuItemA(into, GetMenuItemCount(into), TRUE, &info);
     }
     HWND window = WindowNeeded(owner);
     const int chosen = static_cast<int>(TrackPopupMenu(

@@ -641,12 +641,13 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
     default:
         break;
     }
-    const bool handedOver =
-        message >= WM_USER || message == WM_QUERYENDSESSION || message == WM_ENDSESSION;
+    const bool handedOver = message >= WM_USER || message == WM_QUERYENDSESSION ||
+                            message == WM_ENDSESSION || message == WM_TIMER ||
+                            message == WM_POWERBROADCAST || message == WM_WTSSESSION_CHANGE;
     if (handedOver && form.OnMessage) {
         bool handled = false;
         app.RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });
-        if (message == WM_QUERYENDSESSION) {
+        if (message == WM_QUERYENDSESSION || message == WM_POWERBROADCAST) {
             return TRUE;
         }
         if (handled) {

@@ -9,6 +9,7 @@
 #include "forms/StaticControls.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velt {
 
@@ -284,6 +285,9 @@ int TestUi::TrackPopup(Form& owner, const PopupMenu& menu, Point at) {
             shown.defaultIndex = static_cast<int>(shown.captions.size());
         }
         shown.captions.push_back(item->Caption());
+        if (item->Checked) {
+            shown.checked.push_back(item->Caption());
+        }
     }
     if (!choices_.empty()) {
         const auto it = std::find(shown.captions.begin(), shown.captions.end(), choices_.front());
@@ -307,6 +311,38 @@ unsigned TestUi::RegisterMessageId(std::string_view name) {
         it = messageIds_.emplace(std::string(name), 0xC000u + messageIds_.size()).first;
     }
     return it->second;
+}
+
+} // namespace velt
+
+namespace velt {
+
+bool TestUi::NotifyBalloon(const TrayIconData& icon, std::string_view title,
+                           std::string_view text) {
+    balloons_.push_back(Balloon{icon.hWnd, icon.uID, std::string(title), std::string(text)});
+    return !trayFails_;
+}
+
+void TestUi::StartTimer(Form& form, unsigned id, unsigned milliseconds) {
+    timers_[{&form, id}] = milliseconds;
+}
+
+void TestUi::StopTimer(Form& form, unsigned id) {
+    timers_.erase({&form, id});
+}
+
+unsigned TestUi::TimerInterval(const Form& form, unsigned id) const {
+    const auto it = timers_.find({&form, id});
+    return it == timers_.end() ? 0 : it->second;
+}
+
+bool TestUi::WatchSession(Form& form, bool watch) {
+    if (watch) {
+        watching_[&form] = true;
+    } else {
+        watching_.erase(&form);
+    }
+    return true;
 }
 
 } // namespace velt

@@ -36,10 +36,17 @@ class TestUi final : public IUiBackend {
         unsigned operation = 0;
         TrayIconData data;
     };
+    struct Balloon {
+        std::uint32_t hWnd = 0;
+        std::uint32_t uID = 0;
+        std::string title;
+        std::string text;
+    };
     struct ShownMenu {
         Form* owner = nullptr;
         Point at;
-        std::vector<std::string> captions; // "-" for a separator
+        std::vector<std::string> captions; // "-" for a separator; submenus' items follow
+        std::vector<std::string> checked;  // the captions of the checked items
         int defaultIndex = -1;
         int chosen = -1;
     };
@@ -110,6 +117,16 @@ class TestUi final : public IUiBackend {
     void SetCursor(Point at) { cursor_ = at; }
     const std::vector<Form*>& ForegroundCalls() const { return foreground_; }
     int ProcessPendingCalls() const { return processPending_; }
+    const std::vector<Balloon>& Balloons() const { return balloons_; }
+
+    // --- Timers, the input clock, session notifications.
+    // The interval of a running timer of the form, or 0 when none runs.
+    unsigned TimerInterval(const Form& form, unsigned id) const;
+    void SetClock(std::uint32_t now, std::uint32_t lastInput) {
+        now_ = now;
+        lastInput_ = lastInput;
+    }
+    bool WatchingSession(const Form& form) const { return watching_.count(&form) != 0; }
 
     // Window operations in order: "create C", "destroy C", "show C", "hide C", "front C",
     // "focus C", "modal C", "endmodal C", "box T" (C a form's caption, T a box's caption).
@@ -135,6 +152,13 @@ class TestUi final : public IUiBackend {
     Point CursorPos() override { return cursor_; }
     void SetForeground(Form& form) override;
     unsigned RegisterMessageId(std::string_view name) override;
+    bool NotifyBalloon(const TrayIconData& icon, std::string_view title,
+                       std::string_view text) override;
+    void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
+    void StopTimer(Form& form, unsigned id) override;
+    std::uint32_t TickCount() override { return now_; }
+    std::uint32_t LastInputTick() override { return lastInput_; }
+    bool WatchSession(Form& form, bool watch) override;
 
   private:
     bool Act(const Form& form, const std::function<bool()>& action);
@@ -160,6 +184,11 @@ class TestUi final : public IUiBackend {
     std::map<const Form*, std::uint32_t> handles_;
     std::map<std::string, unsigned, std::less<>> messageIds_;
     std::vector<std::string> log_;
+    std::vector<Balloon> balloons_;
+    std::map<std::pair<const Form*, unsigned>, unsigned> timers_;
+    std::uint32_t now_ = 0;
+    std::uint32_t lastInput_ = 0;
+    std::map<const Form*, bool> watching_;
     Form* active_ = nullptr;
     std::vector<Form*> recent_;        // forms in the order they were last active
     std::vector<Form*> activeAtModal_; // the active form when each open modal show began

@@ -1,4 +1,5 @@
 // The real Veltarion.exe under Wine beside the stand-in driver, driven through window messages.
+#include "app/AutoDeactivate.h"
 #include "app/Main.h"
 #include "digest/MD5_RC4.h"
 #include "dialogs/About.h"
@@ -253,6 +254,78 @@ TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
     Answer(box, IDOK);
+}
+
+// Walking away: each chosen event turns active protection off without asking, delivered as the
+// system delivers it; an event not chosen changes nothing; idle time counts from the last real
+// input.
+TEST_F(AppE2e, ProtectionTurnsItselfOffOnLockSleepAndIdleAsChosen) {
+    HWND main = Start();
+    DismissWelcome();
+    const auto last = [] { return JournalCodes().back(); };
+    const auto activate = [&] {
+        if (!Visible(main)) {
+            Tray(main, kTrayDoubleClick);
+            ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
+        }
+        Activate(main, "Secret12");
+        ASSERT_TRUE(WaitUntil([&] { return last() == OMX_IOCTL_START; }));
+    };
+    const auto expectInactive = [&] {
+        HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
+        Answer(box, IDOK);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    };
+
+    // The lock is chosen in the submenu; sleep is not.
+    HWND menu = OpenTrayMenu(app_->Pid(), main);
+    ASSERT_NE(menu, nullptr);
+    ChooseSubmenuItem(menu, kMenuAutoDeactivate, 0);
+    ASSERT_TRUE(WaitUntil([] { return SettingsDword(kDeactivateOnLockValue) == 1U; }));
+    menu = OpenTrayMenu(app_->Pid(), main);
+    ASSERT_NE(menu, nullptr);
+    OpenSubmenu(menu, kMenuAutoDeactivate);
+    Screenshot("auto-deactivate-menu");
+    DismissMenu(menu);
+    DismissMenu(menu);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+
+    activate();
+    SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(last(), OMX_IOCTL_START) << "sleep is not chosen";
+    SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_EQ(last(), OMX_IOCTL_STOP);
+    Screenshot("locked-balloon");
+    expectInactive();
+
+    // Sleep chosen by an administrator in the registry, the lock turned off.
+    WriteSettingsDword(kDeactivateOnLockValue, 0);
+    WriteSettingsDword(kDeactivateOnSleepValue, 1);
+    activate();
+    SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_EQ(last(), OMX_IOCTL_START) << "the lock is not chosen";
+    SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(last(), OMX_IOCTL_STOP);
+    expectInactive();
+
+    // Idle: the timer looks when the period would be up, and again a period after later input.
+    constexpr DWORD kIdleMs = 3000;
+    WriteSettingsDword(kDeactivateIdleValue, kIdleMs / 1000);
+    activate();
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] { return last() == OMX_IOCTL_STOP; }, 2 * kIdleMs + 2000));
+    EXPECT_GE(GetTickCount() - start, kIdleMs - 500);
+    expectInactive();
+
+    activate();
+    start = GetTickCount();
+    Sleep(kIdleMs / 2); // no input for half the period, then a key press
+    ASSERT_TRUE(PressKeyOnDisplay("shift"));
+    EXPECT_FALSE(WaitUntil([&] { return last() == OMX_IOCTL_STOP; },
+                           static_cast<int>(start + kIdleMs + 500 - GetTickCount())));
+    EXPECT_TRUE(WaitUntil([&] { return last() == OMX_IOCTL_STOP; }));
 }
 
 TEST_F(AppE2e, TrayRightClickOpensMenuAndDoubleClickBringsWindowBack) {

@@ -413,20 +413,8 @@ bool SettingsKeyExists() {
 }
 
 std::optional<std::int32_t> CurrentProfileValue() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    const LONG status = RegQueryValueExA(key, "CurrentProfile", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
+    const auto value = SettingsDword("CurrentProfile");
+    return value ? std::optional<std::int32_t>(static_cast<std::int32_t>(*value)) : std::nullopt;
 }
 
 void DeleteSettingsKey() {
@@ -434,14 +422,7 @@ void DeleteSettingsKey() {
 }
 
 void WriteCurrentProfile(std::int32_t value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) == ERROR_SUCCESS) {
-        const auto data = static_cast<DWORD>(value);
-        RegSetValueExA(key, "CurrentProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                       sizeof data);
-        RegCloseKey(key);
-    }
+    WriteSettingsDword("CurrentProfile", static_cast<std::uint32_t>(value));
 }
 
 WindowsVersionFor::WindowsVersionFor(std::string exeName, const char* version)
@@ -561,32 +542,96 @@ bool RecorderRunning() {
     return running;
 }
 
-std::string Screenshot(std::string_view name) {
-    // Let the windows finish painting first.
-    Sleep(300);
-    const std::string unixPath = std::string(VELT_E2E_SHOT_DIR) + "/" + std::string(name) + ".png";
-    // The shot is written under a temporary name and renamed when complete; Wine does not wait
-    // for a Unix program's end, so completion is seen through the file (Z: is the Unix root).
-    std::string done = "Z:" + unixPath;
-    for (char& c : done) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+namespace {
+
+// The Windows name (drive Z: is the Unix root) of a Unix path.
+std::string ZPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Runs a Unix shell script and waits until it wrote the file `doneUnixPath` last: Wine does not
+// wait for a Unix program's end, so completion is seen through that file.
+bool RunUnix(const std::string& script, const std::string& doneUnixPath) {
+    const std::string done = ZPath(doneUnixPath);
     DeleteFileA(done.c_str());
-    std::string command =
-        "Z:\\bin\\sh -c \"mkdir -p '" VELT_E2E_SHOT_DIR "' && import -window root '" + unixPath +
-        ".part.png' && mv -f '" + unixPath + ".part.png' '" + unixPath + "'\"";
+    std::string command = "Z:\\bin\\sh -c \"" + script + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
-        return {};
+        return false;
     }
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    return WaitUntil([&] { return FileExists(done); }, 15000) ? unixPath : std::string();
+    return WaitUntil([&] { return FileExists(done); }, 15000);
+}
+
+} // namespace
+
+std::string Screenshot(std::string_view name) {
+    // Let the windows finish painting first.
+    Sleep(300);
+    const std::string unixPath = std::string(VELT_E2E_SHOT_DIR) + "/" + std::string(name) + ".png";
+    // The shot is written under a temporary name and renamed when complete.
+    const std::string script = "mkdir -p '" VELT_E2E_SHOT_DIR "' && import -window root '" +
+                               unixPath + ".part.png' && mv -f '" + unixPath + ".part.png' '" +
+                               unixPath + "'";
+    return RunUnix(script, unixPath) ? unixPath : std::string();
+}
+
+bool PressKeyOnDisplay(std::string_view key) {
+    const std::string done = std::string(VELT_E2E_SHOT_DIR) + "/.key-done";
+    return RunUnix("mkdir -p '" VELT_E2E_SHOT_DIR "' && xdotool key " + std::string(key) +
+                       " && touch '" + done + "'",
+                   done);
+}
+
+void OpenSubmenu(HWND menu, int selectableIndex) {
+    for (int i = 0; i <= selectableIndex; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0x00500001);
+    }
+    // Right opens the submenu on its first item.
+    PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0x004D0001);
+}
+
+void ChooseSubmenuItem(HWND menu, int selectableIndex, int subIndex) {
+    OpenSubmenu(menu, selectableIndex);
+    for (int i = 0; i < subIndex; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0x00500001);
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+}
+
+std::optional<std::uint32_t> SettingsDword(std::string_view name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LONG status =
+        RegQueryValueExA(key, std::string(name).c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void WriteSettingsDword(std::string_view name, std::uint32_t value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        const DWORD data = value;
+        RegSetValueExA(key, std::string(name).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&data), sizeof data);
+        RegCloseKey(key);
+    }
 }
 
 namespace {

@@ -102,8 +102,9 @@ HWND WaitProcessWindow(DWORD pid, const char* cls, const char* caption, int time
 // The tray menu's items that can be chosen, in order (separators are not counted).
 inline constexpr int kMenuActivate = 0;
 inline constexpr int kMenuDeactivate = 1;
-inline constexpr int kMenuAbout = 2;
-inline constexpr int kMenuQuit = 3;
+inline constexpr int kMenuAutoDeactivate = 2; // a submenu
+inline constexpr int kMenuAbout = 3;
+inline constexpr int kMenuQuit = 4;
 // Right-clicks the tray icon of the program (process pid, main window) and returns the popup
 // menu's window once it is up, or nullptr.
 HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs = kWaitMs);
@@ -111,6 +112,10 @@ HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs = kWaitMs);
 // the menu without a choice (Esc).
 void ChooseMenuItem(HWND menu, int selectableIndex);
 void DismissMenu(HWND menu);
+// Opens the submenu of an item with the keyboard (Down n+1 times, Right), and chooses its item
+// `subIndex` (separators not counted).
+void OpenSubmenu(HWND menu, int selectableIndex);
+void ChooseSubmenuItem(HWND menu, int selectableIndex, int subIndex);
 // Opens the tray menu and chooses an item; false when the menu did not open.
 bool ChooseTrayItem(DWORD pid, HWND mainWindow, int selectableIndex);
 
@@ -161,6 +166,9 @@ bool SettingsKeyExists();
 std::optional<std::int32_t> CurrentProfileValue();
 void DeleteSettingsKey();
 void WriteCurrentProfile(std::int32_t value);
+// Any REG_DWORD value of the settings key.
+std::optional<std::uint32_t> SettingsDword(std::string_view name);
+void WriteSettingsDword(std::string_view name, std::uint32_t value);
 
 // The Windows version Wine reports to programs named exeName ("winxp", "win98", ...) while the
 // object lives (HKCU\Software\Wine\AppDefaults\<exeName>, Version).
@@ -193,6 +201,9 @@ std::vector<std::string> RecordedOpens(const std::string& logPath);
 // Whether a copy of the recorder (or its console host) still runs: a document open is over,
 // with whatever it did to the activation, once neither does.
 bool RecorderRunning();
+
+// A real key press on the test display (xdotool): input as the system sees a user's.
+bool PressKeyOnDisplay(std::string_view key);
 
 // Saves a screenshot of the whole display as <build>/e2e-shots/<name>.png; its path, or "".
 std::string Screenshot(std::string_view name);

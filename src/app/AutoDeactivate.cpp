@@ -1,0 +1,201 @@
+#include "app/AutoDeactivate.h"
+
+#include "forms/Application.h"
+#include "forms/UiBackend.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace velt {
+
+namespace {
+
+constexpr std::uint32_t kMsPerSecond = 1000;
+
+// A REG_DWORD value of exactly four bytes; nothing for anything else, a read failure included.
+std::optional<std::uint32_t> ReadDword(IRegistryKey& key, std::string_view name) {
+    try {
+        const auto value = key.ReadValue(name, sizeof(std::uint32_t));
+        if (!value || value->type != kRegDword || value->data.size() != sizeof(std::uint32_t)) {
+            return std::nullopt;
+        }
+        const auto& d = value->data;
+        return d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
+    } catch (const StoreError&) {
+        return std::nullopt;
+    }
+}
+
+std::string Count(std::uint32_t n, const char* unit) {
+    return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
+}
+
+} // namespace
+
+AutoDeactivateSettings ReadAutoDeactivateSettings(ISettingsRegistry& registry,
+                                                  std::string_view keyPath) {
+    AutoDeactivateSettings settings;
+    const auto key = registry.OpenKey(keyPath, false);
+    if (!key) {
+        return settings;
+    }
+    settings.onLock = ReadDword(*key, kDeactivateOnLockValue) == 1U;
+    settings.onSleep = ReadDword(*key, kDeactivateOnSleepValue) == 1U;
+    const auto idle = ReadDword(*key, kDeactivateIdleValue);
+    if (idle && *idle >= 1 && *idle <= kMaxIdleSeconds) {
+        settings.idleSeconds = *idle;
+    }
+    return settings;
+}
+
+std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam) {
+    if (message == kWmSessionChange && wParam == kWtsSessionLock) {
+        return WalkAway::Lock;
+    }
+    if (message == kWmPowerBroadcast && wParam == kPbtApmSuspend) {
+        return WalkAway::Sleep;
+    }
+    return std::nullopt;
+}
+
+std::string WalkAwayNotice(WalkAway event, std::uint32_t idleSeconds) {
+    switch (event) {
+    case WalkAway::Lock:
+        return "Protection was turned off because the computer was locked.";
+    case WalkAway::Sleep:
+        return "Protection was turned off because the computer went to sleep.";
+    case WalkAway::Idle:
+        break;
+    }
+    const std::string time =
+        idleSeconds % 60 == 0 ? Count(idleSeconds / 60, "minute") : Count(idleSeconds, "second");
+    return "Protection was turned off after " + time + " without input.";
+}
+
+std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_t lastInput,
+                           std::uint32_t since) {
+    // Unsigned differences stay right across the wrap of the tick count.
+    const std::uint32_t quiet = std::min(now - lastInput, now - since);
+    return quiet >= idleMs ? 0 : idleMs - quiet;
+}
+
+AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
+                                   std::string_view keyPath, Hooks hooks)
+    : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, "When the computer is locked"),
+      OnSleepItem(Submenu, "When the computer goes to sleep"), Line(Submenu, "-"),
+      Idle5Item(Submenu, "After 5 minutes without input"),
+      Idle15Item(Submenu, "After 15 minutes without input"),
+      Idle60Item(Submenu, "After 60 minutes without input"), IdleNeverItem(Submenu, "Never"),
+      owner_(menu.Owner()), icon_(icon), registry_(registry), keyPath_(keyPath),
+      hooks_(std::move(hooks)) {
+    OnLockItem.OnClick = [this] { Write(kDeactivateOnLockValue, Settings().onLock ? 0 : 1); };
+    OnSleepItem.OnClick = [this] { Write(kDeactivateOnSleepValue, Settings().onSleep ? 0 : 1); };
+    Idle5Item.OnClick = [this] { ChooseIdle(5 * 60); };
+    Idle15Item.OnClick = [this] { ChooseIdle(15 * 60); };
+    Idle60Item.OnClick = [this] { ChooseIdle(60 * 60); };
+    IdleNeverItem.OnClick = [this] { ChooseIdle(0); };
+    for (MenuItem* item : {&Idle5Item, &Idle15Item, &Idle60Item, &IdleNeverItem}) {
+        item->RadioItem = true;
+    }
+}
+
+AutoDeactivateSettings AutoDeactivation::Settings() {
+    return ReadAutoDeactivateSettings(registry_, keyPath_);
+}
+
+void AutoDeactivation::Write(std::string_view name, std::uint32_t value) {
+    const auto key = registry_.OpenKey(keyPath_, true);
+    if (!key) {
+        throw StoreError(SetDataFailedText(name));
+    }
+    key->WriteDword(name, value);
+    ShowSettings();
+}
+
+void AutoDeactivation::ChooseIdle(std::uint32_t seconds) {
+    Write(kDeactivateIdleValue, seconds);
+    CheckIdle();
+}
+
+void AutoDeactivation::ShowSettings() {
+    const AutoDeactivateSettings settings = Settings();
+    OnLockItem.Checked = settings.onLock;
+    OnSleepItem.Checked = settings.onSleep;
+    Idle5Item.Checked = settings.idleSeconds == 5 * 60;
+    Idle15Item.Checked = settings.idleSeconds == 15 * 60;
+    Idle60Item.Checked = settings.idleSeconds == 60 * 60;
+    IdleNeverItem.Checked = settings.idleSeconds == 0;
+}
+
+void AutoDeactivation::Start() {
+    // Without session notifications (a system that cannot tell) the lock goes unseen; the other
+    // events still work.
+    owner_.Backend().WatchSession(owner_, true);
+    ShowSettings();
+}
+
+void AutoDeactivation::Stop() {
+    owner_.Backend().WatchSession(owner_, false);
+    if (timerRunning_) {
+        owner_.Backend().StopTimer(owner_, kIdleTimerId);
+        timerRunning_ = false;
+    }
+}
+
+void AutoDeactivation::ProtectionChanged() {
+    if (hooks_.active()) {
+        // Turning protection on is input of its own: the idle time counts from then at the least.
+        activeSince_ = owner_.Backend().TickCount();
+    }
+    CheckIdle();
+}
+
+void AutoDeactivation::CheckIdle() {
+    IUiBackend& backend = owner_.Backend();
+    const AutoDeactivateSettings settings = Settings();
+    if (!hooks_.active() || settings.idleSeconds == 0) {
+        // No timer at all while there is nothing to watch.
+        if (timerRunning_) {
+            backend.StopTimer(owner_, kIdleTimerId);
+            timerRunning_ = false;
+        }
+        return;
+    }
+    // The last input first: read the other way round, it could be later than "now".
+    const std::uint32_t lastInput = backend.LastInputTick();
+    const std::uint32_t left = IdleTimeLeft(settings.idleSeconds * kMsPerSecond,
+                                            backend.TickCount(), lastInput, activeSince_);
+    if (left == 0) {
+        TurnOff(WalkAway::Idle, settings.idleSeconds);
+        return;
+    }
+    // The next look is when the time would be up if no input came meanwhile.
+    backend.StartTimer(owner_, kIdleTimerId, left);
+    timerRunning_ = true;
+}
+
+bool AutoDeactivation::HandleMessage(unsigned message, std::uintptr_t wParam) {
+    if (message == kWmTimer && wParam == kIdleTimerId) {
+        CheckIdle();
+        return true;
+    }
+    const auto event = WalkAwayOf(message, wParam);
+    if (!event) {
+        return false;
+    }
+    const AutoDeactivateSettings settings = Settings();
+    if (*event == WalkAway::Lock ? settings.onLock : settings.onSleep) {
+        TurnOff(*event, 0);
+    }
+    return true;
+}
+
+void AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
+    if (!hooks_.active()) {
+        return;
+    }
+    hooks_.deactivate();
+    icon_.ShowBalloon(owner_.App().Title(), WalkAwayNotice(event, idleSeconds));
+}
+
+} // namespace velt

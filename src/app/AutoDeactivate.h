@@ -1,0 +1,106 @@
+// Protection that turns itself off when the user walks away: when the session is locked, when the
+// computer goes to sleep, and after a time without keyboard or mouse input, each as the user
+// chose in the tray menu's "Deactivate automatically" submenu.
+//
+// The choices are REG_DWORD values in the settings key, written when the user changes them and
+// read whenever they are needed, so an administrator may set them too. A missing value, one of
+// another type, a check value other than 0 or 1, and an idle time of 0 or over 24 hours all mean
+// off.
+#pragma once
+
+#include "forms/Form.h"
+#include "forms/PopupMenu.h"
+#include "forms/TrayIcon.h"
+#include "platform/SettingsRegistry.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velt {
+
+inline constexpr std::string_view kDeactivateOnLockValue = "DeactivateOnLock";
+inline constexpr std::string_view kDeactivateOnSleepValue = "DeactivateOnSleep";
+// The idle time in seconds.
+inline constexpr std::string_view kDeactivateIdleValue = "DeactivateAfterIdle";
+inline constexpr std::uint32_t kMaxIdleSeconds = 24U * 60U * 60U;
+
+// The window messages and codes that announce the events.
+inline constexpr unsigned kWmTimer = 0x0113;
+inline constexpr unsigned kWmPowerBroadcast = 0x0218;
+inline constexpr unsigned kWmSessionChange = 0x02B1;
+inline constexpr std::uintptr_t kPbtApmSuspend = 4;
+inline constexpr std::uintptr_t kWtsSessionLock = 7;
+inline constexpr unsigned kIdleTimerId = 1;
+
+struct AutoDeactivateSettings {
+    bool onLock = false;
+    bool onSleep = false;
+    std::uint32_t idleSeconds = 0; // 0: never
+};
+
+// The settings as stored under keyPath; never raises, whatever the registry holds.
+AutoDeactivateSettings ReadAutoDeactivateSettings(ISettingsRegistry& registry,
+                                                  std::string_view keyPath);
+
+enum class WalkAway { Lock, Sleep, Idle };
+
+// The event a window message announces, if any (the idle timer's tick is not one by itself).
+std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam);
+// What the balloon tells the user after protection was turned off.
+std::string WalkAwayNotice(WalkAway event, std::uint32_t idleSeconds);
+// Milliseconds left until `idleMs` without input have passed, counting from the later of the last
+// input and `since` (tick counts wrap around); 0 when they have.
+std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_t lastInput,
+                           std::uint32_t since);
+
+// The submenu and the watch, for the window that owns the tray icon. `active` tells whether
+// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does.
+class AutoDeactivation {
+  public:
+    struct Hooks {
+        std::function<bool()> active;
+        std::function<void()> deactivate;
+    };
+    AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
+                     std::string_view keyPath, Hooks hooks);
+
+    MenuItem Submenu;
+    MenuItem OnLockItem;
+    MenuItem OnSleepItem;
+    MenuItem Line;
+    MenuItem Idle5Item;
+    MenuItem Idle15Item;
+    MenuItem Idle60Item;
+    MenuItem IdleNeverItem;
+
+    // Asks for the session's lock notifications; Stop ends them and the idle timer.
+    void Start();
+    void Stop();
+    // Protection was turned on or off (or on again with other parameters).
+    void ProtectionChanged();
+    // Puts the stored choices into the check marks.
+    void ShowSettings();
+    // The window messages of the events and the idle timer; true when the message was one.
+    bool HandleMessage(unsigned message, std::uintptr_t wParam);
+
+  private:
+    AutoDeactivateSettings Settings();
+    void Write(std::string_view name, std::uint32_t value);
+    void ChooseIdle(std::uint32_t seconds);
+    // Starts the idle timer for the time left, stops it, or turns protection off when it is up.
+    void CheckIdle();
+    void TurnOff(WalkAway event, std::uint32_t idleSeconds);
+
+    Form& owner_;
+    TrayIcon& icon_;
+    ISettingsRegistry& registry_;
+    std::string keyPath_;
+    Hooks hooks_;
+    std::uint32_t activeSince_ = 0;
+    bool timerRunning_ = false;
+};
+
+} // namespace velt

@@ -1,0 +1,220 @@
+// Protection turning itself off on lock, sleep and idle time: which event, which choice, whether
+// protection is on; the stored choices' bounds and the submenu's marks.
+#include "app/AutoDeactivate.h"
+#include "app/MainWindowFixture.h"
+
+namespace velt::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+enum class State { Inactive, Refused, Active };
+enum class Event { Lock, Unlock, Sleep, Resume, IdleUp, IdleAfterInput };
+
+// One main window on the doubles, for each row of a table.
+class Scene : public MainWindowTest {
+  public:
+    void TestBody() override {}
+    using MainWindowTest::LaterRequests;
+    using MainWindowTest::main;
+    using MainWindowTest::TrayIconName;
+    using MainWindowTest::TrayTip;
+    using MainWindowTest::ui;
+
+    void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
+        registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);
+    }
+    void StoreDword(std::string_view name, std::uint32_t v) {
+        Store(
+            name, kRegDword,
+            {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)});
+    }
+    void Begin(State state) {
+        PutProfiles({Profile("Twice", "c:\\a")});
+        Start();
+        ui.SetClock(kStartTick, kStartTick - 5000);
+        if (state == State::Inactive) {
+            return;
+        }
+        if (state == State::Refused) {
+            os.refusedCodes = {IOCTL_START};
+        }
+        TypePasswords("abcd", "abcd");
+        ASSERT_TRUE(ui.Click(main->ActivateButton));
+        ui.ClearBoxes();
+    }
+    static constexpr std::uint32_t kStartTick = 0xFFFFF000U; // the tick count wraps meanwhile
+};
+
+class AutoDeactivateTest : public Scene {};
+
+TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
+    struct Case {
+        const char* name;
+        std::uint32_t lock, sleep, idle;
+        State state;
+        Event event;
+        const char* balloon; // nullptr: protection stays as it was
+    };
+    const Case cases[] = {
+        {"lock", 1, 0, 0, State::Active, Event::Lock,
+         "Protection was turned off because the computer was locked."},
+        {"lock not chosen", 0, 1, 300, State::Active, Event::Lock, nullptr},
+        {"lock while inactive", 1, 1, 0, State::Inactive, Event::Lock, nullptr},
+        {"lock after refused start", 1, 1, 0, State::Refused, Event::Lock, nullptr},
+        {"unlock", 1, 1, 0, State::Active, Event::Unlock, nullptr},
+        {"sleep", 0, 1, 0, State::Active, Event::Sleep,
+         "Protection was turned off because the computer went to sleep."},
+        {"sleep not chosen", 1, 0, 300, State::Active, Event::Sleep, nullptr},
+        {"resume", 1, 1, 0, State::Active, Event::Resume, nullptr},
+        {"idle", 0, 0, 300, State::Active, Event::IdleUp,
+         "Protection was turned off after 5 minutes without input."},
+        {"idle in seconds", 0, 0, 90, State::Active, Event::IdleUp,
+         "Protection was turned off after 90 seconds without input."},
+        {"idle with input meanwhile", 0, 0, 300, State::Active, Event::IdleAfterInput, nullptr},
+        {"idle never", 1, 1, 0, State::Active, Event::IdleUp, nullptr},
+        {"idle after refused start", 0, 0, 300, State::Refused, Event::IdleUp, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene t;
+        t.StoreDword(kDeactivateOnLockValue, c.lock);
+        t.StoreDword(kDeactivateOnSleepValue, c.sleep);
+        t.StoreDword(kDeactivateIdleValue, c.idle);
+        t.Begin(c.state);
+        const bool active = c.state == State::Active;
+        ASSERT_EQ(t.main->Activated, active);
+        EXPECT_TRUE(t.ui.WatchingSession(*t.main));
+        // The idle timer runs only while protection is on and an idle time is chosen, and looks
+        // once per period when no input comes.
+        EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), active ? c.idle * 1000 : 0);
+        const auto before = t.LaterRequests();
+        const std::uint32_t idleUp = Scene::kStartTick + c.idle * 1000;
+        switch (c.event) {
+        case Event::Lock:
+        case Event::Unlock:
+            t.ui.Deliver(*t.main, kWmSessionChange, c.event == Event::Lock ? 7 : 8, 1);
+            break;
+        case Event::Sleep:
+        case Event::Resume:
+            t.ui.Deliver(*t.main, kWmPowerBroadcast, c.event == Event::Sleep ? 4 : 18, 0);
+            break;
+        case Event::IdleUp:
+        case Event::IdleAfterInput:
+            t.ui.SetClock(idleUp,
+                          c.event == Event::IdleUp ? Scene::kStartTick - 5000 : idleUp - 1000);
+            t.ui.Deliver(*t.main, kWmTimer, kIdleTimerId, 0);
+            break;
+        }
+        EXPECT_TRUE(t.ui.Boxes().empty());
+        if (c.balloon == nullptr) {
+            EXPECT_EQ(t.main->Activated, active);
+            EXPECT_EQ(t.LaterRequests(), before);
+            EXPECT_TRUE(t.ui.Balloons().empty());
+            if (c.event == Event::IdleAfterInput) {
+                EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), c.idle * 1000 - 1000);
+            }
+            continue;
+        }
+        EXPECT_FALSE(t.main->Activated);
+        EXPECT_THAT(t.LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
+        EXPECT_EQ(t.TrayTip(), "OMVEX: Ready for job");
+        EXPECT_EQ(t.TrayIconName(), "NOT_WORK");
+        EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), 0U);
+        ASSERT_EQ(t.ui.Balloons().size(), 1U);
+        EXPECT_EQ(t.ui.Balloons()[0].text, c.balloon);
+        EXPECT_EQ(t.ui.Balloons()[0].title, "Omvex");
+        EXPECT_EQ(t.ui.Balloons()[0].uID, 1U);
+        EXPECT_NE(t.ui.Balloons()[0].hWnd, 0U);
+    }
+}
+
+TEST(AutoDeactivate, StoredValuesOutOfBoundsMeanOffAndTheMarksFollowTheRegistry) {
+    using Bytes = std::vector<std::uint8_t>;
+    struct Case {
+        const char* name;
+        std::uint32_t type;
+        Bytes idle; // the idle value as stored; the check values get the same bytes
+        std::vector<std::string> checked;
+    };
+    const std::vector<std::string> allOn{"When the computer is locked",
+                                         "When the computer goes to sleep"};
+    const Case cases[] = {
+        {"missing", kRegNone, {}, {"Never"}},
+        {"one", kRegDword, {1, 0, 0, 0}, {allOn[0], allOn[1]}},
+        {"two", kRegDword, {2, 0, 0, 0}, {}},
+        {"5 minutes", kRegDword, {0x2C, 1, 0, 0}, {"After 5 minutes without input"}},
+        {"60 minutes", kRegDword, {0x10, 0x0E, 0, 0}, {"After 60 minutes without input"}},
+        {"24 hours", kRegDword, {0x80, 0x51, 1, 0}, {}},
+        {"over 24 hours", kRegDword, {0x81, 0x51, 1, 0}, {"Never"}},
+        {"string", kRegSz, {'3', '0', '0', 0}, {"Never"}},
+        {"short", kRegDword, {1, 0}, {"Never"}},
+        {"long", kRegBinary, {1, 0, 0, 0, 0, 0, 0, 0}, {"Never"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene t;
+        if (c.type != kRegNone) {
+            for (auto name :
+                 {kDeactivateOnLockValue, kDeactivateOnSleepValue, kDeactivateIdleValue}) {
+                t.Store(name, c.type, c.idle);
+            }
+        }
+        t.Begin(State::Active);
+        t.ui.TrayMouse(*t.main, 516);
+        EXPECT_EQ(t.ui.Menus().back().checked, c.checked);
+        EXPECT_TRUE(t.ui.Boxes().empty());
+    }
+}
+
+TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
+    Begin(State::Active);
+    const auto open = [this](std::string caption) {
+        ui.ChooseNext(std::move(caption));
+        ui.TrayMouse(*main, 516);
+    };
+    open("When the computer goes to sleep");
+    open("After 15 minutes without input");
+    EXPECT_EQ(ui.TimerInterval(*main, kIdleTimerId), 900000U);
+    open("");
+    EXPECT_THAT(ui.Menus().back().checked,
+                ElementsAre("When the computer goes to sleep", "After 15 minutes without input"));
+    open("When the computer goes to sleep");
+    open("Never");
+    EXPECT_EQ(ui.TimerInterval(*main, kIdleTimerId), 0U);
+    const auto s = ReadAutoDeactivateSettings(registry, "Software\\Veltarion");
+    EXPECT_FALSE(s.onSleep);
+    EXPECT_EQ(s.idleSeconds, 0U);
+    ui.ClearBoxes();
+    // A failed write is reported; protection stays as it was.
+    registry.failWrite = true;
+    open("When the computer is locked");
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "Failed to set data for 'DeactivateOnLock'.");
+    EXPECT_TRUE(main->Activated);
+}
+
+TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {
+    StoreDword(kDeactivateOnLockValue, 1);
+    Begin(State::Active);
+    // The Deactivate question is open when the computer is locked; the later Yes finds nothing to
+    // turn off.
+    ui.DuringNextBox([this] { ui.Deliver(*main, kWmSessionChange, 7, 1); });
+    ui.AnswerNext(kIdYes);
+    main->DeacivateItemClick();
+    EXPECT_FALSE(main->Activated);
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
+    // Active again, with the about box open.
+    TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    ui.Queue([this] {
+        ui.Deliver(*main, kWmSessionChange, 7, 1);
+        EXPECT_FALSE(main->Activated);
+        EXPECT_EQ(ui.ModalForm(), AboutForm);
+    });
+    main->AboutItemClick();
+    EXPECT_EQ(ui.Balloons().size(), 2U);
+}
+
+} // namespace
+} // namespace velt::testing
