@@ -333,14 +333,12 @@ TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
     const auto& menu = ui.Menus()[0];
     EXPECT_EQ(menu.at.x, 700);
     EXPECT_EQ(menu.at.y, 500);
-    EXPECT_THAT(menu.captions, ElementsAre("Activate ...", "-", "Deactivate",
-                                           "Deactivate automatically",
-                                           "When the computer is locked",
-                                           "When the computer goes to sleep", "-",
-                                           "After 5 minutes without input",
-                                           "After 15 minutes without input",
-                                           "After 60 minutes without input", "Never", "-",
-                                           "About Omvex ...", "-", "Quit"));
+    EXPECT_THAT(menu.captions,
+                ElementsAre("Activate ...", "-", "Deactivate", "Deactivate automatically",
+                            "When the computer is locked", "When the computer goes to sleep", "-",
+                            "After 5 minutes without input", "After 15 minutes without input",
+                            "After 60 minutes without input", "Never", "-", "About Omvex ...", "-",
+                            "Quit"));
     EXPECT_EQ(menu.defaultIndex, 0);
     EXPECT_EQ(menu.chosen, -1);
     // Other mouse messages over the icon are ignored.

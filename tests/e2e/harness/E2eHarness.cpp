@@ -613,9 +613,8 @@ std::optional<std::uint32_t> SettingsDword(std::string_view name) {
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
-    const LONG status =
-        RegQueryValueExA(key, std::string(name).c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size);
+    const LONG status = RegQueryValueExA(key, std::string(name).c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) {
         return std::nullopt;
