@@ -277,12 +277,15 @@ void TSetParamForm::ActivateButtonClick() {
     std::string s = p.PathList.str();
     MakeUpperCase(s);
     // The password goes to the driver straight from the edit: no copy of it is made here.
-    Activated = DriverStart(s, "*", PassEdit1.Text(), 2);
+    const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);
+    Activated = started;
     PassEdit1.SetText("");
     PassEdit2.SetText("");
     ActivateButton.SetEnabled(false);
+    // Telling the shell may let other window messages in, and a lock among them may turn
+    // protection off again at once: that is no refused start.
     ShowTrayState(Activated);
-    if (!Activated) {
+    if (!started) {
         // A refused start must not look like protection: the tray stays ready and the user is
         // told.
         App().ShowMessage("Protection was not turned on: the driver refused to start ciphering. "

@@ -204,6 +204,14 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     main->DeacivateItemClick();
     EXPECT_FALSE(main->Activated);
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
+    // Locked while the shell is told of an activation: off again, and no refused start reported.
+    ui.ClearBoxes();
+    TypePasswords("abcd", "abcd");
+    ui.WhileNextTrayCall([this] { ui.Deliver(*main, kWmSessionChange, 7, 1); });
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    EXPECT_FALSE(main->Activated);
+    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_EQ(TrayTip(), "OMVEX: Ready for job");
     // Active again, with the about box open.
     TypePasswords("abcd", "abcd");
     ASSERT_TRUE(ui.Click(main->ActivateButton));
@@ -213,7 +221,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
         EXPECT_EQ(ui.ModalForm(), AboutForm);
     });
     main->AboutItemClick();
-    EXPECT_EQ(ui.Balloons().size(), 2U);
+    EXPECT_EQ(ui.Balloons().size(), 3U);
 }
 
 } // namespace

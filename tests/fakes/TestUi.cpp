@@ -272,6 +272,9 @@ std::string TestUi::IconName(std::uint32_t handle) const {
 }
 
 bool TestUi::NotifyIcon(unsigned operation, const TrayIconData& data) {
+    if (whileTray_) {
+        std::exchange(whileTray_, nullptr)();
+    }
     trayCalls_.push_back(TrayCall{operation, data});
     return !trayFails_;
 }

@@ -102,6 +102,8 @@ class TestUi final : public IUiBackend {
     void AnswerNext(int button) { answers_.push_back(button); }
     // A step the user takes while the next box is open (the tray stays usable), before it answers.
     void DuringNextBox(std::function<void()> step) { boxSteps_.push_back(std::move(step)); }
+    // Something that happens while the shell handles the next tray icon call.
+    void WhileNextTrayCall(std::function<void()> step) { whileTray_ = std::move(step); }
     const std::vector<Box>& Boxes() const { return boxes_; }
     void ClearBoxes() { boxes_.clear(); }
 
@@ -172,6 +174,7 @@ class TestUi final : public IUiBackend {
     std::vector<std::string> modalShows_;
     std::deque<int> answers_;
     std::deque<std::function<void()>> boxSteps_;
+    std::function<void()> whileTray_;
     std::vector<Box> boxes_;
     std::vector<TrayCall> trayCalls_;
     bool trayFails_ = false;
