@@ -16,6 +16,9 @@ namespace {
 constexpr DWORD kNotifyForThisSession = 0; // NOTIFY_FOR_THIS_SESSION
 constexpr UINT kBalloonTimeoutMs = 10000;
 
+// The balloon's record: the second form of NOTIFYICONDATAA, as Windows 2000 and XP know it.
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
+
 using RegisterSessionFn = BOOL(WINAPI*)(HWND, DWORD);
 using UnregisterSessionFn = BOOL(WINAPI*)(HWND);
 
@@ -29,8 +32,8 @@ template <std::size_t N> void CopyText(char (&to)[N], std::string_view text) {
 
 bool Win32Ui::NotifyBalloon(const TrayIconData& icon, std::string_view title,
                             std::string_view text) {
-    // The balloon needs the record's second form: Windows 2000 and XP know it by this size, later
-    // systems accept it too. The icon's own record stays the first, 88-byte form.
+    // Windows 2000 and XP know the record's second form by its size, later systems accept it too.
+    // The icon's own record stays the first, 88-byte form.
     NOTIFYICONDATAA record{};
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
     record.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(icon.hWnd));

@@ -597,14 +597,6 @@ void OpenSubmenu(HWND menu, int selectableIndex) {
     PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0x004D0001);
 }
 
-void ChooseSubmenuItem(HWND menu, int selectableIndex, int subIndex) {
-    OpenSubmenu(menu, selectableIndex);
-    for (int i = 0; i < subIndex; ++i) {
-        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0x00500001);
-    }
-    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-}
-
 std::optional<std::uint32_t> SettingsDword(std::string_view name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {

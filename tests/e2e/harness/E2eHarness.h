@@ -112,10 +112,9 @@ HWND OpenTrayMenu(DWORD pid, HWND mainWindow, int timeoutMs = kWaitMs);
 // the menu without a choice (Esc).
 void ChooseMenuItem(HWND menu, int selectableIndex);
 void DismissMenu(HWND menu);
-// Opens the submenu of an item with the keyboard (Down n+1 times, Right), and chooses its item
-// `subIndex` (separators not counted).
+// Opens the submenu of an item with the keyboard (Down n+1 times, Right): its first item is
+// selected.
 void OpenSubmenu(HWND menu, int selectableIndex);
-void ChooseSubmenuItem(HWND menu, int selectableIndex, int subIndex);
 // Opens the tray menu and chooses an item; false when the menu did not open.
 bool ChooseTrayItem(DWORD pid, HWND mainWindow, int selectableIndex);
 
