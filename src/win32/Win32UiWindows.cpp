@@ -147,7 +147,9 @@ void Win32Ui::ApplyDpi(Form& form, int dpi) {
         PlaceControl(*control);
         PushStyle(*control); // label fonts and sizes, pictures, item heights
     }
-    SetWindowIcons(WindowOf(form), dpi);
+    if (form.Border() != BorderStyle::Dialog) { // dialogs carry no caption icon
+        SetWindowIcons(WindowOf(form), dpi);
+    }
     InvalidateRect(WindowOf(form), nullptr, TRUE);
 }
 
@@ -219,7 +221,9 @@ void Win32Ui::MakeWindow(Form& form) {
         SetWindowPos(window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SetWindowIcons(window, dpi);
+    if (form.Border() != BorderStyle::Dialog) { // dialogs carry no caption icon
+        SetWindowIcons(window, dpi);
+    }
     const Pushing pushing(pushing_);
     for (Control* control : form.Controls()) {
         CreateControl(form, window, *control);
