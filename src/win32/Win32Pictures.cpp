@@ -22,6 +22,18 @@ struct Pixels {
 };
 
 // Any picture the resources hold (8-bit with a palette, or true colour) read as 32-bit pixels.
+// The header of an uncompressed picture stored top row first.
+BITMAPINFO TopDownInfo(int width, int height, WORD bitsPerPixel) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitsPerPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 bool ReadPixels(HBITMAP bitmap, Pixels& out) {
     BITMAP shape{};
     if (GetObjectA(bitmap, sizeof shape, &shape) == 0 || shape.bmWidth <= 0 ||
@@ -31,13 +43,7 @@ bool ReadPixels(HBITMAP bitmap, Pixels& out) {
     out.width = shape.bmWidth;
     out.height = shape.bmHeight;
     out.rgb.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height), 0);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = out.width;
-    info.bmiHeader.biHeight = -out.height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownInfo(out.width, out.height, 32);
     HDC screen = GetDC(nullptr);
     const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(out.height), out.rgb.data(),
                                &info, DIB_RGB_COLORS);
@@ -51,13 +57,7 @@ bool ReadPixels(HBITMAP bitmap, Pixels& out) {
 // A 24-bit picture, as the resources' own: a 32-bit one could be taken for one with an alpha
 // channel by the buttons' drawing.
 HBITMAP MakeBitmap(const Pixels& pixels) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownInfo(pixels.width, pixels.height, 24);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap == nullptr) {
