@@ -435,10 +435,46 @@ def write_ico(path, entries):
         f.write(out)
 
 
+def rle8(rows):
+    """8-bit rows (bottom-up) run-length encoded as BI_RLE8: runs of two or more equal pixels as
+    (count, index), other stretches of three or more as absolute runs padded to a word; every
+    pixel is written, so no delta escape leaves one undrawn."""
+    out = bytearray()
+    for row in rows:
+        literal = bytearray()
+
+        def flush():
+            while literal:
+                chunk = bytes(literal[:255])
+                del literal[:255]
+                if len(chunk) < 3:
+                    for index in chunk:
+                        out.extend((1, index))
+                else:
+                    out.extend((0, len(chunk)))
+                    out.extend(chunk + (b"\0" if len(chunk) % 2 else b""))
+
+        i = 0
+        while i < len(row):
+            j = i
+            while j < len(row) and row[j] == row[i] and j - i < 255:
+                j += 1
+            if j - i >= 3 or (j - i == 2 and not literal):
+                flush()
+                out.extend((j - i, row[i]))
+            else:
+                literal.extend(row[i:j])
+            i = j
+        flush()
+        out.extend((0, 0))  # end of line
+    out[-2:] = (0, 1)  # end of picture
+    return bytes(out)
+
+
 def write_bmp(path, cv):
     """BMP, rows bottom-up, padded to 4 bytes; transparency composed over the face. 8-bit with a
     palette of exactly the picture's colours when it has at most 256 (lossless and less than half
-    the size), else 24-bit."""
+    the size), run-length encoded where that is smaller, else 24-bit."""
     px = cv.pixels()
     w, h = cv.w, cv.h
     rows = []
@@ -458,8 +494,14 @@ def write_bmp(path, cv):
         encode = lambda line: b"".join(bytes(c) for c in line)
     stride = ((w * bpp + 31) // 32) * 4
     data = b"".join(encode(line) + bytes(stride - len(encode(line))) for line in rows)
+    compression = 0
+    if bpp == 8:
+        packed = rle8([encode(line) for line in rows])
+        if len(packed) < len(data):
+            compression, data = 1, packed  # BI_RLE8
     used = len(colours) if bpp == 8 else 0
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, 0, len(data), 3780, 3780, used, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, compression, len(data), 3780, 3780,
+                       used, 0)
     start = 14 + len(info) + len(palette)
     head = struct.pack("<2sIHHI", b"BM", start + len(data), 0, 0, start)
     with open(path, "wb") as f:
@@ -472,6 +514,9 @@ def write_bmp(path, cv):
 # main icon also carries a 48 pixel BMP image for the XP shell's tiles, and 16-colour and
 # 256-colour images.
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+# The tray icons are shown at the small icon's size only: XP's tray is 16 pixels at 100 percent,
+# and where XP cannot read a larger one the program falls back to this one.
+TRAY_BMP_SIZES = (16,)
 
 
 def icon_entries(draw, bmp_sizes=(16, 32)):
@@ -484,8 +529,10 @@ def main():
     main_icon = icon_entries(icon_main, (16, 32, 48))
     main_icon += [(icon_main(size), bpp) for bpp in (4, 8) for size in (16, 32)]
     write_ico(os.path.join(out, "MAINICON.ico"), main_icon)
-    write_ico(os.path.join(out, "NOT_WORK.ico"), icon_entries(lambda n: icon_padlock(n, False)))
-    write_ico(os.path.join(out, "WORK.ico"), icon_entries(lambda n: icon_padlock(n, True)))
+    write_ico(os.path.join(out, "NOT_WORK.ico"),
+              icon_entries(lambda n: icon_padlock(n, False), TRAY_BMP_SIZES))
+    write_ico(os.path.join(out, "WORK.ico"),
+              icon_entries(lambda n: icon_padlock(n, True), TRAY_BMP_SIZES))
     bitmaps = {
         "BMP_CREATEPROFILE": bmp_create,
         "BMP_EDITPROFILE": bmp_edit,

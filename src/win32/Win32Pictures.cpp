@@ -4,6 +4,7 @@
 #include "forms/Geometry.h"
 
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
@@ -21,7 +22,6 @@ struct Pixels {
     std::vector<std::uint32_t> rgb;
 };
 
-// Any picture the resources hold (8-bit with a palette, or true colour) read as 32-bit pixels.
 // The header of an uncompressed picture stored top row first.
 BITMAPINFO TopDownInfo(int width, int height, WORD bitsPerPixel) {
     BITMAPINFO info{};
@@ -34,24 +34,71 @@ BITMAPINFO TopDownInfo(int width, int height, WORD bitsPerPixel) {
     return info;
 }
 
-bool ReadPixels(HBITMAP bitmap, Pixels& out) {
-    BITMAP shape{};
-    if (GetObjectA(bitmap, sizeof shape, &shape) == 0 || shape.bmWidth <= 0 ||
-        shape.bmHeight <= 0) {
+// Where a stored picture's pixels begin after its header and palette, or 0 when the header does
+// not describe a picture of a button's size whose pixels lie inside the resource.
+std::size_t PixelsOffset(const BITMAPINFOHEADER& header, std::size_t size) {
+    constexpr LONG kMaxSide = 1024;
+    if (header.biSize < sizeof header || header.biSize > size || header.biPlanes != 1 ||
+        header.biWidth <= 0 || header.biWidth > kMaxSide || header.biHeight <= 0 ||
+        header.biHeight > kMaxSide) {
+        return 0;
+    }
+    const bool paletted =
+        header.biBitCount == 8 || header.biBitCount == 4 || header.biBitCount == 1;
+    const bool plain = header.biCompression == BI_RGB &&
+                       (paletted || header.biBitCount == 24 || header.biBitCount == 32);
+    const bool packed = header.biCompression == BI_RLE8 && header.biBitCount == 8;
+    const DWORD colours =
+        header.biClrUsed != 0 ? header.biClrUsed : (paletted ? 1U << header.biBitCount : 0);
+    if (!(plain || packed) || colours > 256) {
+        return 0;
+    }
+    const std::size_t offset = header.biSize + std::size_t{colours} * sizeof(RGBQUAD);
+    const std::size_t stride =
+        ((static_cast<std::size_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+    const std::size_t length =
+        packed ? header.biSizeImage : stride * static_cast<std::size_t>(header.biHeight);
+    return length != 0 && offset < size && length <= size - offset ? offset : 0;
+}
+
+// A picture of the resources (8-bit with a palette, plain or run-length encoded, or true
+// colour) read as 32-bit pixels: the system draws it into a 32-bit picture held here.
+bool ReadPicture(HINSTANCE instance, const std::string& name, Pixels& out) {
+    HRSRC found = FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(2)); // RT_BITMAP
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const auto* stored =
+        static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    const std::size_t size = found != nullptr ? SizeofResource(instance, found) : 0;
+    BITMAPINFOHEADER header{};
+    if (stored == nullptr || size < sizeof header) {
         return false;
     }
-    out.width = shape.bmWidth;
-    out.height = shape.bmHeight;
-    out.rgb.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height), 0);
+    std::memcpy(&header, stored, sizeof header);
+    const std::size_t offset = PixelsOffset(header, size);
+    if (offset == 0) {
+        return false;
+    }
+    out.width = header.biWidth;
+    out.height = header.biHeight;
     BITMAPINFO info = TopDownInfo(out.width, out.height, 32);
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (picture == nullptr) {
+        return false;
+    }
     HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(out.height), out.rgb.data(),
-                               &info, DIB_RGB_COLORS);
+    const int rows = SetDIBits(screen, picture, 0, static_cast<UINT>(out.height), stored + offset,
+                               reinterpret_cast<const BITMAPINFO*>(stored), DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
+    GdiFlush(); // the drawing is finished before its pixels are read
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    out.rgb.assign(first, first + static_cast<std::size_t>(out.width) *
+                                      static_cast<std::size_t>(out.height));
+    DeleteObject(picture);
     for (std::uint32_t& c : out.rgb) {
         c &= 0xFFFFFF; // the fourth byte is unused
     }
-    return rows == out.height;
+    return rows != 0;
 }
 
 // A 24-bit picture, as the resources' own: a 32-bit one could be taken for one with an alpha
@@ -135,32 +182,18 @@ void WhitenNearlyWhite(Pixels& pixels) {
     }
 }
 
-HBITMAP LoadDib(HINSTANCE instance, const std::string& name) {
-    return static_cast<HBITMAP>(
-        LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-}
-
 } // namespace
 
 HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF background,
                           int dpi) {
     const bool scaled = dpi != kLayoutDpi;
-    HBITMAP small = LoadDib(instance, name);
-    HBITMAP large = scaled ? LoadDib(instance, name + res::kPicture2xSuffix) : nullptr;
     Pixels pixels;
     Pixels drawing;
-    const bool read = small != nullptr && ReadPixels(small, pixels) &&
-                      (large == nullptr || ReadPixels(large, drawing));
-    if (small != nullptr) {
-        DeleteObject(small);
-    }
-    if (large != nullptr) {
-        DeleteObject(large);
-    }
-    if (!read) {
+    if (!ReadPicture(instance, name, pixels) ||
+        (scaled && !ReadPicture(instance, name + res::kPicture2xSuffix, drawing))) {
         return nullptr;
     }
-    if (large != nullptr) {
+    if (scaled) {
         ReplaceFace(drawing, background);
         const int width = ScaleToDpi(pixels.width, dpi);
         const int height = ScaleToDpi(pixels.height, dpi);
@@ -178,10 +211,14 @@ HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF 
 
 HICON LoadIconSized(HINSTANCE instance, const std::string& name, int size) {
     auto icon = static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON, size, size, 0));
-    if (icon == nullptr) {
-        constexpr int kReadableEverywhere = 32;
-        icon = static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON,
-                                             kReadableEverywhere, kReadableEverywhere, 0));
+    // Where the system cannot read that size (a PNG image before Vista), the nearest of the
+    // sizes every icon stores readably for every Windows: the main icon's 32 pixels, or the
+    // 16 pixels that the tray icons keep as their only such image.
+    for (const int readable : {32, 16}) {
+        if (icon == nullptr && readable != size) {
+            icon = static_cast<HICON>(
+                LoadImageA(instance, name.c_str(), IMAGE_ICON, readable, readable, 0));
+        }
     }
     return icon;
 }

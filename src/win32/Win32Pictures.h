@@ -17,8 +17,8 @@ HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF 
                           int dpi);
 
 // An icon of the resources at size x size pixels (the caller destroys it). Where the system
-// cannot read the image of that size (Windows XP and the PNG images of the larger sizes), the
-// 32 pixel image is taken instead.
+// cannot read the image of that size (Windows XP and the PNG images), the 32 or else the 16 pixel
+// image is taken instead.
 HICON LoadIconSized(HINSTANCE instance, const std::string& name, int size);
 
 } // namespace velt

@@ -123,8 +123,17 @@ class Win32Ui final : public IUiBackend {
     void PushItems(Control& control);
     void PushStyle(Control& control);
     void UpdateTip(Control& control);
+    // Where a control goes: its bounds scaled to its form's DPI, the window's height (a
+    // drop-down list's includes its open list) and the SetWindowPos flags that place it.
+    struct Placement {
+        Bounds bounds;
+        int height;
+        UINT flags;
+    };
+    Placement PlacementOf(const Control& control) const;
     // Places a control at its bounds scaled to its form's DPI.
     void PlaceControl(Control& control);
+    static void FitDropDownField(HWND window, int height);
     // Draws a form at another DPI: its controls' places, fonts and pictures, its icons.
     void ApplyDpi(Form& form, int dpi);
     void SetWindowIcons(HWND window, int dpi);

@@ -223,9 +223,20 @@ void Win32Ui::UpdateTip(Control& control) {
 void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     const Shape shape = ShapeOf(control);
     std::string text = TextOf(control);
+    // Made in its place, shown or hidden and enabled or not as the model says: nothing to move
+    // or change once it exists, which would cost the window system a round trip each.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | shape.style;
+    if (EffectivelyVisible(control)) {
+        style |= WS_VISIBLE;
+    }
+    if (!EffectivelyEnabled(control)) {
+        style |= WS_DISABLED;
+    }
+    const Placement place = PlacementOf(control);
     HWND window = CreateWindowExA(
-        shape.exStyle, shape.cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | shape.style, 0, 0, 0,
-        0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
+        shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left, place.bounds.top,
+        (place.flags & SWP_NOSIZE) != 0 ? 0 : place.bounds.width, place.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
     if (control.Kind() == ControlKind::Edit && static_cast<Edit&>(control).Password()) {
         SecureWipe(text);
     }
@@ -234,9 +245,16 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     control.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
-    SendMessageA(window, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(FontFor(form.FontHeight(), false, DpiOf(form))), FALSE);
-    PlaceControl(control); // after the font, which sets a drop-down list's height
+    if (control.Kind() != ControlKind::Label) { // a label takes its own font (PushStyle)
+        SendMessageA(window, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(FontFor(form.FontHeight(), false, DpiOf(form))),
+                     FALSE);
+    }
+    if (control.Kind() == ControlKind::ComboBox) {
+        FitDropDownField(window, place.bounds.height); // the font sets the field's height
+    } else if (control.Kind() == ControlKind::Bevel) {
+        PlaceControl(control); // an etched line made in place takes a width of its own
+    }
     if (control.Kind() == ControlKind::ToolButton) {
         SetWindowSubclass(window, &ToolButtonProc, 0, 0);
     }
@@ -247,42 +265,51 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     if (control.Kind() == ControlKind::CheckBox) {
         PushControl(control, ControlChange::Checked);
     }
-    PushEffectiveState(control);
+    ShowPicture(window);
     UpdateTip(control);
 }
 
-void Win32Ui::PlaceControl(Control& control) {
+Win32Ui::Placement Win32Ui::PlacementOf(const Control& control) const {
     const int dpi = DpiOf(control.Owner());
-    const Bounds bounds = ScaleToDpi(control.BoundsInForm(), dpi);
-    int height = bounds.height;
+    Placement place{ScaleToDpi(control.BoundsInForm(), dpi), 0, SWP_NOZORDER | SWP_NOACTIVATE};
+    place.height = place.bounds.height;
     if (control.Kind() == ControlKind::ComboBox) {
-        height += ScaleToDpi(kDropDownHeight, dpi);
+        place.height += ScaleToDpi(kDropDownHeight, dpi);
     } else if (control.Kind() == ControlKind::Bevel &&
-               static_cast<Bevel&>(control).GetShape() == Bevel::Shape::HorizontalLine) {
-        height = 2; // the etched line's own thickness
+               static_cast<const Bevel&>(control).GetShape() == Bevel::Shape::HorizontalLine) {
+        place.height = 2; // the etched line's own thickness
     }
-    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (control.Kind() == ControlKind::Label && static_cast<const Label&>(control).AutoSize()) {
-        flags |= SWP_NOSIZE; // sized by its text
+        place.flags |= SWP_NOSIZE; // sized by its text
     }
+    return place;
+}
+
+void Win32Ui::PlaceControl(Control& control) {
+    const Placement place = PlacementOf(control);
     HWND window = WindowOf(control);
-    SetWindowPos(window, nullptr, bounds.left, bounds.top, bounds.width, height, flags);
+    SetWindowPos(window, nullptr, place.bounds.left, place.bounds.top, place.bounds.width,
+                 place.height, place.flags);
     if (control.Kind() == ControlKind::ComboBox) {
-        // A closed drop-down list is as high as its font makes it, which need not be the scaled
-        // layout's height: its selection field is made to fit, corrected by what the list then
-        // measures (Wine's list reads back a field two pixels higher than the one it was given).
-        auto field =
-            static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
-            RECT closed{};
-            GetWindowRect(window, &closed);
-            const int change = bounds.height - (closed.bottom - closed.top);
-            if (change == 0 || field + change <= 0) {
-                break;
-            }
-            field += change;
-            SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        FitDropDownField(window, place.bounds.height);
+    }
+}
+
+// A closed drop-down list is as high as its font makes it, which need not be the scaled layout's
+// height: its selection field is made to fit, corrected by what the list then measures (Wine's
+// list reads back a field two pixels higher than the one it was given).
+void Win32Ui::FitDropDownField(HWND window, int height) {
+    auto field =
+        static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
+        RECT closed{};
+        GetWindowRect(window, &closed);
+        const int change = height - (closed.bottom - closed.top);
+        if (change == 0 || field + change <= 0) {
+            break;
         }
+        field += change;
+        SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
 }
 
@@ -357,16 +384,20 @@ void Win32Ui::PushStyle(Control& control) {
         const auto& edit = static_cast<const Edit&>(control);
         SendMessageA(window, EM_LIMITTEXT, edit.MaxLength() == 0 ? 0x7FFFFFFE : edit.MaxLength(),
                      0);
-        SendMessageA(window, EM_SETPASSWORDCHAR, edit.Password() ? '*' : 0, 0);
-        InvalidateRect(window, nullptr, TRUE);
+        const WPARAM mask = edit.Password() ? '*' : 0;
+        if (static_cast<WPARAM>(SendMessageA(window, EM_GETPASSWORDCHAR, 0, 0)) != mask) {
+            SendMessageA(window, EM_SETPASSWORDCHAR, mask, 0);
+            InvalidateRect(window, nullptr, TRUE);
+        }
         break;
     }
     case ControlKind::Button:
     case ControlKind::ToolButton: {
         const auto& button = static_cast<const Button&>(control);
-        if (control.Kind() == ControlKind::Button) {
-            SendMessageA(window, BM_SETSTYLE, button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
-                         TRUE);
+        const auto type = static_cast<DWORD>(button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        if (control.Kind() == ControlKind::Button &&
+            (static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & BS_TYPEMASK) != type) {
+            SendMessageA(window, BM_SETSTYLE, type, TRUE);
         }
         if (const auto old = images_.find(window); old != images_.end()) {
             SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, 0);
