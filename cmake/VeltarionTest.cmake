@@ -88,8 +88,9 @@ function(velt_folder_library name)
         add_library(${name} STATIC ${_srcs})
         if(VELT_WIN32)
             # Each object carries its code and its compiler form: the tests link the code, the
-            # program is optimised as a whole at its link (src/win32/main).
-            target_compile_options(${name} PRIVATE -flto -ffat-lto-objects)
+            # program is optimised as a whole at its link (src/win32/main), which also leaves out
+            # the run-time type records.
+            target_compile_options(${name} PRIVATE -flto -ffat-lto-objects -fno-rtti)
         endif()
         target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
         target_link_libraries(${name} PUBLIC ${L_DEPS})

@@ -4,7 +4,7 @@
 # the installation only.
 set -eu
 pkgs="cmake g++ googletest g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth xdotool
-      imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip"
+      imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip python3"
 missing=""
 for p in $pkgs; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
