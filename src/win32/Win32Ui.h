@@ -165,8 +165,11 @@ class Win32Ui final : public IUiBackend {
     std::vector<Form*> recent_;  // forms in the order they were last active
     std::vector<Form*> waiting_; // created forms whose real window is not made yet
     // A button's picture twice: on the face colour (enabled) and on white, which is what the
-    // system's drawing of a disabled picture leaves out; freed with the button.
+    // system's drawing of a disabled picture leaves out; each made when the button first shows
+    // it, and freed with the button.
     struct Pictures {
+        std::string name;
+        int dpi = 0;
         HGDIOBJ enabled = nullptr;
         HGDIOBJ disabled = nullptr;
     };

@@ -355,7 +355,14 @@ void Win32Ui::ShowPicture(HWND button) {
     if (it == images_.end()) {
         return;
     }
-    HGDIOBJ picture = IsWindowEnabled(button) ? it->second.enabled : it->second.disabled;
+    Pictures& pictures = it->second;
+    const bool enabled = IsWindowEnabled(button) != FALSE;
+    HGDIOBJ& picture = enabled ? pictures.enabled : pictures.disabled;
+    if (picture == nullptr) {
+        picture = LoadButtonPicture(instance_, pictures.name,
+                                    enabled ? GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255),
+                                    pictures.dpi);
+    }
     if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
     }
@@ -406,13 +413,7 @@ void Win32Ui::PushStyle(Control& control) {
             images_.erase(old);
         }
         if (!button.PictureName().empty()) {
-            Pictures pictures;
-            const int dpi = DpiOf(control.Owner());
-            pictures.enabled =
-                LoadButtonPicture(instance_, button.PictureName(), GetSysColor(COLOR_BTNFACE), dpi);
-            pictures.disabled =
-                LoadButtonPicture(instance_, button.PictureName(), RGB(255, 255, 255), dpi);
-            images_.emplace(window, pictures);
+            images_.emplace(window, Pictures{button.PictureName(), DpiOf(control.Owner())});
         }
         ShowPicture(window);
         break;
