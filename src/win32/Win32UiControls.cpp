@@ -260,7 +260,10 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     PushStyle(control);
     if (control.Kind() == ControlKind::ComboBox || control.Kind() == ControlKind::ListBox) {
-        PushItems(control);
+        const auto& list = static_cast<const ItemsControl&>(control);
+        if (!list.Items().empty() || list.ItemIndex() != -1) { // a new list is empty already
+            PushItems(control);
+        }
     }
     if (control.Kind() == ControlKind::CheckBox) {
         PushControl(control, ControlChange::Checked);
