@@ -1,6 +1,7 @@
 // The real Veltarion.exe under Wine beside the stand-in driver, driven through window messages.
 #include "app/AutoDeactivate.h"
 #include "app/Main.h"
+#include "app/OmvexUI.h"
 #include "digest/MD5_RC4.h"
 #include "dialogs/About.h"
 #include "e2e/harness/E2eHarness.h"
@@ -449,6 +450,25 @@ TEST_F(AppE2e, RunsOnWindowsXpAndEndsOnWindows98AfterSayingItHasNoVxd) {
     Answer(box, IDOK);
     EXPECT_EQ(app.WaitExit(), 0U);
     EXPECT_EQ(JournalCodes(), Codes{}) << "the NT driver is never asked on the 9x path";
+}
+
+// A storage error thrown deep in the shipped program (optimised as a whole, without run-time
+// type records) reaches the window's error handler: the user is told and the program runs on.
+TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
+    std::vector<std::uint8_t> stored(512 + 1, 0);
+    const std::string name = "Bench";
+    stored[0] = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), stored.begin() + 1);
+    CreateDirectoryA(install_.Path("Profiles").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), stored));
+    HWND main = Start();
+    HWND box = app_->WaitMessageBox(kApplicationTitle);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Read beyond end of file.");
+    Answer(box, IDOK);
+    EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 1) << "the whole record is listed";
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    EXPECT_EQ(app_->WaitExit(), 0U);
 }
 
 TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
