@@ -133,7 +133,6 @@ class Win32Ui final : public IUiBackend {
     Placement PlacementOf(const Control& control) const;
     // Places a control at its bounds scaled to its form's DPI.
     void PlaceControl(Control& control);
-    static void FitDropDownField(HWND window, int height);
     // Draws a form at another DPI: its controls' places, fonts and pictures, its icons.
     void ApplyDpi(Form& form, int dpi);
     void SetWindowIcons(HWND window, int dpi);

@@ -167,6 +167,24 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
+// A closed drop-down list is as high as its font makes it, which need not be the scaled layout's
+// height: its selection field is made to fit, corrected by what the list then measures (Wine's
+// list reads back a field two pixels higher than the one it was given).
+void FitDropDownField(HWND window, int height) {
+    auto field =
+        static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
+        RECT closed{};
+        GetWindowRect(window, &closed);
+        const int change = height - (closed.bottom - closed.top);
+        if (change == 0 || field + change <= 0) {
+            break;
+        }
+        field += change;
+        SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+}
+
 } // namespace
 
 HFONT Win32Ui::FontFor(int height, bool bold, int dpi) {
@@ -268,7 +286,6 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     if (control.Kind() == ControlKind::CheckBox) {
         PushControl(control, ControlChange::Checked);
     }
-    ShowPicture(window);
     UpdateTip(control);
 }
 
@@ -295,24 +312,6 @@ void Win32Ui::PlaceControl(Control& control) {
                  place.height, place.flags);
     if (control.Kind() == ControlKind::ComboBox) {
         FitDropDownField(window, place.bounds.height);
-    }
-}
-
-// A closed drop-down list is as high as its font makes it, which need not be the scaled layout's
-// height: its selection field is made to fit, corrected by what the list then measures (Wine's
-// list reads back a field two pixels higher than the one it was given).
-void Win32Ui::FitDropDownField(HWND window, int height) {
-    auto field =
-        static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
-        RECT closed{};
-        GetWindowRect(window, &closed);
-        const int change = height - (closed.bottom - closed.top);
-        if (change == 0 || field + change <= 0) {
-            break;
-        }
-        field += change;
-        SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
 }
 
