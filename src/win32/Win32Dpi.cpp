@@ -32,13 +32,17 @@ bool IsPlausibleDpi(int dpi) {
 }
 
 int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) {
-        return kLayoutDpi;
-    }
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return Plausible(dpi);
+    // Set when the user logs on, so read once: every window and metric asks for it.
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        if (screen == nullptr) {
+            return kLayoutDpi;
+        }
+        const int read = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return Plausible(read);
+    }();
+    return dpi;
 }
 
 int WindowDpi(HWND window) {

@@ -14,7 +14,7 @@ inline constexpr UINT kWmDpiChanged = 0x02E0;
 
 // Whether a DPI is one a screen may have (a message's or a function's answer is checked with it).
 bool IsPlausibleDpi(int dpi);
-// The DPI the system draws at (the screen's LOGPIXELSY), 96 when it cannot be read.
+// The DPI the system draws at (the screen's LOGPIXELSY, read once), 96 when it cannot be read.
 int SystemDpi();
 // The DPI of a window (GetDpiForWindow, Windows 10 1607 and later), else the system DPI.
 int WindowDpi(HWND window);
