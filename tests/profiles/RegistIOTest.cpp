@@ -41,9 +41,7 @@ TEST_F(LoadTest, EmptyStorageFileGivesAnEmptyListAndNoWelcome) {
 }
 
 TEST_F(LoadTest, StoredIndexIsDeliveredWhenItNamesAnEntryOrIsNegative) {
-    ProfileList saved;
-    FillList(saved, 3, 1);
-    files.PutFile(storagePath, FileOf(saved));
+    ProfileList saved = PutStored(3);
     auto store = MakeStore();
     store.EnsureSettingsKey();
     ProfileList list;
@@ -108,9 +106,7 @@ TEST_F(LoadTest, DamagedRecordsAreCutAndCarried) {
 }
 
 TEST_F(LoadTest, CurrentProfileOfTheWrongTypeStopsBeforeTheListIsCleared) {
-    ProfileList saved;
-    FillList(saved, 2, 1);
-    files.PutFile(storagePath, FileOf(saved));
+    ProfileList saved = PutStored(2);
     auto store = MakeStore();
     store.EnsureSettingsKey();
     ProfileList list;
@@ -139,9 +135,7 @@ TEST_F(LoadTest, CurrentProfileOfTheWrongTypeStopsBeforeTheListIsCleared) {
 }
 
 TEST_F(LoadTest, ReadOnlyStorageFileIsRefusedAndNoDefaultIsMade) {
-    ProfileList saved;
-    FillList(saved, 2, 1);
-    files.PutFile(storagePath, FileOf(saved));
+    ProfileList saved = PutStored(2);
     files.SetReadOnly(storagePath, true);
     auto store = MakeStore();
     store.EnsureSettingsKey();
@@ -154,9 +148,7 @@ TEST_F(LoadTest, ReadOnlyStorageFileIsRefusedAndNoDefaultIsMade) {
 }
 
 TEST_F(LoadTest, StorageFileLockedByAnotherHandle) {
-    ProfileList saved;
-    FillList(saved, 2, 1);
-    files.PutFile(storagePath, FileOf(saved));
+    ProfileList saved = PutStored(2);
     auto store = MakeStore();
     store.EnsureSettingsKey();
     ProfileList list;
@@ -194,9 +186,7 @@ TEST_F(LoadTest, StorageFileThatCannotBeMadeReportsFileNotFound) {
 }
 
 TEST_F(LoadTest, MissingKeyIsMadeAndStoredProfilesAreStillRead) {
-    ProfileList saved;
-    FillList(saved, 2, 1);
-    files.PutFile(storagePath, FileOf(saved));
+    ProfileList saved = PutStored(2);
     auto store = MakeStore();
     ProfileList list;
     std::int32_t index = 5;
@@ -297,9 +287,7 @@ TEST_F(SaveTest, EmptyListGivesAnEmptyFileAndMinusOne) {
 }
 
 TEST_F(SaveTest, FailedReplaceIsReportedAndKeepsTheNewFile) {
-    ProfileList old;
-    FillList(old, 2, 1);
-    files.PutFile(storagePath, FileOf(old));
+    ProfileList old = PutStored(2);
     auto store = MakeStore();
     store.EnsureSettingsKey();
     ProfileList list;
@@ -321,9 +309,7 @@ TEST_F(SaveTest, FailedReplaceIsReportedAndKeepsTheNewFile) {
 }
 
 TEST_F(SaveTest, NewFileThatCannotBeWrittenLeavesStorageAndBackupAlone) {
-    ProfileList old;
-    FillList(old, 2, 1);
-    files.PutFile(storagePath, FileOf(old));
+    ProfileList old = PutStored(2);
     files.PutFile(backupPath, {1, 2, 3});
     auto store = MakeStore();
     store.EnsureSettingsKey();
@@ -346,9 +332,7 @@ TEST_F(SaveTest, NewFileThatCannotBeWrittenLeavesStorageAndBackupAlone) {
 }
 
 TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
-    ProfileList old;
-    FillList(old, 3, 1);
-    files.PutFile(storagePath, FileOf(old));
+    ProfileList old = PutStored(3);
     files.PutFile(backupPath, {9});
     auto store = MakeStore();
     store.EnsureSettingsKey();
@@ -386,9 +370,7 @@ TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
 }
 
 TEST_F(SaveTest, SaveBeforeAnyLoadDoesNotReplaceAStoredFile) {
-    ProfileList old;
-    FillList(old, 2, 1);
-    files.PutFile(storagePath, FileOf(old));
+    ProfileList old = PutStored(2);
     ProfileList list;
     FillList(list, 1, 9);
     auto store = MakeStore();
@@ -398,9 +380,7 @@ TEST_F(SaveTest, SaveBeforeAnyLoadDoesNotReplaceAStoredFile) {
 }
 
 TEST_F(SaveTest, StorageFileMisreportedAsMissingIsReadAndNeverOverwritten) {
-    ProfileList old;
-    FillList(old, 2, 1);
-    files.PutFile(storagePath, FileOf(old));
+    ProfileList old = PutStored(2);
     auto store = MakeStore();
     store.EnsureSettingsKey();
     files.MisreportAsMissing(true);

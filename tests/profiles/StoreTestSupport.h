@@ -85,6 +85,13 @@ class StoreTest : public ::testing::Test {
         store.LoadProfiles(scratch, index);
         return store;
     }
+    // A list of count sample profiles, already in the storage file.
+    ProfileList PutStored(int count) {
+        ProfileList list;
+        FillList(list, count, 1);
+        files.PutFile(storagePath, FileOf(list));
+        return list;
+    }
     std::string RefusedPath(int n) const {
         return ChangeFileExt(storagePath, ("." + std::to_string(n) + ".new").c_str());
     }
