@@ -12,40 +12,19 @@ namespace {
 
 constexpr std::uint32_t kMsPerSecond = 1000;
 
-// A REG_DWORD value of exactly four bytes; nothing for anything else, a read failure included.
-std::optional<std::uint32_t> ReadDword(IRegistryKey& key, std::string_view name) {
-    try {
-        const auto value = key.ReadValue(name, sizeof(std::uint32_t));
-        if (!value || value->type != kRegDword || value->data.size() != sizeof(std::uint32_t)) {
-            return std::nullopt;
-        }
-        const auto& d = value->data;
-        return d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
-    } catch (const StoreError&) {
-        return std::nullopt;
-    }
-}
-
 std::string Count(std::uint32_t n, const char* unit) {
     return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
 }
 
 } // namespace
 
-AutoDeactivateSettings ReadAutoDeactivateSettings(ISettingsRegistry& registry,
+AutoDeactivateSettings ReadAutoDeactivateSettings(const SettingSources& sources,
                                                   std::string_view keyPath) {
-    AutoDeactivateSettings settings;
-    const auto key = registry.OpenKey(keyPath, false);
-    if (!key) {
-        return settings;
-    }
-    settings.onLock = ReadDword(*key, kDeactivateOnLockValue) == 1U;
-    settings.onSleep = ReadDword(*key, kDeactivateOnSleepValue) == 1U;
-    const auto idle = ReadDword(*key, kDeactivateIdleValue);
-    if (idle && *idle >= 1 && *idle <= kMaxIdleSeconds) {
-        settings.idleSeconds = *idle;
-    }
-    return settings;
+    const auto onLock = ReadEffectiveSetting(sources, keyPath, kDeactivateOnLockValue, 1);
+    const auto onSleep = ReadEffectiveSetting(sources, keyPath, kDeactivateOnSleepValue, 1);
+    const auto idle = ReadEffectiveSetting(sources, keyPath, kDeactivateIdleValue, kMaxIdleSeconds);
+    return {onLock.value == 1, onSleep.value == 1, idle.value,
+            onLock.fixed,      onSleep.fixed,      idle.fixed};
 }
 
 std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam) {
@@ -79,17 +58,26 @@ std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_
     return quiet >= idleMs ? 0 : idleMs - quiet;
 }
 
-AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
+AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
                                    std::string_view keyPath, Hooks hooks)
     : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, "When the computer is locked"),
       OnSleepItem(Submenu, "When the computer goes to sleep"), Line(Submenu, "-"),
       Idle5Item(Submenu, "After 5 minutes without input"),
       Idle15Item(Submenu, "After 15 minutes without input"),
       Idle60Item(Submenu, "After 60 minutes without input"), IdleNeverItem(Submenu, "Never"),
-      owner_(menu.Owner()), icon_(icon), registry_(registry), keyPath_(keyPath),
+      owner_(menu.Owner()), icon_(icon), sources_(sources), keyPath_(keyPath),
       hooks_(std::move(hooks)) {
-    OnLockItem.OnClick = [this] { Write(kDeactivateOnLockValue, Settings().onLock ? 0 : 1); };
-    OnSleepItem.OnClick = [this] { Write(kDeactivateOnSleepValue, Settings().onSleep ? 0 : 1); };
+    // A choice fixed by policy is never written over, even when its disabled item is chosen.
+    OnLockItem.OnClick = [this] {
+        if (const auto s = Settings(); !s.onLockFixed) {
+            Write(kDeactivateOnLockValue, s.onLock ? 0 : 1);
+        }
+    };
+    OnSleepItem.OnClick = [this] {
+        if (const auto s = Settings(); !s.onSleepFixed) {
+            Write(kDeactivateOnSleepValue, s.onSleep ? 0 : 1);
+        }
+    };
     Idle5Item.OnClick = [this] { ChooseIdle(5 * 60); };
     Idle15Item.OnClick = [this] { ChooseIdle(15 * 60); };
     Idle60Item.OnClick = [this] { ChooseIdle(60 * 60); };
@@ -100,11 +88,11 @@ AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsReg
 }
 
 AutoDeactivateSettings AutoDeactivation::Settings() {
-    return ReadAutoDeactivateSettings(registry_, keyPath_);
+    return ReadAutoDeactivateSettings(sources_, keyPath_);
 }
 
 void AutoDeactivation::Write(std::string_view name, std::uint32_t value) {
-    const auto key = registry_.OpenKey(keyPath_, true);
+    const auto key = sources_.user.OpenKey(keyPath_, true);
     if (!key) {
         throw StoreError(SetDataFailedText(name));
     }
@@ -113,6 +101,9 @@ void AutoDeactivation::Write(std::string_view name, std::uint32_t value) {
 }
 
 void AutoDeactivation::ChooseIdle(std::uint32_t seconds) {
+    if (Settings().idleFixed) {
+        return;
+    }
     Write(kDeactivateIdleValue, seconds);
     CheckIdle();
 }
@@ -125,6 +116,11 @@ void AutoDeactivation::ShowSettings() {
     Idle15Item.Checked = settings.idleSeconds == 15 * 60;
     Idle60Item.Checked = settings.idleSeconds == 60 * 60;
     IdleNeverItem.Checked = settings.idleSeconds == 0;
+    OnLockItem.Enabled = !settings.onLockFixed;
+    OnSleepItem.Enabled = !settings.onSleepFixed;
+    for (MenuItem* item : {&Idle5Item, &Idle15Item, &Idle60Item, &IdleNeverItem}) {
+        item->Enabled = !settings.idleFixed;
+    }
 }
 
 void AutoDeactivation::Start() {

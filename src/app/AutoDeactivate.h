@@ -3,11 +3,12 @@
 // chose in the tray menu's "Deactivate automatically" submenu.
 //
 // The choices are REG_DWORD values in the settings key, written when the user changes them and
-// read whenever they are needed, so an administrator may set them too. A missing value, one of
-// another type, a check value other than 0 or 1, and an idle time of 0 or over 24 hours all mean
-// off.
+// read whenever they are needed, so an administrator may set them too, for every user as machine
+// defaults or fixed by machine policy (AutoDeactivatePolicy.h). A check value is 0 or 1, an idle
+// time 0 (never) to 24 hours; without a valid value anywhere, a choice is off.
 #pragma once
 
+#include "app/AutoDeactivatePolicy.h"
 #include "forms/Form.h"
 #include "forms/PopupMenu.h"
 #include "forms/TrayIcon.h"
@@ -39,10 +40,15 @@ struct AutoDeactivateSettings {
     bool onLock = false;
     bool onSleep = false;
     std::uint32_t idleSeconds = 0; // 0: never
+    // Which of them a machine policy fixes.
+    bool onLockFixed = false;
+    bool onSleepFixed = false;
+    bool idleFixed = false;
 };
 
-// The settings as stored under keyPath; never raises, whatever the registry holds.
-AutoDeactivateSettings ReadAutoDeactivateSettings(ISettingsRegistry& registry,
+// The settings as they apply, the user's being stored under keyPath; never raises, whatever the
+// registries hold.
+AutoDeactivateSettings ReadAutoDeactivateSettings(const SettingSources& sources,
                                                   std::string_view keyPath);
 
 enum class WalkAway { Lock, Sleep, Idle };
@@ -64,7 +70,7 @@ class AutoDeactivation {
         std::function<bool()> active;
         std::function<void()> deactivate;
     };
-    AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
+    AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
                      std::string_view keyPath, Hooks hooks);
 
     MenuItem Submenu;
@@ -81,7 +87,7 @@ class AutoDeactivation {
     void Stop();
     // Protection was turned on or off (or on again with other parameters).
     void ProtectionChanged();
-    // Puts the stored choices into the check marks.
+    // Puts the choices into the check marks; a choice fixed by policy cannot be changed.
     void ShowSettings();
     // The window messages of the events and the idle timer; true when the message was one.
     bool HandleMessage(unsigned message, std::uintptr_t wParam);
@@ -96,7 +102,7 @@ class AutoDeactivation {
 
     Form& owner_;
     TrayIcon& icon_;
-    ISettingsRegistry& registry_;
+    SettingSources sources_;
     std::string keyPath_;
     Hooks hooks_;
     std::uint32_t activeSince_ = 0;

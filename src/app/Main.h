@@ -62,6 +62,7 @@ class TSetParamForm final : public Form {
         IShell& shell;
         ISettingsRegistry& registry;
         IFiles& files;
+        MachineRegistry machine;
     };
 
     TSetParamForm(Application& app, Services services);

@@ -36,6 +36,7 @@ struct OmvexPlatform {
     IShell& shell;
     IDriverOs& driverOs;
     ISettingsRegistry& registry;
+    MachineRegistry machine;
     IFiles& files;
     IFileBrowser& fileBrowser;
     // Initialises the application object; called once this copy knows it is the only one. The

@@ -1,4 +1,5 @@
-// The settings registry: keys and values under HKEY_CURRENT_USER.
+// The settings registry: keys and values under HKEY_CURRENT_USER, and the machine's keys under
+// HKEY_LOCAL_MACHINE, which the program only reads.
 //
 // Failures that the caller cannot decide about are raised as StoreError; questions with a yes or
 // no answer (does a key exist, does a value exist) are answered, not raised.
@@ -47,11 +48,19 @@ class IRegistryKey {
 class ISettingsRegistry {
   public:
     virtual ~ISettingsRegistry() = default;
-    // Whether the key (a path below HKEY_CURRENT_USER, parts separated by '\') exists.
+    // Whether the key (a path below the registry's root, parts separated by '\') exists.
     virtual bool KeyExists(std::string_view path) = 0;
     // Opens the key with full access, creating it (and missing parents) when `create` is set;
-    // nullptr when it cannot be opened or created.
+    // nullptr when it cannot be opened or created. A read-only registry opens keys for reading
+    // and never creates one: writes through its keys fail.
     virtual std::unique_ptr<IRegistryKey> OpenKey(std::string_view path, bool create) = 0;
+};
+
+// The machine's registry, read only: what an administrator fixed by policy, and the defaults
+// for every user that the installation wrote.
+struct MachineRegistry {
+    ISettingsRegistry& policy;
+    ISettingsRegistry& defaults;
 };
 
 } // namespace velt

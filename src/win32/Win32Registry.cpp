@@ -62,11 +62,20 @@ class Win32RegistryKey final : public IRegistryKey {
     HKEY key_;
 };
 
+HKEY RootKey(Win32Registry::Root root) {
+    return root == Win32Registry::Root::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+// Reading access in the root's view (32-bit Windows ignores the view flag).
+REGSAM ReadAccess(Win32Registry::Root root) {
+    return root == Win32Registry::Root::MachinePolicy ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
+}
+
 } // namespace
 
 bool Win32Registry::KeyExists(std::string_view path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, std::string(path).c_str(), 0, KEY_READ, &key) !=
+    if (RegOpenKeyExA(RootKey(root_), std::string(path).c_str(), 0, ReadAccess(root_), &key) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -77,6 +86,14 @@ bool Win32Registry::KeyExists(std::string_view path) {
 std::unique_ptr<IRegistryKey> Win32Registry::OpenKey(std::string_view path, bool create) {
     const std::string name(path);
     HKEY key = nullptr;
+    if (root_ != Root::User) {
+        // The machine's keys are read, never created or written.
+        if (RegOpenKeyExA(RootKey(root_), name.c_str(), 0, ReadAccess(root_), &key) !=
+            ERROR_SUCCESS) {
+            return nullptr;
+        }
+        return std::make_unique<Win32RegistryKey>(key);
+    }
     const LONG result =
         create ? RegCreateKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, nullptr,
                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr)

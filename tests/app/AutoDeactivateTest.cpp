@@ -167,6 +167,60 @@ TEST(AutoDeactivate, StoredValuesOutOfBoundsMeanOffAndTheMarksFollowTheRegistry)
     }
 }
 
+// Per value: a valid policy wins and fixes the choice, then the user's own value, then the
+// machine default, then off; an invalid value at any place counts as not set.
+TEST(AutoDeactivate, PolicyThenUserThenMachineDefaultDecideEachChoice) {
+    constexpr std::int64_t kUnset = -1;
+    constexpr std::int64_t kText = -2; // a REG_SZ "1"
+    struct Case {
+        std::string_view name;
+        std::int64_t policy, user, machine;
+        std::uint32_t effective;
+        bool fixed;
+    };
+    const Case cases[] = {
+        {kDeactivateOnLockValue, kUnset, kUnset, kUnset, 0, false},
+        {kDeactivateOnLockValue, kUnset, kUnset, 1, 1, false},
+        {kDeactivateOnLockValue, kUnset, 0, 1, 0, false},
+        {kDeactivateOnLockValue, kUnset, 2, 1, 1, false},
+        {kDeactivateOnLockValue, 1, 0, 0, 1, true},
+        {kDeactivateOnLockValue, 0, 1, 1, 0, true},
+        {kDeactivateOnLockValue, 2, 1, 0, 1, false},
+        {kDeactivateOnLockValue, kText, kUnset, 1, 1, false},
+        {kDeactivateOnSleepValue, 1, kUnset, kUnset, 1, true},
+        {kDeactivateIdleValue, 900, 300, 3600, 900, true},
+        {kDeactivateIdleValue, 0, 300, 3600, 0, true},
+        {kDeactivateIdleValue, kMaxIdleSeconds + 1, 300, 3600, 300, false},
+        {kDeactivateIdleValue, kUnset, 0, 3600, 0, false},
+        {kDeactivateIdleValue, kUnset, kMaxIdleSeconds + 1, 3600, 3600, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.policy) + "/" +
+                     std::to_string(c.user) + "/" + std::to_string(c.machine));
+        FakeRegistry user, policy, machine;
+        const auto put = [&](FakeRegistry& registry, std::string_view path, std::int64_t v) {
+            const auto d = static_cast<std::uint32_t>(v);
+            if (v != kUnset) {
+                registry.OpenKey(path, true)
+                    ->WriteRaw(c.name, v == kText ? kRegSz : kRegDword,
+                               v == kText ? std::vector<std::uint8_t>{'1', 0}
+                                          : std::vector<std::uint8_t>{
+                                                std::uint8_t(d), std::uint8_t(d >> 8),
+                                                std::uint8_t(d >> 16), std::uint8_t(d >> 24)});
+            }
+        };
+        put(policy, kPolicyKeyPath, c.policy);
+        put(user, kSettingsKeyPath, c.user);
+        put(machine, kSettingsKeyPath, c.machine);
+        const auto set = ReadAutoDeactivateSettings({user, {policy, machine}}, kSettingsKeyPath);
+        const auto got = c.name == kDeactivateOnLockValue ? std::pair(+set.onLock, set.onLockFixed)
+                         : c.name == kDeactivateOnSleepValue
+                             ? std::pair(+set.onSleep, set.onSleepFixed)
+                             : std::pair(int(set.idleSeconds), set.idleFixed);
+        EXPECT_EQ(got, std::pair(int(c.effective), c.fixed));
+    }
+}
+
 TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     Begin(State::Active);
     const auto open = [this](std::string caption) {
@@ -190,6 +244,37 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].text, "Failed to set data for 'DeactivateOnLock'.");
     EXPECT_TRUE(main->Activated);
+
+    // Fixed by policy over the user's choices: shown as set and disabled, never written over,
+    // and obeyed.
+    registry.failWrite = false;
+    ui.ClearBoxes();
+    open("When the computer is locked");
+    for (const auto& [name, value] : {std::pair(kDeactivateOnLockValue, 0),
+                                      {kDeactivateOnSleepValue, 1},
+                                      {kDeactivateIdleValue, 300}}) {
+        policy.OpenKey(kPolicyKeyPath, true)->WriteDword(name, value);
+    }
+    open("When the computer is locked");
+    main->AutoDeactivate.OnLockItem.OnClick();
+    main->AutoDeactivate.Idle60Item.OnClick();
+    EXPECT_THAT(ui.Menus().back().checked,
+                ElementsAre("When the computer goes to sleep", "After 5 minutes without input"));
+    std::vector<std::string> disabled;
+    for (const MenuItem* item : main->IconMenu.Items()) {
+        if (!item->Enabled) {
+            disabled.push_back(item->Caption());
+        }
+    }
+    EXPECT_EQ(disabled.size(), 6U);
+    ui.Deliver(*main, kWmSessionChange, 7, 1);
+    EXPECT_TRUE(main->Activated);
+    ui.Deliver(*main, kWmPowerBroadcast, 4, 0);
+    EXPECT_FALSE(main->Activated);
+    EXPECT_TRUE(ui.Boxes().empty());
+    policy.DeleteTree(kPolicyKeyPath);
+    open("");
+    EXPECT_THAT(ui.Menus().back().checked, ElementsAre("When the computer is locked", "Never"));
 }
 
 TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {

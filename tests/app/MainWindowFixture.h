@@ -44,7 +44,8 @@ class MainWindowTest : public ::testing::Test {
 
     // Creates the main window (FormCreate) and the about box, as start-up does.
     TSetParamForm& Create() {
-        main = &ui.App().CreateForm<TSetParamForm>(TSetParamForm::Services{shell, registry, files});
+        main = &ui.App().CreateForm<TSetParamForm>(
+            TSetParamForm::Services{shell, registry, files, {policy, machineDefault}});
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;
     }
@@ -116,6 +117,8 @@ class MainWindowTest : public ::testing::Test {
     fakes::FakeDriverOs os;
     FakeShell shell;
     FakeRegistry registry;
+    FakeRegistry policy;         // HKEY_LOCAL_MACHINE: the machine policy
+    FakeRegistry machineDefault; // HKEY_LOCAL_MACHINE: the machine defaults
     FakeFiles files;
     TestUi ui;
     TSetParamForm* main = nullptr;

@@ -30,10 +30,11 @@ class OmvexMainTest : public ::testing::Test {
         files.AddDirectory("C:\\Omvex");
     }
     int Run() {
-        OmvexPlatform platform{shell, os, registry, files, browser, [this]() -> Application& {
-                                   ++applications;
-                                   return ui.App();
-                               }};
+        OmvexPlatform platform{
+            shell, os, registry, {machine, machine}, files, browser, [this]() -> Application& {
+                ++applications;
+                return ui.App();
+            }};
         return OmvexMain(platform);
     }
     std::vector<std::string> Created() const {
@@ -49,6 +50,7 @@ class OmvexMainTest : public ::testing::Test {
     fakes::FakeDriverOs os;
     FakeShell shell;
     FakeRegistry registry;
+    FakeRegistry machine;
     FakeFiles files;
     FakeFileBrowser browser;
     TestUi ui;

@@ -30,6 +30,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
     velt::Win32Registry registry;
+    velt::Win32Registry policy(velt::Win32Registry::Root::MachinePolicy);
+    velt::Win32Registry machineDefaults(velt::Win32Registry::Root::Machine);
+    velt::MachineRegistry machine{policy, machineDefaults};
     velt::Win32Files files;
     velt::Win32FileBrowser fileBrowser;
     // The windowing side is set up only once this copy knows it is the only one: a second copy
@@ -37,7 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     std::optional<velt::Win32Ui> ui;
     std::optional<velt::Application> app;
     velt::OmvexPlatform platform{
-        shell, driverOs, registry, files, fileBrowser, [&]() -> velt::Application& {
+        shell, driverOs, registry, machine, files, fileBrowser, [&]() -> velt::Application& {
             ui.emplace(instance);
             return app.emplace(*ui);
         }};

@@ -30,9 +30,10 @@ struct Declared {
     TestUi ui;
     FakeShell shell;
     FakeRegistry registry;
+    FakeRegistry machine; // no policy, no machine defaults
     FakeFiles files;
     FakeFileBrowser browser;
-    Main main{ui.App(), Main::Services{shell, registry, files}};
+    Main main{ui.App(), Main::Services{shell, registry, files, {machine, machine}}};
     TPFPropertysForm properties{ui.App(), browser};
     TFileListForm wizard{ui.App(), browser};
     TPasswordsForm prompt{ui.App()};

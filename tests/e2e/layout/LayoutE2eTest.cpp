@@ -49,9 +49,10 @@ struct Layouts {
     TestUi ui;
     FakeShell shell;
     FakeRegistry registry;
+    FakeRegistry machine; // no policy, no machine defaults
     FakeFiles files;
     FakeFileBrowser browser;
-    TSetParamForm main{ui.App(), {shell, registry, files}};
+    TSetParamForm main{ui.App(), {shell, registry, files, {machine, machine}}};
     TDefaultForm welcome{ui.App(), main, shell};
     TPFPropertysForm properties{ui.App(), browser};
     TFileListForm wizard{ui.App(), browser};
