@@ -28,6 +28,7 @@ namespace velt::e2e {
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Veltarion";
+constexpr const char* kPolicyKey = "Software\\Policies\\Veltarion";
 constexpr const char* kAppFiles[] = {"Veltarion.exe", "OMXDRV.SYS", "ReadMe.htm",
                                      "Getting Started.htm"};
 
@@ -438,6 +439,28 @@ WindowsVersionFor::WindowsVersionFor(std::string exeName, const char* version)
 
 WindowsVersionFor::~WindowsVersionFor() {
     RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+MachinePolicyValue::MachinePolicyValue(std::string name, std::uint32_t value)
+    : name_(std::move(name)) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPolicyKey, 0, nullptr, 0,
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        const DWORD data = value;
+        RegSetValueExA(key, name_.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                       sizeof data);
+        RegCloseKey(key);
+    }
+}
+
+MachinePolicyValue::~MachinePolicyValue() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPolicyKey, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueA(key, name_.c_str());
+        RegCloseKey(key);
+    }
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {

@@ -182,6 +182,19 @@ class WindowsVersionFor {
     std::string key_;
 };
 
+// A REG_DWORD machine policy value (HKLM\Software\Policies\Veltarion, the 64-bit view) while
+// the object lives.
+class MachinePolicyValue {
+  public:
+    MachinePolicyValue(std::string name, std::uint32_t value);
+    MachinePolicyValue(const MachinePolicyValue&) = delete;
+    MachinePolicyValue& operator=(const MachinePolicyValue&) = delete;
+    ~MachinePolicyValue();
+
+  private:
+    std::string name_;
+};
+
 // Files. Reads share read, write and delete access, so that a test looking at a file never makes
 // the program's own write or replace of it fail; a file being replaced reads as missing.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
