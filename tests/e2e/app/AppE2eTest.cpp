@@ -306,26 +306,25 @@ TEST_F(AppE2e, ProtectionTurnsItselfOffOnLockSleepAndIdleAsChosen) {
     EXPECT_EQ(last(), OMX_IOCTL_STOP);
     expectInactive();
 
-    {
-        // The lock fixed on by machine policy: obeyed over the user's "off"; its item shows it
-        // checked and greyed, and choosing it writes nothing (a click would have written 0).
-        MachinePolicyValue policy(std::string(kDeactivateOnLockValue), 1);
-        activate();
-        SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
-        EXPECT_EQ(last(), OMX_IOCTL_STOP);
-        expectInactive();
-        WriteSettingsDword(kDeactivateOnLockValue, 1);
-        menu = OpenTrayMenu(app_->Pid(), main);
-        ASSERT_NE(menu, nullptr);
-        OpenSubmenu(menu, kMenuAutoDeactivate);
-        Screenshot("auto-deactivate-policy");
-        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-        EXPECT_FALSE(WaitUntil([] { return SettingsDword(kDeactivateOnLockValue) != 1U; }, 1000));
-        DismissMenu(menu);
-        DismissMenu(menu);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
-        WriteSettingsDword(kDeactivateOnLockValue, 0);
-    }
+    // The lock fixed on by machine policy: obeyed over the user's "off"; its item shows it checked
+    // and greyed, and choosing it writes nothing (a click would write 0).
+    WritePolicyDword(kDeactivateOnLockValue, 1);
+    activate();
+    SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_EQ(last(), OMX_IOCTL_STOP);
+    expectInactive();
+    WriteSettingsDword(kDeactivateOnLockValue, 1);
+    menu = OpenTrayMenu(app_->Pid(), main);
+    ASSERT_NE(menu, nullptr);
+    OpenSubmenu(menu, kMenuAutoDeactivate);
+    Screenshot("auto-deactivate-policy");
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    EXPECT_FALSE(WaitUntil([] { return SettingsDword(kDeactivateOnLockValue) != 1U; }, 1000));
+    DismissMenu(menu);
+    DismissMenu(menu);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    WriteSettingsDword(kDeactivateOnLockValue, 0);
+    WritePolicyDword(kDeactivateOnLockValue, 2); // invalid: counts as not set from here on
 
     // Idle: the timer looks when the period would be up, and again a period after later input.
     constexpr DWORD kIdleMs = 3000;

@@ -441,28 +441,6 @@ WindowsVersionFor::~WindowsVersionFor() {
     RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
 }
 
-MachinePolicyValue::MachinePolicyValue(std::string name, std::uint32_t value)
-    : name_(std::move(name)) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPolicyKey, 0, nullptr, 0,
-                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-        const DWORD data = value;
-        RegSetValueExA(key, name_.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                       sizeof data);
-        RegCloseKey(key);
-    }
-}
-
-MachinePolicyValue::~MachinePolicyValue() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPolicyKey, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueA(key, name_.c_str());
-        RegCloseKey(key);
-    }
-}
-
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -542,6 +520,7 @@ std::string PrepareFirstStart() {
         return "another Veltarion.exe runs in this Wine prefix";
     }
     DeleteSettingsKey();
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kPolicyKey, KEY_WOW64_64KEY, 0);
     if (!standin::EnsureRunning(standin::DriverBesideExe())) {
         return "the stand-in driver does not run";
     }
@@ -637,15 +616,24 @@ std::optional<std::uint32_t> SettingsDword(std::string_view name) {
     return value;
 }
 
-void WriteSettingsDword(std::string_view name, std::uint32_t value) {
+namespace {
+void WriteDword(HKEY root, const char* path, REGSAM view, std::string_view name, DWORD value) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) == ERROR_SUCCESS) {
-        const DWORD data = value;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
         RegSetValueExA(key, std::string(name).c_str(), 0, REG_DWORD,
-                       reinterpret_cast<const BYTE*>(&data), sizeof data);
+                       reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
     }
+}
+} // namespace
+
+void WriteSettingsDword(std::string_view name, std::uint32_t value) {
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, 0, name, value);
+}
+
+void WritePolicyDword(std::string_view name, std::uint32_t value) {
+    WriteDword(HKEY_LOCAL_MACHINE, kPolicyKey, KEY_WOW64_64KEY, name, value);
 }
 
 namespace {

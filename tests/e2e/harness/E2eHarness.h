@@ -155,7 +155,8 @@ HWND FocusOf(HWND window);            // the keyboard focus of the thread that o
 bool IsAbove(HWND upper, HWND lower);
 
 // Readies the prefix for a start as a new user: no copy of the program may run (it would hold
-// the single-instance mutex), the settings key is deleted, the stand-in driver runs. What is
+// the single-instance mutex), the settings key and the machine policy are deleted, the stand-in
+// driver runs. What is
 // wrong, or "" when ready.
 std::string PrepareFirstStart();
 
@@ -168,6 +169,8 @@ void WriteCurrentProfile(std::int32_t value);
 // Any REG_DWORD value of the settings key.
 std::optional<std::uint32_t> SettingsDword(std::string_view name);
 void WriteSettingsDword(std::string_view name, std::uint32_t value);
+// A REG_DWORD value of the machine policy (HKLM\Software\Policies\Veltarion, 64-bit view).
+void WritePolicyDword(std::string_view name, std::uint32_t value);
 
 // The Windows version Wine reports to programs named exeName ("winxp", "win98", ...) while the
 // object lives (HKCU\Software\Wine\AppDefaults\<exeName>, Version).
@@ -180,19 +183,6 @@ class WindowsVersionFor {
 
   private:
     std::string key_;
-};
-
-// A REG_DWORD machine policy value (HKLM\Software\Policies\Veltarion, the 64-bit view) while
-// the object lives.
-class MachinePolicyValue {
-  public:
-    MachinePolicyValue(std::string name, std::uint32_t value);
-    MachinePolicyValue(const MachinePolicyValue&) = delete;
-    MachinePolicyValue& operator=(const MachinePolicyValue&) = delete;
-    ~MachinePolicyValue();
-
-  private:
-    std::string name_;
 };
 
 // Files. Reads share read, write and delete access, so that a test looking at a file never makes
