@@ -169,9 +169,10 @@ Function SetFolderRights
         System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "O:BA$R1", i 1, *p .r1, p 0) i .r0'
     ${EndIf}
     ${If} $1 P<> 0
-        ; OWNER | DACL_SECURITY_INFORMATION; the descriptor marks the DACL protected. Set on the
-        ; handle as it is (files made in the folder afterwards inherit from it).
-        System::Call 'advapi32::SetKernelObjectSecurity(p r2, i 5, p r1) i .r0'
+        ; OWNER | DACL | PROTECTED_DACL_SECURITY_INFORMATION, on the handle itself (files made in
+        ; the folder afterwards inherit from it). SetSecurityInfo would also rewrite the rights of
+        ; what the folder already holds, but Wine ignores it on a handle.
+        System::Call 'advapi32::SetKernelObjectSecurity(p r2, i 0x80000005, p r1) i .r0'
         System::Call 'kernel32::LocalFree(p r1)'
         ${IfThen} $0 = 0 ${|} StrCpy $1 0 ${|}
     ${EndIf}
