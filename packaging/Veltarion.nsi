@@ -43,9 +43,7 @@ RequestExecutionLevel admin
 !define SERVICE "OMXDRV"
 !define NEW "~setup.new"
 !define OLD "~setup.old"
-; Folder rights: administrators and the system own everything; users may read and run the
-; program and driver, and may change only what is in Profiles. Not inherited from the parent, so a
-; folder outside Program Files is as closed as one inside it.
+; Exit codes (listed above).
 !define EXIT_FAILED 2
 !define EXIT_FOLDER_REFUSED 4
 !define EXIT_OTHER_SESSION 5
@@ -54,6 +52,9 @@ RequestExecutionLevel admin
 ; Held by every running copy for its lifetime, in whichever log-on session it runs.
 !define MACHINE_MUTEX "Global\OmvexMachineMutex"
 !define MSG_OTHER_SESSION "Veltarion is running for another user of this computer.$\nThat user must quit it (tray menu, Quit) before Veltarion can be installed or removed. Nothing was changed."
+; Folder rights: administrators and the system own everything; users may read and run the
+; program and driver, and may change only what is in Profiles. Not inherited from the parent, so a
+; folder outside Program Files is as closed as one inside it.
 !define SDDL_APP "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 !define SDDL_PROFILES "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)"
 

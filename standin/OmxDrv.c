@@ -219,8 +219,8 @@ static NTSTATUS RestrictDeviceAccess(PDEVICE_OBJECT device) {
     if (NT_SUCCESS(status)) {
         sd.Control |= SE_DACL_PROTECTED;
         HANDLE handle = NULL;
-        status = ObOpenObjectByPointer(device, OBJ_KERNEL_HANDLE, NULL, WRITE_DAC, NULL,
-                                       KernelMode, &handle);
+        status = ObOpenObjectByPointer(device, OBJ_KERNEL_HANDLE, NULL, WRITE_DAC, NULL, KernelMode,
+                                       &handle);
         if (NT_SUCCESS(status)) {
             status = ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION, &sd);
             ZwClose(handle);
@@ -245,9 +245,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     (void)registryPath;
 
     RtlInitUnicodeString(&name, OMX_DEVICE_NAME_W);
-    NTSTATUS status =
-        IoCreateDevice(driver, sizeof(StandinState), &name, 0x8300, FILE_DEVICE_SECURE_OPEN,
-                       FALSE, &device);
+    NTSTATUS status = IoCreateDevice(driver, sizeof(StandinState), &name, 0x8300,
+                                     FILE_DEVICE_SECURE_OPEN, FALSE, &device);
     if (!NT_SUCCESS(status)) {
         return status;
     }
