@@ -11,6 +11,10 @@
 //                                     for its end and exits with its exit code
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
 //                                     another session would
+//   velt_remote click-through CAPTION [seconds]
+//                                     presses a setup's Next, Install or Finish button (id 1), as
+//                                     each page enables it, until the setup window (caption
+//                                     starting with CAPTION) is gone
 #include "e2e/harness/E2eHarness.h"
 #include "win32/driver/StandinKit.h"
 
@@ -102,6 +106,47 @@ int RefusesDiagnostics() {
     return unknown != 0 && journal == unknown && reset == unknown ? 0 : 1;
 }
 
+struct CaptionSearch {
+    std::string_view caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindByCaption(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<CaptionSearch*>(data);
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    if (IsWindowVisible(window) && std::string_view(text).starts_with(search->caption)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int ClickThrough(std::string_view caption, int seconds) {
+    auto find = [&] {
+        CaptionSearch search{caption};
+        EnumWindows(FindByCaption, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    };
+    HWND setup = nullptr;
+    if (!WaitUntil([&] { return (setup = find()) != nullptr; }, seconds * 1000)) {
+        std::fprintf(stderr, "no setup window\n");
+        return 1;
+    }
+    return WaitUntil(
+               [&] {
+                   HWND next = GetDlgItem(setup, IDOK);
+                   if (next && IsWindowEnabled(next) && IsWindowVisible(next)) {
+                       Click(next);
+                       Sleep(300); // the next page's button, not this one again
+                   }
+                   return !IsWindow(setup);
+               },
+               seconds * 1000)
+               ? 0
+               : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -159,6 +204,9 @@ int main(int argc, char** argv) {
         CloseHandle(process.hProcess);
         return static_cast<int>(code);
     }
+    if (command == "click-through" && argc > 2) {
+        return ClickThrough(argv[2], argc > 3 ? std::atoi(argv[3]) : 60);
+    }
     if (command == "hold-mutex" && argc > 3) {
         HANDLE mutex = CreateMutexA(nullptr, TRUE, argv[2]);
         Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
@@ -166,6 +214,6 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
                          "[seconds] | rights PATH | no-diagnostics | run COMMAND-LINE | "
-                         "hold-mutex NAME SECONDS\n");
+                         "hold-mutex NAME SECONDS | click-through CAPTION [seconds]\n");
     return 2;
 }

@@ -5,7 +5,8 @@
 # packaged driver without diagnostics; the program started as the Run entry starts it and
 # activated; a reboot (server ended, then wineboot, which runs the Run entries as a log-on does);
 # an upgrade refused for a linked Profiles, one that cannot replace a file; an upgrade over the
-# running copy, without the Run entry and with a log; the quiet uninstall command.
+# running copy, without the Run entry and with a log; the quiet uninstall command; an interactive
+# install over the kept profiles to its finish page.
 set -u -o pipefail
 scripts=$(cd "$(dirname "$0")/../../../scripts/wine" && pwd)
 dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6
@@ -135,5 +136,12 @@ check "uninstall: entry gone" not wine reg query "$uninst"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
 check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"
+
+# An interactive install into the folder that kept the profiles, clicked through to its finish
+# page, whose ticked "Start Veltarion now" starts the program through the user's shell.
+wine "$setup" </dev/null >/dev/null 2>&1 &
+check "interactive install clicked through" remote click-through "Veltarion 1.0.4" 120
+check "finish page started the program" remote wait-main 60
+check "reinstall: profiles kept" profiles_kept
 echo "$failed failed"
 [ $failed -eq 0 ]
