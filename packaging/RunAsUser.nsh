@@ -65,10 +65,14 @@ Function StartAsUser
     ; CLSID_ShellWindows in the shell's own process (CLSCTX_LOCAL_SERVER), IID_IShellWindows
     System::Call 'ole32::CoCreateInstance(g "{9BA05972-F6A8-11CF-A442-00A0C90A8F39}", p 0, i 4, g "{85CB6900-4D95-11CF-960C-0080C7F4EE85}", *p .r1) i .r0'
     ${If} $0 = 0
-        ; FindWindowSW(empty, empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &dispatch)
-        System::Call '*(&i16) p .r8'
-        System::Call '$1->15(p r8, p r8, i 8, *i .r9, i 1, *p .r2) i .r0'
+        ; FindWindowSW(VT_I4 CSIDL_DESKTOP, VT_EMPTY, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH,
+        ; &dispatch)
+        System::Call '*(i 3, i 0, i 0, i 0) p .r7'
+        System::Call '*(i 0, i 0, i 0, i 0) p .r8'
+        System::Call '$1->15(p r7, p r8, i 8, *i .r9, i 1, *p .r2) i .r0'
+        System::Free $7
         System::Free $8
+        StrCpy $7 0
         StrCpy $8 0
     ${EndIf}
     ${If} $0 = 0
