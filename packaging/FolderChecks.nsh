@@ -116,10 +116,7 @@ FunctionEnd
 ; trusted writer.
 Function CheckInstallFolder
     StrCpy $R8 ""
-    ${IfNot} ${FileExists} "$INSTDIR\*.*"
-        ${IfThen} ${FileExists} "$INSTDIR" ${|} StrCpy $R8 "$INSTDIR is a file, not a folder." ${|}
-        Return
-    ${EndIf}
+    ; First, so that a link to nowhere counts as a link, not as a folder still to be made.
     StrCpy $R0 "$INSTDIR"
     Call IsReparsePoint
     ${If} $0 = 0
@@ -128,6 +125,10 @@ Function CheckInstallFolder
     ${EndIf}
     ${If} $0 = 1
         StrCpy $R8 "$R0 is a junction or a symbolic link. Choose a folder of its own for Veltarion."
+        Return
+    ${EndIf}
+    ${IfNot} ${FileExists} "$INSTDIR\*.*"
+        ${IfThen} ${FileExists} "$INSTDIR" ${|} StrCpy $R8 "$INSTDIR is a file, not a folder." ${|}
         Return
     ${EndIf}
     StrCpy $R0 "$INSTDIR"
