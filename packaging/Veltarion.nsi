@@ -516,6 +516,13 @@ Section "un.Veltarion (required)"
         StrCpy $R9 ${EXIT_FAILED}
         Call un.Refuse
     ${EndIf}
+    ; A copy of another session as well as the one that quit here: its driver stays.
+    Call un.MachineMutexHeld
+    ${If} $0 = 1
+        StrCpy $R8 "${MSG_OTHER_SESSION}"
+        StrCpy $R9 ${EXIT_OTHER_SESSION}
+        Call un.Refuse
+    ${EndIf}
     StrCpy $R0 "delete"
     Call un.StopDriver
     ${If} $0 = 0

@@ -98,7 +98,8 @@ rm "$inst/Profiles" && mv "$dir/Profiles" "$inst/Profiles"
 
 # Upgrades that cannot finish: a file where the new files are to be unpacked, and a file that
 # cannot be replaced. Each leaves the old installation whole, and the old copy runs again.
-whole() { cmp "$inst/Veltarion.exe" "$exe" && for f in "${files[@]}"; do test -f "$f" || return 1; done; }
+installed() { for f in "${files[@]}"; do test -f "$f" || return 1; done; }
+whole() { cmp "$inst/Veltarion.exe" "$exe" && installed; }
 for fault in unpack replace; do
     if [ $fault = unpack ]; then
         touch "$inst/~setup.new"
@@ -124,6 +125,17 @@ check "upgrade: registry value kept" same "$(value 'HKCU\Software\Veltarion' Cur
 new=$(remote wait-main 60)
 check "upgrade: a new copy runs" test -n "$new" -a "$new" != "$pid"
 check "upgrade: new copy connects" activate
+
+# A copy in another session as well: the uninstaller quits the one here and removes nothing.
+wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+holder=$!
+sleep 2
+check "uninstall refused for another session (5)" exit_code 5 \
+    remote run "$(value "$uninst" QuietUninstallString)"
+kill $holder && wait $holder 2>/dev/null
+check "refused uninstall: nothing removed" installed
+(cd / && exec setsid wine "$win\\Veltarion.exe" </dev/null >/dev/null 2>&1) &
+check "program runs again" remote wait-main 60
 
 # The quiet uninstall command returns when the removal is done; the uninstaller's own file goes
 # a moment later.
