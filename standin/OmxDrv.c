@@ -203,7 +203,7 @@ static const NtSid kInteractive = {1, 1, {0, 0, 0, 0, 0, 5}, {4, 0}};       /* S
  * handle opened for WRITE_DAC. Any failure fails the driver's load: an open device is never left
  * with the default access list. */
 static NTSTATUS RestrictDeviceAccess(PDEVICE_OBJECT device) {
-    ULONG acl[64]; /* ACL header and three ACEs of at most 20 bytes each, ULONG-aligned */
+    ULONG acl[64]; /* room for the ACL header (8 bytes) and three ACEs of at most 24 bytes */
     SECURITY_DESCRIPTOR sd;
     const NtSid* sids[] = {&kLocalSystem, &kAdministrators, &kInteractive};
     NTSTATUS status = RtlCreateAcl((PACL)acl, sizeof(acl), ACL_REVISION);
