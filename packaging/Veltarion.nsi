@@ -8,13 +8,27 @@
 ; An installation over an earlier one quits a running copy first (the "VeltarionQuit" window
 ; message, answered as the tray's Quit), stages the new files beside the old ones and swaps them
 ; file by file; if any file cannot be swapped, every file goes back and the old installation stays
-; whole. Silent mode (/S, /D=folder) sets the exit code: 0 installed, 2 failed (nothing changed),
-; 3 installed but the driver did not start now (it starts with Windows), 740 not an administrator.
+; whole. It takes only a folder of its own (FolderChecks.nsh), and starts the program only as the
+; signed-in user (RunAsUser.nsh).
+;
+; Options: /S silent, /D=folder, /RUNATLOGON=0 (no log-on start), /LOG=file (SetupLog.nsh).
+; Exit codes of the setup (the README lists them):
+;   0     installed
+;   2     failed; nothing changed (the previous installation, if any, is whole)
+;   4     refused the folder (not its own, a junction or symbolic link, or an untrusted owner);
+;         nothing changed
+;   5     Veltarion runs for another user of this computer; nothing changed
+;   740   not an administrator
+;   3010  installed; the driver loads at the next restart of Windows (it did not start now, or
+;         the old one is still loaded)
+; and of the uninstaller: 0 removed, 2 a running copy did not quit (nothing removed), 5, 740, and
+; 3010 removed, the driver is unloaded by the next restart.
 ;
 ; Defined by the build (makensis -D...): VERSION (1.0.4), VI_VERSION (1.0.4.0), OUTFILE, APP_EXE,
-; DRIVER, DOCS (folder of the help documents) and, for a package that carries the stand-in
-; driver, STANDIN_NOTICE (the text of the first page).
-; Plug-ins used: System (service manager, folder rights, finding and waiting for a running copy).
+; DRIVER, DOCS (folder of the help documents), ICON (the program's icon) and, for a package that
+; carries the stand-in driver, STANDIN_NOTICE (the text of the first page).
+; Plug-ins used: System (service manager, folder rights, finding and waiting for a running copy,
+; the shell of the signed-in user) and nsDialogs (the finish page).
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -29,6 +43,15 @@ RequestExecutionLevel admin
 !define SERVICE "OMXDRV"
 !define NEW "~setup.new"
 !define OLD "~setup.old"
+; Exit codes (listed above).
+!define EXIT_FAILED 2
+!define EXIT_FOLDER_REFUSED 4
+!define EXIT_OTHER_SESSION 5
+!define EXIT_NOT_ADMIN 740
+!define EXIT_RESTART_NEEDED 3010
+; Held by every running copy for its lifetime, in whichever log-on session it runs.
+!define MACHINE_MUTEX "Global\OmvexMachineMutex"
+!define MSG_OTHER_SESSION "Veltarion is running for another user of this computer.$\nThat user must quit it (tray menu, Quit) before Veltarion can be installed or removed. Nothing was changed."
 ; Folder rights: administrators and the system own everything; users may read and run the
 ; program and driver, and may change only what is in Profiles. Not inherited from the parent, so a
 ; folder outside Program Files is as closed as one inside it.
@@ -60,8 +83,16 @@ Var WasRunning   ; 1 when a running copy was asked to quit
 Var Fresh        ; 1 when the install folder held no Veltarion.exe before
 Var Failed       ; the file or step that failed, "" while all went well
 Var Swapping     ; 1 once the files are being swapped (the new ones all staged)
+Var Recorded     ; the uninstaller: the folder its uninstall entry records
+
+!addincludedir "${__FILEDIR__}"
+!include "SetupLog.nsh"
+!include "FolderChecks.nsh"
+!include "RunAsUser.nsh"
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_COMPONENTSPAGE_NODESC
 BrandingText "${PRODUCT} ${VERSION}"
 !ifdef STANDIN_NOTICE
@@ -73,8 +104,13 @@ BrandingText "${PRODUCT} ${VERSION}"
     !insertmacro MUI_PAGE_LICENSE "${STANDIN_NOTICE}"
 !endif
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start Veltarion now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -127,9 +163,33 @@ BrandingText "${PRODUCT} ${VERSION}"
     Function ${UN}RequireAdmin
         System::Call 'shell32::IsUserAnAdmin() i .r0'
         ${If} $0 = 0
-            MessageBox MB_ICONSTOP "Veltarion setup needs administrator rights: it installs or removes a kernel driver.$\nRun it again as an administrator." /SD IDOK
-            SetErrorLevel 740
-            Quit
+            StrCpy $R8 "Veltarion setup needs administrator rights: it installs or removes a kernel driver.$\nRun it again as an administrator."
+            StrCpy $R9 ${EXIT_NOT_ADMIN}
+            Call ${UN}Refuse
+        ${EndIf}
+    FunctionEnd
+
+    ; $0 = 1 when a copy of Veltarion runs anywhere on this computer, in any log-on session.
+    Function ${UN}MachineMutexHeld
+        ; SYNCHRONIZE
+        System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${MACHINE_MUTEX}") p .r0'
+        ${If} $0 P<> 0
+            System::Call 'kernel32::CloseHandle(p r0)'
+            StrCpy $0 1
+        ${EndIf}
+    FunctionEnd
+
+    ; Ends the run, with nothing changed, when Veltarion runs only in another log-on session: the
+    ; machine-wide mutex is held but no copy shows its window on this desktop. Such a copy cannot
+    ; be asked to quit from here, and its driver must not be stopped under it.
+    Function ${UN}RefuseOtherSessions
+        Call ${UN}MachineMutexHeld
+        FindWindow $1 "VeltarionForm" "Veltarion"
+        ${If} $0 = 1
+        ${AndIf} $1 = 0
+            StrCpy $R8 "${MSG_OTHER_SESSION}"
+            StrCpy $R9 ${EXIT_OTHER_SESSION}
+            Call ${UN}Refuse
         ${EndIf}
     FunctionEnd
 
@@ -142,7 +202,7 @@ BrandingText "${PRODUCT} ${VERSION}"
             Return
         ${EndIf}
         StrCpy $WasRunning 1
-        DetailPrint "Closing the running Veltarion"
+        ${Log} "Closing the running Veltarion"
         System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
         System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'
         System::Call 'user32::RegisterWindowMessageW(w "VeltarionQuit") i .r3'
@@ -158,8 +218,10 @@ BrandingText "${PRODUCT} ${VERSION}"
     FunctionEnd
 
     ; Stops the driver service and waits up to 10 s for it to stop; with $R0 = "delete" the
-    ; service is deleted as well. Nothing happens when it does not exist.
+    ; service is deleted as well. Nothing happens when it does not exist. $0 = 0 when the driver
+    ; is still loaded afterwards (it goes with the next restart), 1 otherwise.
     Function ${UN}StopDriver
+        StrCpy $0 1
         System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
         ${If} $1 P= 0
             Return
@@ -178,9 +240,15 @@ BrandingText "${PRODUCT} ${VERSION}"
                 Sleep 200
             ${Next}
             System::Free $3
+            ; SERVICE_STOPPED
+            ${If} $4 <> 0
+            ${AndIf} $6 <> 1
+                StrCpy $0 0
+                ${Log} "The driver service ${SERVICE} did not stop: the driver stays loaded until Windows restarts"
+            ${EndIf}
             ${If} $R0 == "delete"
                 System::Call 'advapi32::DeleteService(p r2) i .r4'
-                DetailPrint "Driver service ${SERVICE} removed"
+                ${Log} "Driver service ${SERVICE} removed"
             ${EndIf}
             System::Call 'advapi32::CloseServiceHandle(p r2)'
         ${EndIf}
@@ -189,19 +257,6 @@ BrandingText "${PRODUCT} ${VERSION}"
 !macroend
 !insertmacro SHARED_FUNCTIONS ""
 !insertmacro SHARED_FUNCTIONS "un."
-
-; Sets the rights of folder $R0 to the security descriptor $R1 (SDDL); $Failed on failure.
-Function SetFolderRights
-    System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R1, i 1, *p .r1, p 0) i .r0'
-    ${If} $0 = 0
-        StrCpy $Failed "the rights of $R0"
-        Return
-    ${EndIf}
-    ; DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
-    System::Call 'advapi32::SetFileSecurityW(w R0, i 0x80000004, p r1) i .r0'
-    System::Call 'kernel32::LocalFree(p r1)'
-    ${IfThen} $0 = 0 ${|} StrCpy $Failed "the rights of $R0" ${|}
-FunctionEnd
 
 ; Registers the driver service for the installed driver file, started with Windows. A kernel
 ; driver's image path is a plain path: never quoted. $R2: 1 when the service was created here.
@@ -228,7 +283,8 @@ Function RegisterDriver
     System::Call 'advapi32::CloseServiceHandle(p r1)'
 FunctionEnd
 
-; Starts the driver service; $0: 1 when it runs.
+; Starts the driver service; $0: 1 when it started, 2 when it was already running (after the
+; setup asked it to stop: the old driver is still loaded), 0 when it did not start.
 Function StartDriver
     StrCpy $0 0
     System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
@@ -236,10 +292,10 @@ Function StartDriver
     ${If} $2 P<> 0
         System::Call 'advapi32::StartServiceW(p r2, i 0, p 0) i .r3 ?e'
         Pop $4
-        ; ERROR_SERVICE_ALREADY_RUNNING
         ${If} $3 <> 0
-        ${OrIf} $4 = 1056
             StrCpy $0 1
+        ${ElseIf} $4 = 1056 ; ERROR_SERVICE_ALREADY_RUNNING
+            StrCpy $0 2
         ${EndIf}
         System::Call 'advapi32::CloseServiceHandle(p r2)'
     ${EndIf}
@@ -264,26 +320,20 @@ Function RollBack
     ${EndIf}
 FunctionEnd
 
-; $0 = 1 when $INSTDIR holds nothing but a Profiles folder (or does not exist): the closed rights
-; this setup gives its folder are never put on a folder of other files.
-Function FolderIsFree
-    StrCpy $0 1
-    FindFirst $1 $2 "$INSTDIR\*.*"
-    ${DoWhile} $2 != ""
-        ${If} $2 != "."
-        ${AndIf} $2 != ".."
-        ${AndIf} $2 != "Profiles"
-            StrCpy $0 0
-        ${EndIf}
-        FindNext $1 $2
-    ${Loop}
-    FindClose $1
+; The directory page: a folder the setup may not take is refused there, before anything is done.
+Function DirectoryLeave
+    Call CheckInstallFolder
+    ${If} $R8 != ""
+        MessageBox MB_ICONEXCLAMATION "$R8"
+        Abort
+    ${EndIf}
 FunctionEnd
 
 Function Fail
-    DetailPrint "Failed: $Failed"
+    ${Log} "Failed: $Failed"
+    ${Log} "Exit code ${EXIT_FAILED}"
     MessageBox MB_ICONSTOP "Setup could not install Veltarion ($Failed).$\n$\nNothing was changed: $\nthe previous installation, if any, is whole and unchanged." /SD IDOK
-    SetErrorLevel 2
+    SetErrorLevel ${EXIT_FAILED}
     Abort
 FunctionEnd
 
@@ -292,18 +342,26 @@ Section "Veltarion (required)" SecMain
     StrCpy $Failed ""
     StrCpy $R2 0
     StrCpy $Swapping 0
+    Call CheckInstallFolder
+    ${If} $R8 != ""
+        StrCpy $R9 ${EXIT_FOLDER_REFUSED}
+        Call Refuse
+    ${EndIf}
     StrCpy $Fresh 1
     ${IfThen} ${FileExists} "$INSTDIR\Veltarion.exe" ${|} StrCpy $Fresh 0 ${|}
-    ${If} $Fresh = 1
-        Call FolderIsFree
-        ${If} $0 = 0
-            StrCpy $Failed "$INSTDIR holds other files: choose an empty folder"
-            Call Fail
-        ${EndIf}
-    ${EndIf}
 
+    Call RefuseOtherSessions
     Call QuitRunning
     ${IfThen} $Failed != "" ${|} Call Fail ${|}
+    ; A copy of another session as well as the one that quit here: it goes on running, as does
+    ; the one that quit.
+    Call MachineMutexHeld
+    ${If} $0 = 1
+        Call RestartIfItRan
+        StrCpy $R8 "${MSG_OTHER_SESSION}"
+        StrCpy $R9 ${EXIT_OTHER_SESSION}
+        Call Refuse
+    ${EndIf}
 
     ; Leftovers of an earlier run that could not finish.
     RMDir /r "$INSTDIR\${NEW}"
@@ -313,16 +371,21 @@ Section "Veltarion (required)" SecMain
         Call Fail
     ${EndIf}
 
-    ; The folders and their rights first: every file put in them inherits those rights.
+    ; The folders and their rights first: every file put in them inherits those rights. The
+    ; folder is closed before anything is made in it.
     ClearErrors
     CreateDirectory "$INSTDIR"
-    CreateDirectory "$INSTDIR\Profiles"
-    CreateDirectory "$INSTDIR\${OLD}"
     ${IfThen} ${Errors} ${|} StrCpy $Failed "the folder $INSTDIR" ${|}
     ${If} $Failed == ""
         StrCpy $R0 "$INSTDIR"
         StrCpy $R1 "${SDDL_APP}"
         Call SetFolderRights
+    ${EndIf}
+    ${If} $Failed == ""
+        ClearErrors
+        CreateDirectory "$INSTDIR\Profiles"
+        CreateDirectory "$INSTDIR\${OLD}"
+        ${IfThen} ${Errors} ${|} StrCpy $Failed "the folder $INSTDIR" ${|}
     ${EndIf}
     ${If} $Failed == ""
         StrCpy $R0 "$INSTDIR\Profiles"
@@ -334,7 +397,7 @@ Section "Veltarion (required)" SecMain
         Call Fail
     ${EndIf}
 
-    DetailPrint "Unpacking the new files"
+    ${Log} "Unpacking the new files"
     ClearErrors
     SetOutPath "$INSTDIR\${NEW}"
     File "/oname=Veltarion.exe" "${APP_EXE}"
@@ -353,7 +416,7 @@ Section "Veltarion (required)" SecMain
     StrCpy $R0 ""
     Call StopDriver
 
-    DetailPrint "Replacing the files"
+    ${Log} "Replacing the files"
     StrCpy $Swapping 1
     !insertmacro FOR_EACH_FILE MOVE_ASIDE
     !insertmacro FOR_EACH_FILE MOVE_IN
@@ -373,11 +436,15 @@ Section "Veltarion (required)" SecMain
 
     Call StartDriver
     ${If} $0 = 1
-        DetailPrint "Driver service ${SERVICE} started"
+        ${Log} "Driver service ${SERVICE} started"
     ${Else}
-        DetailPrint "The driver service ${SERVICE} did not start now; it starts with Windows"
-        MessageBox MB_ICONEXCLAMATION "Veltarion is installed, but its driver did not start now. It starts with Windows: restart the computer before you use Veltarion." /SD IDOK
-        SetErrorLevel 3
+        ${If} $0 = 2
+            ${Log} "The old driver is still loaded; the new one loads when Windows restarts"
+        ${Else}
+            ${Log} "The driver service ${SERVICE} did not start now; it starts with Windows"
+        ${EndIf}
+        MessageBox MB_ICONEXCLAMATION "Veltarion is installed, but its new driver is not running yet. It starts with Windows: restart the computer before you use Veltarion." /SD IDOK
+        SetErrorLevel ${EXIT_RESTART_NEEDED}
     ${EndIf}
 
     SetShellVarContext all
@@ -391,7 +458,8 @@ Section "Veltarion (required)" SecMain
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\Veltarion.exe"
     WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-    WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    ; Run in place (_?=): the command returns when the removal is done, with its exit code.
+    WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
     SectionGetSize ${SecMain} $0
@@ -400,23 +468,38 @@ SectionEnd
 
 Section "Start Veltarion when I log on" SecRun
     WriteRegStr HKLM "${RUN_KEY}" "Veltarion" '"$INSTDIR\Veltarion.exe"'
+    ${Log} "Run entry written: Veltarion starts at log-on"
 SectionEnd
 
 Function .onInit
+    Call OpenLog
     Call RequireAdmin
-FunctionEnd
-
-; A copy that ran before the setup runs again: the new one, or the old one when nothing changed.
-Function RestartIfItRan
-    ${If} $WasRunning = 1
-    ${AndIf} ${FileExists} "$INSTDIR\Veltarion.exe"
-        SetOutPath "$INSTDIR"
-        Exec '"$INSTDIR\Veltarion.exe"'
+    ; /RUNATLOGON=0: no log-on start (an earlier installation's Run entry goes too).
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/RUNATLOGON=" $1
+    ${IfNot} ${Errors}
+    ${AndIf} $1 == "0"
+        SectionSetFlags ${SecRun} 0
     ${EndIf}
 FunctionEnd
 
+; A copy that ran before the setup runs again, as the signed-in user: the new one, or the old one
+; when nothing changed.
+Function RestartIfItRan
+    ${If} $WasRunning = 1
+    ${AndIf} ${FileExists} "$INSTDIR\Veltarion.exe"
+        Call StartAsUser
+    ${EndIf}
+FunctionEnd
+
+; Interactively, the finish page's "Start Veltarion now" decides; silently, a copy that ran
+; before runs again.
 Function .onInstSuccess
-    Call RestartIfItRan
+    ${IfThen} ${Silent} ${|} Call RestartIfItRan ${|}
+    GetErrorLevel $0
+    ${IfThen} $0 = -1 ${|} StrCpy $0 0 ${|}
+    ${Log} "Exit code $0"
 FunctionEnd
 
 Function .onInstFailed
@@ -426,14 +509,26 @@ FunctionEnd
 Section "un.Veltarion (required)"
     SectionIn RO
     StrCpy $Failed ""
+    Call un.RefuseOtherSessions
     Call un.QuitRunning
     ${If} $Failed != ""
-        MessageBox MB_ICONSTOP "Veltarion is running and did not quit. Quit it from its tray menu and run the uninstaller again." /SD IDOK
-        SetErrorLevel 2
-        Abort
+        StrCpy $R8 "Veltarion is running and did not quit. Quit it from its tray menu and run the uninstaller again."
+        StrCpy $R9 ${EXIT_FAILED}
+        Call un.Refuse
+    ${EndIf}
+    ; A copy of another session as well as the one that quit here: its driver stays.
+    Call un.MachineMutexHeld
+    ${If} $0 = 1
+        StrCpy $R8 "${MSG_OTHER_SESSION}"
+        StrCpy $R9 ${EXIT_OTHER_SESSION}
+        Call un.Refuse
     ${EndIf}
     StrCpy $R0 "delete"
     Call un.StopDriver
+    ${If} $0 = 0
+        MessageBox MB_ICONEXCLAMATION "Veltarion is removed, but its driver stays loaded until Windows restarts." /SD IDOK
+        SetErrorLevel ${EXIT_RESTART_NEEDED}
+    ${EndIf}
     !insertmacro FOR_EACH_FILE REMOVE
     SetShellVarContext all
     Delete "$SMPROGRAMS\Veltarion.lnk"
@@ -445,9 +540,20 @@ Section "un.Veltarion (required)"
     RMDir "$INSTDIR"
 SectionEnd
 
-; Off by default and never in silent mode: a quiet uninstall keeps the profiles.
+; Off by default and never in silent mode: a quiet uninstall keeps the profiles. Only from the real
+; Profiles folder of the installation the uninstall entry recorded, never through a junction or
+; symbolic link.
 Section /o "un.Also remove my profiles" SecRemoveProfiles
-    ${IfNot} ${Silent}
+    StrCpy $R0 "$INSTDIR"
+    Call un.IsReparsePoint
+    ${If} $0 = 0
+        StrCpy $R0 "$INSTDIR\Profiles"
+        Call un.IsReparsePoint
+    ${EndIf}
+    ${If} $Recorded != $INSTDIR
+    ${OrIf} $0 = 1
+        ${Log} "Profiles kept: $INSTDIR\Profiles is not the real folder of this installation"
+    ${ElseIfNot} ${Silent}
         Delete "$INSTDIR\Profiles\profiles.omx"
         Delete "$INSTDIR\Profiles\profiles.bak"
         Delete "$INSTDIR\Profiles\profiles.new"
@@ -458,5 +564,19 @@ Section /o "un.Also remove my profiles" SecRemoveProfiles
 SectionEnd
 
 Function un.onInit
+    Call un.OpenLog
     Call un.RequireAdmin
+    ReadRegStr $Recorded HKLM "${UNINST_KEY}" "InstallLocation"
+FunctionEnd
+
+; Run in place (_?=folder, as the quiet uninstall command does), the uninstaller cannot delete its
+; own file: a command processor from the system folder waits two seconds (it ends before), then
+; deletes it and removes the folder once empty (a folder that keeps profiles stays).
+Function un.onUninstSuccess
+    GetErrorLevel $0
+    ${IfThen} $0 = -1 ${|} StrCpy $0 0 ${|}
+    ${Log} "Exit code $0"
+    ${If} $EXEDIR == $INSTDIR
+        Exec '"$SYSDIR\cmd.exe" /c ping -n 3 127.0.0.1 >nul & del /f /q "$INSTDIR\uninstall.exe" & rmdir "$INSTDIR" 2>nul'
+    ${EndIf}
 FunctionEnd

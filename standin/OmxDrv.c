@@ -7,10 +7,19 @@
  *   stop (0x83000010)        ends the nominal ciphering; harmless when nothing runs;
  *   start (0x83000014)       begins it; refused until a parameter block has been accepted;
  *   set params (0x83000018)  exactly 580 bytes accepted and kept; any other length refused;
- * and the two diagnostic requests of OmxStandinDiag.h (journal read-back, reset with injected
- * faults). Every other code is refused. All state lives in the device extension.
+ * and, only in the test build (OMX_STANDIN_DIAGNOSTICS defined), the two diagnostic requests of
+ * OmxStandinDiag.h (journal read-back, reset with injected faults). Every other code is refused, so
+ * the driver that goes into a package answers neither: the journal holds the last parameter block,
+ * key digest included. All state lives in the device extension.
+ *
+ * The device opens only for SYSTEM, Administrators and interactive users, and that access list also
+ * guards every name below the device (FILE_DEVICE_SECURE_OPEN).
  */
-#include <ntddk.h>
+#include <ntifs.h>
+
+#ifndef OBJ_KERNEL_HANDLE
+#define OBJ_KERNEL_HANDLE 0x00000200L
+#endif
 
 #include "OmxStandinDiag.h"
 
@@ -92,8 +101,10 @@ static NTSTATUS HandleRequest(StandinState* state, ULONG code, PVOID buffer, ULO
         }
         RtlCopyMemory(state->Params, buffer, OMX_PARAM_BLOCK_SIZE);
         state->HasParams = 1;
+#ifdef OMX_STANDIN_DIAGNOSTICS
         RtlCopyMemory(journal->LastBlock, buffer, OMX_PARAM_BLOCK_SIZE);
         journal->HasBlock = 1;
+#endif
         journal->BlocksAccepted++;
         return STATUS_SUCCESS;
     case OMX_IOCTL_START:
@@ -131,6 +142,7 @@ static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
     KIRQL irql;
 
     KeAcquireSpinLock(&state->Lock, &irql);
+#ifdef OMX_STANDIN_DIAGNOSTICS
     if (code == OMX_DIAG_READ_JOURNAL) {
         if (buffer == NULL || outLength < sizeof(OmxStandinJournal)) {
             status = STATUS_BUFFER_TOO_SMALL;
@@ -148,7 +160,9 @@ static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
             ResetJournal(&state->Journal, &faults);
             status = STATUS_SUCCESS;
         }
-    } else {
+    } else
+#endif
+    {
         status = HandleRequest(state, code, buffer, inLength, outLength, &information);
         if (!NT_SUCCESS(status)) {
             information = 0;
@@ -173,6 +187,48 @@ static NTSTATUS NTAPI DispatchOpenClose(PDEVICE_OBJECT device, PIRP irp) {
     return CompleteIrp(irp, STATUS_SUCCESS, 0);
 }
 
+/* A SID with one or two sub-authorities of the NT authority (S-1-5-...), laid out as a SID. */
+typedef struct NtSid {
+    UCHAR Revision;
+    UCHAR SubAuthorityCount;
+    UCHAR Authority[6];
+    ULONG SubAuthority[2];
+} NtSid;
+
+static const NtSid kLocalSystem = {1, 1, {0, 0, 0, 0, 0, 5}, {18, 0}};      /* S-1-5-18 */
+static const NtSid kAdministrators = {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}}; /* S-1-5-32-544 */
+static const NtSid kInteractive = {1, 1, {0, 0, 0, 0, 0, 5}, {4, 0}};       /* S-1-5-4 */
+
+/* Sets the device's access list to "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;IU)", through a kernel
+ * handle opened for WRITE_DAC. Any failure fails the driver's load: an open device is never left
+ * with the default access list. */
+static NTSTATUS RestrictDeviceAccess(PDEVICE_OBJECT device) {
+    ULONG acl[64]; /* room for the ACL header (8 bytes) and three ACEs of at most 24 bytes */
+    SECURITY_DESCRIPTOR sd;
+    const NtSid* sids[] = {&kLocalSystem, &kAdministrators, &kInteractive};
+    NTSTATUS status = RtlCreateAcl((PACL)acl, sizeof(acl), ACL_REVISION);
+    for (ULONG i = 0; NT_SUCCESS(status) && i < sizeof(sids) / sizeof(sids[0]); i++) {
+        status = RtlAddAccessAllowedAce((PACL)acl, ACL_REVISION, GENERIC_ALL, (PSID)sids[i]);
+    }
+    if (NT_SUCCESS(status)) {
+        status = RtlCreateSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    }
+    if (NT_SUCCESS(status)) {
+        status = RtlSetDaclSecurityDescriptor(&sd, TRUE, (PACL)acl, FALSE);
+    }
+    if (NT_SUCCESS(status)) {
+        sd.Control |= SE_DACL_PROTECTED;
+        HANDLE handle = NULL;
+        status = ObOpenObjectByPointer(device, OBJ_KERNEL_HANDLE, NULL, WRITE_DAC, NULL, KernelMode,
+                                       &handle);
+        if (NT_SUCCESS(status)) {
+            status = ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION, &sd);
+            ZwClose(handle);
+        }
+    }
+    return status;
+}
+
 static void NTAPI DriverUnload(PDRIVER_OBJECT driver) {
     UNICODE_STRING link;
     RtlInitUnicodeString(&link, OMX_DOS_DEVICE_NAME_W);
@@ -189,9 +245,14 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     (void)registryPath;
 
     RtlInitUnicodeString(&name, OMX_DEVICE_NAME_W);
-    NTSTATUS status =
-        IoCreateDevice(driver, sizeof(StandinState), &name, 0x8300, 0, FALSE, &device);
+    NTSTATUS status = IoCreateDevice(driver, sizeof(StandinState), &name, 0x8300,
+                                     FILE_DEVICE_SECURE_OPEN, FALSE, &device);
     if (!NT_SUCCESS(status)) {
+        return status;
+    }
+    status = RestrictDeviceAccess(device);
+    if (!NT_SUCCESS(status)) {
+        IoDeleteDevice(device);
         return status;
     }
     RtlInitUnicodeString(&link, OMX_DOS_DEVICE_NAME_W);

@@ -5,6 +5,16 @@
 //                                     start's welcome dialog is closed) and waits until the
 //                                     stand-in driver reports ciphering on
 //   velt_remote rights PATH           prints the rights (DACL) of a file or folder as SDDL
+//   velt_remote no-diagnostics        succeeds when the loaded driver opens and refuses both
+//                                     diagnostic requests as it refuses an unknown code
+//   velt_remote run COMMAND-LINE      runs the command line as it is (no quoting added), waits
+//                                     for its end and exits with its exit code
+//   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
+//                                     another session would
+//   velt_remote click-through CAPTION [seconds]
+//                                     presses a setup's Next, Install or Finish button (id 1), as
+//                                     each page enables it, until the setup window (caption
+//                                     starting with CAPTION) is gone
 #include "e2e/harness/E2eHarness.h"
 #include "win32/driver/StandinKit.h"
 
@@ -12,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +59,9 @@ int Activate(const char* password, int seconds) {
         return 1;
     }
     OmxStandinJournal journal{};
+    if (!velt::standin::ReadJournal(journal)) {
+        return 0; // a packaged driver has no journal: the accepted activation hid the window
+    }
     if (!WaitUntil([&] { return velt::standin::ReadJournal(journal) && journal.Running == 1; })) {
         std::fprintf(stderr, "activate: the driver does not report ciphering on\n");
         return 1;
@@ -69,6 +83,68 @@ int PrintRights(const char* path) {
     std::printf("%s\n", text);
     LocalFree(text);
     return 0;
+}
+
+// The packaged driver answers neither diagnostic request: each fails as an unknown code does.
+int RefusesDiagnostics() {
+    HANDLE device = velt::standin::OpenDevice();
+    if (device == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "the device does not open (error %lu)\n", GetLastError());
+        return 1;
+    }
+    auto refusal = [&](std::uint32_t code, DWORD in, DWORD out) {
+        std::vector<BYTE> buffer(sizeof(OmxStandinJournal));
+        const bool answered =
+            velt::standin::Control(device, code, buffer.data(), in, buffer.data(), out);
+        return answered ? 0UL : GetLastError();
+    };
+    const unsigned long unknown = refusal(0x83003FFCu, 0, 0);
+    const unsigned long journal = refusal(OMX_DIAG_READ_JOURNAL, 0, sizeof(OmxStandinJournal));
+    const unsigned long reset = refusal(OMX_DIAG_RESET, sizeof(OmxStandinFaults), 0);
+    CloseHandle(device);
+    std::printf("unknown code %lu, journal %lu, reset %lu\n", unknown, journal, reset);
+    return unknown != 0 && journal == unknown && reset == unknown ? 0 : 1;
+}
+
+struct CaptionSearch {
+    std::string_view caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindByCaption(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<CaptionSearch*>(data);
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    if (IsWindowVisible(window) && std::string_view(text).starts_with(search->caption)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int ClickThrough(std::string_view caption, int seconds) {
+    auto find = [&] {
+        CaptionSearch search{caption};
+        EnumWindows(FindByCaption, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    };
+    HWND setup = nullptr;
+    if (!WaitUntil([&] { return (setup = find()) != nullptr; }, seconds * 1000)) {
+        std::fprintf(stderr, "no setup window\n");
+        return 1;
+    }
+    return WaitUntil(
+               [&] {
+                   HWND next = GetDlgItem(setup, IDOK);
+                   if (next && IsWindowEnabled(next) && IsWindowVisible(next)) {
+                       Click(next);
+                       Sleep(300); // the next page's button, not this one again
+                   }
+                   return !IsWindow(setup);
+               },
+               seconds * 1000)
+               ? 0
+               : 1;
 }
 
 } // namespace
@@ -109,7 +185,35 @@ int main(int argc, char** argv) {
     if (command == "rights" && argc > 2) {
         return PrintRights(argv[2]);
     }
+    if (command == "no-diagnostics") {
+        return RefusesDiagnostics();
+    }
+    if (command == "run" && argc > 2) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        std::vector<char> line(argv[2], argv[2] + std::strlen(argv[2]) + 1);
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            return 255;
+        }
+        DWORD code = 255;
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return static_cast<int>(code);
+    }
+    if (command == "click-through" && argc > 2) {
+        return ClickThrough(argv[2], argc > 3 ? std::atoi(argv[3]) : 60);
+    }
+    if (command == "hold-mutex" && argc > 3) {
+        HANDLE mutex = CreateMutexA(nullptr, TRUE, argv[2]);
+        Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
+        return mutex ? 0 : 1;
+    }
     std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
-                         "[seconds] | rights PATH\n");
+                         "[seconds] | rights PATH | no-diagnostics | run COMMAND-LINE | "
+                         "hold-mutex NAME SECONDS | click-through CAPTION [seconds]\n");
     return 2;
 }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The setup program's whole story in a fresh Wine prefix of its own:
 #   setup_story.sh DIR SETUP UPGRADE_SETUP VELT_REMOTE EXE UPGRADE_EXE
-# Silent install; the program started as the Run entry starts it and activated; a reboot (server
-# ended, then wineboot, which runs the Run entries as a log-on does); an upgrade that cannot replace
-# a file; an upgrade over the running copy; a silent uninstall.
+# Folders that are not the setup's own and a copy in another session refused; silent install; the
+# packaged driver without diagnostics; the program started as the Run entry starts it and
+# activated; a reboot (server ended, then wineboot, which runs the Run entries as a log-on does);
+# an upgrade refused for a linked Profiles, one that cannot replace a file; an upgrade over the
+# running copy, without the Run entry and with a log; the quiet uninstall command; an interactive
+# install over the kept profiles to its finish page.
 set -u -o pipefail
 scripts=$(cd "$(dirname "$0")/../../../scripts/wine" && pwd)
 dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6
@@ -15,6 +18,7 @@ inst="$WINEPREFIX/drive_c/Program Files/Veltarion"
 win='C:\Program Files\Veltarion'
 uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion'
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
 lnk="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk"
 trap 'chattr -i "$inst/OMXDRV.SYS" 2>/dev/null; "$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
 
@@ -25,6 +29,7 @@ check() { # check WHAT COMMAND...: runs the command, reports and counts a failur
 not() { ! "$@"; }
 remote() { wine "$remote" "$@" </dev/null | tr -d '\r'; }
 everyone() { remote rights "$1" | grep ';WD)' >/dev/null; }
+exit_code() { "${@:2}"; [ $? -eq "$1" ]; }
 value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
 running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
 same() { [ "$1" = "$2" ]; }
@@ -34,8 +39,22 @@ saved() { test -s "$inst/Profiles/profiles.omx" -a ! -e "$inst/Profiles/profiles
 activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
 
-check "refuses a folder of other files" not wine "$setup" /S '/D=C:\windows'
+# Refused with its exit code and nothing changed: a folder of other files (a loose Veltarion.exe
+# among them), a copy of Veltarion in another session (its machine-wide mutex held).
+tools="$WINEPREFIX/drive_c/Tools"
+mkdir -p "$tools" && cp "$exe" "$tools/" && echo notes >"$tools/notes.txt"
+before=$(ls -l "$tools"; remote rights 'C:\Tools')
+check "refuses a folder of other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Tools'
+check "refused folder unchanged" same "$(ls -l "$tools"; remote rights 'C:\Tools')" "$before"
+wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+holder=$!
+sleep 2
+check "refuses while a copy runs in another session (5)" exit_code 5 wine "$setup" /S
+kill $holder && wait $holder 2>/dev/null
+check "refused: nothing installed" not wine reg query "$uninst"
+check "refused: no folder, no service" test ! -e "$inst" -a -z "$(value "$svc" ImagePath)"
 check "silent install" wine "$setup" /S
+check "packaged driver refuses the diagnostic requests" remote no-diagnostics
 files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",uninstall.exe} "$lnk")
 for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
 # Wine keeps a file's rights only as Unix mode bits: of the setup's rights it shows that the
@@ -44,7 +63,6 @@ for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
 check "Wine's default rights include Everyone" everyone 'C:\Program Files'
 check "install folder rights set" not everyone "$win"
 check "Profiles rights set" not everyone "$win\\Profiles"
-svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
 check "service starts with the system" same "$(value "$svc" Start)" 0x2
 check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
 check "service running" running
@@ -52,7 +70,7 @@ check "Run entry" same "$(value "$run" Veltarion)" "\"$win\\Veltarion.exe\""
 check "uninstall entry: version" same "$(value "$uninst" DisplayVersion)" 1.0.4
 check "uninstall entry: publisher" same "$(value "$uninst" Publisher)" Veltarion
 check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
-    "\"$win\\uninstall.exe\" /S"
+    "\"$win\\uninstall.exe\" /S _?=$win"
 check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
 
 command=$(value "$run" Veltarion)
@@ -71,9 +89,17 @@ pid=$(remote wait-main 60)
 check "Run entry started the program at log-on" test -n "$pid"
 check "program connects after the reboot" activate
 
+# A Profiles folder replaced by a link: the upgrade refuses it and changes nothing where it points.
+mv "$inst/Profiles" "$dir/Profiles" && mkdir -p "$dir/elsewhere" && ln -s "$dir/elsewhere" "$inst/Profiles"
+check "upgrade refuses a linked Profiles (4)" exit_code 4 wine "$upgrade" /S
+check "linked Profiles: target rights unchanged" everyone "Z:$dir/elsewhere"
+check "linked Profiles: old program kept" cmp "$inst/Veltarion.exe" "$exe"
+rm "$inst/Profiles" && mv "$dir/Profiles" "$inst/Profiles"
+
 # Upgrades that cannot finish: a file where the new files are to be unpacked, and a file that
 # cannot be replaced. Each leaves the old installation whole, and the old copy runs again.
-whole() { cmp "$inst/Veltarion.exe" "$exe" && for f in "${files[@]}"; do test -f "$f" || return 1; done; }
+installed() { for f in "${files[@]}"; do test -f "$f" || return 1; done; }
+whole() { cmp "$inst/Veltarion.exe" "$exe" && installed; }
 for fault in unpack replace; do
     if [ $fault = unpack ]; then
         touch "$inst/~setup.new"
@@ -89,7 +115,9 @@ for fault in unpack replace; do
     check "failed upgrade ($fault): old copy runs again" test -n "$pid"
 done
 
-check "upgrade over the running copy" wine "$upgrade" /S
+check "upgrade over the running copy" wine "$upgrade" /S /RUNATLOGON=0 '/LOG=C:\setup.log'
+check "upgrade: no Run entry" same "$(value "$run" Veltarion)" ""
+check "upgrade: log" grep -q "Exit code 0" "$WINEPREFIX/drive_c/setup.log"
 check "upgrade: new program installed" cmp "$inst/Veltarion.exe" "$upgrade_exe"
 check "upgrade: profiles kept" profiles_kept
 check "upgrade: registry value kept" same "$(value 'HKCU\Software\Veltarion' CurrentProfile)" \
@@ -98,15 +126,34 @@ new=$(remote wait-main 60)
 check "upgrade: a new copy runs" test -n "$new" -a "$new" != "$pid"
 check "upgrade: new copy connects" activate
 
-check "silent uninstall" wine "$inst/uninstall.exe" /S
-# The uninstaller works on from a copy of itself in the temporary folder.
-for _ in $(seq 60); do wine reg query "$uninst" >/dev/null 2>&1 || break; sleep 0.5; done
+# A copy in another session as well: the uninstaller quits the one here and removes nothing.
+wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+holder=$!
+sleep 2
+check "uninstall refused for another session (5)" exit_code 5 \
+    remote run "$(value "$uninst" QuietUninstallString)"
+kill $holder && wait $holder 2>/dev/null
+check "refused uninstall: nothing removed" installed
+(cd / && exec setsid wine "$win\\Veltarion.exe" </dev/null >/dev/null 2>&1) &
+check "program runs again" remote wait-main 60
+
+# The quiet uninstall command returns when the removal is done; the uninstaller's own file goes
+# a moment later.
+check "quiet uninstall command" remote run "$(value "$uninst" QuietUninstallString)"
 check "uninstall: service gone" not wine sc query OMXDRV
+wait_for test ! -e "$inst/uninstall.exe"
 for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
 check "uninstall: Run entry gone" same "$(value "$run" Veltarion)" ""
 check "uninstall: entry gone" not wine reg query "$uninst"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
 check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"
+
+# An interactive install into the folder that kept the profiles, clicked through to its finish
+# page, whose ticked "Start Veltarion now" starts the program through the user's shell.
+wine "$setup" </dev/null >/dev/null 2>&1 &
+check "interactive install clicked through" remote click-through "Veltarion 1.0.4" 120
+check "finish page started the program" remote wait-main 60
+check "reinstall: profiles kept" profiles_kept
 echo "$failed failed"
 [ $failed -eq 0 ]
