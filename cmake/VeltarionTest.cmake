@@ -6,6 +6,10 @@
 #       A MinGW test executable run under Wine in the build's own prefix (with the Xvfb display
 #       and the persistent wineserver that the wine_setup fixture provides); TIMEOUT defaults
 #       to 120 s.
+#   velt_wine64_test(NAME n PROGRAM exe-target [ARGS ...] [TIMEOUT s])
+#       The same test program run again in a 64-bit prefix (64-bit Windows, the program under
+#       WoW64), from a folder of its own (x64/ beside it) where the x64 stand-in test driver is
+#       its OMXDRV.SYS; alone (RUN_SERIAL), with the wine64 fixture's prefix, display and server.
 
 set(VELT_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
 if(NOT TARGET gtest)
@@ -16,6 +20,7 @@ if(NOT TARGET gtest)
 endif()
 
 set(VELT_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(VELT_WINE64_DIR ${CMAKE_BINARY_DIR}/wine64)
 
 if(NOT VELT_WIN32)
     include(GoogleTest)
@@ -59,12 +64,44 @@ function(velt_wine_test)
     endif()
 endfunction()
 
+function(velt_wine64_test)
+    cmake_parse_arguments(T "" "NAME;PROGRAM;TIMEOUT" "ARGS" ${ARGN})
+    if(NOT VELT_WIN32)
+        return()
+    endif()
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set(dir $<TARGET_FILE_DIR:${T_PROGRAM}>/x64)
+    add_dependencies(${T_PROGRAM} velt_omxdrv_x64)
+    add_custom_command(TARGET ${T_PROGRAM} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${T_PROGRAM}>
+                $<TARGET_PROPERTY:velt_omxdrv_x64,VELT_SYS_FILE> ${dir}
+        VERBATIM)
+    # Not the target itself (that would run the x86 folder's copy): the emulator is named here.
+    add_test(NAME ${T_NAME}
+             COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/wine-run.sh
+                     ${dir}/$<TARGET_FILE_NAME:${T_PROGRAM}> ${T_ARGS})
+    set_tests_properties(${T_NAME} PROPERTIES
+        FIXTURES_REQUIRED wine64 RUN_SERIAL TRUE TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "VELT_WINE_DIR=${VELT_WINE64_DIR}")
+endfunction()
+
 if(VELT_WIN32)
-    # One prefix, one Xvfb and one persistent wineserver for every Wine test of this build.
-    add_test(NAME wine_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/testbed.sh start ${VELT_WINE_DIR})
-    add_test(NAME wine_teardown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/testbed.sh stop ${VELT_WINE_DIR})
-    set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
-    set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+    # One prefix, one Xvfb and one persistent wineserver for every Wine test of this build, and
+    # a 64-bit one for the tests that run on 64-bit Windows too.
+    set(_velt_beds wine wine64)
+    set(_velt_arches win32 win64)
+    foreach(bed arch IN ZIP_LISTS _velt_beds _velt_arches)
+        set(bed_dir ${CMAKE_BINARY_DIR}/${bed})
+        add_test(NAME ${bed}_setup
+                 COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/testbed.sh start ${bed_dir} ${arch})
+        add_test(NAME ${bed}_teardown
+                 COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine/testbed.sh stop ${bed_dir})
+        set_tests_properties(${bed}_setup PROPERTIES FIXTURES_SETUP ${bed} TIMEOUT 180)
+        set_tests_properties(${bed}_teardown PROPERTIES FIXTURES_CLEANUP ${bed} TIMEOUT 60)
+    endforeach()
 endif()
 
 # Adds every child folder of the current folder that has a CMakeLists.txt, so that each owner of

@@ -11,6 +11,12 @@
 ; whole. It takes only a folder of its own (FolderChecks.nsh), and starts the program only as the
 ; signed-in user (RunAsUser.nsh).
 ;
+; One setup for 32-bit and 64-bit Windows: the program is the same 32-bit Veltarion.exe, the driver
+; is the one built for the running Windows (a 64-bit kernel loads only 64-bit drivers). This setup
+; is a 32-bit program, so on 64-bit Windows $PROGRAMFILES is "Program Files (x86)" and its
+; HKLM\Software keys (Run entry, uninstall entry) land in the 32-bit view (WOW6432Node), which is
+; the view the 32-bit Veltarion.exe reads and Windows shows; the services key is shared.
+;
 ; Options: /S silent, /D=folder, /RUNATLOGON=0 (no log-on start), /LOG=file (SetupLog.nsh).
 ; Exit codes of the setup (the README lists them):
 ;   0     installed
@@ -18,6 +24,8 @@
 ;   4     refused the folder (not its own, a junction or symbolic link, or an untrusted owner);
 ;         nothing changed
 ;   5     Veltarion runs for another user of this computer; nothing changed
+;   216   this setup has no driver for this Windows (64-bit Windows without an x64 driver, or
+;         Windows on ARM); nothing changed
 ;   740   not an administrator
 ;   3010  installed; the driver loads at the next restart of Windows (it did not start now, or
 ;         the old one is still loaded)
@@ -25,8 +33,10 @@
 ; 3010 removed, the driver is unloaded by the next restart.
 ;
 ; Defined by the build (makensis -D...): VERSION (1.0.4), VI_VERSION (1.0.4.0), OUTFILE, APP_EXE,
-; DRIVER, DOCS (folder of the help documents), ICON (the program's icon) and, for a package that
-; carries the stand-in driver, STANDIN_NOTICE (the text of the first page).
+; DOCS (folder of the help documents), ICON (the program's icon), DRIVER (the x86 OMXDRV.SYS),
+; DRIVER_X64 (the x64 one; left out, the setup refuses 64-bit Windows) and, for a package that
+; carries the stand-in driver, STANDIN_NOTICE (the text of the first page, shown when the driver
+; to install is a stand-in) with STANDIN_X86 and/or STANDIN_X64 (which drivers are stand-ins).
 ; Plug-ins used: System (service manager, folder rights, finding and waiting for a running copy,
 ; the shell of the signed-in user) and nsDialogs (the finish page).
 
@@ -36,6 +46,7 @@ RequestExecutionLevel admin
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "x64.nsh"
 
 !define PRODUCT "Veltarion"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
@@ -47,6 +58,7 @@ RequestExecutionLevel admin
 !define EXIT_FAILED 2
 !define EXIT_FOLDER_REFUSED 4
 !define EXIT_OTHER_SESSION 5
+!define EXIT_NO_DRIVER 216
 !define EXIT_NOT_ADMIN 740
 !define EXIT_RESTART_NEEDED 3010
 ; Held by every running copy for its lifetime, in whichever log-on session it runs.
@@ -60,10 +72,8 @@ RequestExecutionLevel admin
 
 !ifdef STANDIN_NOTICE
     Name "${PRODUCT} ${VERSION} (evaluation, stand-in driver)"
-    !define DISPLAY_NAME "${PRODUCT} (evaluation: stand-in driver, protects nothing)"
 !else
     Name "${PRODUCT} ${VERSION}"
-    !define DISPLAY_NAME "${PRODUCT}"
 !endif
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\${PRODUCT}"
@@ -84,6 +94,8 @@ Var Fresh        ; 1 when the install folder held no Veltarion.exe before
 Var Failed       ; the file or step that failed, "" while all went well
 Var Swapping     ; 1 once the files are being swapped (the new ones all staged)
 Var Recorded     ; the uninstaller: the folder its uninstall entry records
+Var Windows64    ; 1 on 64-bit Windows: the x64 driver is installed
+Var StandIn      ; 1 when the driver installed on this Windows is the stand-in
 
 !addincludedir "${__FILEDIR__}"
 !include "SetupLog.nsh"
@@ -101,6 +113,7 @@ BrandingText "${PRODUCT} ${VERSION}"
     !define MUI_LICENSEPAGE_TEXT_TOP "Read this before you go on:"
     !define MUI_LICENSEPAGE_TEXT_BOTTOM "This package is for evaluation only. Press I Understand to go on."
     !define MUI_LICENSEPAGE_BUTTON "I &Understand"
+    !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipUnlessStandIn
     !insertmacro MUI_PAGE_LICENSE "${STANDIN_NOTICE}"
 !endif
 !insertmacro MUI_PAGE_COMPONENTS
@@ -258,6 +271,51 @@ BrandingText "${PRODUCT} ${VERSION}"
 !insertmacro SHARED_FUNCTIONS ""
 !insertmacro SHARED_FUNCTIONS "un."
 
+; Decides which driver this Windows gets: $Windows64 and $StandIn. A Windows this setup has no
+; driver for is refused before anything changes (a 64-bit kernel loads no 32-bit driver, and
+; Windows on ARM loads neither).
+Function ChooseDriver
+    StrCpy $Windows64 0
+    StrCpy $StandIn 0
+    ${If} ${RunningX64}
+        StrCpy $Windows64 1
+        StrCpy $R9 ${EXIT_NO_DRIVER}
+        ${If} ${IsNativeARM64}
+            StrCpy $R8 "This is Windows for ARM processors. Veltarion has drivers only for 32-bit and 64-bit Windows on Intel and AMD processors.$\nNothing was installed."
+            Call Refuse
+        ${EndIf}
+!ifndef DRIVER_X64
+        StrCpy $R8 "This is 64-bit Windows, but this setup carries only the driver for 32-bit Windows: 64-bit Windows loads only 64-bit drivers.$\nNothing was installed. Use a Veltarion setup that carries the 64-bit driver."
+        Call Refuse
+!endif
+!ifdef STANDIN_X64
+        StrCpy $StandIn 1
+!endif
+    ${Else}
+!ifdef STANDIN_X86
+        StrCpy $StandIn 1
+!endif
+    ${EndIf}
+FunctionEnd
+
+; Puts the driver ChooseDriver chose into the output folder as OMXDRV.SYS.
+Function UnpackDriver
+!ifdef DRIVER_X64
+    ${If} $Windows64 = 1
+        File "/oname=OMXDRV.SYS" "${DRIVER_X64}"
+        Return
+    ${EndIf}
+!endif
+    File "/oname=OMXDRV.SYS" "${DRIVER}"
+FunctionEnd
+
+!ifdef STANDIN_NOTICE
+; The evaluation page is shown when the driver to install is the stand-in.
+Function SkipUnlessStandIn
+    ${IfThen} $StandIn = 0 ${|} Abort ${|}
+FunctionEnd
+!endif
+
 ; Registers the driver service for the installed driver file, started with Windows. A kernel
 ; driver's image path is a plain path: never quoted. $R2: 1 when the service was created here.
 Function RegisterDriver
@@ -401,7 +459,7 @@ Section "Veltarion (required)" SecMain
     ClearErrors
     SetOutPath "$INSTDIR\${NEW}"
     File "/oname=Veltarion.exe" "${APP_EXE}"
-    File "/oname=OMXDRV.SYS" "${DRIVER}"
+    Call UnpackDriver
     File "${DOCS}/ReadMe.htm"
     File "${DOCS}/Getting Started.htm"
     WriteUninstaller "$INSTDIR\${NEW}\uninstall.exe"
@@ -452,7 +510,11 @@ Section "Veltarion (required)" SecMain
     CreateShortcut "$SMPROGRAMS\Veltarion.lnk" "$INSTDIR\Veltarion.exe"
     DeleteRegValue HKLM "${RUN_KEY}" "Veltarion"
 
-    WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${DISPLAY_NAME}"
+    ${If} $StandIn = 1
+        WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT} (evaluation: stand-in driver, protects nothing)"
+    ${Else}
+        WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
+    ${EndIf}
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PRODUCT}"
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\Veltarion.exe"
@@ -473,6 +535,7 @@ SectionEnd
 
 Function .onInit
     Call OpenLog
+    Call ChooseDriver
     Call RequireAdmin
     ; /RUNATLOGON=0: no log-on start (an earlier installation's Run entry goes too).
     ${GetParameters} $0

@@ -3,8 +3,9 @@
 # packages are present already. As root it installs them itself; as another user it calls sudo for
 # the installation only.
 set -eu
-pkgs="cmake g++ googletest g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth xdotool
-      imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip python3"
+pkgs="cmake g++ googletest g++-mingw-w64-i686 gcc-mingw-w64-x86-64-win32 wine wine32:i386 wine64
+      xvfb xauth xdotool imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip
+      python3"
 missing=""
 for p in $pkgs; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

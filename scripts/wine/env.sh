@@ -1,8 +1,11 @@
-# Sourced: points Wine at the test bed in $1 (a folder of the build), never at ~/.wine.
+# Sourced: points Wine at the test bed in $1 (a folder of the build), never at ~/.wine. The
+# prefix's architecture is the one recorded in the bed's "arch" file (testbed.sh start DIR ARCH):
+# win32, or win64 (64-bit Windows running the 32-bit programs under WoW64); win32 without one.
 velt_wine_env() {
     local dir=$1
     export WINEPREFIX="$dir/prefix"
-    export WINEARCH=win32
+    WINEARCH=$(cat "$dir/arch" 2>/dev/null || echo win32)
+    export WINEARCH
     export WINEDEBUG=-all
     # No Mono or Gecko download prompts in a closed network.
     export WINEDLLOVERRIDES="mscoree=;mshtml="

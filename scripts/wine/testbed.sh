@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Wine test bed of one build folder: testbed.sh start|stop DIR
+# Wine test bed of one build folder: testbed.sh start DIR [win32|win64] | stop DIR
 #   start: create the prefix once (wineboot, no window manager waits, settled server), start an
 #          Xvfb display and a persistent wineserver so a loaded kernel driver survives between
-#          test programs.
+#          test programs. The architecture (default win32) is recorded in DIR/arch, where every
+#          later user of the bed (env.sh) reads it; a bed keeps the architecture it was made with.
 #   stop:  end the wineserver and the Xvfb display.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,6 +12,15 @@ cmd=${1:?start or stop}
 dir=${2:?test bed folder}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
+if [ "$cmd" = start ]; then
+    arch=${3:-win32}
+    case "$arch" in win32 | win64) ;; *) echo "architecture: win32 or win64" >&2 && exit 2 ;; esac
+    if [ -f "$dir/prefix/system.reg" ] && ! grep -qx "#arch=$arch" "$dir/prefix/system.reg"; then
+        echo "$dir/prefix is not a $arch prefix: remove it first" >&2
+        exit 2
+    fi
+    echo "$arch" >"$dir/arch"
+fi
 velt_wine_env "$dir"
 
 start_display() {
@@ -59,7 +69,7 @@ stop)
     echo "Wine test bed stopped"
     ;;
 *)
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start DIR [win32|win64] | stop DIR" >&2
     exit 2
     ;;
 esac
