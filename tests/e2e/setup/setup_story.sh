@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
 # The setup program's whole story in a fresh Wine prefix of its own:
-#   setup_story.sh DIR SETUP UPGRADE_SETUP VELT_REMOTE EXE UPGRADE_EXE
+#   setup_story.sh DIR SETUP UPGRADE_SETUP VELT_REMOTE EXE UPGRADE_EXE [ARCH [NO_X64_SETUP]]
 # Folders that are not the setup's own and a copy in another session refused; silent install; the
 # packaged driver without diagnostics; the program started as the Run entry starts it and
 # activated; a reboot (server ended, then wineboot, which runs the Run entries as a log-on does);
 # an upgrade refused for a linked Profiles, one that cannot replace a file; an upgrade over the
 # running copy, without the Run entry and with a log; the quiet uninstall command; an interactive
-# install over the kept profiles to its finish page.
+# install over the kept profiles to its finish page. ARCH win64 tells the story on 64-bit Windows
+# (the x64 driver, Program Files (x86), the 32-bit registry view), where a setup without an x64
+# driver (NO_X64_SETUP) must refuse first.
 set -u -o pipefail
 scripts=$(cd "$(dirname "$0")/../../../scripts/wine" && pwd)
-dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6
+dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6 arch=${7:-win32} no_x64=${8:-}
 rm -rf "$dir"
-"$scripts/testbed.sh" start "$dir" >/dev/null || exit 1
+"$scripts/testbed.sh" start "$dir" "$arch" >/dev/null || exit 1
 . "$scripts/env.sh"
 velt_wine_env "$dir"
-inst="$WINEPREFIX/drive_c/Program Files/Veltarion"
-win='C:\Program Files\Veltarion'
+programs='Program Files' machine=014c reg=reg
+if [ "$arch" = win64 ]; then
+    # The 32-bit setup and program see Program Files (x86) and the 32-bit registry view.
+    programs='Program Files (x86)' machine=8664 reg='C:\windows\syswow64\reg.exe'
+fi
+inst="$WINEPREFIX/drive_c/$programs/Veltarion"
+win="C:\\$programs\\Veltarion"
 uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion'
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
@@ -30,7 +37,7 @@ not() { ! "$@"; }
 remote() { wine "$remote" "$@" </dev/null | tr -d '\r'; }
 everyone() { remote rights "$1" | grep ';WD)' >/dev/null; }
 exit_code() { "${@:2}"; [ $? -eq "$1" ]; }
-value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
+value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
 running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
 same() { [ "$1" = "$2" ]; }
 wait_for() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
@@ -38,9 +45,15 @@ saved() { test -s "$inst/Profiles/profiles.omx" -a ! -e "$inst/Profiles/profiles
 # Activates from the main window and waits for the save that follows an activation.
 activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
+# The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
+machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
 
-# Refused with its exit code and nothing changed: a folder of other files (a loose Veltarion.exe
-# among them), a copy of Veltarion in another session (its machine-wide mutex held).
+# Refused with its exit code and nothing changed: a setup without a driver for this Windows, a
+# folder of other files (a loose Veltarion.exe among them), a copy of Veltarion in another session
+# (its machine-wide mutex held).
+if [ -n "$no_x64" ]; then
+    check "refuses 64-bit Windows without an x64 driver (216)" exit_code 216 wine "$no_x64" /S
+fi
 tools="$WINEPREFIX/drive_c/Tools"
 mkdir -p "$tools" && cp "$exe" "$tools/" && echo notes >"$tools/notes.txt"
 before=$(ls -l "$tools"; remote rights 'C:\Tools')
@@ -51,16 +64,17 @@ holder=$!
 sleep 2
 check "refuses while a copy runs in another session (5)" exit_code 5 wine "$setup" /S
 kill $holder && wait $holder 2>/dev/null
-check "refused: nothing installed" not wine reg query "$uninst"
+check "refused: nothing installed" not wine "$reg" query "$uninst"
 check "refused: no folder, no service" test ! -e "$inst" -a -z "$(value "$svc" ImagePath)"
 check "silent install" wine "$setup" /S
 check "packaged driver refuses the diagnostic requests" remote no-diagnostics
 files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",uninstall.exe} "$lnk")
 for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
+check "installed driver's machine type $machine" same "$(machine_of "$inst/OMXDRV.SYS")" $machine
 # Wine keeps a file's rights only as Unix mode bits: of the setup's rights it shows that the
 # folders no longer carry the Everyone entry Wine gives a folder by default, not that Users may
 # change Profiles and only read the program folder.
-check "Wine's default rights include Everyone" everyone 'C:\Program Files'
+check "Wine's default rights include Everyone" everyone "C:\\$programs"
 check "install folder rights set" not everyone "$win"
 check "Profiles rights set" not everyone "$win\\Profiles"
 check "service starts with the system" same "$(value "$svc" Start)" 0x2
@@ -144,7 +158,7 @@ check "uninstall: service gone" not wine sc query OMXDRV
 wait_for test ! -e "$inst/uninstall.exe"
 for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
 check "uninstall: Run entry gone" same "$(value "$run" Veltarion)" ""
-check "uninstall: entry gone" not wine reg query "$uninst"
+check "uninstall: entry gone" not wine "$reg" query "$uninst"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
 check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"
