@@ -83,6 +83,9 @@ check "service running" running
 check "Run entry" same "$(value "$run" Veltarion)" "\"$win\\Veltarion.exe\""
 check "uninstall entry: version" same "$(value "$uninst" DisplayVersion)" 1.0.4
 check "uninstall entry: publisher" same "$(value "$uninst" Publisher)" Veltarion
+name=Veltarion
+[[ $setup == *-standin-* ]] && name="Veltarion (evaluation: stand-in driver, protects nothing)"
+check "uninstall entry: name" same "$(value "$uninst" DisplayName)" "$name"
 check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
     "\"$win\\uninstall.exe\" /S _?=$win"
 check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
