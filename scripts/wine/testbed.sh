@@ -2,8 +2,9 @@
 # Wine test bed of one build folder: testbed.sh start DIR [win32|win64] | stop DIR
 #   start: create the prefix once (wineboot, no window manager waits, settled server), start an
 #          Xvfb display and a persistent wineserver so a loaded kernel driver survives between
-#          test programs. The architecture (default win32) is recorded in DIR/arch, where every
-#          later user of the bed (env.sh) reads it; a bed keeps the architecture it was made with.
+#          test programs. The architecture (default: the bed's recorded one, else win32) is
+#          recorded in DIR/arch, where every later user of the bed (env.sh) reads it; a prefix
+#          keeps the architecture it was made with.
 #   stop:  end the wineserver and the Xvfb display.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,7 +14,7 @@ dir=${2:?test bed folder}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 if [ "$cmd" = start ]; then
-    arch=${3:-win32}
+    arch=${3:-$(cat "$dir/arch" 2>/dev/null || echo win32)}
     case "$arch" in win32 | win64) ;; *) echo "architecture: win32 or win64" >&2 && exit 2 ;; esac
     if [ -f "$dir/prefix/system.reg" ] && ! grep -qx "#arch=$arch" "$dir/prefix/system.reg"; then
         echo "$dir/prefix is not a $arch prefix: remove it first" >&2

@@ -156,8 +156,8 @@ Install::Install(Options options) {
             continue;
         }
         // The driver is the one this test program runs (x86 or x64, beside the test program).
-        const std::string from = f == "OMXDRV.SYS" ? standin::DriverBesideExe()
-                                                   : std::string(VELT_E2E_APP_DIR) + file;
+        const std::string from =
+            f == "OMXDRV.SYS" ? standin::DriverBesideExe() : std::string(VELT_E2E_APP_DIR) + file;
         CopyFileA(from.c_str(), Path(file).c_str(), FALSE);
     }
 }
