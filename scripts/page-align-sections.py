@@ -35,6 +35,33 @@ def checksum(image):
     return (total + len(image)) & 0xFFFFFFFF
 
 
+def layout(stored, aligned, headers_size, alignment):
+    """The headers' size and each section's file offset and stored size, with the sections in
+    aligned starting pages and no gap between any two; or the name of a section that must
+    start a page too because the zeros after it would reach past its own pages of memory."""
+    placed = []
+    end = headers_size
+    for section in stored:
+        name, address, raw_size = section[1], section[3], section[4]
+        step = PAGE if name in aligned else alignment
+        if step == PAGE and address % PAGE:
+            fail(f"section {name} does not start a page")
+        offset = -(-end // step) * step
+        if offset > end and placed:
+            before, before_at, before_size = placed[-1]
+            room = -(-max(before[5], before[4]) // PAGE) * PAGE
+            if before_size + offset - end > room:
+                return before[1]
+            placed[-1] = (before, before_at, before_size + offset - end)
+        elif offset > end:
+            if offset > address:
+                fail("no room for the headers")
+            headers_size = offset
+        placed.append((section, offset, raw_size))
+        end = offset + raw_size
+    return headers_size, placed
+
+
 def main():
     if len(sys.argv) < 3:
         fail("usage: page-align-sections.py IMAGE SECTION...")
@@ -70,29 +97,30 @@ def main():
     for i in range(count):
         at = table + 40 * i
         name = image[at:at + 8].rstrip(b"\0").decode("ascii", "replace")
-        address, raw_size, raw_at = struct.unpack_from("<III", image, at + 12)
+        virtual_size, address, raw_size, raw_at = struct.unpack_from("<IIII", image, at + 8)
         if raw_size and (raw_at < headers_size or raw_at + raw_size > len(image)):
             fail(f"section {name} outside the file")
-        sections.append((raw_at, name, at, address, raw_size))
-    missing = wanted - {name for _, name, _, _, _ in sections}
+        sections.append((raw_at, name, at, address, raw_size, virtual_size))
+    missing = wanted - {s[1] for s in sections}
     if missing:
         fail("no section " + ", ".join(sorted(missing)))
     stored = sorted(s for s in sections if s[4])
-    end = max(raw_at + raw_size for raw_at, _, _, _, raw_size in stored)
+    end = max(raw_at + raw_size for raw_at, _, _, _, raw_size, _ in stored)
     if end != len(image):
         fail("data after the last section")
 
-    out = bytearray(image[:headers_size])
-    for raw_at, name, at, address, raw_size in stored:
-        offset = len(out)
-        if name in wanted:
-            if address % PAGE:
-                fail(f"section {name} does not start a page")
-            offset = (offset + PAGE - 1) // PAGE * PAGE
-        elif offset % alignment:
-            offset += alignment - offset % alignment
+    aligned = set(wanted)
+    result = layout(stored, aligned, headers_size, alignment)
+    while isinstance(result, str):
+        aligned.add(result)  # a section that cannot take the zeros after it starts a page too
+        result = layout(stored, aligned, headers_size, alignment)
+    new_headers_size, placed = result
+    out = bytearray(image[:headers_size]) + bytes(new_headers_size - headers_size)
+    struct.pack_into("<I", out, opt + 60, new_headers_size)
+    for (raw_at, name, at, _, raw_size, _), offset, stored_size in placed:
         out += bytes(offset - len(out)) + image[raw_at:raw_at + raw_size]
-        struct.pack_into("<I", out, at + 20, offset)
+        out += bytes(stored_size - raw_size)
+        struct.pack_into("<II", out, at + 16, stored_size, offset)
     struct.pack_into("<I", out, opt + 64, 0)
     struct.pack_into("<I", out, opt + 64, checksum(bytes(out)))
 
