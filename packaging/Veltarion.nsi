@@ -48,6 +48,12 @@ RequestExecutionLevel admin
 !include "LogicLib.nsh"
 !include "x64.nsh"
 
+; The build's command SIGN signs the setup once written and the uninstaller before it is packed.
+!ifdef SIGN
+    !finalize '${SIGN} "%1"' = 0
+    !uninstfinalize '${SIGN} "%1"' = 0
+!endif
+
 !define PRODUCT "Veltarion"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"

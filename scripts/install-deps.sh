@@ -5,7 +5,7 @@
 set -eu
 pkgs="cmake g++ googletest g++-mingw-w64-i686 gcc-mingw-w64-x86-64-win32 wine wine32:i386 wine64
       xvfb xauth xdotool imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip
-      python3"
+      python3 osslsigncode openssl wixl msitools"
 missing=""
 for p in $pkgs; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

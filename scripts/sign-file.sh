@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Signs a Windows image (exe, dll, sys) or a Windows Installer package in place with Authenticode
+# (osslsigncode, SHA-256) and checks the signature it made:
+#   sign-file.sh SETTINGS FILE
+# SETTINGS: a shell file the build writes, setting cert, key, timestamp and trust. cert and key: PEM
+# or DER files; key empty when cert is a PKCS#12 (.pfx) file holding both. The key's password, if
+# any, is read from the file named by $VELT_SIGN_PASS_FILE. timestamp: an RFC 3161 server, or
+# empty for no timestamp. trust "test": cert is the build's throwaway
+# self-signed certificate, and the signature must verify with it as the only root. Otherwise the
+# chain is for Windows to judge; here the digest the signature holds must equal the file's own.
+# Exits non-zero, leaving FILE unsigned, when signing or the check fails.
+set -eu
+cert="" key="" timestamp="" trust=""
+# shellcheck source=/dev/null
+. "$1"
+file=$2
+signing=(-h sha256 -n Veltarion)
+if [ -n "$key" ]; then
+    signing+=(-certs "$cert" -key "$key")
+else
+    signing+=(-pkcs12 "$cert")
+fi
+[ -n "${VELT_SIGN_PASS_FILE:-}" ] && signing+=(-readpass "$VELT_SIGN_PASS_FILE")
+[ -n "$timestamp" ] && signing+=(-ts "$timestamp")
+signed="$file.signing"
+rm -f "$signed"
+trap 'rm -f "$signed"' EXIT
+osslsigncode sign "${signing[@]}" -in "$file" -out "$signed" >/dev/null
+verifying=()
+[ "$trust" = test ] && verifying=(-CAfile "$cert")
+report=$(osslsigncode verify "${verifying[@]}" -in "$signed" 2>&1) && verified=1 || verified=0
+current=$(sed -n 's/^Current message digest *: *\([0-9A-F]*\).*/\1/p' <<<"$report")
+calculated=$(sed -n 's/^Calculated message digest *: *\([0-9A-F]*\).*/\1/p' <<<"$report")
+if [ -z "$current" ] || [ "$current" != "$calculated" ] || { [ "$trust" = test ] && [ $verified = 0 ]; }; then
+    echo "sign-file: the signature of $file does not verify:" >&2
+    echo "$report" >&2
+    exit 1
+fi
+chmod --reference="$file" "$signed"
+mv -f "$signed" "$file"
