@@ -29,12 +29,12 @@ set(VELT_SIGN_TIMESTAMP_URL "${VELT_SIGN_TIMESTAMP_URL}" CACHE STRING "RFC 3161 
 
 set(_dir ${CMAKE_BINARY_DIR}/sign)
 if(VELT_SIGN_CERT)
-    set(VELT_TEST_SIGNED OFF)
+    set(VELT_TEST_SIGNED OFF CACHE INTERNAL "")
     set(_cert ${VELT_SIGN_CERT})
     set(_key "${VELT_SIGN_KEY}")
     set(_trust release)
 else()
-    set(VELT_TEST_SIGNED ON)
+    set(VELT_TEST_SIGNED ON CACHE INTERNAL "")
     set(_cert ${_dir}/test-cert.pem)
     set(_key ${_dir}/test-key.pem)
     set(_trust test)
@@ -57,8 +57,9 @@ key='${_key}'
 timestamp='${VELT_SIGN_TIMESTAMP_URL}'
 trust=${_trust}
 ")
-set(VELT_SIGN_COMMAND bash ${_script} ${_dir}/settings.sh)
-set(VELT_SIGN_SHELL "bash \"${_script}\" \"${_dir}/settings.sh\"")
+# Cached: the packages of other folders (tests) are signed too.
+set(VELT_SIGN_COMMAND bash ${_script} ${_dir}/settings.sh CACHE INTERNAL "")
+set(VELT_SIGN_SHELL "bash \"${_script}\" \"${_dir}/settings.sh\"" CACHE INTERNAL "")
 
 function(velt_signed_copy target)
     cmake_parse_arguments(S "" "SOURCE;DESTINATION" "DEPENDS" ${ARGN})

@@ -27,6 +27,7 @@
 ;   216   this setup has no driver for this Windows (64-bit Windows without an x64 driver, or
 ;         Windows on ARM); nothing changed
 ;   740   not an administrator
+;   1638  Veltarion is installed by its Windows Installer package; nothing changed
 ;   3010  installed; the driver loads at the next restart of Windows (it did not start now, or
 ;         the old one is still loaded)
 ; and of the uninstaller: 0 removed, 2 a running copy did not quit (nothing removed), 5, 740, and
@@ -58,6 +59,8 @@ RequestExecutionLevel admin
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SERVICE "OMXDRV"
+; The Windows Installer package's (Veltarion.wxs).
+!define MSI_UPGRADE_CODE "{F1C2EA4C-BA4F-455C-9E0C-5702DF99E871}"
 !define NEW "~setup.new"
 !define OLD "~setup.old"
 ; Exit codes (listed above).
@@ -66,6 +69,7 @@ RequestExecutionLevel admin
 !define EXIT_OTHER_SESSION 5
 !define EXIT_NO_DRIVER 216
 !define EXIT_NOT_ADMIN 740
+!define EXIT_MSI_INSTALLED 1638
 !define EXIT_RESTART_NEEDED 3010
 ; Held by every running copy for its lifetime, in whichever log-on session it runs.
 !define MACHINE_MUTEX "Global\OmvexMachineMutex"
@@ -539,10 +543,22 @@ Section "Start Veltarion when I log on" SecRun
     ${Log} "Run entry written: Veltarion starts at log-on"
 SectionEnd
 
+; One installation per machine: while the Windows Installer package of Veltarion (found by its
+; upgrade code) is installed, this setup refuses.
+Function RefuseBesideMsi
+    System::Call 'msi::MsiEnumRelatedProductsW(w "${MSI_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+    ${If} $0 = 0
+        StrCpy $R8 "Veltarion is installed on this computer by its Windows Installer package.$\nRemove it (Add or Remove Programs) before you run this setup. Nothing was changed."
+        StrCpy $R9 ${EXIT_MSI_INSTALLED}
+        Call Refuse
+    ${EndIf}
+FunctionEnd
+
 Function .onInit
     Call OpenLog
     Call ChooseDriver
     Call RequireAdmin
+    Call RefuseBesideMsi
     ; /RUNATLOGON=0: no log-on start (an earlier installation's Run entry goes too).
     ${GetParameters} $0
     ClearErrors

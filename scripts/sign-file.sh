@@ -29,8 +29,11 @@ osslsigncode sign "${signing[@]}" -in "$file" -out "$signed" >/dev/null
 verifying=()
 [ "$trust" = test ] && verifying=(-CAfile "$cert")
 report=$(osslsigncode verify "${verifying[@]}" -in "$signed" 2>&1) && verified=1 || verified=0
-current=$(sed -n 's/^Current message digest *: *\([0-9A-F]*\).*/\1/p' <<<"$report")
-calculated=$(sed -n 's/^Calculated message digest *: *\([0-9A-F]*\).*/\1/p' <<<"$report")
+# An image's report names its digest "message digest", a package's "DigitalSignature".
+kind="message digest"
+grep -q "^Current DigitalSignature" <<<"$report" && kind=DigitalSignature
+current=$(sed -n "s/^Current $kind *: *\([0-9A-F]*\).*/\1/p" <<<"$report")
+calculated=$(sed -n "s/^Calculated $kind *: *\([0-9A-F]*\).*/\1/p" <<<"$report")
 if [ -z "$current" ] || [ "$current" != "$calculated" ] || { [ "$trust" = test ] && [ $verified = 0 ]; }; then
     echo "sign-file: the signature of $file does not verify:" >&2
     echo "$report" >&2

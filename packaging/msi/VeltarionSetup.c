@@ -1,0 +1,204 @@
+/* Custom actions of the Veltarion Windows Installer package (VeltarionSetup.dll).
+ *
+ * Windows Installer's own tables cannot register a kernel driver service nor, as wixl builds the
+ * package, set a folder's rights; these functions do both, and ask a running Veltarion to quit
+ * before its files are replaced or removed. The deferred actions get the install folder (ending
+ * in a backslash) as CustomActionData and run as the system account.
+ *
+ *   QuitRunning    immediate: a running copy is asked to quit and waited for
+ *   SetFolderRights deferred, before the files: the install folder's and Profiles' rights
+ *   InstallDriver  deferred: the OMXDRV service for the installed driver file, started with the
+ *                  system, and started now (when it does not start, a restart is asked for)
+ *   RemoveDriver   deferred: the service stopped and deleted (removal, and the rollback of an
+ *                  install); InstallDriver is the rollback of a removal
+ */
+#include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
+#include <sddl.h>
+
+#define SERVICE_NAME L"OMXDRV"
+#define DRIVER_FILE L"OMXDRV.SYS"
+/* Administrators and the system own everything; users may read and run the program and driver,
+ * and may change only what is in Profiles. Not inherited from the parent folder. */
+#define SDDL_APP L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+#define SDDL_PROFILES L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)"
+
+static void Log(MSIHANDLE install, const wchar_t* text, DWORD code) {
+    wchar_t line[512];
+    MSIHANDLE record = MsiCreateRecord(0);
+    wsprintfW(line, L"Veltarion: %s (%lu)", text, code);
+    MsiRecordSetStringW(record, 0, line);
+    MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
+    MsiCloseHandle(record);
+}
+
+/* Shows (or, silent, logs) an error; the action then fails the installation. */
+static UINT Fail(MSIHANDLE install, const wchar_t* text) {
+    MSIHANDLE record = MsiCreateRecord(0);
+    MsiRecordSetStringW(record, 0, text);
+    MsiProcessMessage(install, INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR, record);
+    MsiCloseHandle(record);
+    return ERROR_INSTALL_FAILURE;
+}
+
+/* The install folder from CustomActionData, with a trailing backslash and room for 31 more
+ * characters in folder (size characters); FALSE when it is missing or too long. */
+static BOOL InstallFolder(MSIHANDLE install, wchar_t* folder, DWORD size) {
+    DWORD length = size - 32;
+    if (MsiGetPropertyW(install, L"CustomActionData", folder, &length) != ERROR_SUCCESS ||
+        length == 0) {
+        return FALSE;
+    }
+    if (folder[length - 1] != L'\\') {
+        folder[length++] = L'\\';
+        folder[length] = 0;
+    }
+    return TRUE;
+}
+
+UINT __stdcall QuitRunning(MSIHANDLE install) {
+    HWND window = FindWindowW(L"VeltarionForm", L"Veltarion");
+    DWORD process_id = 0;
+    DWORD_PTR answer = 0;
+    HANDLE process;
+    DWORD waited;
+    if (window == NULL) {
+        return ERROR_SUCCESS;
+    }
+    Log(install, L"asking the running Veltarion to quit", 0);
+    GetWindowThreadProcessId(window, &process_id);
+    /* SYNCHRONIZE */
+    process = OpenProcess(0x00100000L, FALSE, process_id);
+    SendMessageTimeoutW(window, RegisterWindowMessageW(L"VeltarionQuit"), 0, 0, SMTO_NORMAL, 10000,
+                        &answer);
+    waited = process != NULL ? WaitForSingleObject(process, 20000) : WAIT_FAILED;
+    if (process != NULL) {
+        CloseHandle(process);
+    }
+    if (waited != WAIT_OBJECT_0 && IsWindow(window)) {
+        return Fail(install, L"Veltarion is running and did not quit. Quit it from its tray menu "
+                             L"and run the installation again.");
+    }
+    return ERROR_SUCCESS;
+}
+
+static BOOL SetRights(const wchar_t* folder, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    BOOL done;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              NULL)) {
+        return FALSE;
+    }
+    done = SetFileSecurityW(folder, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                            descriptor);
+    LocalFree(descriptor);
+    return done;
+}
+
+UINT __stdcall SetFolderRights(MSIHANDLE install) {
+    wchar_t folder[MAX_PATH + 32];
+    wchar_t profiles[MAX_PATH + 48];
+    if (!InstallFolder(install, folder, MAX_PATH + 32)) {
+        return Fail(install, L"Veltarion: no install folder given.");
+    }
+    lstrcpyW(profiles, folder);
+    lstrcatW(profiles, L"Profiles");
+    if (!SetRights(folder, SDDL_APP) || !SetRights(profiles, SDDL_PROFILES)) {
+        Log(install, L"the rights of the install folder could not be set", GetLastError());
+        return Fail(install, L"Setup could not set the rights of the Veltarion folder.");
+    }
+    return ERROR_SUCCESS;
+}
+
+/* Waits up to 10 s for the service to leave the given pending state. */
+static void WaitWhile(SC_HANDLE service, DWORD pending) {
+    SERVICE_STATUS status;
+    int tries;
+    for (tries = 0; tries < 50; ++tries) {
+        if (!QueryServiceStatus(service, &status) || status.dwCurrentState != pending) {
+            return;
+        }
+        Sleep(200);
+    }
+}
+
+UINT __stdcall InstallDriver(MSIHANDLE install) {
+    wchar_t path[MAX_PATH + 32];
+    SC_HANDLE manager;
+    SC_HANDLE service;
+    SERVICE_STATUS status;
+    DWORD error = ERROR_SUCCESS;
+    BOOL running = FALSE;
+    if (!InstallFolder(install, path, MAX_PATH + 32)) {
+        return Fail(install, L"Veltarion: no install folder given.");
+    }
+    /* A kernel driver's image path is a plain path: never quoted. */
+    lstrcatW(path, DRIVER_FILE);
+    manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (manager == NULL) {
+        Log(install, L"the service manager did not open", GetLastError());
+        return Fail(install, L"Setup could not open the service manager to register the driver.");
+    }
+    service = CreateServiceW(manager, SERVICE_NAME, SERVICE_NAME, SERVICE_ALL_ACCESS,
+                             SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path,
+                             NULL, NULL, NULL, NULL, NULL);
+    if (service == NULL && GetLastError() == ERROR_SERVICE_EXISTS) {
+        service = OpenServiceW(manager, SERVICE_NAME, SERVICE_ALL_ACCESS);
+        if (service != NULL &&
+            !ChangeServiceConfigW(service, SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START,
+                                  SERVICE_ERROR_NORMAL, path, NULL, NULL, NULL, NULL, NULL, NULL)) {
+            error = GetLastError();
+        }
+    }
+    if (service == NULL || error != ERROR_SUCCESS) {
+        error = error != ERROR_SUCCESS ? error : GetLastError();
+        Log(install, L"the driver service could not be registered", error);
+        if (service != NULL) {
+            CloseServiceHandle(service);
+        }
+        CloseServiceHandle(manager);
+        return Fail(install, L"Setup could not register the Veltarion driver service OMXDRV.");
+    }
+    Log(install, L"driver service OMXDRV registered, started with the system", 0);
+    if (StartServiceW(service, 0, NULL) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING) {
+        WaitWhile(service, SERVICE_START_PENDING);
+        running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+    }
+    if (running) {
+        Log(install, L"driver service OMXDRV started", 0);
+    } else {
+        /* It starts with the system: the installation succeeds and asks for a restart. */
+        Log(install, L"the driver service OMXDRV did not start now; it starts with Windows",
+            GetLastError());
+        MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
+    }
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return ERROR_SUCCESS;
+}
+
+UINT __stdcall RemoveDriver(MSIHANDLE install) {
+    SC_HANDLE manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service;
+    SERVICE_STATUS status;
+    if (manager == NULL) {
+        Log(install, L"the service manager did not open", GetLastError());
+        return ERROR_SUCCESS;
+    }
+    service = OpenServiceW(manager, SERVICE_NAME, SERVICE_ALL_ACCESS);
+    if (service != NULL) {
+        if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+            WaitWhile(service, SERVICE_STOP_PENDING);
+        }
+        if (DeleteService(service)) {
+            Log(install, L"driver service OMXDRV removed", 0);
+        } else {
+            Log(install, L"the driver service OMXDRV could not be removed", GetLastError());
+        }
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    /* The removal goes on: a service left behind is removed by the next installation. */
+    return ERROR_SUCCESS;
+}
