@@ -10,43 +10,13 @@
 # (the x64 driver, Program Files (x86), the 32-bit registry view), where a setup without an x64
 # driver (NO_X64_SETUP) must refuse first.
 set -u -o pipefail
-scripts=$(cd "$(dirname "$0")/../../../scripts/wine" && pwd)
 dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6 arch=${7:-win32} no_x64=${8:-}
-rm -rf "$dir"
-"$scripts/testbed.sh" start "$dir" "$arch" >/dev/null || exit 1
-. "$scripts/env.sh"
-velt_wine_env "$dir"
-programs='Program Files' machine=014c reg=reg
-if [ "$arch" = win64 ]; then
-    # The 32-bit setup and program see Program Files (x86) and the 32-bit registry view.
-    programs='Program Files (x86)' machine=8664 reg='C:\windows\syswow64\reg.exe'
-fi
-inst="$WINEPREFIX/drive_c/$programs/Veltarion"
-win="C:\\$programs\\Veltarion"
+. "$(dirname "$0")/story_helpers.sh"
 uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion'
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
 lnk="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk"
 trap 'chattr -i "$inst/OMXDRV.SYS" 2>/dev/null; "$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
-
-failed=0
-check() { # check WHAT COMMAND...: runs the command, reports and counts a failure
-    if "${@:2}" >/dev/null; then echo "ok   $1"; else echo "FAIL $1"; failed=$((failed + 1)); fi
-}
-not() { ! "$@"; }
-remote() { wine "$remote" "$@" </dev/null | tr -d '\r'; }
-everyone() { remote rights "$1" | grep ';WD)' >/dev/null; }
-exit_code() { "${@:2}"; [ $? -eq "$1" ]; }
-value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
-running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
-same() { [ "$1" = "$2" ]; }
-wait_for() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
-saved() { test -s "$inst/Profiles/profiles.omx" -a ! -e "$inst/Profiles/profiles.new"; }
-# Activates from the main window and waits for the save that follows an activation.
-activate() { remote activate Secret12 && wait_for saved; }
-profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
-# The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
-machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
 
 # Refused with its exit code and nothing changed: a setup without a driver for this Windows, a
 # folder of other files (a loose Veltarion.exe among them), a copy of Veltarion in another session
@@ -89,6 +59,7 @@ check "uninstall entry: name" same "$(value "$uninst" DisplayName)" "$name"
 check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
     "\"$win\\uninstall.exe\" /S _?=$win"
 check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
+check "uninstaller signed" signed "$inst/uninstall.exe"
 
 command=$(value "$run" Veltarion)
 command=${command#\"}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The Windows Installer package's story in a fresh Wine prefix of its own, with Wine's msiexec:
+#   msi_story.sh DIR MSI UPGRADE_MSI SETUP VELT_REMOTE UPGRADE_EXE [ARCH]
+# Refusals (a bad property; a folder of other files; a linked folder; the setup program's
+# installation, and the setup program refusing the package's); a silent, logged install without
+# the log-on start and with machine defaults; the program started and activated; a reboot; a major
+# upgrade over the running copy; a silent removal. ARCH win64 tells it on 64-bit Windows (the x64
+# driver, Program Files (x86), the 32-bit registry view).
+set -u -o pipefail
+dir=$1 msi=$2 upgrade=$3 setup=$4 remote=$5 upgrade_exe=$6 arch=${7:-win32}
+. "$(dirname "$0")/story_helpers.sh"
+trap '"$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
+run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+arp='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+defaults='HKLM\Software\Veltarion'
+svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
+# Windows puts a per-machine package's shortcut in the common Start menu; Wine 8 in the user's.
+shortcut() {
+    test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk" ||
+        compgen -G "$WINEPREFIX/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk"
+}
+msiexec() { wine msiexec "$1" "$(winepath -w "$2")" "${@:3}" </dev/null; }
+product() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
+start() { (cd / && exec setsid wine "$inst/Veltarion.exe" </dev/null >/dev/null 2>&1) & }
+
+check "refuses a bad property (1603)" exit_code 1603 msiexec /i "$msi" /qn DEACTIVATEAFTERIDLE=soon
+check "refuses a folder of other files (1603)" exit_code 1603 msiexec /i "$msi" /qn 'INSTALLDIR=C:\windows'
+check "refused folder: rolled back" test ! -e "$WINEPREFIX/drive_c/windows/Profiles"
+# A link to a folder that would pass but for being linked to: it holds only kept profiles.
+mkdir -p "$dir/elsewhere/Profiles" && echo kept >"$dir/elsewhere/Profiles/profiles.omx"
+ln -s "$dir/elsewhere" "$WINEPREFIX/drive_c/Linked"
+check "refuses a linked folder (1603)" exit_code 1603 msiexec /i "$msi" /qn 'INSTALLDIR=C:\Linked'
+check "linked folder: target untouched" eval 'everyone "Z:$dir/elsewhere" &&
+    everyone "Z:$dir/elsewhere/Profiles" && same "$(ls "$dir/elsewhere")" Profiles'
+wine "$reg" add "$arp\\Veltarion" /v UninstallString /d 'C:\x\uninstall.exe' /f >/dev/null
+# (Windows logs the refusal's message too; Wine 8's msiexec does not.)
+check "refuses beside the setup program's installation (1603)" exit_code 1603 msiexec /i "$msi" /qn
+wine "$reg" delete "$arp\\Veltarion" /f >/dev/null
+check "refused: nothing installed" test ! -e "$inst"
+
+check "silent install (0)" exit_code 0 msiexec /i "$msi" /qn RUNATLOGON=0 DEACTIVATEONLOCK=1 \
+    DEACTIVATEAFTERIDLE=600 /l*v 'C:\install.log'
+check "install logged" grep -q "driver service OMXDRV started" "$WINEPREFIX/drive_c/install.log"
+files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",policy/Veltarion.admx,policy/en-US/Veltarion.adml})
+for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
+check "installed: Start menu shortcut" shortcut
+check "installed: the driver for this Windows" same "$(machine_of "$inst/OMXDRV.SYS")" "$machine"
+for f in "$msi" "$inst/Veltarion.exe" "$inst/OMXDRV.SYS"; do check "signed: ${f##*/}" signed "$f"; done
+check "install folder rights set" not everyone "$win"
+check "Profiles rights set" not everyone "$win\\Profiles"
+check "service starts with the system" same "$(value "$svc" Start)" 0x2
+check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
+check "service running" running
+check "no Run entry (RUNATLOGON=0)" same "$(value "$run" Veltarion)" ""
+check "machine default: lock" same "$(value "$defaults" DeactivateOnLock)" 0x1
+check "machine default: idle" same "$(value "$defaults" DeactivateAfterIdle)" 0x258
+check "machine default: sleep left unset" same "$(value "$defaults" DeactivateOnSleep)" ""
+first="$arp\\$(product "$msi")"
+check "uninstall entry: version" same "$(value "$first" DisplayVersion)" 1.0.4.0
+check "uninstall entry: location" same "$(value "$first" InstallLocation)" "$win\\"
+check "the setup program refuses beside the package (1638)" exit_code 1638 wine "$setup" /S
+check "setup refused: nothing changed" test ! -e "$inst/uninstall.exe"
+
+start
+check "started" remote wait-main 60
+check "activated" activate
+cp "$inst/Profiles/profiles.omx" "$dir/profiles.omx"
+# A reboot: the loaded driver goes with the server; nothing but the service manager starts it.
+wineserver -k
+wineserver -w
+check "driver running after the reboot, before any program" running
+start
+check "program connects after the reboot" eval 'remote wait-main 60 && activate'
+
+check "major upgrade over the running copy (0)" exit_code 0 msiexec /i "$upgrade" /qn /l*v 'C:\upgrade.log'
+check "upgrade: running copy quit" not remote wait-main 2
+check "upgrade: new program installed" cmp "$inst/Veltarion.exe" "$upgrade_exe"
+check "upgrade: profiles kept" profiles_kept
+check "upgrade: earlier package removed" not wine "$reg" query "$first"
+check "upgrade: new uninstall entry" same "$(value "$arp\\$(product "$upgrade")" DisplayVersion)" 1.0.4.1
+check "upgrade: service running" running
+check "upgrade: Run entry by default" same "$(value "$run" Veltarion)" "\"$win\\Veltarion.exe\""
+start
+check "upgrade: program connects" eval 'remote wait-main 60 && activate'
+
+check "silent removal (0)" exit_code 0 msiexec /x "$upgrade" /qn
+check "removal: program quit" not remote wait-main 2
+check "removal: service gone" not wine sc query OMXDRV
+for f in "${files[@]}"; do check "removal: ${f##*/} gone" test ! -e "$f"; done
+check "removal: shortcut gone" not shortcut
+check "removal: Run entry gone" same "$(value "$run" Veltarion)" ""
+check "removal: uninstall entry gone" not wine "$reg" query "$arp\\$(product "$upgrade")"
+check "removal: profiles kept" test -f "$inst/Profiles/profiles.omx"
+echo "$failed failed"
+[ $failed -eq 0 ]
