@@ -6,7 +6,8 @@
  * in a backslash) as CustomActionData and run as the system account.
  *
  *   QuitRunning    immediate: a running copy is asked to quit and waited for
- *   SetFolderRights deferred, before the files: the install folder's and Profiles' rights
+ *   SetFolderRights deferred, before the files of a first installation: the install folder's
+ *                  and Profiles' rights, refused for a folder of other files or a junction
  *   InstallDriver  deferred: the OMXDRV service for the installed driver file, started with the
  *                  system, and started now (when it does not start, a restart is asked for)
  *   RemoveDriver   deferred: the service stopped and deleted (removal, and the rollback of an
@@ -96,6 +97,36 @@ static BOOL SetRights(const wchar_t* folder, const wchar_t* sddl) {
     return done;
 }
 
+/* TRUE when folder is a real folder (no junction or other reparse point) that holds nothing but a
+ * Profiles folder: the closed rights are never put on a folder of other files, nor through a
+ * junction on a folder elsewhere. */
+static BOOL FolderIsOurs(const wchar_t* folder, const wchar_t* profiles) {
+    wchar_t pattern[MAX_PATH + 48];
+    WIN32_FIND_DATAW found;
+    HANDLE search;
+    BOOL ours = TRUE;
+    DWORD attributes = GetFileAttributesW(folder);
+    DWORD inner = GetFileAttributesW(profiles);
+    if (attributes == INVALID_FILE_ATTRIBUTES || inner == INVALID_FILE_ATTRIBUTES ||
+        ((attributes | inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return FALSE;
+    }
+    lstrcpyW(pattern, folder);
+    lstrcatW(pattern, L"*");
+    search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    do {
+        if (lstrcmpW(found.cFileName, L".") != 0 && lstrcmpW(found.cFileName, L"..") != 0 &&
+            lstrcmpiW(found.cFileName, L"Profiles") != 0) {
+            ours = FALSE;
+        }
+    } while (ours && FindNextFileW(search, &found));
+    FindClose(search);
+    return ours;
+}
+
 UINT __stdcall SetFolderRights(MSIHANDLE install) {
     wchar_t folder[MAX_PATH + 32];
     wchar_t profiles[MAX_PATH + 48];
@@ -104,6 +135,10 @@ UINT __stdcall SetFolderRights(MSIHANDLE install) {
     }
     lstrcpyW(profiles, folder);
     lstrcatW(profiles, L"Profiles");
+    if (!FolderIsOurs(folder, profiles)) {
+        return Fail(install, L"The Veltarion folder holds other files or is a junction: choose "
+                             L"an empty folder (INSTALLDIR).");
+    }
     if (!SetRights(folder, SDDL_APP) || !SetRights(profiles, SDDL_PROFILES)) {
         Log(install, L"the rights of the install folder could not be set", GetLastError());
         return Fail(install, L"Setup could not set the rights of the Veltarion folder.");
