@@ -63,7 +63,8 @@ UINT __stdcall QuitRunning(MSIHANDLE install) {
     DWORD process_id = 0;
     DWORD_PTR answer = 0;
     HANDLE process;
-    DWORD waited;
+    BOOL gone;
+    int tries;
     if (window == NULL) {
         return ERROR_SUCCESS;
     }
@@ -73,11 +74,17 @@ UINT __stdcall QuitRunning(MSIHANDLE install) {
     process = OpenProcess(0x00100000L, FALSE, process_id);
     SendMessageTimeoutW(window, RegisterWindowMessageW(L"VeltarionQuit"), 0, 0, SMTO_NORMAL, 10000,
                         &answer);
-    waited = process != NULL ? WaitForSingleObject(process, 20000) : WAIT_FAILED;
+    /* Its end, or (a process this account may not wait for) its window's, within 20 s. */
     if (process != NULL) {
+        gone = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
         CloseHandle(process);
+    } else {
+        for (tries = 0; tries < 100 && IsWindow(window); ++tries) {
+            Sleep(200);
+        }
+        gone = !IsWindow(window);
     }
-    if (waited != WAIT_OBJECT_0 && IsWindow(window)) {
+    if (!gone) {
         return Fail(install, L"Veltarion is running and did not quit. Quit it from its tray menu "
                              L"and run the installation again.");
     }
