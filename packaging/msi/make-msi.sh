@@ -15,6 +15,8 @@ query() { msibuild "$out.making" -q "$1"; }
 condition() { query "UPDATE Component SET Condition = '$2' WHERE Component = '$1'"; }
 # Components installed on a condition each.
 condition RunAtLogOn 'RUNATLOGON = "1"'
+condition Driver 'NOT VersionNT64'
+condition Driver64 VersionNT64
 condition DefaultOnLock DEACTIVATEONLOCK
 condition DefaultOnSleep DEACTIVATEONSLEEP
 condition DefaultAfterIdle DEACTIVATEAFTERIDLE
