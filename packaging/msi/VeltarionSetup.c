@@ -7,7 +7,8 @@
  *
  *   QuitRunning    immediate: a running copy is asked to quit and waited for
  *   SetFolderRights deferred, before the files of a first installation: the install folder's
- *                  and Profiles' rights, refused for a folder of other files or a junction
+ *                  and Profiles' owner and rights, refused for a folder of other files, a
+ *                  junction or a folder a standard user owns
  *   InstallDriver  deferred: the OMXDRV service for the installed driver file, started with the
  *                  system, and started now (when it does not start, a restart is asked for)
  *   RemoveDriver   deferred: the service stopped and deleted (removal, and the rollback of an
@@ -16,6 +17,7 @@
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+#include <aclapi.h>
 #include <sddl.h>
 
 #define SERVICE_NAME L"OMXDRV"
@@ -91,22 +93,95 @@ UINT __stdcall QuitRunning(MSIHANDLE install) {
     return ERROR_SUCCESS;
 }
 
-static BOOL SetRights(const wchar_t* folder, const wchar_t* sddl) {
+/* A handle to the folder itself, never to what a reparse point names; NULL when it cannot be
+ * opened or is no plain folder (a junction, a symbolic link, a file). */
+static HANDLE OpenFolderItself(const wchar_t* folder, DWORD access) {
+    BY_HANDLE_FILE_INFORMATION info;
+    HANDLE handle =
+        CreateFileW(folder, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return NULL;
+    }
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+            FILE_ATTRIBUTE_DIRECTORY) {
+        CloseHandle(handle);
+        return NULL;
+    }
+    return handle;
+}
+
+/* The owner of a file or folder as a SID string (LocalFree it); NULL when unreadable. */
+static wchar_t* OwnerOf(const wchar_t* path) {
+    PSID owner = NULL;
     PSECURITY_DESCRIPTOR descriptor = NULL;
-    BOOL done;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
-                                                              NULL)) {
+    wchar_t* text = NULL;
+    HANDLE handle = CreateFileW(path, READ_CONTROL, 7, NULL, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return NULL;
+    }
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, NULL, NULL,
+                        NULL, &descriptor) == ERROR_SUCCESS) {
+        ConvertSidToStringSidW(owner, &text);
+        LocalFree(descriptor);
+    }
+    CloseHandle(handle);
+    return text;
+}
+
+/* TRUE when the folder's owner may write the system itself: SYSTEM, Administrators,
+ * TrustedInstaller or the system folder's owner. A folder a standard user owns is never taken:
+ * its owner could give its rights back to himself and swap the driver that loads at boot. */
+static BOOL HasTrustedOwner(const wchar_t* folder) {
+    wchar_t system[MAX_PATH];
+    wchar_t* owner = OwnerOf(folder);
+    wchar_t* system_owner = NULL;
+    BOOL trusted = FALSE;
+    if (owner == NULL) {
         return FALSE;
     }
-    done = SetFileSecurityW(folder, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                            descriptor);
-    LocalFree(descriptor);
+    trusted =
+        lstrcmpW(owner, L"S-1-5-18") == 0 || lstrcmpW(owner, L"S-1-5-32-544") == 0 ||
+        lstrcmpW(owner, L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464") == 0;
+    if (!trusted && GetSystemDirectoryW(system, MAX_PATH) != 0) {
+        system_owner = OwnerOf(system);
+        trusted = system_owner != NULL && lstrcmpW(owner, system_owner) == 0;
+        LocalFree(system_owner);
+    }
+    LocalFree(owner);
+    return trusted;
+}
+
+/* Makes Administrators the folder's owner and gives it the rights sddl (a protected DACL),
+ * through a handle to the folder itself: one that has become a reparse point is refused. Files
+ * made in it afterwards inherit the rights. */
+static BOOL SetRights(const wchar_t* folder, const wchar_t* sddl) {
+    wchar_t text[160];
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    BOOL done = FALSE;
+    HANDLE handle = OpenFolderItself(folder, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
+    if (handle == NULL) {
+        return FALSE;
+    }
+    lstrcpyW(text, L"O:BA");
+    lstrcatW(text, sddl);
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(text, SDDL_REVISION_1, &descriptor,
+                                                             NULL)) {
+        done = SetKernelObjectSecurity(handle,
+                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                           PROTECTED_DACL_SECURITY_INFORMATION,
+                                       descriptor);
+        LocalFree(descriptor);
+    }
+    CloseHandle(handle);
     return done;
 }
 
-/* TRUE when folder is a real folder (no junction or other reparse point) that holds nothing but a
- * Profiles folder: the closed rights are never put on a folder of other files, nor through a
- * junction on a folder elsewhere. */
+/* TRUE when folder is a real folder (no junction or other reparse point) with a trusted owner
+ * that holds nothing but a Profiles folder: the closed rights are never put on a folder of other
+ * files, nor through a junction on a folder elsewhere. */
 static BOOL FolderIsOurs(const wchar_t* folder, const wchar_t* profiles) {
     wchar_t pattern[MAX_PATH + 48];
     WIN32_FIND_DATAW found;
@@ -115,11 +190,11 @@ static BOOL FolderIsOurs(const wchar_t* folder, const wchar_t* profiles) {
     DWORD attributes = GetFileAttributesW(folder);
     DWORD inner = GetFileAttributesW(profiles);
     if (attributes == INVALID_FILE_ATTRIBUTES || inner == INVALID_FILE_ATTRIBUTES ||
-        ((attributes | inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        ((attributes | inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !HasTrustedOwner(folder)) {
         return FALSE;
     }
     lstrcpyW(pattern, folder);
-    lstrcatW(pattern, L"*");
+    lstrcatW(pattern, L"\\*");
     search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) {
         return FALSE;
@@ -137,14 +212,21 @@ static BOOL FolderIsOurs(const wchar_t* folder, const wchar_t* profiles) {
 UINT __stdcall SetFolderRights(MSIHANDLE install) {
     wchar_t folder[MAX_PATH + 32];
     wchar_t profiles[MAX_PATH + 48];
+    int length;
     if (!InstallFolder(install, folder, MAX_PATH + 32)) {
         return Fail(install, L"Veltarion: no install folder given.");
     }
     lstrcpyW(profiles, folder);
     lstrcatW(profiles, L"Profiles");
+    /* Without its trailing backslash: a path ending in one names what a junction points to. */
+    length = lstrlenW(folder);
+    if (length > 3) {
+        folder[length - 1] = 0;
+    }
     if (!FolderIsOurs(folder, profiles)) {
-        return Fail(install, L"The Veltarion folder holds other files or is a junction: choose "
-                             L"an empty folder (INSTALLDIR).");
+        return Fail(install, L"The Veltarion folder holds other files, is a junction or belongs to "
+                             L"an account that is not an administrator: choose an empty folder "
+                             L"(INSTALLDIR), such as one in Program Files.");
     }
     if (!SetRights(folder, SDDL_APP) || !SetRights(profiles, SDDL_PROFILES)) {
         Log(install, L"the rights of the install folder could not be set", GetLastError());
