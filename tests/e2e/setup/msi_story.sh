@@ -13,7 +13,6 @@ trap '"$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 arp='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 defaults='HKLM\Software\Veltarion'
-svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
 # Windows puts a per-machine package's shortcut in the common Start menu; Wine 8 in the user's.
 shortcut() {
     test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk" ||
@@ -41,16 +40,13 @@ check "refused: nothing installed" test ! -e "$inst"
 check "silent install (0)" exit_code 0 msiexec /i "$msi" /qn RUNATLOGON=0 DEACTIVATEONLOCK=1 \
     DEACTIVATEAFTERIDLE=600 /l*v 'C:\install.log'
 check "install logged" grep -q "driver service OMXDRV started" "$WINEPREFIX/drive_c/install.log"
+check "packaged driver refuses the diagnostic requests" remote no-diagnostics
 files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",policy/Veltarion.admx,policy/en-US/Veltarion.adml})
 for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
 check "installed: Start menu shortcut" shortcut
 check "installed: the driver for this Windows" same "$(machine_of "$inst/OMXDRV.SYS")" "$machine"
 for f in "$msi" "$inst/Veltarion.exe" "$inst/OMXDRV.SYS"; do check "signed: ${f##*/}" signed "$f"; done
-check "install folder rights set" not everyone "$win"
-check "Profiles rights set" not everyone "$win\\Profiles"
-check "service starts with the system" same "$(value "$svc" Start)" 0x2
-check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
-check "service running" running
+installed_folder_and_service
 check "no Run entry (RUNATLOGON=0)" same "$(value "$run" Veltarion)" ""
 check "machine default: lock" same "$(value "$defaults" DeactivateOnLock)" 0x1
 check "machine default: idle" same "$(value "$defaults" DeactivateAfterIdle)" 0x258

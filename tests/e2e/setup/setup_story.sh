@@ -14,7 +14,6 @@ dir=$1 setup=$2 upgrade=$3 remote=$4 exe=$5 upgrade_exe=$6 arch=${7:-win32} no_x
 . "$(dirname "$0")/story_helpers.sh"
 uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion'
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
 lnk="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Veltarion.lnk"
 trap 'chattr -i "$inst/OMXDRV.SYS" 2>/dev/null; "$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
 
@@ -45,11 +44,7 @@ check "installed driver's machine type $machine" same "$(machine_of "$inst/OMXDR
 # folders no longer carry the Everyone entry Wine gives a folder by default, not that Users may
 # change Profiles and only read the program folder.
 check "Wine's default rights include Everyone" everyone "C:\\$programs"
-check "install folder rights set" not everyone "$win"
-check "Profiles rights set" not everyone "$win\\Profiles"
-check "service starts with the system" same "$(value "$svc" Start)" 0x2
-check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
-check "service running" running
+installed_folder_and_service
 check "Run entry" same "$(value "$run" Veltarion)" "\"$win\\Veltarion.exe\""
 check "uninstall entry: version" same "$(value "$uninst" DisplayVersion)" 1.0.4
 check "uninstall entry: publisher" same "$(value "$uninst" Publisher)" Veltarion

@@ -1,8 +1,8 @@
 # The helpers of the install stories, sourced after the story set $dir (the test bed), $remote
 # (velt_remote) and $arch (win32 or win64; default win32): a fresh test bed started, Wine pointed
 # at it, $inst and $win (the install folder, Unix and Windows), $machine (the PE machine type of
-# the driver for this Windows) and $reg set; check counts failures in $failed. The story stops the
-# test bed at its end.
+# the driver for this Windows), $svc and $reg set; check counts failures in $failed. The story
+# stops the test bed at its end.
 arch=${arch:-win32}
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wine" && pwd)
 rm -rf "$dir"
@@ -16,6 +16,7 @@ if [ "$arch" = win64 ]; then
 fi
 inst="$WINEPREFIX/drive_c/$programs/Veltarion"
 win="C:\\$programs\\Veltarion"
+svc='HKLM\System\CurrentControlSet\Services\OMXDRV'
 failed=0
 check() { # check WHAT COMMAND...: runs the command, reports and counts a failure
     if "${@:2}" >/dev/null; then echo "ok   $1"; else echo "FAIL $1"; failed=$((failed + 1)); fi
@@ -36,6 +37,15 @@ activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
 # The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
 machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
+# What every installation leaves: closed folder rights (Wine shows of them only that the Everyone
+# entry is gone) and the driver service started with the system, for the installed file, running.
+installed_folder_and_service() {
+    check "install folder rights set" not everyone "$win"
+    check "Profiles rights set" not everyone "$win\\Profiles"
+    check "service starts with the system" same "$(value "$svc" Start)" 0x2
+    check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
+    check "service running" running
+}
 # The file carries an Authenticode signature whose digest is the file's own, whoever signed it.
 signed() {
     local report
