@@ -5,7 +5,8 @@
  * before its files are replaced or removed. The deferred actions get the install folder (ending
  * in a backslash) as CustomActionData and run as the system account.
  *
- *   QuitRunning    immediate: a running copy is asked to quit and waited for
+ *   QuitRunning    immediate: a running copy is asked to quit and waited for; a copy in another
+ *                  log-on session refuses the installation
  *   SetFolderRights deferred, before the files of a first installation: the install folder's
  *                  and Profiles' owner and rights, refused for a folder of other files, a
  *                  junction or a folder a standard user owns
@@ -60,6 +61,18 @@ static BOOL InstallFolder(MSIHANDLE install, wchar_t* folder, DWORD size) {
     return TRUE;
 }
 
+/* TRUE while a copy of Veltarion runs anywhere on this computer, in any log-on session: every
+ * running copy holds this mutex for its lifetime. */
+static BOOL RunsAnywhere(void) {
+    /* SYNCHRONIZE */
+    HANDLE mutex = OpenMutexW(0x00100000L, FALSE, L"Global\\OmvexMachineMutex");
+    if (mutex == NULL) {
+        return FALSE;
+    }
+    CloseHandle(mutex);
+    return TRUE;
+}
+
 UINT __stdcall QuitRunning(MSIHANDLE install) {
     HWND window = FindWindowW(L"VeltarionForm", L"Veltarion");
     DWORD process_id = 0;
@@ -67,28 +80,34 @@ UINT __stdcall QuitRunning(MSIHANDLE install) {
     HANDLE process;
     BOOL gone;
     int tries;
-    if (window == NULL) {
-        return ERROR_SUCCESS;
-    }
-    Log(install, L"asking the running Veltarion to quit", 0);
-    GetWindowThreadProcessId(window, &process_id);
-    /* SYNCHRONIZE */
-    process = OpenProcess(0x00100000L, FALSE, process_id);
-    SendMessageTimeoutW(window, RegisterWindowMessageW(L"VeltarionQuit"), 0, 0, SMTO_NORMAL, 10000,
-                        &answer);
-    /* Its end, or (a process this account may not wait for) its window's, within 20 s. */
-    if (process != NULL) {
-        gone = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
-        CloseHandle(process);
-    } else {
-        for (tries = 0; tries < 100 && IsWindow(window); ++tries) {
-            Sleep(200);
+    if (window != NULL) {
+        Log(install, L"asking the running Veltarion to quit", 0);
+        GetWindowThreadProcessId(window, &process_id);
+        /* SYNCHRONIZE */
+        process = OpenProcess(0x00100000L, FALSE, process_id);
+        SendMessageTimeoutW(window, RegisterWindowMessageW(L"VeltarionQuit"), 0, 0, SMTO_NORMAL,
+                            10000, &answer);
+        /* Its end, or (a process this account may not wait for) its window's, within 20 s. */
+        if (process != NULL) {
+            gone = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
+            CloseHandle(process);
+        } else {
+            for (tries = 0; tries < 100 && IsWindow(window); ++tries) {
+                Sleep(200);
+            }
+            gone = !IsWindow(window);
         }
-        gone = !IsWindow(window);
+        if (!gone) {
+            return Fail(install, L"Veltarion is running and did not quit. Quit it from its tray "
+                                 L"menu and run the installation again.");
+        }
     }
-    if (!gone) {
-        return Fail(install, L"Veltarion is running and did not quit. Quit it from its tray menu "
-                             L"and run the installation again.");
+    /* A copy in another log-on session cannot be asked from here, and its driver must not be
+     * stopped under it. */
+    if (RunsAnywhere()) {
+        return Fail(install, L"Veltarion is running for another user of this computer. That user "
+                             L"must quit it (tray menu, Quit) before Veltarion can be installed "
+                             L"or removed. Nothing was changed.");
     }
     return ERROR_SUCCESS;
 }

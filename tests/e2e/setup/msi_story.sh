@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Windows Installer package's story in a fresh Wine prefix of its own, with Wine's msiexec:
 #   msi_story.sh DIR MSI UPGRADE_MSI SETUP VELT_REMOTE UPGRADE_EXE [ARCH]
-# Refusals (a bad property; a folder of other files; a linked folder; the setup program's
-# installation, and the setup program refusing the package's); a silent, logged install without
-# the log-on start and with machine defaults; the program started and activated; a reboot; a major
-# upgrade over the running copy; a silent removal. ARCH win64 tells it on 64-bit Windows (the x64
-# driver, Program Files (x86), the 32-bit registry view).
+# Refusals (a bad property; a copy in another session; a folder of other files; a linked folder;
+# the setup program's installation, and the setup program refusing the package's); a silent,
+# logged install without the log-on start and with machine defaults; the program started and
+# activated; a reboot; a major upgrade over the running copy; a silent removal. ARCH win64 tells
+# it on 64-bit Windows (the x64 driver, Program Files (x86), the 32-bit registry view).
 set -u -o pipefail
 dir=$1 msi=$2 upgrade=$3 setup=$4 remote=$5 upgrade_exe=$6 arch=${7:-win32}
 . "$(dirname "$0")/story_helpers.sh"
@@ -23,6 +23,8 @@ product() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t
 start() { (cd / && exec setsid wine "$inst/Veltarion.exe" </dev/null >/dev/null 2>&1) & }
 
 check "refuses a bad property (1603)" exit_code 1603 msiexec /i "$msi" /qn DEACTIVATEAFTERIDLE=soon
+check "refuses while a copy runs in another session (1603)" \
+    in_other_session exit_code 1603 msiexec /i "$msi" /qn
 check "refuses a folder of other files (1603)" exit_code 1603 msiexec /i "$msi" /qn 'INSTALLDIR=C:\windows'
 check "refused folder: rolled back" test ! -e "$WINEPREFIX/drive_c/windows/Profiles"
 # A link to a folder that would pass but for being linked to: it holds only kept profiles.

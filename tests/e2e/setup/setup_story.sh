@@ -28,11 +28,8 @@ mkdir -p "$tools" && cp "$exe" "$tools/" && echo notes >"$tools/notes.txt"
 before=$(ls -l "$tools"; remote rights 'C:\Tools')
 check "refuses a folder of other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Tools'
 check "refused folder unchanged" same "$(ls -l "$tools"; remote rights 'C:\Tools')" "$before"
-wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
-holder=$!
-sleep 2
-check "refuses while a copy runs in another session (5)" exit_code 5 wine "$setup" /S
-kill $holder && wait $holder 2>/dev/null
+check "refuses while a copy runs in another session (5)" \
+    in_other_session exit_code 5 wine "$setup" /S
 check "refused: nothing installed" not wine "$reg" query "$uninst"
 check "refused: no folder, no service" test ! -e "$inst" -a -z "$(value "$svc" ImagePath)"
 check "silent install" wine "$setup" /S
@@ -110,12 +107,8 @@ check "upgrade: a new copy runs" test -n "$new" -a "$new" != "$pid"
 check "upgrade: new copy connects" activate
 
 # A copy in another session as well: the uninstaller quits the one here and removes nothing.
-wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
-holder=$!
-sleep 2
-check "uninstall refused for another session (5)" exit_code 5 \
-    remote run "$(value "$uninst" QuietUninstallString)"
-kill $holder && wait $holder 2>/dev/null
+check "uninstall refused for another session (5)" \
+    in_other_session exit_code 5 remote run "$(value "$uninst" QuietUninstallString)"
 check "refused uninstall: nothing removed" installed
 (cd / && exec setsid wine "$win\\Veltarion.exe" </dev/null >/dev/null 2>&1) &
 check "program runs again" remote wait-main 60

@@ -37,6 +37,18 @@ activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
 # The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
 machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
+# in_other_session COMMAND...: runs the command while a copy of Veltarion seems to run in another
+# log-on session (its machine-wide mutex held by another process).
+in_other_session() {
+    local holder status
+    wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+    holder=$!
+    sleep 2
+    "$@"
+    status=$?
+    kill $holder && wait $holder 2>/dev/null
+    return $status
+}
 # What every installation leaves: closed folder rights (Wine shows of them only that the Everyone
 # entry is gone) and the driver service started with the system, for the installed file, running.
 installed_folder_and_service() {
