@@ -1,5 +1,7 @@
 #include "digest/MD5Compress.h"
 
+#include "digest/SecureWipe.h"
+
 #include <array>
 #include <cstddef>
 
@@ -120,6 +122,8 @@ void MD5Compress(std::uint32_t state[4], const std::uint8_t block[64]) {
     state[1] += b;
     state[2] += c;
     state[3] += d;
+    // The message words are the password's bytes: none stays behind on the stack.
+    SecureWipe(x.data(), sizeof x);
 }
 
 #undef VELT_MD5_STEP
