@@ -29,15 +29,27 @@ std::vector<std::uint32_t> JournalCodes() {
     return standin::Codes(journal);
 }
 
+// System DLLs the program loads itself, or the shell and the common controls load on demand.
+constexpr const char* kPlantedDlls[] = {"shcore.dll", "wtsapi32.dll", "uxtheme.dll", "propsys.dll",
+                                        "dwmapi.dll"};
+
 class AppE2e : public ::testing::Test {
   protected:
+    // Every scenario runs with a marker DLL beside the program under system DLL names: none may
+    // ever be loaded from there.
     void SetUp() override {
         ASSERT_EQ(PrepareFirstStart(), "");
         ASSERT_TRUE(standin::ResetJournal());
+        for (const char* dll : kPlantedDlls) {
+            ASSERT_TRUE(CopyFileA(VELT_E2E_PLANTED_DLL, install_.Path(dll).c_str(), FALSE));
+        }
     }
     void TearDown() override {
         app_.reset();
         DeleteSettingsKey();
+        for (const char* dll : kPlantedDlls) {
+            EXPECT_FALSE(FileExists(install_.Path(dll) + ".loaded")) << dll << " was loaded";
+        }
     }
 
     // Starts the program from the install folder and waits for its main window.
@@ -398,13 +410,32 @@ TEST_F(AppE2e, CloseBoxKeepsTypedPasswordsAndCancelEmptiesThem) {
     EXPECT_TRUE(app_->Running());
 }
 
-TEST_F(AppE2e, SecondCopyEndsSilently) {
+TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyBesideAnotherSessionsSaysSo) {
     HWND main = Start();
     App second(install_);
     ASSERT_TRUE(second.Started());
     EXPECT_EQ(second.WaitExit(), 0U);
     EXPECT_TRUE(app_->Running());
     EXPECT_TRUE(Visible(main));
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    EXPECT_EQ(app_->WaitExit(), 0U);
+
+    // The prefix is one log-on session: another session's copy is a process holding the
+    // machine's mutex. This copy says so and leaves the driver alone.
+    ASSERT_TRUE(standin::ResetJournal());
+    HANDLE held = CreateMutexA(nullptr, TRUE, kMachineMutexName);
+    ASSERT_NE(held, nullptr);
+    App third(install_);
+    HWND box = third.WaitMessageBox(kApplicationTitle);
+    ASSERT_NE(box, nullptr);
+    Screenshot("other-session");
+    EXPECT_EQ(MessageBoxText(box), kOtherSessionText);
+    EXPECT_EQ(third.FindWindowOf(nullptr, kMainCaption), nullptr);
+    Answer(box, IDOK);
+    EXPECT_EQ(third.WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
+    ReleaseMutex(held);
+    CloseHandle(held);
 }
 
 TEST_F(AppE2e, CopyAfterACrashedOneStartsNormally) {
@@ -507,6 +538,39 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
         EXPECT_EQ(app.WaitExit(), 0U);
     }
     ASSERT_TRUE(standin::RemoveDriver());
+
+    // No service yet, and a driver file that must not be loaded: one in a folder that everyone
+    // may write, one built for 64-bit Windows in this 32-bit prefix. Each is told; neither is
+    // registered as a service.
+    const auto refused = [&](Install& copy, const char* shot, const char* expected) {
+        App app(copy);
+        HWND box = app.WaitMessageBox("Loading driver ...", 15000);
+        ASSERT_NE(box, nullptr);
+        Screenshot(shot);
+        EXPECT_NE(MessageBoxText(box).find(expected), std::string::npos) << MessageBoxText(box);
+        Answer(box, IDOK);
+        EXPECT_EQ(app.WaitExit(), 0U);
+        EXPECT_EQ(standin::QueryServiceState(), standin::ServiceState::Absent);
+    };
+    {
+        Install open;
+        ASSERT_TRUE(UnixChmod(open.Dir(), "o+w"));
+        refused(open, "driver-open-folder",
+                "OMXDRV.SYS can be changed by users who are not administrators");
+        UnixChmod(open.Dir(), "o-w");
+    }
+    {
+        Install x64;
+        auto image = *ReadFileBytes(x64.Path("OMXDRV.SYS"));
+        const std::size_t header = image[60] | (image[61] << 8);
+        ASSERT_LT(header + 6, image.size());
+        image[header + 4] = 0x64; // IMAGE_FILE_MACHINE_AMD64
+        image[header + 5] = 0x86;
+        ASSERT_TRUE(WriteFileBytes(x64.Path("OMXDRV.SYS"), image));
+        refused(x64, "driver-for-x64",
+                "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
+                "64-bit Windows. Install the 32-bit package.");
+    }
     ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
 }
 
