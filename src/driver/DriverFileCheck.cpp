@@ -79,12 +79,13 @@ DriverMachine ReadDriverMachine(IDriverOs& os, std::string_view path) {
 }
 
 std::vector<std::string> SystemFolderWriters(const SecuritySummary& systemFolder) {
+    // An account whose SID could not be read (empty) is trusted nowhere.
     std::vector<std::string> writers;
     if (!systemFolder.owner.empty()) {
         writers.push_back(systemFolder.owner);
     }
     for (const AccessEntry& entry : systemFolder.entries) {
-        if (MayChange(entry)) {
+        if (MayChange(entry) && !entry.trustee.empty()) {
             writers.push_back(entry.trustee);
         }
     }

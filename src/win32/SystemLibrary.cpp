@@ -1,7 +1,5 @@
 #include "win32/SystemLibrary.h"
 
-#include <string>
-
 namespace velt {
 
 namespace {
@@ -10,15 +8,6 @@ constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-
-template <typename Function> Function Kernel32Export(const char* name) {
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    if (kernel32 == nullptr) {
-        return nullptr;
-    }
-    // The cast through a generic function pointer is how an export found by name is called.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(kernel32, name)));
-}
 
 } // namespace
 
@@ -34,14 +23,15 @@ void RestrictDllSearch() {
     }
 }
 
-HMODULE LoadSystemLibrary(const char* name) {
+std::string SystemFolderPath() {
     char folder[MAX_PATH];
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return nullptr;
-    }
-    const std::string path = std::string(folder, length) + "\\" + name;
-    return LoadLibraryA(path.c_str());
+    return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
+}
+
+HMODULE LoadSystemLibrary(const char* name) {
+    const std::string folder = SystemFolderPath();
+    return folder.empty() ? nullptr : LoadLibraryA((folder + "\\" + name).c_str());
 }
 
 } // namespace velt

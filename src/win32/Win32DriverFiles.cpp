@@ -2,6 +2,8 @@
 // folder, and whether Windows is 64-bit.
 #include "win32/Win32DriverOs.h"
 
+#include "win32/SystemLibrary.h"
+
 #include <windows.h>
 #include <sddl.h>
 
@@ -109,18 +111,12 @@ bool Win32DriverOs::ReadSecurity(std::string_view path, SecuritySummary& out) {
 }
 
 std::string Win32DriverOs::SystemFolder() {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
+    return SystemFolderPath();
 }
 
 bool Win32DriverOs::Is64BitWindows() {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    const auto isWow64 = kernel32 == nullptr
-                             ? nullptr
-                             : reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(
-                                   GetProcAddress(kernel32, "IsWow64Process")));
+    const auto isWow64 = Kernel32Export<IsWow64ProcessFn>("IsWow64Process");
     BOOL wow64 = FALSE;
     // Without the function (XP before SP2) or its answer, Windows is 32-bit.
     return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
