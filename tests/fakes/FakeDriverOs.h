@@ -54,9 +54,9 @@ class FakeDriverOs : public IDriverOs {
     static FakeDriverOs Nt() { return FakeDriverOs{}; }
     static FakeDriverOs Win9x();
     static FakeDriverOs Nt351();
-    // The headers of a PE image for the given machine; owner Administrators, full control for
-    // SYSTEM and Administrators, read for Users.
+    // The headers of a PE image for the given machine.
     static std::vector<std::uint8_t> PeImage(std::uint16_t machine);
+    // Owner Administrators, full control for SYSTEM and Administrators, read for Users.
     static SecuritySummary AdminsOnly();
 
     // --- what happened ---

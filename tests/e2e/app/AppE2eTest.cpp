@@ -410,7 +410,7 @@ TEST_F(AppE2e, CloseBoxKeepsTypedPasswordsAndCancelEmptiesThem) {
     EXPECT_TRUE(app_->Running());
 }
 
-TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyBesideAnotherSessionsSaysSo) {
+TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
     HWND main = Start();
     App second(install_);
     ASSERT_TRUE(second.Started());
@@ -561,7 +561,7 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
     }
     {
         Install x64;
-        auto image = *ReadFileBytes(x64.Path("OMXDRV.SYS"));
+        auto image = ReadFileBytes(x64.Path("OMXDRV.SYS")).value();
         const std::size_t header = image[60] | (image[61] << 8);
         ASSERT_LT(header + 6, image.size());
         image[header + 4] = 0x64; // IMAGE_FILE_MACHINE_AMD64
