@@ -540,8 +540,8 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
     ASSERT_TRUE(standin::RemoveDriver());
 
     // No service yet, and a driver file that must not be loaded: one in a folder that everyone
-    // may write, one built for 64-bit Windows in this 32-bit prefix. Each is told; neither is
-    // registered as a service.
+    // may write, one built for the other kind of Windows. Each is told; neither is registered as
+    // a service.
     const auto refused = [&](Install& copy, const char* shot, const char* expected) {
         App app(copy);
         HWND box = app.WaitMessageBox("Loading driver ...", 15000);
@@ -560,16 +560,21 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
         UnixChmod(open.Dir(), "o-w");
     }
     {
-        Install x64;
-        auto image = ReadFileBytes(x64.Path("OMXDRV.SYS")).value();
-        const std::size_t header = image[60] | (image[61] << 8);
-        ASSERT_LT(header + 6, image.size());
-        image[header + 4] = 0x64; // IMAGE_FILE_MACHINE_AMD64
-        image[header + 5] = 0x86;
-        ASSERT_TRUE(WriteFileBytes(x64.Path("OMXDRV.SYS"), image));
-        refused(x64, "driver-for-x64",
-                "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
-                "64-bit Windows. Install the 32-bit package.");
+        // The driver for the other kind of Windows: the machine field of this prefix's stand-in
+        // turned to AMD64 in a 32-bit prefix, to i386 in a 64-bit one (as the 32-bit zip there).
+        Install other;
+        auto image = ReadFileBytes(other.Path("OMXDRV.SYS")).value();
+        const std::size_t machine = (image[60] | (image[61] << 8)) + 4;
+        ASSERT_LT(machine + 2, image.size());
+        const bool amd64 = image[machine] == 0x64 && image[machine + 1] == 0x86;
+        image[machine] = amd64 ? 0x4C : 0x64;
+        image[machine + 1] = amd64 ? 0x01 : 0x86;
+        ASSERT_TRUE(WriteFileBytes(other.Path("OMXDRV.SYS"), image));
+        refused(other, "driver-other-kind",
+                amd64 ? "This is 64-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver "
+                        "for 32-bit Windows. Install the 64-bit package."
+                      : "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver "
+                        "for 64-bit Windows. Install the 32-bit package.");
     }
     ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
 }
