@@ -42,10 +42,17 @@ int OmvexMain(OmvexPlatform& platform) {
     if (platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs) == kWaitTimeout) {
         return 0;
     }
+    // The same answers count for the machine: a mutex abandoned by a copy that died is free.
+    const bool otherSession =
+        platform.shell.AcquireNamedMutex(kMachineMutexName, kOneCopyWaitMs) == kWaitTimeout;
 
     WindowReferences references;
     Application& app = platform.application();
     app.SetTitle(kApplicationTitle);
+    if (otherSession) {
+        app.ShowMessage(kOtherSessionText, kApplicationTitle, kMbOk | kMbIconExclamation);
+        return 0;
+    }
     SetParamForm = &app.CreateForm<TSetParamForm>(TSetParamForm::Services{
         platform.shell, platform.registry, platform.files, platform.machine});
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);

@@ -29,6 +29,11 @@ extern TAboutForm* AboutForm;
 extern TDefaultForm* DefaultForm;
 
 inline constexpr const char* kOneCopyMutexName = "OmvexOneCopyMutex";
+// Held for the program's lifetime: the filter driver is one for the whole machine, so one copy
+// controls it, whichever log-on session it runs in.
+inline constexpr const char* kMachineMutexName = "Global\\OmvexMachineMutex";
+inline constexpr const char* kOtherSessionText =
+    "Omvex is already running for another user of this computer.";
 inline constexpr std::uint32_t kOneCopyWaitMs = 50;
 inline constexpr const char* kApplicationTitle = "Omvex";
 
@@ -45,7 +50,8 @@ struct OmvexPlatform {
 };
 
 // Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held
-// by another process) ends at once, silently.
+// by another process) ends at once, silently. A copy in another log-on session (the machine
+// mutex is held) says so and ends without a word to the driver.
 int OmvexMain(OmvexPlatform& platform);
 
 } // namespace velt

@@ -1,6 +1,5 @@
 #include "digest/MD5Compress.h"
 
-#include <array>
 #include <cstddef>
 
 namespace velt {
@@ -36,13 +35,17 @@ std::uint32_t LoadLe32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16U) | (static_cast<std::uint32_t>(p[3]) << 24U);
 }
 
+struct MessageWords {
+    const std::uint8_t* block;
+    std::uint32_t operator[](std::size_t i) const { return LoadLe32(block + (4 * i)); }
+};
+
 } // namespace
 
 void MD5Compress(std::uint32_t state[4], const std::uint8_t block[64]) {
-    std::array<std::uint32_t, 16> x{};
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        x[i] = LoadLe32(block + (4 * i));
-    }
+    // The message words are read from the block where each step needs them, instead of being
+    // copied into an array on the stack that would keep the password's bytes after the call.
+    const MessageWords x{block};
     std::uint32_t a = state[0];
     std::uint32_t b = state[1];
     std::uint32_t c = state[2];

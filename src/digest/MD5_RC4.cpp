@@ -22,7 +22,7 @@ DigestContext g_context; // NOLINT(cppcoreguidelines-avoid-non-const-global-vari
 } // namespace
 
 void DigestReset() {
-    g_context.state.fill(0);
+    SecureWipe(g_context.state.data(), sizeof g_context.state);
     SecureWipe(g_context.block.data(), g_context.block.size());
 }
 

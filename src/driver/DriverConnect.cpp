@@ -1,4 +1,5 @@
 #include "driver/OMX_API.h"
+#include "driver/DriverFileCheck.h"
 #include "driver/OmxModule.h"
 
 #include <string>
@@ -87,7 +88,7 @@ bool StartDriverService(OsHandle manager, std::string_view serviceName) {
 }
 
 bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePath,
-                     OsHandle& handle) {
+                     OsHandle& handle, std::string* refusal) {
     IDriverOs* os = omx::State().os;
     if (os == nullptr) {
         return false;
@@ -97,13 +98,22 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
 
     bool result = OpenDriverDevice(deviceName, handle);
     if (!result) {
-        // All three run, in this order, whatever the earlier ones gave. Only an open device
-        // counts as reaching the driver: a service that was created or started but whose device
-        // cannot be opened (a missing or broken driver file) would leave the program running
-        // with every request failing, so that is reported like any other failure.
-        InstallDriverService(manager, serviceName, driverFilePath);
-        StartDriverService(manager, serviceName);
-        result = OpenDriverDevice(deviceName, handle);
+        // A driver that runs is used as it is; only the file about to be installed or started
+        // is examined, and a refused one is neither.
+        std::string refused = DriverFileRefusal(*os, driverFilePath);
+        if (!refused.empty()) {
+            if (refusal != nullptr) {
+                *refusal = std::move(refused);
+            }
+        } else {
+            // All three run, in this order, whatever the earlier ones gave. Only an open device
+            // counts as reaching the driver: a service that was created or started but whose
+            // device cannot be opened (a missing or broken driver file) would leave the program
+            // running with every request failing, so that is reported like any other failure.
+            InstallDriverService(manager, serviceName, driverFilePath);
+            StartDriverService(manager, serviceName);
+            result = OpenDriverDevice(deviceName, handle);
+        }
     }
     if (manager != kNullHandle) {
         os->CloseService(manager);
@@ -126,9 +136,11 @@ bool DriverConnect(IMessenger& messenger) {
 
     bool result = false;
     if (m.isNtFamily) {
-        result = ConnectNtDriver(kDriverServiceName, m.driverFilePath, m.handle);
+        std::string refusal;
+        result = ConnectNtDriver(kDriverServiceName, m.driverFilePath, m.handle, &refusal);
         if (!result) {
-            messenger.ShowMessage(kNtFailText, kNtFailCaption, kMbOk | kMbIconError);
+            messenger.ShowMessage(refusal.empty() ? kNtFailText : std::string_view(refusal),
+                                  kNtFailCaption, kMbOk | kMbIconError);
             messenger.RequestTerminate();
         }
     } else {

@@ -1,6 +1,7 @@
 #include "driver/OMX_API.h"
 
 #include "digest/MD5_RC4.h"
+#include "digest/SecureWipe.h"
 #include "driver/OmxModule.h"
 #include "platform/PathNames.h"
 
@@ -97,7 +98,11 @@ bool DriverStart(std::string_view pathList, std::string_view auxString, std::str
 
     block.Mode = mode;
 
-    if (!omx::SendRequest(IOCTL_SET_PARAMS, &block, sizeof(block), nullptr, 0)) {
+    const bool accepted = omx::SendRequest(IOCTL_SET_PARAMS, &block, sizeof(block), nullptr, 0);
+    // The driver keeps its own copy of the key: the program's goes as soon as the request that
+    // carries it returns, accepted or not.
+    SecureWipe(block.KeyDigest.data(), block.KeyDigest.size());
+    if (!accepted) {
         return false;
     }
     return omx::SendRequest(IOCTL_START, nullptr, 0, nullptr, 0);

@@ -39,12 +39,15 @@ bool IsNtFamily();
 OsHandle DriverHandle();
 const DriverParamBlock& CurrentParamBlock();
 
-// Reaches the driver (NT: device, else install and start the service, device again; 9x: the
-// VXD), then on NT exchanges the drive mask, and on both sends the zero parameter block. When
-// the driver cannot be reached it shows the failure message and asks the application to end.
+// Reaches the driver (NT: device, else check the driver file, install and start the service,
+// device again; 9x: the VXD), then on NT exchanges the drive mask, and on both sends the zero
+// parameter block. When the driver cannot be reached it shows the failure message and asks the
+// application to end.
 bool DriverConnect(IMessenger& messenger);
+// Before installing or starting the service it examines the driver file (DriverFileRefusal): a
+// refused one is neither installed nor started, and the reason goes to `refusal`.
 bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePath,
-                     OsHandle& handle);
+                     OsHandle& handle, std::string* refusal = nullptr);
 bool OpenDriverDevice(std::string_view deviceName, OsHandle& handle);
 bool InstallDriverService(OsHandle manager, std::string_view serviceName,
                           std::string_view driverFilePath);

@@ -26,6 +26,8 @@ class IShell {
     // Creates or opens the named mutex (not initially owned) and waits for it up to timeoutMs.
     // Returns the wait result: kWaitObject0, kWaitAbandoned, kWaitTimeout or kWaitFailed (for
     // instance when the mutex could not be created). The mutex is held until the process ends.
+    // One that another user made and this one may not even wait for is held by a running copy:
+    // kWaitTimeout.
     virtual std::uint32_t AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) = 0;
     // The full file name of the running executable, whatever its length; empty when it cannot
     // be had (never a cut one).

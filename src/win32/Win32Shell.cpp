@@ -22,6 +22,14 @@ std::uint32_t Win32Shell::AcquireNamedMutex(std::string_view name, std::uint32_t
     const std::string text(name);
     // The handle is never closed: ownership lasts until the process ends and Windows frees it.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, text.c_str());
+    if (mutex == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
+        // It exists, made by another user: waiting is all this copy may do with it. Refused that
+        // too, it is held by a copy that still runs (the object goes with its last handle).
+        mutex = OpenMutexA(SYNCHRONIZE, FALSE, text.c_str());
+        if (mutex == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
+            return WAIT_TIMEOUT;
+        }
+    }
     return WaitForSingleObject(mutex, timeoutMs);
 }
 

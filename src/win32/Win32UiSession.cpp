@@ -3,6 +3,7 @@
 
 #include "forms/Form.h"
 #include "forms/TrayIcon.h"
+#include "win32/SystemLibrary.h"
 
 #include <shellapi.h>
 
@@ -78,7 +79,7 @@ bool Win32Ui::WatchSession(Form& form, bool watch) {
         if (!watch) {
             return false;
         }
-        wtsapi_.module = LoadLibraryA("wtsapi32.dll");
+        wtsapi_.module = LoadSystemLibrary("wtsapi32.dll");
         if (wtsapi_.module == nullptr) {
             return false;
         }

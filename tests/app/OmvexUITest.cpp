@@ -78,6 +78,21 @@ TEST_P(OmvexMainStartsTest, OwnedAbandonedOrFailedMutexStartsTheProgram) {
     EXPECT_EQ(applications, 1);
     EXPECT_EQ(ui.App().Title(), "Omvex");
     EXPECT_THAT(Created(), ::testing::Contains("Veltarion"));
+    // The machine's mutex gave the same answer: held by no copy that runs.
+    EXPECT_THAT(shell.mutexNames, ElementsAre(kOneCopyMutexName, kMachineMutexName));
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(OmvexMainTest, CopyInAnotherSessionSaysSoAndLeavesTheDriverAlone) {
+    shell.mutexAnswers[kMachineMutexName] = kWaitTimeout;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex", "Global\\OmvexMachineMutex"));
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "Omvex is already running for another user of this computer.");
+    EXPECT_EQ(ui.Boxes()[0].caption, "Omvex");
+    EXPECT_EQ(ui.Boxes()[0].flags, 48U);
+    EXPECT_TRUE(Created().empty());
+    EXPECT_TRUE(os.calls.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(WaitResults, OmvexMainStartsTest,

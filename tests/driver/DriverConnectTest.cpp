@@ -1,5 +1,8 @@
 #include "DriverTestFixture.h"
 
+#include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace velt {
@@ -280,6 +283,110 @@ TEST_F(DriverConnectTest, ConnectionSendsZeroBlockEvenAfterAnActivation) {
     Connect();
     ASSERT_FALSE(os.requests.empty());
     EXPECT_EQ(os.requests.back().input, std::vector<std::uint8_t>(580, 0));
+}
+
+// Before the service is installed or started from the file beside the program: a driver for the
+// other kind of Windows, or a file or folder that others than the system's own writers may
+// change, is neither installed nor started, and the user is told why.
+TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
+    using Os = fakes::FakeDriverOs;
+    const std::string folder = "C:\\Program Files\\Veltarion";
+    const std::string file = folder + "\\OMXDRV.SYS";
+    const std::map<char, std::string> texts = {
+        {'R', "The driver file " + file +
+                  " can be changed by users who are not administrators, so it is not loaded into "
+                  "Windows. Move the program to a folder that only administrators can change, "
+                  "such as Program Files."},
+        {'6', "This is 64-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for 32-bit "
+              "Windows. Install the 64-bit package."},
+        {'3', "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for 64-bit "
+              "Windows. Install the 32-bit package."}};
+    const auto i386 = Os::PeImage(0x014C);
+    const auto amd64 = Os::PeImage(0x8664);
+    auto notPe = i386;
+    notPe[0x80] = 'N';
+    auto farHeader = amd64;
+    farHeader[63] = 0xFF; // the PE header's offset lies far past the end
+    const std::string users = "S-1-5-32-545";
+    const std::string everyone = "S-1-1-0";
+    const std::string wineUser = "S-1-5-21-0-0-0-1000";
+    const auto grant = [](const std::string& path, std::vector<AccessEntry> more) {
+        return [=](Os& o) {
+            o.security[path] = Os::AdminsOnly();
+            o.security[path]->entries.insert(o.security[path]->entries.end(), more.begin(),
+                                             more.end());
+        };
+    };
+    struct Row {
+        const char* name;
+        bool windows64;
+        std::optional<std::vector<std::uint8_t>> image;
+        std::function<void(Os&)> rights;
+        char refusal; // 0: installed and started
+    };
+    const auto none = [](Os&) {};
+    const std::vector<Row> rows = {
+        {"32-bit Windows, i386", false, i386, none, 0},
+        {"32-bit Windows, AMD64", false, amd64, none, '3'},
+        {"64-bit Windows, i386", true, i386, none, '6'},
+        {"64-bit Windows, AMD64", true, amd64, none, 0},
+        {"no PE image", true, notPe, none, 0},
+        {"PE offset past the end", false, farHeader, none, 0},
+        {"missing file", true, std::nullopt, none, 0},
+        {"folder writable by everyone (o+w)", false, i386, grant(folder, {{everyone, 0x1301FF}}),
+         'R'},
+        {"Users may write the file", false, i386, grant(file, {{users, 0x2}}), 'R'},
+        {"Users may delete in the folder", false, i386, grant(folder, {{users, 0x40}}), 'R'},
+        {"Users may change the rights", false, i386, grant(file, {{users, 0x40000}}), 'R'},
+        {"generic write for Users", false, i386, grant(file, {{users, 0x40000000}}), 'R'},
+        {"missing file, open folder", false, std::nullopt, grant(folder, {{everyone, 0x2}}), 'R'},
+        {"denying and inherit-only entries", false, i386,
+         grant(folder, {{everyone, 0x1F01FF, false}, {"S-1-3-0", 0x10000000, true, true}}), 0},
+        {"folder owned by a user", false, i386,
+         [&](Os& o) {
+             o.security[folder] = SecuritySummary{"S-1-5-21-1-2-3-1001", true, {}};
+         },
+         'R'},
+        {"no access list", false, i386,
+         [&](Os& o) {
+             o.security[file] = SecuritySummary{"S-1-5-32-544", false, {}};
+         },
+         'R'},
+        {"unreadable folder rights", false, i386, [&](Os& o) { o.security[folder].reset(); }, 'R'},
+        {"owned by the system folder's owner (Wine)", false, i386,
+         [&](Os& o) {
+             o.defaultSecurity = {wineUser, true, {{wineUser, 0x1F01FF}, {everyone, 0x1200A9}}};
+         },
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        os = Os::Nt();
+        messenger = fakes::RecordingMessenger{};
+        os.windows64 = row.windows64;
+        os.driverFile = row.image;
+        row.rights(os);
+        Init();
+        EXPECT_EQ(Connect(), row.refusal == 0);
+        if (row.refusal == 0) {
+            EXPECT_TRUE(messenger.shown.empty());
+            continue;
+        }
+        EXPECT_EQ(messenger.shown,
+                  (std::vector<Shown>{{texts.at(row.refusal), "Loading driver ...", 16}}));
+        EXPECT_EQ(messenger.terminateRequests, 1);
+        EXPECT_EQ(os.service, Service::Missing) << "nothing installed";
+        EXPECT_EQ(ServiceCalls(os.calls),
+                  (Calls{"OpenServiceManager(0xF003F)", kOpenNt, "CloseService()"}));
+    }
+
+    // A driver that runs is used whatever its file.
+    os = Os::Nt();
+    os.service = Service::Running;
+    os.windows64 = true;
+    grant(folder, {{everyone, 0x1301FF}})(os);
+    Init();
+    EXPECT_TRUE(Connect());
 }
 
 } // namespace

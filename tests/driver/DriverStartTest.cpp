@@ -25,6 +25,13 @@ class DriverStartTest : public DriverLinkTest {
         }
         return {};
     }
+    // The block the program keeps: what went to the driver, less the key, which is wiped once
+    // the request that carried it returned.
+    std::vector<std::uint8_t> KeptBlock() const {
+        auto kept = LastBlockSent();
+        std::fill(kept.begin() + 512, kept.begin() + 528, 0);
+        return kept;
+    }
 };
 
 std::vector<std::uint8_t> ExpectedBlock(const std::string& aux, const std::string& paths,
@@ -48,7 +55,7 @@ TEST_F(DriverStartTest, SendsFilledBlockThenStart) {
 
     const std::string abc("\x32\x38\x53\x48\x84\xF8\xD3\x2C\x68\x68\xFB\x58\x70\x92\xE2\x07", 16);
     EXPECT_EQ(LastBlockSent(), ExpectedBlock("*", "C:\\SECRET\\*.*;D:\\A.TXT", abc, 2));
-    EXPECT_EQ(BlockBytes(), LastBlockSent());
+    EXPECT_EQ(BlockBytes(), KeptBlock());
 }
 
 TEST_F(DriverStartTest, EmptyInputsGiveAllZeroFields) {
@@ -88,7 +95,7 @@ TEST_F(DriverStartTest, NextStartRewritesEveryFieldAfterAStop) {
     DriverStart(std::string(200, 'L'), "long aux", "first password", 7);
     EXPECT_TRUE(DriverStop());
     // A stop keeps the last values.
-    EXPECT_EQ(BlockBytes(), LastBlockSent());
+    EXPECT_EQ(BlockBytes(), KeptBlock());
 
     DriverStart("C:\\X", "*", "abc", 2);
     EXPECT_EQ(LastBlockSent(), ExpectedBlock("*", "C:\\X", PasswordDigest("abc"), 2));

@@ -52,7 +52,8 @@ bool FakeShell::MakeDirectory(std::string_view path) {
 std::uint32_t FakeShell::AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) {
     mutexNames.emplace_back(name);
     mutexTimeouts.push_back(timeoutMs);
-    return mutexAnswer;
+    const auto named = mutexAnswers.find(std::string(name));
+    return named != mutexAnswers.end() ? named->second : mutexAnswer;
 }
 
 } // namespace velt

@@ -4,6 +4,7 @@
 
 #include "platform/Shell.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ class FakeShell final : public IShell {
     // Played state.
     std::string exeName = "C:\\Program Files\\Veltarion\\Veltarion.exe";
     std::uint32_t mutexAnswer = kWaitObject0;
+    std::map<std::string, std::uint32_t> mutexAnswers; // by name, before mutexAnswer
     std::set<std::string> directories{"C:\\"}; // existing directories, compared ignoring case
 
     // Recorded calls.

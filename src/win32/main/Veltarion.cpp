@@ -7,6 +7,7 @@
 #include "win32/Win32Files.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32Shell.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Ui.h"
 
 #include <windows.h>
@@ -27,6 +28,9 @@ void __verbose_terminate_handler() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
+    // Before anything can load a DLL on demand (the shell, the common controls, the session
+    // notifications): no DLL may come from the program's folder or the current one.
+    velt::RestrictDllSearch();
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
     velt::Win32Registry registry;

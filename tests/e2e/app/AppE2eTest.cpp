@@ -29,15 +29,27 @@ std::vector<std::uint32_t> JournalCodes() {
     return standin::Codes(journal);
 }
 
+// System DLLs the program loads itself, or the shell and the common controls load on demand.
+constexpr const char* kPlantedDlls[] = {"shcore.dll", "wtsapi32.dll", "uxtheme.dll", "propsys.dll",
+                                        "dwmapi.dll"};
+
 class AppE2e : public ::testing::Test {
   protected:
+    // Every scenario runs with a marker DLL beside the program under system DLL names: none may
+    // ever be loaded from there.
     void SetUp() override {
         ASSERT_EQ(PrepareFirstStart(), "");
         ASSERT_TRUE(standin::ResetJournal());
+        for (const char* dll : kPlantedDlls) {
+            ASSERT_TRUE(CopyFileA(VELT_E2E_PLANTED_DLL, install_.Path(dll).c_str(), FALSE));
+        }
     }
     void TearDown() override {
         app_.reset();
         DeleteSettingsKey();
+        for (const char* dll : kPlantedDlls) {
+            EXPECT_FALSE(FileExists(install_.Path(dll) + ".loaded")) << dll << " was loaded";
+        }
     }
 
     // Starts the program from the install folder and waits for its main window.
@@ -398,13 +410,32 @@ TEST_F(AppE2e, CloseBoxKeepsTypedPasswordsAndCancelEmptiesThem) {
     EXPECT_TRUE(app_->Running());
 }
 
-TEST_F(AppE2e, SecondCopyEndsSilently) {
+TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
     HWND main = Start();
     App second(install_);
     ASSERT_TRUE(second.Started());
     EXPECT_EQ(second.WaitExit(), 0U);
     EXPECT_TRUE(app_->Running());
     EXPECT_TRUE(Visible(main));
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    EXPECT_EQ(app_->WaitExit(), 0U);
+
+    // The prefix is one log-on session: another session's copy is a process holding the
+    // machine's mutex. This copy says so and leaves the driver alone.
+    ASSERT_TRUE(standin::ResetJournal());
+    HANDLE held = CreateMutexA(nullptr, TRUE, kMachineMutexName);
+    ASSERT_NE(held, nullptr);
+    App third(install_);
+    HWND box = third.WaitMessageBox(kApplicationTitle);
+    ASSERT_NE(box, nullptr);
+    Screenshot("other-session");
+    EXPECT_EQ(MessageBoxText(box), kOtherSessionText);
+    EXPECT_EQ(third.FindWindowOf(nullptr, kMainCaption), nullptr);
+    Answer(box, IDOK);
+    EXPECT_EQ(third.WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
+    ReleaseMutex(held);
+    CloseHandle(held);
 }
 
 TEST_F(AppE2e, CopyAfterACrashedOneStartsNormally) {
@@ -507,6 +538,44 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
         EXPECT_EQ(app.WaitExit(), 0U);
     }
     ASSERT_TRUE(standin::RemoveDriver());
+
+    // No service yet, and a driver file that must not be loaded: one in a folder that everyone
+    // may write, one built for the other kind of Windows. Each is told; neither is registered as
+    // a service.
+    const auto refused = [&](Install& copy, const char* shot, const char* expected) {
+        App app(copy);
+        HWND box = app.WaitMessageBox("Loading driver ...", 15000);
+        ASSERT_NE(box, nullptr);
+        Screenshot(shot);
+        EXPECT_NE(MessageBoxText(box).find(expected), std::string::npos) << MessageBoxText(box);
+        Answer(box, IDOK);
+        EXPECT_EQ(app.WaitExit(), 0U);
+        EXPECT_EQ(standin::QueryServiceState(), standin::ServiceState::Absent);
+    };
+    {
+        Install open;
+        ASSERT_TRUE(UnixChmod(open.Dir(), "o+w"));
+        refused(open, "driver-open-folder",
+                "OMXDRV.SYS can be changed by users who are not administrators");
+        UnixChmod(open.Dir(), "o-w");
+    }
+    {
+        // The driver for the other kind of Windows: the machine field of this prefix's stand-in
+        // turned to AMD64 in a 32-bit prefix, to i386 in a 64-bit one (as the 32-bit zip there).
+        Install other;
+        auto image = ReadFileBytes(other.Path("OMXDRV.SYS")).value();
+        const std::size_t machine = (image[60] | (image[61] << 8)) + 4;
+        ASSERT_LT(machine + 2, image.size());
+        const bool amd64 = image[machine] == 0x64 && image[machine + 1] == 0x86;
+        image[machine] = amd64 ? 0x4C : 0x64;
+        image[machine + 1] = amd64 ? 0x01 : 0x86;
+        ASSERT_TRUE(WriteFileBytes(other.Path("OMXDRV.SYS"), image));
+        refused(other, "driver-other-kind",
+                amd64 ? "This is 64-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver "
+                        "for 32-bit Windows. Install the 64-bit package."
+                      : "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver "
+                        "for 64-bit Windows. Install the 32-bit package.");
+    }
     ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
 }
 

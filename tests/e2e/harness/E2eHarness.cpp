@@ -594,6 +594,24 @@ bool PressKeyOnDisplay(std::string_view key) {
                    done);
 }
 
+bool UnixChmod(const std::string& path, std::string_view mode) {
+    using UnixNameFn = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(path.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    char* name = unixName != nullptr ? unixName(wide.c_str()) : nullptr;
+    if (name == nullptr) {
+        return false;
+    }
+    const std::string unixPath = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    const std::string done = std::string(VELT_E2E_SHOT_DIR) + "/.chmod-done";
+    return RunUnix("mkdir -p '" VELT_E2E_SHOT_DIR "' && chmod " + std::string(mode) + " '" +
+                       unixPath + "' && touch '" + done + "'",
+                   done);
+}
+
 void OpenSubmenu(HWND menu, int selectableIndex) {
     for (int i = 0; i <= selectableIndex; ++i) {
         PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0x00500001);

@@ -207,6 +207,10 @@ bool RecorderRunning();
 // A real key press on the test display (xdotool): input as the system sees a user's.
 bool PressKeyOnDisplay(std::string_view key);
 
+// chmod on the Unix file behind a Windows path: Wine reads a file's rights from its mode bits
+// ("o+w" makes a folder that everyone may write).
+bool UnixChmod(const std::string& path, std::string_view mode);
+
 // Saves a screenshot of the whole display as <build>/e2e-shots/<name>.png; its path, or "".
 std::string Screenshot(std::string_view name);
 

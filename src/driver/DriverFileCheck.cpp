@@ -1,0 +1,146 @@
+#include "driver/DriverFileCheck.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace velt {
+
+namespace {
+
+constexpr std::string_view kSystem = "S-1-5-18";
+constexpr std::string_view kAdministrators = "S-1-5-32-544";
+constexpr std::string_view kTrustedInstaller =
+    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// The rights that let an account change what the file holds or which file is there: write data
+// (add a file, for a folder), append data (add a subfolder), delete a child, delete, change the
+// rights, take the ownership, and the generic write and all.
+constexpr std::uint32_t kChangeRights = 0x00000002U | 0x00000004U | 0x00000040U | 0x00010000U |
+                                        0x00040000U | 0x00080000U | 0x40000000U | 0x10000000U;
+
+constexpr std::size_t kDosHeaderSize = 64;
+constexpr std::size_t kNewHeaderOffsetField = 60;
+constexpr std::uint16_t kMachineI386 = 0x014C;
+constexpr std::uint16_t kMachineAmd64 = 0x8664;
+
+std::uint32_t Le(const std::uint8_t* bytes, std::size_t count) {
+    std::uint32_t value = 0;
+    for (std::size_t i = count; i > 0; --i) {
+        value = (value << 8U) | bytes[i - 1];
+    }
+    return value;
+}
+
+bool Contains(const std::vector<std::string>& list, std::string_view item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+bool MayChange(const AccessEntry& entry) {
+    return entry.allows && !entry.inheritOnly && (entry.mask & kChangeRights) != 0;
+}
+
+// The folder of a full file name; a drive's root keeps its backslash ("C:" alone would name the
+// drive's current directory).
+std::string FolderOf(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash));
+}
+
+} // namespace
+
+DriverMachine ReadDriverMachine(IDriverOs& os, std::string_view path) {
+    std::array<std::uint8_t, kDosHeaderSize> dos{};
+    const std::int64_t got = os.ReadFileAt(path, 0, dos.data(), dos.size());
+    if (got < 0) {
+        return DriverMachine::Missing;
+    }
+    if (got != static_cast<std::int64_t>(dos.size()) || dos[0] != 'M' || dos[1] != 'Z') {
+        return DriverMachine::NotPe;
+    }
+    // Past the file's end the read gives fewer bytes: then there is no PE header.
+    std::array<std::uint8_t, 6> pe{};
+    const std::uint32_t offset = Le(&dos[kNewHeaderOffsetField], 4);
+    if (os.ReadFileAt(path, offset, pe.data(), pe.size()) != static_cast<std::int64_t>(pe.size()) ||
+        pe[0] != 'P' || pe[1] != 'E' || pe[2] != 0 || pe[3] != 0) {
+        return DriverMachine::NotPe;
+    }
+    switch (Le(&pe[4], 2)) {
+    case kMachineI386:
+        return DriverMachine::I386;
+    case kMachineAmd64:
+        return DriverMachine::Amd64;
+    default:
+        return DriverMachine::Other;
+    }
+}
+
+std::vector<std::string> SystemFolderWriters(const SecuritySummary& systemFolder) {
+    // An account whose SID could not be read (empty) is trusted nowhere.
+    std::vector<std::string> writers;
+    if (!systemFolder.owner.empty()) {
+        writers.push_back(systemFolder.owner);
+    }
+    for (const AccessEntry& entry : systemFolder.entries) {
+        if (MayChange(entry) && !entry.trustee.empty()) {
+            writers.push_back(entry.trustee);
+        }
+    }
+    return writers;
+}
+
+bool OnlyTrustedMayChange(const SecuritySummary& object,
+                          const std::vector<std::string>& systemWriters) {
+    const auto trusted = [&](std::string_view account) {
+        return account == kSystem || account == kAdministrators || account == kTrustedInstaller ||
+               Contains(systemWriters, account);
+    };
+    if (!object.hasAccessList || !trusted(object.owner)) {
+        return false; // everyone may do everything, or the owner may give itself any right
+    }
+    return std::none_of(object.entries.begin(), object.entries.end(),
+                        [&](const AccessEntry& e) { return MayChange(e) && !trusted(e.trustee); });
+}
+
+std::string DriverFileRefusal(IDriverOs& os, std::string_view driverFilePath) {
+    if (driverFilePath.empty()) {
+        return {}; // no path: nothing is ever installed from it
+    }
+    SecuritySummary systemFolder;
+    std::vector<std::string> systemWriters;
+    const std::string systemPath = os.SystemFolder();
+    if (!systemPath.empty() && os.ReadSecurity(systemPath, systemFolder)) {
+        systemWriters = SystemFolderWriters(systemFolder);
+    }
+    // Rights that cannot be read protect nothing (a file system without security, for one).
+    const auto safe = [&](std::string_view path) {
+        SecuritySummary summary;
+        return os.ReadSecurity(path, summary) && OnlyTrustedMayChange(summary, systemWriters);
+    };
+    // The folder first: a service registered for a file still missing there would load whatever
+    // someone puts there later.
+    const DriverMachine machine = ReadDriverMachine(os, driverFilePath);
+    if (!safe(FolderOf(driverFilePath)) ||
+        (machine != DriverMachine::Missing && !safe(driverFilePath))) {
+        return "The driver file " + std::string(driverFilePath) +
+               " can be changed by users who are not administrators, so it is not loaded into "
+               "Windows. Move the program to a folder that only administrators can change, such "
+               "as Program Files.";
+    }
+
+    const bool windows64 = os.Is64BitWindows();
+    if (windows64 && machine == DriverMachine::I386) {
+        return "This is 64-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
+               "32-bit Windows. Install the 64-bit package.";
+    }
+    if (!windows64 && machine == DriverMachine::Amd64) {
+        return "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
+               "64-bit Windows. Install the 32-bit package.";
+    }
+    return {};
+}
+
+} // namespace velt

@@ -1,0 +1,125 @@
+// The driver file before it is installed: its bytes, its owner and access list, the system
+// folder, and whether Windows is 64-bit.
+#include "win32/Win32DriverOs.h"
+
+#include "win32/SystemLibrary.h"
+
+#include <windows.h>
+#include <sddl.h>
+
+#include <utility>
+#include <vector>
+
+namespace velt {
+
+namespace {
+
+constexpr BYTE kAllowedCallbackAce = 9; // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
+constexpr BYTE kDeniedCallbackAce = 10; // ACCESS_DENIED_CALLBACK_ACE_TYPE
+constexpr DWORD kMaxDescriptor = 64 * 1024;
+
+std::string SidText(PSID sid) {
+    LPSTR text = nullptr;
+    if (sid == nullptr || ConvertSidToStringSidA(sid, &text) == FALSE) {
+        return {};
+    }
+    std::string out(text);
+    LocalFree(text);
+    return out;
+}
+
+// An access entry as the rights decision weighs it. The allowing and denying kinds carry their
+// mask and SID in the same place; an entry of any other kind is taken as allowing everything to
+// an unknown account, so that what cannot be read is never trusted.
+AccessEntry EntryOf(const ACE_HEADER* header) {
+    AccessEntry entry;
+    entry.inheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
+    const BYTE type = header->AceType;
+    if (type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_DENIED_ACE_TYPE ||
+        type == kAllowedCallbackAce || type == kDeniedCallbackAce) {
+        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
+        entry.trustee = SidText(const_cast<DWORD*>(&ace->SidStart));
+        entry.mask = ace->Mask;
+        entry.allows = type == ACCESS_ALLOWED_ACE_TYPE || type == kAllowedCallbackAce;
+    } else {
+        entry.mask = ~DWORD{0};
+    }
+    return entry;
+}
+
+} // namespace
+
+std::int64_t Win32DriverOs::ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
+                                       std::uint32_t size) {
+    const std::string name(path);
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    DWORD read = 0;
+    OVERLAPPED at{};
+    at.Offset = offset;
+    // A read from past the end fails with ERROR_HANDLE_EOF and reads nothing.
+    if (ReadFile(file, buffer, size, &read, &at) == FALSE) {
+        read = 0;
+    }
+    CloseHandle(file);
+    return read;
+}
+
+bool Win32DriverOs::ReadSecurity(std::string_view path, SecuritySummary& out) {
+    const std::string name(path);
+    constexpr SECURITY_INFORMATION kWanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD needed = 0;
+    GetFileSecurityA(name.c_str(), kWanted, nullptr, 0, &needed);
+    if (needed == 0 || needed > kMaxDescriptor) {
+        return false;
+    }
+    std::vector<BYTE> descriptor(needed);
+    if (GetFileSecurityA(name.c_str(), kWanted, descriptor.data(), needed, &needed) == FALSE) {
+        return false;
+    }
+    PSID owner = nullptr;
+    BOOL ownerDefaulted = FALSE;
+    BOOL present = FALSE;
+    PACL acl = nullptr;
+    BOOL aclDefaulted = FALSE;
+    if (GetSecurityDescriptorOwner(descriptor.data(), &owner, &ownerDefaulted) == FALSE ||
+        GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &aclDefaulted) == FALSE) {
+        return false;
+    }
+    SecuritySummary summary;
+    summary.owner = SidText(owner);
+    summary.hasAccessList = present != FALSE && acl != nullptr;
+    if (summary.hasAccessList) {
+        ACL_SIZE_INFORMATION sizes{};
+        if (GetAclInformation(acl, &sizes, sizeof sizes, AclSizeInformation) == FALSE) {
+            return false;
+        }
+        for (DWORD i = 0; i < sizes.AceCount; ++i) {
+            void* ace = nullptr;
+            if (GetAce(acl, i, &ace) == FALSE) {
+                return false;
+            }
+            summary.entries.push_back(EntryOf(static_cast<const ACE_HEADER*>(ace)));
+        }
+    }
+    out = std::move(summary);
+    return true;
+}
+
+std::string Win32DriverOs::SystemFolder() {
+    return SystemFolderPath();
+}
+
+bool Win32DriverOs::Is64BitWindows() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64 = Kernel32Export<IsWow64ProcessFn>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    // Without the function (XP before SP2) or its answer, Windows is 32-bit.
+    return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
+}
+
+} // namespace velt
