@@ -34,7 +34,8 @@
 ; 3010 removed, the driver is unloaded by the next restart.
 ;
 ; Defined by the build (makensis -D...): VERSION (1.0.4), VI_VERSION (1.0.4.0), OUTFILE, APP_EXE,
-; DOCS (folder of the help documents), ICON (the program's icon), DRIVER (the x86 OMXDRV.SYS),
+; DOCS (folder of the help documents), POLICY (folder of the policy templates), ICON (the
+; program's icon), DRIVER (the x86 OMXDRV.SYS),
 ; DRIVER_X64 (the x64 one; left out, the setup refuses 64-bit Windows) and, for a package that
 ; carries the stand-in driver, STANDIN_NOTICE (the text of the first page, shown when the driver
 ; to install is a stand-in) with STANDIN_X86 and/or STANDIN_X64 (which drivers are stand-ins).
@@ -501,6 +502,12 @@ Section "Veltarion (required)" SecMain
     ${EndIf}
     RMDir /r /REBOOTOK "$INSTDIR\${OLD}"
     RMDir /r "$INSTDIR\${NEW}"
+    ; The Group Policy templates, for an administrator to copy to the PolicyDefinitions folder.
+    SetOutPath "$INSTDIR\policy\en-US"
+    File "${POLICY}/en-US/Veltarion.adml"
+    SetOutPath "$INSTDIR\policy"
+    File "${POLICY}/Veltarion.admx"
+    SetOutPath "$INSTDIR"
 
     Call StartDriver
     ${If} $0 = 1
@@ -619,6 +626,10 @@ Section "un.Veltarion (required)"
     Delete "$SMPROGRAMS\Veltarion.lnk"
     DeleteRegValue HKLM "${RUN_KEY}" "Veltarion"
     DeleteRegKey HKLM "${UNINST_KEY}"
+    Delete "$INSTDIR\policy\en-US\Veltarion.adml"
+    Delete "$INSTDIR\policy\Veltarion.admx"
+    RMDir "$INSTDIR\policy\en-US"
+    RMDir "$INSTDIR\policy"
     ; Profiles stay unless the next option is ticked; the folders go once empty (never scheduled
     ; for a restart: a folder that keeps profiles must not be marked for deletion).
     RMDir "$INSTDIR\Profiles"

@@ -34,7 +34,8 @@ check "refused: nothing installed" not wine "$reg" query "$uninst"
 check "refused: no folder, no service" test ! -e "$inst" -a -z "$(value "$svc" ImagePath)"
 check "silent install" wine "$setup" /S
 check "packaged driver refuses the diagnostic requests" remote no-diagnostics
-files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",uninstall.exe} "$lnk")
+files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",uninstall.exe} "$lnk"
+       "$inst"/policy/{Veltarion.admx,en-US/Veltarion.adml})
 for f in "${files[@]}"; do check "installed: ${f##*/}" test -f "$f"; done
 check "installed driver's machine type $machine" same "$(machine_of "$inst/OMXDRV.SYS")" $machine
 # Wine keeps a file's rights only as Unix mode bits: of the setup's rights it shows that the
