@@ -163,11 +163,13 @@ void AutoDeactivation::CheckIdle() {
     }
     // The last input first: read the other way round, it could be later than "now".
     const std::uint32_t lastInput = backend.LastInputTick();
-    const std::uint32_t left = IdleTimeLeft(settings.idleSeconds * kMsPerSecond,
-                                            backend.TickCount(), lastInput, activeSince_);
+    const std::uint32_t idleMs = settings.idleSeconds * kMsPerSecond;
+    std::uint32_t left = IdleTimeLeft(idleMs, backend.TickCount(), lastInput, activeSince_);
     if (left == 0) {
-        TurnOff(WalkAway::Idle, settings.idleSeconds);
-        return;
+        if (TurnOff(WalkAway::Idle, settings.idleSeconds)) {
+            return; // off: the timer was stopped with it
+        }
+        left = idleMs; // refused: the next try is a whole period later, not at once
     }
     // The next look is when the time would be up if no input came meanwhile.
     backend.StartTimer(owner_, kIdleTimerId, left);
@@ -190,12 +192,14 @@ bool AutoDeactivation::HandleMessage(unsigned message, std::uintptr_t wParam) {
     return true;
 }
 
-void AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
+bool AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
     if (!hooks_.active()) {
-        return;
+        return true;
     }
-    hooks_.deactivate();
-    icon_.ShowBalloon(owner_.App().Title(), WalkAwayNotice(event, idleSeconds));
+    const bool stopped = hooks_.deactivate();
+    icon_.ShowBalloon(owner_.App().Title(),
+                      stopped ? WalkAwayNotice(event, idleSeconds) : kNotTurnedOffNotice);
+    return stopped;
 }
 
 } // namespace velt

@@ -51,18 +51,23 @@ enum class WalkAway { Lock, Sleep, Idle };
 std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam);
 // What the balloon tells the user after protection was turned off.
 std::string WalkAwayNotice(WalkAway event, std::uint32_t idleSeconds);
+// What it tells when the driver refused to stop.
+inline constexpr const char* kNotTurnedOffNotice =
+    "Protection could not be turned off: the driver refused to stop ciphering. Your files may "
+    "still be ciphered.";
 // Milliseconds left until `idleMs` without input have passed, counting from the later of the last
 // input and `since` (tick counts wrap around); 0 when they have.
 std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_t lastInput,
                            std::uint32_t since);
 
 // The submenu and the watch, for the window that owns the tray icon. `active` tells whether
-// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does.
+// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does, false when the
+// driver refused.
 class AutoDeactivation {
   public:
     struct Hooks {
         std::function<bool()> active;
-        std::function<void()> deactivate;
+        std::function<bool()> deactivate;
     };
     AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
                      std::string_view keyPath, Hooks hooks);
@@ -92,7 +97,8 @@ class AutoDeactivation {
     void ChooseIdle(std::uint32_t seconds);
     // Starts the idle timer for the time left, stops it, or turns protection off when it is up.
     void CheckIdle();
-    void TurnOff(WalkAway event, std::uint32_t idleSeconds);
+    // False when protection was on and stays on: the driver refused to stop.
+    bool TurnOff(WalkAway event, std::uint32_t idleSeconds);
 
     Form& owner_;
     TrayIcon& icon_;

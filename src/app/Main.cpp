@@ -39,7 +39,7 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
       DeacivateItem(IconMenu, "Deactivate"),
       AutoDeactivate(IconMenu, IconData, services.registry, kSettingsKeyPath,
-                     {[this] { return Activated; }, [this] { Deactivate(); }}),
+                     {[this] { return Activated; }, [this] { return Deactivate(); }}),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
       QuitItem(IconMenu, "Quit"), IconData(*this), services_(services) {
     SetHelpContext(kHelpContext);
@@ -205,15 +205,22 @@ void TSetParamForm::DeacivateItemClick() {
         return;
     }
     // Protection may have turned itself off while the question was open.
-    if (Activated) {
-        Deactivate();
+    if (Activated && !Deactivate()) {
+        App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
+                          "profile's paths may still be ciphered: \"" +
+                              activePaths_ + "\".",
+                          "Deactivation", kMbIconError);
     }
 }
 
-void TSetParamForm::Deactivate() {
-    DriverStop();
+bool TSetParamForm::Deactivate() {
+    if (!DriverStop()) {
+        // The driver may still be ciphering: the state and the tray go on saying so.
+        return false;
+    }
     Activated = false;
     ShowTrayState(false);
+    return true;
 }
 
 void TSetParamForm::AboutItemClick() {
@@ -274,7 +281,8 @@ void TSetParamForm::ActivateButtonClick() {
         return;
     }
     Hide();
-    std::string s = p.PathList.str();
+    activePaths_ = p.PathList.str();
+    std::string s = activePaths_;
     MakeUpperCase(s);
     // The password goes to the driver straight from the edit: no copy of it is made here.
     const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);

@@ -143,11 +143,14 @@ class TSetParamForm final : public Form {
   private:
     bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     void ShowTrayState(bool working);
-    // Stops the driver and shows the tray ready: a confirmed or automatic deactivation.
-    void Deactivate();
+    // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
+    // with nothing changed, when the driver refused to stop.
+    bool Deactivate();
 
     Services services_;
     std::optional<ProfileStore> store_;
+    // The path list of the profile last handed to the driver, for telling a refused stop.
+    std::string activePaths_;
     unsigned taskbarCreated_ = 0;
     unsigned quitRequest_ = 0;
 };

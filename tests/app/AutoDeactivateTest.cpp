@@ -8,7 +8,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-enum class State { Inactive, Refused, Active };
+enum class State { Inactive, Refused, Active, StopRefused };
 enum class Event { Lock, Unlock, Sleep, Resume, IdleUp, IdleAfterInput };
 
 // One main window on the doubles, for each row of a table.
@@ -42,6 +42,9 @@ class Scene : public MainWindowTest {
         TypePasswords("abcd", "abcd");
         ASSERT_TRUE(ui.Click(main->ActivateButton));
         ui.ClearBoxes();
+        if (state == State::StopRefused) {
+            os.refusedCodes = {IOCTL_STOP};
+        }
     }
     static constexpr std::uint32_t kStartTick = 0xFFFFF000U; // the tick count wraps meanwhile
 };
@@ -74,6 +77,8 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         {"idle with input meanwhile", 0, 0, 300, State::Active, Event::IdleAfterInput, nullptr},
         {"idle never", 1, 1, 0, State::Active, Event::IdleUp, nullptr},
         {"idle after refused start", 0, 0, 300, State::Refused, Event::IdleUp, nullptr},
+        {"lock, stop refused", 1, 0, 0, State::StopRefused, Event::Lock, kNotTurnedOffNotice},
+        {"idle, stop refused", 0, 0, 300, State::StopRefused, Event::IdleUp, kNotTurnedOffNotice},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,7 +87,7 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         t.StoreDword(kDeactivateOnSleepValue, c.sleep);
         t.StoreDword(kDeactivateIdleValue, c.idle);
         t.Begin(c.state);
-        const bool active = c.state == State::Active;
+        const bool active = c.state == State::Active || c.state == State::StopRefused;
         ASSERT_EQ(t.main->Activated, active);
         EXPECT_TRUE(t.ui.WatchingSession(*t.main));
         // The idle timer runs only while protection is on and an idle time is chosen, and looks
@@ -116,11 +121,14 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
             }
             continue;
         }
-        EXPECT_FALSE(t.main->Activated);
+        // A refused stop leaves protection on and the tray saying so; idle tries a period later.
+        const bool stopped = c.state != State::StopRefused;
+        EXPECT_EQ(t.main->Activated, !stopped);
         EXPECT_THAT(t.LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
-        EXPECT_EQ(t.TrayTip(), "OMVEX: Ready for job");
-        EXPECT_EQ(t.TrayIconName(), "NOT_WORK");
-        EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), 0U);
+        EXPECT_EQ(t.TrayTip(),
+                  stopped ? "OMVEX: Ready for job" : "OMVEX: Ciphering file I/O operation");
+        EXPECT_EQ(t.TrayIconName(), stopped ? "NOT_WORK" : "WORK");
+        EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), stopped ? 0U : c.idle * 1000);
         ASSERT_EQ(t.ui.Balloons().size(), 1U);
         EXPECT_EQ(t.ui.Balloons()[0].text, c.balloon);
         EXPECT_EQ(t.ui.Balloons()[0].title, "Omvex");
