@@ -358,6 +358,10 @@ TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
                             "After 5 minutes without input", "After 15 minutes without input",
                             "After 60 minutes without input", "Never", "-", "About Omvex ...", "-",
                             "Quit"));
+    // The idle choices are one group of dots; the events are ticks of their own.
+    EXPECT_THAT(menu.radio,
+                ElementsAre("After 5 minutes without input", "After 15 minutes without input",
+                            "After 60 minutes without input", "Never"));
     EXPECT_EQ(menu.defaultIndex, 0);
     EXPECT_EQ(menu.chosen, -1);
     // Other mouse messages over the icon are ignored.

@@ -291,6 +291,9 @@ int TestUi::TrackPopup(Form& owner, const PopupMenu& menu, Point at) {
         if (item->Checked) {
             shown.checked.push_back(item->Caption());
         }
+        if (item->RadioItem) {
+            shown.radio.push_back(item->Caption());
+        }
     }
     if (!choices_.empty()) {
         const auto it = std::find(shown.captions.begin(), shown.captions.end(), choices_.front());

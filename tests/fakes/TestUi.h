@@ -47,6 +47,7 @@ class TestUi final : public IUiBackend {
         Point at;
         std::vector<std::string> captions; // "-" for a separator; submenus' items follow
         std::vector<std::string> checked;  // the captions of the checked items
+        std::vector<std::string> radio;    // the captions of the radio items (a dot, not a tick)
         int defaultIndex = -1;
         int chosen = -1;
     };
