@@ -11,6 +11,7 @@ namespace velt {
 namespace {
 
 constexpr std::uint32_t kMsPerSecond = 1000;
+constexpr const char* kOnLockCaption = "When the computer is locked";
 
 // A REG_DWORD value of exactly four bytes; nothing for anything else, a read failure included.
 std::optional<std::uint32_t> ReadDword(IRegistryKey& key, std::string_view name) {
@@ -81,7 +82,7 @@ std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_
 
 AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
                                    std::string_view keyPath, Hooks hooks)
-    : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, "When the computer is locked"),
+    : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, kOnLockCaption),
       OnSleepItem(Submenu, "When the computer goes to sleep"), Line(Submenu, "-"),
       Idle5Item(Submenu, "After 5 minutes without input"),
       Idle15Item(Submenu, "After 15 minutes without input"),
@@ -119,6 +120,20 @@ void AutoDeactivation::ChooseIdle(std::uint32_t seconds) {
 
 void AutoDeactivation::ShowSettings() {
     const AutoDeactivateSettings settings = Settings();
+    IUiBackend& backend = owner_.Backend();
+    if (!watching_) {
+        watching_ = backend.WatchSession(owner_, true);
+    }
+    // While the lock is chosen and goes unseen, another try each minute.
+    const bool retry = !watching_ && settings.onLock;
+    if (retry && !retryRunning_) {
+        backend.StartTimer(owner_, kWatchRetryTimerId, kWatchRetryMs);
+    } else if (!retry && retryRunning_) {
+        backend.StopTimer(owner_, kWatchRetryTimerId);
+    }
+    retryRunning_ = retry;
+    OnLockItem.SetCaption(std::string(kOnLockCaption) + (watching_ ? "" : " (not available)"));
+    OnLockItem.Enabled = watching_;
     OnLockItem.Checked = settings.onLock;
     OnSleepItem.Checked = settings.onSleep;
     Idle5Item.Checked = settings.idleSeconds == 5 * 60;
@@ -128,14 +143,18 @@ void AutoDeactivation::ShowSettings() {
 }
 
 void AutoDeactivation::Start() {
-    // Without session notifications (a system that cannot tell) the lock goes unseen; the other
+    // Without session notifications the lock goes unseen until a later try succeeds; the other
     // events still work.
-    owner_.Backend().WatchSession(owner_, true);
     ShowSettings();
 }
 
 void AutoDeactivation::Stop() {
-    owner_.Backend().WatchSession(owner_, false);
+    if (std::exchange(watching_, false)) {
+        owner_.Backend().WatchSession(owner_, false);
+    }
+    if (std::exchange(retryRunning_, false)) {
+        owner_.Backend().StopTimer(owner_, kWatchRetryTimerId);
+    }
     if (timerRunning_) {
         owner_.Backend().StopTimer(owner_, kIdleTimerId);
         timerRunning_ = false;
@@ -179,6 +198,10 @@ void AutoDeactivation::CheckIdle() {
 bool AutoDeactivation::HandleMessage(unsigned message, std::uintptr_t wParam) {
     if (message == kWmTimer && wParam == kIdleTimerId) {
         CheckIdle();
+        return true;
+    }
+    if (message == kWmTimer && wParam == kWatchRetryTimerId) {
+        ShowSettings();
         return true;
     }
     const auto event = WalkAwayOf(message, wParam);

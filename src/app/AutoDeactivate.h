@@ -34,6 +34,9 @@ inline constexpr unsigned kWmSessionChange = 0x02B1;
 inline constexpr std::uintptr_t kPbtApmSuspend = 4;
 inline constexpr std::uintptr_t kWtsSessionLock = 7;
 inline constexpr unsigned kIdleTimerId = 1;
+// While lock notifications could not be asked for, they are asked for again this often.
+inline constexpr unsigned kWatchRetryTimerId = 2;
+inline constexpr unsigned kWatchRetryMs = 60U * 1000U;
 
 struct AutoDeactivateSettings {
     bool onLock = false;
@@ -81,12 +84,16 @@ class AutoDeactivation {
     MenuItem Idle60Item;
     MenuItem IdleNeverItem;
 
-    // Asks for the session's lock notifications; Stop ends them and the idle timer.
+    // Asks for the session's lock notifications; Stop ends them and the timers.
     void Start();
     void Stop();
+    // Whether lock notifications are in force. Asking for them fails right after log-on, before
+    // the session service is ready, and on systems where it is off.
+    bool WatchingLock() const { return watching_; }
     // Protection was turned on or off (or on again with other parameters).
     void ProtectionChanged();
-    // Puts the stored choices into the check marks.
+    // Puts the stored choices into the check marks, and asks again for lock notifications not
+    // in force (the lock item says whether they are).
     void ShowSettings();
     // The window messages of the events and the idle timer; true when the message was one.
     bool HandleMessage(unsigned message, std::uintptr_t wParam);
@@ -107,6 +114,8 @@ class AutoDeactivation {
     Hooks hooks_;
     std::uint32_t activeSince_ = 0;
     bool timerRunning_ = false;
+    bool watching_ = false;
+    bool retryRunning_ = false;
 };
 
 } // namespace velt

@@ -200,6 +200,32 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     EXPECT_TRUE(main->Activated);
 }
 
+TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysSo) {
+    StoreDword(kDeactivateOnLockValue, 1);
+    ui.RefuseSessionWatch(3); // at start, and at the next two tries
+    Begin(State::Active);
+    const auto expectWatch = [this](bool watching, unsigned retryMs) {
+        EXPECT_EQ(ui.WatchingSession(*main), watching);
+        EXPECT_EQ(main->AutoDeactivate.OnLockItem.Enabled, watching);
+        EXPECT_EQ(main->AutoDeactivate.OnLockItem.Caption(),
+                  watching ? "When the computer is locked"
+                           : "When the computer is locked (not available)");
+        EXPECT_EQ(ui.TimerInterval(*main, kWatchRetryTimerId), retryMs);
+    };
+    expectWatch(false, 60000);
+    // No timer while the lock is not chosen; each menu opening tries again.
+    StoreDword(kDeactivateOnLockValue, 0);
+    ui.TrayMouse(*main, 516);
+    expectWatch(false, 0);
+    StoreDword(kDeactivateOnLockValue, 1);
+    ui.TrayMouse(*main, 516);
+    expectWatch(false, 60000);
+    ui.Deliver(*main, kWmTimer, kWatchRetryTimerId, 0);
+    expectWatch(true, 0);
+    ui.Deliver(*main, kWmSessionChange, 7, 1);
+    EXPECT_FALSE(main->Activated);
+}
+
 TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {
     StoreDword(kDeactivateOnLockValue, 1);
     Begin(State::Active);

@@ -343,6 +343,10 @@ unsigned TestUi::TimerInterval(const Form& form, unsigned id) const {
 }
 
 bool TestUi::WatchSession(Form& form, bool watch) {
+    if (watch && refuseWatch_ > 0) {
+        --refuseWatch_;
+        return false;
+    }
     if (watch) {
         watching_[&form] = true;
     } else {

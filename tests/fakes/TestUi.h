@@ -130,6 +130,8 @@ class TestUi final : public IUiBackend {
         lastInput_ = lastInput;
     }
     bool WatchingSession(const Form& form) const { return watching_.count(&form) != 0; }
+    // The next `times` requests for session notifications fail.
+    void RefuseSessionWatch(int times) { refuseWatch_ = times; }
 
     // Window operations in order: "create C", "destroy C", "show C", "hide C", "front C",
     // "focus C", "modal C", "endmodal C", "box T" (C a form's caption, T a box's caption).
@@ -193,6 +195,7 @@ class TestUi final : public IUiBackend {
     std::uint32_t now_ = 0;
     std::uint32_t lastInput_ = 0;
     std::map<const Form*, bool> watching_;
+    int refuseWatch_ = 0;
     Form* active_ = nullptr;
     std::vector<Form*> recent_;        // forms in the order they were last active
     std::vector<Form*> activeAtModal_; // the active form when each open modal show began
