@@ -89,6 +89,9 @@ class Win32Ui final : public IUiBackend {
     // The window a disabled form's activation goes to: the program's enabled, visible dialog
     // highest in the z-order (a modal form, a message box, the browse dialog), or nullptr.
     HWND ModalFront() const;
+    // The program's open modal form, message box or browse dialog highest in the z-order, or
+    // nullptr when none is open.
+    HWND OpenDialog() const;
     // Raises the window itself, or, while a modal show has disabled it, that show's front window.
     void RaiseOrModalFront(HWND window);
     // A form shown while a modal show is open stays disabled behind it until the show ends.

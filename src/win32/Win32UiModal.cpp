@@ -8,6 +8,8 @@
 #include "forms/Control.h"
 #include "forms/Form.h"
 
+#include <algorithm>
+
 namespace velt {
 
 namespace {
@@ -40,6 +42,20 @@ HWND Win32Ui::ModalFront() const {
          window = GetWindow(window, GW_HWNDNEXT)) {
         if (GetWindowThreadProcessId(window, nullptr) == thread && Usable(window) &&
             (FormOf(window) != nullptr || IsClass(window, kDialogBoxClass))) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND Win32Ui::OpenDialog() const {
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND window = GetTopWindow(nullptr); window != nullptr;
+         window = GetWindow(window, GW_HWNDNEXT)) {
+        if (GetWindowThreadProcessId(window, nullptr) == thread && Usable(window) &&
+            (IsClass(window, kDialogBoxClass) ||
+             std::find(modalWindows_.begin(), modalWindows_.end(), window) !=
+                 modalWindows_.end())) {
             return window;
         }
     }

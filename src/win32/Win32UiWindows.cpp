@@ -565,7 +565,11 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case WM_CLOSE:
-        if (Form* main = self->app_->MainForm(); main != nullptr) {
+        // The taskbar's Close while a dialog is open brings that dialog forward, as the tray
+        // does: closing (hiding and saving) the main window now would cut its command in half.
+        if (HWND dialog = self->OpenDialog(); dialog != nullptr) {
+            Raise(dialog);
+        } else if (Form* main = self->app_->MainForm(); main != nullptr) {
             self->app_->RunEvent([main] { main->Close(); });
         }
         return 0;
@@ -596,7 +600,12 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
     const EventScope event(eventWindow_, window);
     switch (message) {
     case WM_CLOSE:
-        app.RunEvent([&form] { form.Close(); });
+        // A form kept disabled behind a dialog is not closed under it.
+        if (!IsWindowEnabled(window)) {
+            RaiseOrModalFront(window);
+        } else {
+            app.RunEvent([&form] { form.Close(); });
+        }
         return 0;
     case WM_COMMAND:
         if (lParam != 0) {
