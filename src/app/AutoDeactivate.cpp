@@ -17,11 +17,7 @@ constexpr const char* kOnLockCaption = "When the computer is locked";
 std::optional<std::uint32_t> ReadDword(IRegistryKey& key, std::string_view name) {
     try {
         const auto value = key.ReadValue(name, sizeof(std::uint32_t));
-        if (!value || value->type != kRegDword || value->data.size() != sizeof(std::uint32_t)) {
-            return std::nullopt;
-        }
-        const auto& d = value->data;
-        return d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
+        return value ? DwordOf(*value) : std::nullopt;
     } catch (const StoreError&) {
         return std::nullopt;
     }

@@ -35,12 +35,11 @@ std::int32_t ProfileStore::ReadCurrentProfile(IRegistryKey& key) const {
     if (value->size > sizeof(std::uint32_t)) {
         throw StoreError(GetDataFailedText(kCurrentProfileValue));
     }
-    if (value->type != kRegDword || value->data.size() != sizeof(std::uint32_t)) {
+    const auto raw = DwordOf(*value);
+    if (!raw) {
         throw StoreError(InvalidDataTypeText(kCurrentProfileValue));
     }
-    const auto& d = value->data;
-    const std::uint32_t raw = d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
-    return static_cast<std::int32_t>(raw);
+    return static_cast<std::int32_t>(*raw);
 }
 
 void ProfileStore::RequireAbsolutePath() const {

@@ -25,9 +25,7 @@ class Scene : public MainWindowTest {
         registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);
     }
     void StoreDword(std::string_view name, std::uint32_t v) {
-        Store(
-            name, kRegDword,
-            {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)});
+        registry.OpenKey("Software\\Veltarion", true)->WriteDword(name, v);
     }
     void Begin(State state) {
         PutProfiles({Profile("Twice", "c:\\a")});

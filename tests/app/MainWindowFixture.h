@@ -82,15 +82,9 @@ class MainWindowTest : public ::testing::Test {
         if (!key) {
             return std::nullopt;
         }
-        auto value = key->ReadValue("CurrentProfile", 4);
-        if (!value || value->type != kRegDword || value->data.size() != 4) {
-            return std::nullopt;
-        }
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) {
-            v = (v << 8) | value->data[static_cast<std::size_t>(i)];
-        }
-        return static_cast<std::int32_t>(v);
+        const auto value = key->ReadValue("CurrentProfile", 4);
+        const auto v = value ? DwordOf(*value) : std::nullopt;
+        return v ? std::optional(static_cast<std::int32_t>(*v)) : std::nullopt;
     }
     std::size_t StoredProfiles() {
         auto bytes = files.Contents(kStorage);

@@ -52,10 +52,7 @@ TEST_F(LoadTest, StoredIndexIsDeliveredWhenItNamesAnEntryOrIsNegative) {
     const std::pair<std::uint32_t, std::int32_t> cases[] = {
         {5, 0}, {3, 0}, {2, 2}, {0, 0}, {0xFFFFFFFF, -1}, {0x80000000, INT32_MIN}};
     for (const auto& [stored, expected] : cases) {
-        SetCurrentProfileValue(kRegDword, {static_cast<std::uint8_t>(stored),
-                                           static_cast<std::uint8_t>(stored >> 8),
-                                           static_cast<std::uint8_t>(stored >> 16),
-                                           static_cast<std::uint8_t>(stored >> 24)});
+        registry.OpenKey(kSettingsKeyPath, true)->WriteDword(kCurrentProfileValue, stored);
         EXPECT_TRUE(store.LoadProfiles(list, index));
         EXPECT_EQ(index, expected) << "stored " << stored;
         EXPECT_EQ(list.Count(), 3u);
