@@ -35,13 +35,13 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       PassEdit2(Panel1, kPassEdit2, Panel1.FromClient({100, 112, 150, 21})),
       AboutImage(Panel1, kAboutImage, Panel1.FromClient({256, 78, 54, 54}), res::kMainIcon),
       ActivateButton(*this, kActivateButton, {60, 160, 95, 28}, "Activate"),
-      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconMenu(*this),
-      ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
+      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconData(*this),
+      IconMenu(*this), ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
       DeacivateItem(IconMenu, "Deactivate"),
       AutoDeactivate(IconMenu, IconData, services.registry, kSettingsKeyPath,
                      {[this] { return Activated; }, [this] { return Deactivate(); }}),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
-      QuitItem(IconMenu, "Quit"), IconData(*this), services_(services) {
+      QuitItem(IconMenu, "Quit"), services_(services) {
     SetHelpContext(kHelpContext);
     SetBorder(BorderStyle::Single);
 

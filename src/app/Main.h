@@ -82,6 +82,10 @@ class TSetParamForm final : public Form {
     Button ActivateButton;
     Button CancelButton;
 
+    // The notification-area icon and its 88-byte record (before the menu: the automatic
+    // deactivation keeps a reference to it).
+    TrayIcon IconData;
+
     PopupMenu IconMenu;
     MenuItem ActivateItem;
     MenuItem Line1;
@@ -93,8 +97,6 @@ class TSetParamForm final : public Form {
     MenuItem Line3;
     MenuItem QuitItem;
 
-    // The notification-area icon and its 88-byte record.
-    TrayIcon IconData;
     // The result of the last start request sent from this window.
     bool Activated = false;
     // The full name of the profile storage file, set at creation.
