@@ -45,11 +45,11 @@ AutoDeactivateSettings ReadAutoDeactivateSettings(ISettingsRegistry& registry,
     return settings;
 }
 
-std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam) {
-    if (message == kWmSessionChange && wParam == kWtsSessionLock) {
+std::optional<WalkAway> WalkAwayOf(SystemEvent event) {
+    if (event == SystemEvent::SessionLocked) {
         return WalkAway::Lock;
     }
-    if (message == kWmPowerBroadcast && wParam == kPbtApmSuspend) {
+    if (event == SystemEvent::Suspending) {
         return WalkAway::Sleep;
     }
     return std::nullopt;
@@ -191,24 +191,23 @@ void AutoDeactivation::CheckIdle() {
     timerRunning_ = true;
 }
 
-bool AutoDeactivation::HandleMessage(unsigned message, std::uintptr_t wParam) {
-    if (message == kWmTimer && wParam == kIdleTimerId) {
+void AutoDeactivation::TimerDue(unsigned id) {
+    if (id == kIdleTimerId) {
         CheckIdle();
-        return true;
-    }
-    if (message == kWmTimer && wParam == kWatchRetryTimerId) {
+    } else if (id == kWatchRetryTimerId) {
         ShowSettings();
-        return true;
     }
-    const auto event = WalkAwayOf(message, wParam);
-    if (!event) {
-        return false;
+}
+
+void AutoDeactivation::SystemEventRaised(SystemEvent event) {
+    const auto walkAway = WalkAwayOf(event);
+    if (!walkAway) {
+        return;
     }
     const AutoDeactivateSettings settings = Settings();
-    if (*event == WalkAway::Lock ? settings.onLock : settings.onSleep) {
-        TurnOff(*event, 0);
+    if (*walkAway == WalkAway::Lock ? settings.onLock : settings.onSleep) {
+        TurnOff(*walkAway, 0);
     }
-    return true;
 }
 
 bool AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {

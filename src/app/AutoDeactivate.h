@@ -27,12 +27,6 @@ inline constexpr std::string_view kDeactivateOnSleepValue = "DeactivateOnSleep";
 inline constexpr std::string_view kDeactivateIdleValue = "DeactivateAfterIdle";
 inline constexpr std::uint32_t kMaxIdleSeconds = 24U * 60U * 60U;
 
-// The window messages and codes that announce the events.
-inline constexpr unsigned kWmTimer = 0x0113;
-inline constexpr unsigned kWmPowerBroadcast = 0x0218;
-inline constexpr unsigned kWmSessionChange = 0x02B1;
-inline constexpr std::uintptr_t kPbtApmSuspend = 4;
-inline constexpr std::uintptr_t kWtsSessionLock = 7;
 inline constexpr unsigned kIdleTimerId = 1;
 // While lock notifications could not be asked for, they are asked for again this often.
 inline constexpr unsigned kWatchRetryTimerId = 2;
@@ -50,8 +44,8 @@ AutoDeactivateSettings ReadAutoDeactivateSettings(ISettingsRegistry& registry,
 
 enum class WalkAway { Lock, Sleep, Idle };
 
-// The event a window message announces, if any (the idle timer's tick is not one by itself).
-std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam);
+// The walk-away a system event is, if any (the idle timer's tick is not one by itself).
+std::optional<WalkAway> WalkAwayOf(SystemEvent event);
 // What the balloon tells the user after protection was turned off.
 std::string WalkAwayNotice(WalkAway event, std::uint32_t idleSeconds);
 // What it tells when the driver refused to stop.
@@ -95,8 +89,9 @@ class AutoDeactivation {
     // Puts the stored choices into the check marks, and asks again for lock notifications not
     // in force (the lock item says whether they are).
     void ShowSettings();
-    // The window messages of the events and the idle timer; true when the message was one.
-    bool HandleMessage(unsigned message, std::uintptr_t wParam);
+    // The owner's timers and system events.
+    void TimerDue(unsigned id);
+    void SystemEventRaised(SystemEvent event);
 
   private:
     AutoDeactivateSettings Settings();

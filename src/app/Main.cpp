@@ -13,7 +13,6 @@ namespace velt {
 
 namespace {
 
-constexpr unsigned kWmEndSession = 0x0016;
 constexpr const char* kHelpDocument = "ReadMe.htm";
 
 } // namespace
@@ -92,8 +91,17 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnDestroy = [this] { FormDestroy(); };
     OnShow = [this] { FormShow(); };
     OnClose = [this](CloseAction& action) { FormClose(action); };
-    OnMessage = [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-        return HandleMessage(message, wParam, lParam);
+    OnTimer = [this](unsigned id) { AutoDeactivate.TimerDue(id); };
+    OnSystemEvent = [this](SystemEvent event) {
+        if (event == SystemEvent::SessionEnding) {
+            // The session ends and so does the program: protection must not outlive it.
+            DriverStop();
+        } else {
+            AutoDeactivate.SystemEventRaised(event);
+        }
+    };
+    OnMessage = [this](unsigned message, std::uintptr_t /*wParam*/, std::intptr_t lParam) {
+        return HandleMessage(message, lParam);
     };
 }
 
@@ -145,12 +153,9 @@ void TSetParamForm::FormDestroy() {
     IconData.Delete();
 }
 
-bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+bool TSetParamForm::HandleMessage(unsigned message, std::intptr_t lParam) {
     if (message == kTrayCallbackMessage) {
         IconMessage(lParam);
-        return true;
-    }
-    if (AutoDeactivate.HandleMessage(message, wParam)) {
         return true;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
@@ -160,11 +165,6 @@ bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::
     if (quitRequest_ != 0 && message == quitRequest_) {
         QuitItemClick();
         return true;
-    }
-    if (message == kWmEndSession && wParam != 0) {
-        // The session ends and so does the program: protection must not outlive it.
-        DriverStop();
-        return false;
     }
     return false;
 }

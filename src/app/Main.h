@@ -143,7 +143,8 @@ class TSetParamForm final : public Form {
     IShell& Shell() const { return services_.shell; }
 
   private:
-    bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    // The tray icon's callback and the registered messages.
+    bool HandleMessage(unsigned message, std::intptr_t lParam);
     void ShowTrayState(bool working);
     // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
     // with nothing changed, when the driver refused to stop.

@@ -542,6 +542,38 @@ void Win32Ui::WakeUp() {
     PostMessageA(appWindow_, WM_NULL, 0, 0);
 }
 
+namespace {
+
+// The model's name for a session or power message, if it is one the program follows.
+std::optional<SystemEvent> SystemEventOf(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_WTSSESSION_CHANGE:
+        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
+            return wParam == WTS_SESSION_LOCK ? SystemEvent::SessionLocked
+                                              : SystemEvent::SessionUnlocked;
+        }
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND) {
+            return SystemEvent::Suspending;
+        }
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+            return SystemEvent::Resumed;
+        }
+        break;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            return SystemEvent::SessionEnding;
+        }
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Win32Ui*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (self == nullptr || self->app_ == nullptr) {
@@ -651,12 +683,22 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
         }
         break;
     }
+    case WM_TIMER:
+        if (form.OnTimer) {
+            app.RunEvent([&] { form.OnTimer(static_cast<unsigned>(wParam)); });
+        }
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+    case WM_POWERBROADCAST:
+    case WM_ENDSESSION:
+        if (const auto event = SystemEventOf(message, wParam); event && form.OnSystemEvent) {
+            app.RunEvent([&] { form.OnSystemEvent(*event); });
+        }
+        return message == WM_POWERBROADCAST ? TRUE : 0;
     default:
         break;
     }
-    const bool handedOver = message >= WM_USER || message == WM_QUERYENDSESSION ||
-                            message == WM_ENDSESSION || message == WM_TIMER ||
-                            message == WM_POWERBROADCAST || message == WM_WTSSESSION_CHANGE;
+    const bool handedOver = message >= WM_USER || message == WM_QUERYENDSESSION;
     if (handedOver && form.OnMessage) {
         bool handled = false;
         app.RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });

@@ -96,17 +96,19 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         switch (c.event) {
         case Event::Lock:
         case Event::Unlock:
-            t.ui.Deliver(*t.main, kWmSessionChange, c.event == Event::Lock ? 7 : 8, 1);
+            t.ui.Raise(*t.main, c.event == Event::Lock ? SystemEvent::SessionLocked
+                                                       : SystemEvent::SessionUnlocked);
             break;
         case Event::Sleep:
         case Event::Resume:
-            t.ui.Deliver(*t.main, kWmPowerBroadcast, c.event == Event::Sleep ? 4 : 18, 0);
+            t.ui.Raise(*t.main,
+                       c.event == Event::Sleep ? SystemEvent::Suspending : SystemEvent::Resumed);
             break;
         case Event::IdleUp:
         case Event::IdleAfterInput:
             t.ui.SetClock(idleUp,
                           c.event == Event::IdleUp ? Scene::kStartTick - 5000 : idleUp - 1000);
-            t.ui.Deliver(*t.main, kWmTimer, kIdleTimerId, 0);
+            t.ui.Tick(*t.main, kIdleTimerId);
             break;
         }
         EXPECT_TRUE(t.ui.Boxes().empty());
@@ -218,9 +220,9 @@ TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysS
     StoreDword(kDeactivateOnLockValue, 1);
     ui.TrayMouse(*main, 516);
     expectWatch(false, 60000);
-    ui.Deliver(*main, kWmTimer, kWatchRetryTimerId, 0);
+    ui.Tick(*main, kWatchRetryTimerId);
     expectWatch(true, 0);
-    ui.Deliver(*main, kWmSessionChange, 7, 1);
+    ui.Raise(*main, SystemEvent::SessionLocked);
     EXPECT_FALSE(main->Activated);
 }
 
@@ -229,7 +231,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     Begin(State::Active);
     // The Deactivate question is open when the computer is locked; the later Yes finds nothing to
     // turn off.
-    ui.DuringNextBox([this] { ui.Deliver(*main, kWmSessionChange, 7, 1); });
+    ui.DuringNextBox([this] { ui.Raise(*main, SystemEvent::SessionLocked); });
     ui.AnswerNext(kIdYes);
     main->DeacivateItemClick();
     EXPECT_FALSE(main->Activated);
@@ -237,7 +239,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     // Locked while the shell is told of an activation: off again, and no refused start reported.
     ui.ClearBoxes();
     TypePasswords("abcd", "abcd");
-    ui.WhileNextTrayCall([this] { ui.Deliver(*main, kWmSessionChange, 7, 1); });
+    ui.WhileNextTrayCall([this] { ui.Raise(*main, SystemEvent::SessionLocked); });
     ASSERT_TRUE(ui.Click(main->ActivateButton));
     EXPECT_FALSE(main->Activated);
     EXPECT_TRUE(ui.Boxes().empty());
@@ -246,7 +248,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     TypePasswords("abcd", "abcd");
     ASSERT_TRUE(ui.Click(main->ActivateButton));
     ui.Queue([this] {
-        ui.Deliver(*main, kWmSessionChange, 7, 1);
+        ui.Raise(*main, SystemEvent::SessionLocked);
         EXPECT_FALSE(main->Activated);
         EXPECT_EQ(ui.ModalForm(), AboutForm);
     });

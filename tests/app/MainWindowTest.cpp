@@ -385,10 +385,7 @@ TEST_F(MainWindowTest, TaskbarRestartAddsTheIconAgainAndSessionEndStopsTheDriver
     ui.Deliver(*main, ui.RegisterMessageId("TaskbarCreated"), 0, 0);
     EXPECT_EQ(ui.TrayCalls().back().operation, kNimAdd);
     EXPECT_EQ(ui.TrayCalls().size(), 2U);
-    ui.Deliver(*main, 0x0016 /*WM_ENDSESSION*/, 1, 0);
-    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
-    // A session end that was cancelled (wParam 0) changes nothing.
-    ui.Deliver(*main, 0x0016, 0, 0);
+    ui.Raise(*main, SystemEvent::SessionEnding);
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
 }
 

@@ -114,6 +114,22 @@ void TestUi::Deliver(Form& form, unsigned message, std::uintptr_t wParam, std::i
     app_.DestroyReleased();
 }
 
+void TestUi::Tick(Form& form, unsigned id) {
+    app_.RunEvent([&] {
+        if (form.OnTimer) {
+            form.OnTimer(id);
+        }
+    });
+}
+
+void TestUi::Raise(Form& form, SystemEvent event) {
+    app_.RunEvent([&] {
+        if (form.OnSystemEvent) {
+            form.OnSystemEvent(event);
+        }
+    });
+}
+
 void TestUi::TrayMouse(Form& form, int mouseMessage) {
     Deliver(form, kTrayCallbackMessage, 1, mouseMessage);
 }

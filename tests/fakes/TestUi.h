@@ -4,6 +4,7 @@
 #pragma once
 
 #include "forms/Application.h"
+#include "forms/Form.h"
 #include "forms/Geometry.h"
 #include "forms/TrayIcon.h"
 #include "forms/UiBackend.h"
@@ -85,6 +86,9 @@ class TestUi final : public IUiBackend {
     bool Activate(Form& form);
     // A window message sent to a form (the tray callback, "TaskbarCreated", WM_ENDSESSION).
     void Deliver(Form& form, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    // A due timer of the form, and a system event, as the binding delivers them.
+    void Tick(Form& form, unsigned id);
+    void Raise(Form& form, SystemEvent event);
     // A mouse message over the tray icon: the callback message 1024 with the mouse message.
     void TrayMouse(Form& form, int mouseMessage);
 
