@@ -77,13 +77,13 @@ std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_
 }
 
 AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
-                                   std::string_view keyPath, Hooks hooks)
+                                   ISessionWatch& session, std::string_view keyPath, Hooks hooks)
     : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, kOnLockCaption),
       OnSleepItem(Submenu, "When the computer goes to sleep"), Line(Submenu, "-"),
       Idle5Item(Submenu, "After 5 minutes without input"),
       Idle15Item(Submenu, "After 15 minutes without input"),
       Idle60Item(Submenu, "After 60 minutes without input"), IdleNeverItem(Submenu, "Never"),
-      owner_(menu.Owner()), icon_(icon), registry_(registry), keyPath_(keyPath),
+      owner_(menu.Owner()), icon_(icon), registry_(registry), session_(session), keyPath_(keyPath),
       hooks_(std::move(hooks)) {
     OnLockItem.OnClick = [this] { Write(kDeactivateOnLockValue, Settings().onLock ? 0 : 1); };
     OnSleepItem.OnClick = [this] { Write(kDeactivateOnSleepValue, Settings().onSleep ? 0 : 1); };
@@ -118,7 +118,7 @@ void AutoDeactivation::ShowSettings() {
     const AutoDeactivateSettings settings = Settings();
     IUiBackend& backend = owner_.Backend();
     if (!watching_) {
-        watching_ = backend.WatchSession(owner_, true);
+        watching_ = session_.Watch(backend.WindowHandle(owner_), true);
     }
     // While the lock is chosen and goes unseen, another try each minute.
     const bool retry = !watching_ && settings.onLock;
@@ -146,7 +146,7 @@ void AutoDeactivation::Start() {
 
 void AutoDeactivation::Stop() {
     if (std::exchange(watching_, false)) {
-        owner_.Backend().WatchSession(owner_, false);
+        session_.Watch(owner_.Backend().WindowHandle(owner_), false);
     }
     if (std::exchange(retryRunning_, false)) {
         owner_.Backend().StopTimer(owner_, kWatchRetryTimerId);
@@ -160,7 +160,7 @@ void AutoDeactivation::Stop() {
 void AutoDeactivation::ProtectionChanged() {
     if (hooks_.active()) {
         // Turning protection on is input of its own: the idle time counts from then at the least.
-        activeSince_ = owner_.Backend().TickCount();
+        activeSince_ = session_.TickCount();
     }
     CheckIdle();
 }
@@ -177,9 +177,9 @@ void AutoDeactivation::CheckIdle() {
         return;
     }
     // The last input first: read the other way round, it could be later than "now".
-    const std::uint32_t lastInput = backend.LastInputTick();
+    const std::uint32_t lastInput = session_.LastInputTick();
     const std::uint32_t idleMs = settings.idleSeconds * kMsPerSecond;
-    std::uint32_t left = IdleTimeLeft(idleMs, backend.TickCount(), lastInput, activeSince_);
+    std::uint32_t left = IdleTimeLeft(idleMs, session_.TickCount(), lastInput, activeSince_);
     if (left == 0) {
         if (TurnOff(WalkAway::Idle, settings.idleSeconds)) {
             return; // off: the timer was stopped with it

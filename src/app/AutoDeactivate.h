@@ -11,6 +11,7 @@
 #include "forms/Form.h"
 #include "forms/PopupMenu.h"
 #include "forms/TrayIcon.h"
+#include "platform/SessionWatch.h"
 #include "platform/SettingsRegistry.h"
 
 #include <cstdint>
@@ -67,7 +68,7 @@ class AutoDeactivation {
         std::function<bool()> deactivate;
     };
     AutoDeactivation(PopupMenu& menu, TrayIcon& icon, ISettingsRegistry& registry,
-                     std::string_view keyPath, Hooks hooks);
+                     ISessionWatch& session, std::string_view keyPath, Hooks hooks);
 
     MenuItem Submenu;
     MenuItem OnLockItem;
@@ -105,6 +106,7 @@ class AutoDeactivation {
     Form& owner_;
     TrayIcon& icon_;
     ISettingsRegistry& registry_;
+    ISessionWatch& session_;
     std::string keyPath_;
     Hooks hooks_;
     std::uint32_t activeSince_ = 0;

@@ -37,7 +37,7 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconData(*this),
       IconMenu(*this), ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
       DeacivateItem(IconMenu, "Deactivate"),
-      AutoDeactivate(IconMenu, IconData, services.registry, kSettingsKeyPath,
+      AutoDeactivate(IconMenu, IconData, services.registry, services.session, kSettingsKeyPath,
                      {[this] { return Activated; }, [this] { return Deactivate(); }}),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
       QuitItem(IconMenu, "Quit"), services_(services) {

@@ -62,6 +62,7 @@ class TSetParamForm final : public Form {
         IShell& shell;
         ISettingsRegistry& registry;
         IFiles& files;
+        ISessionWatch& session;
     };
 
     TSetParamForm(Application& app, Services services);

@@ -46,8 +46,8 @@ int OmvexMain(OmvexPlatform& platform) {
     WindowReferences references;
     Application& app = platform.application();
     app.SetTitle(kApplicationTitle);
-    SetParamForm = &app.CreateForm<TSetParamForm>(
-        TSetParamForm::Services{platform.shell, platform.registry, platform.files});
+    SetParamForm = &app.CreateForm<TSetParamForm>(TSetParamForm::Services{
+        platform.shell, platform.registry, platform.files, platform.session});
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);
     PasswordsForm = &app.CreateForm<TPasswordsForm>();
     // The dialogs the main window opens lie above it, whichever window the user activates.

@@ -64,9 +64,6 @@ class Win32Ui final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
-    std::uint32_t TickCount() override;
-    std::uint32_t LastInputTick() override;
-    bool WatchSession(Form& form, bool watch) override;
 
     // The DPI a form's window is drawn at (the system DPI before the window is made).
     int DpiOf(const Form& form) const;
@@ -179,20 +176,6 @@ class Win32Ui final : public IUiBackend {
     void ShowPicture(HWND button);
     std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
     std::vector<HWND> modalWindows_;          // per open modal show: its form's window
-    // wtsapi32.dll, loaded when session notifications are first asked for (not imported: the
-    // program starts faster without it), and freed with the binding.
-    struct Library {
-        Library() = default;
-        Library(const Library&) = delete;
-        Library& operator=(const Library&) = delete;
-        ~Library() {
-            if (module != nullptr) {
-                FreeLibrary(module);
-            }
-        }
-        HMODULE module = nullptr;
-    };
-    Library wtsapi_;
 };
 
 } // namespace velt

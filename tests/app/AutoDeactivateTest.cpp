@@ -17,9 +17,11 @@ class Scene : public MainWindowTest {
     void TestBody() override {}
     using MainWindowTest::LaterRequests;
     using MainWindowTest::main;
+    using MainWindowTest::session;
     using MainWindowTest::TrayIconName;
     using MainWindowTest::TrayTip;
     using MainWindowTest::ui;
+    bool Watching() { return session.watched.count(ui.WindowHandle(*main)) != 0; }
 
     void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
         registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);
@@ -30,7 +32,8 @@ class Scene : public MainWindowTest {
     void Begin(State state) {
         PutProfiles({Profile("Twice", "c:\\a")});
         Start();
-        ui.SetClock(kStartTick, kStartTick - 5000);
+        session.now = kStartTick;
+        session.lastInput = kStartTick - 5000;
         if (state == State::Inactive) {
             return;
         }
@@ -87,7 +90,7 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         t.Begin(c.state);
         const bool active = c.state == State::Active || c.state == State::StopRefused;
         ASSERT_EQ(t.main->Activated, active);
-        EXPECT_TRUE(t.ui.WatchingSession(*t.main));
+        EXPECT_TRUE(t.Watching());
         // The idle timer runs only while protection is on and an idle time is chosen, and looks
         // once per period when no input comes.
         EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), active ? c.idle * 1000 : 0);
@@ -106,8 +109,9 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
             break;
         case Event::IdleUp:
         case Event::IdleAfterInput:
-            t.ui.SetClock(idleUp,
-                          c.event == Event::IdleUp ? Scene::kStartTick - 5000 : idleUp - 1000);
+            t.session.now = idleUp;
+            t.session.lastInput =
+                c.event == Event::IdleUp ? Scene::kStartTick - 5000 : idleUp - 1000;
             t.ui.Tick(*t.main, kIdleTimerId);
             break;
         }
@@ -202,10 +206,10 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
 
 TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysSo) {
     StoreDword(kDeactivateOnLockValue, 1);
-    ui.RefuseSessionWatch(3); // at start, and at the next two tries
+    session.refuse = 3; // at start, and at the next two tries
     Begin(State::Active);
     const auto expectWatch = [this](bool watching, unsigned retryMs) {
-        EXPECT_EQ(ui.WatchingSession(*main), watching);
+        EXPECT_EQ(Watching(), watching);
         EXPECT_EQ(main->AutoDeactivate.OnLockItem.Enabled, watching);
         EXPECT_EQ(main->AutoDeactivate.OnLockItem.Caption(),
                   watching ? "When the computer is locked"

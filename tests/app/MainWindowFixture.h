@@ -10,6 +10,7 @@
 #include "fakes/FakeDriverOs.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeSessionWatch.h"
 #include "fakes/FakeShell.h"
 #include "fakes/TestUi.h"
 #include "profiles/ProfileRecord.h"
@@ -44,7 +45,8 @@ class MainWindowTest : public ::testing::Test {
 
     // Creates the main window (FormCreate) and the about box, as start-up does.
     TSetParamForm& Create() {
-        main = &ui.App().CreateForm<TSetParamForm>(TSetParamForm::Services{shell, registry, files});
+        main = &ui.App().CreateForm<TSetParamForm>(
+            TSetParamForm::Services{shell, registry, files, session});
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;
     }
@@ -111,6 +113,7 @@ class MainWindowTest : public ::testing::Test {
     FakeShell shell;
     FakeRegistry registry;
     FakeFiles files;
+    FakeSessionWatch session;
     TestUi ui;
     TSetParamForm* main = nullptr;
 };

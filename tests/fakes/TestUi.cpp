@@ -358,17 +358,4 @@ unsigned TestUi::TimerInterval(const Form& form, unsigned id) const {
     return it == timers_.end() ? 0 : it->second;
 }
 
-bool TestUi::WatchSession(Form& form, bool watch) {
-    if (watch && refuseWatch_ > 0) {
-        --refuseWatch_;
-        return false;
-    }
-    if (watch) {
-        watching_[&form] = true;
-    } else {
-        watching_.erase(&form);
-    }
-    return true;
-}
-
 } // namespace velt

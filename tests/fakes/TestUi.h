@@ -129,13 +129,6 @@ class TestUi final : public IUiBackend {
     // --- Timers, the input clock, session notifications.
     // The interval of a running timer of the form, or 0 when none runs.
     unsigned TimerInterval(const Form& form, unsigned id) const;
-    void SetClock(std::uint32_t now, std::uint32_t lastInput) {
-        now_ = now;
-        lastInput_ = lastInput;
-    }
-    bool WatchingSession(const Form& form) const { return watching_.count(&form) != 0; }
-    // The next `times` requests for session notifications fail.
-    void RefuseSessionWatch(int times) { refuseWatch_ = times; }
 
     // Window operations in order: "create C", "destroy C", "show C", "hide C", "front C",
     // "focus C", "modal C", "endmodal C", "box T" (C a form's caption, T a box's caption).
@@ -165,9 +158,6 @@ class TestUi final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
-    std::uint32_t TickCount() override { return now_; }
-    std::uint32_t LastInputTick() override { return lastInput_; }
-    bool WatchSession(Form& form, bool watch) override;
 
   private:
     bool Act(const Form& form, const std::function<bool()>& action);
@@ -196,10 +186,6 @@ class TestUi final : public IUiBackend {
     std::vector<std::string> log_;
     std::vector<Balloon> balloons_;
     std::map<std::pair<const Form*, unsigned>, unsigned> timers_;
-    std::uint32_t now_ = 0;
-    std::uint32_t lastInput_ = 0;
-    std::map<const Form*, bool> watching_;
-    int refuseWatch_ = 0;
     Form* active_ = nullptr;
     std::vector<Form*> recent_;        // forms in the order they were last active
     std::vector<Form*> activeAtModal_; // the active form when each open modal show began

@@ -11,6 +11,7 @@
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeSessionWatch.h"
 #include "fakes/FakeShell.h"
 #include "fakes/TestUi.h"
 #include "profiles/DefaultProf.h"
@@ -23,7 +24,8 @@ struct Declared {
     FakeRegistry registry;
     FakeFiles files;
     FakeFileBrowser browser;
-    TSetParamForm main{ui.App(), {shell, registry, files}};
+    FakeSessionWatch session;
+    TSetParamForm main{ui.App(), {shell, registry, files, session}};
     TDefaultForm welcome{ui.App(), main, shell};
     TPFPropertysForm properties{ui.App(), browser};
     TFileListForm wizard{ui.App(), browser};
