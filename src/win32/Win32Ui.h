@@ -13,6 +13,7 @@
 #pragma once
 
 #include "forms/UiBackend.h"
+#include "win32/Win32ModalStack.h"
 
 #include <windows.h>
 
@@ -82,22 +83,12 @@ class Win32Ui final : public IUiBackend {
     // Brings a form's window to the front and gives it the activation.
     static void Raise(HWND window);
 
-    // Modal order (Win32UiModal.cpp).
-    // The window a disabled form's activation goes to: the program's enabled, visible dialog
-    // highest in the z-order (a modal form, a message box, the browse dialog), or nullptr.
-    HWND ModalFront() const;
-    // The program's open modal form, message box or browse dialog highest in the z-order, or
-    // nullptr when none is open.
-    HWND OpenDialog() const;
+    // Modal order (Win32UiModal.cpp; the open shows are in modal_).
     // Raises the window itself, or, while a modal show has disabled it, that show's front window.
     void RaiseOrModalFront(HWND window);
-    // A form shown while a modal show is open stays disabled behind it until the show ends.
-    void KeepBehindModal(HWND window);
     // The owner of a message box: the form whose event raised it while it can be used, else the
     // modal front, else the active window.
     HWND MessageBoxOwner() const;
-    // Ends every dialog box of the program (message boxes, the browse dialog) with IDCANCEL.
-    void EndOpenDialogs() const;
     // The default outline goes to a focused push button, and back to the default button.
     void MoveDefaultOutline(Form& form, HWND focusedButton);
     // The form window whose message (or key) is being handled, for the duration of the handling.
@@ -174,8 +165,7 @@ class Win32Ui final : public IUiBackend {
     };
     std::map<HWND, Pictures> images_;
     void ShowPicture(HWND button);
-    std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
-    std::vector<HWND> modalWindows_;          // per open modal show: its form's window
+    Win32ModalStack modal_;
 };
 
 } // namespace velt

@@ -310,7 +310,7 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
             }
         }
         if (form.Visible()) {
-            KeepBehindModal(window);
+            modal_.KeepBehind(window);
         }
         SyncApplicationWindow();
         ShowWindow(window, form.Visible() ? SW_SHOWNA : SW_HIDE);
@@ -394,51 +394,12 @@ std::uint32_t Win32Ui::WindowHandle(Form& form) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(WindowNeeded(form)));
 }
 
-namespace {
-struct EnumState {
-    DWORD thread;
-    HWND modal;
-    std::vector<HWND>* windows;
-};
-
-BOOL CALLBACK CollectEnabled(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<EnumState*>(param);
-    if (window != state->modal && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        state->windows->push_back(window);
-    }
-    return TRUE;
-}
-} // namespace
-
 void Win32Ui::BeginModal(Form& form) {
-    std::vector<HWND> windows;
-    EnumState state{GetCurrentThreadId(), WindowNeeded(form), &windows};
-    EnumThreadWindows(state.thread, &CollectEnabled, reinterpret_cast<LPARAM>(&state));
-    for (HWND window : windows) {
-        EnableWindow(window, FALSE);
-    }
-    // Remember the active window to give the activation back to at the end.
-    windows.insert(windows.begin(), GetActiveWindow());
-    disabled_.push_back(std::move(windows));
-    modalWindows_.push_back(state.modal);
+    modal_.Begin(WindowNeeded(form));
 }
 
 void Win32Ui::EndModal(Form&) {
-    if (disabled_.empty()) {
-        return;
-    }
-    std::vector<HWND> windows = std::move(disabled_.back());
-    disabled_.pop_back();
-    modalWindows_.pop_back();
-    for (std::size_t i = 1; i < windows.size(); ++i) {
-        if (IsWindow(windows[i])) {
-            EnableWindow(windows[i], TRUE);
-        }
-    }
-    // Before the dialog hides, so that the activation returns to the window it came from.
-    if (windows[0] != nullptr && IsWindow(windows[0]) && IsWindowVisible(windows[0])) {
-        SetActiveWindow(windows[0]);
-    }
+    modal_.End();
 }
 
 bool Win32Ui::PreTranslate(const MSG& msg) {
@@ -537,7 +498,7 @@ void Win32Ui::WakeUp() {
     // Asked to end: the dialog boxes open now (their own loops) end first, then every modal
     // show's loop and the main loop see the request.
     if (app_ != nullptr && app_->Terminated()) {
-        EndOpenDialogs();
+        Win32ModalStack::EndOpenDialogs();
     }
     PostMessageA(appWindow_, WM_NULL, 0, 0);
 }
@@ -599,7 +560,7 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CLOSE:
         // The taskbar's Close while a dialog is open brings that dialog forward, as the tray
         // does: closing (hiding and saving) the main window now would cut its command in half.
-        if (HWND dialog = self->OpenDialog(); dialog != nullptr) {
+        if (HWND dialog = self->modal_.OpenDialog(); dialog != nullptr) {
             Raise(dialog);
         } else if (Form* main = self->app_->MainForm(); main != nullptr) {
             self->app_->RunEvent([main] { main->Close(); });
