@@ -13,6 +13,7 @@
 #pragma once
 
 #include "forms/UiBackend.h"
+#include "win32/Win32GdiCache.h"
 #include "win32/Win32ModalStack.h"
 
 #include <windows.h>
@@ -134,6 +135,7 @@ class Win32Ui final : public IUiBackend {
     HWND TooltipOf(Form& form);
 
     HINSTANCE instance_;
+    Win32GdiCache gdi_{instance_};
     HWND appWindow_ = nullptr;
     Application* app_ = nullptr;
     int pushing_ = 0;      // > 0 while the model's state is being written into the windows
@@ -147,8 +149,6 @@ class Win32Ui final : public IUiBackend {
         ~Pushing() { --depth_; }
         int& depth_;
     };
-    std::map<std::pair<int, bool>, HFONT> fonts_; // by pixel height at its DPI and weight
-    std::map<std::pair<std::string, int>, HICON> icons_;
     std::map<const Form*, int> dpi_; // the DPI each made form window is drawn at
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;

@@ -103,12 +103,6 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
 
 Win32Ui::~Win32Ui() {
     DestroyWindow(appWindow_);
-    for (const auto& [key, font] : fonts_) {
-        DeleteObject(font);
-    }
-    for (const auto& [key, icon] : icons_) {
-        DestroyIcon(icon);
-    }
 }
 
 int Win32Ui::DpiOf(const Form& form) const {
@@ -117,15 +111,7 @@ int Win32Ui::DpiOf(const Form& form) const {
 }
 
 HICON Win32Ui::IconAt(const std::string& name, int size) {
-    const auto key = std::make_pair(name, size);
-    if (const auto it = icons_.find(key); it != icons_.end()) {
-        return it->second;
-    }
-    HICON icon = LoadIconSized(instance_, name, size);
-    if (icon != nullptr) {
-        icons_.emplace(key, icon);
-    }
-    return icon;
+    return gdi_.Icon(name, size);
 }
 
 void Win32Ui::SetWindowIcons(HWND window, int dpi) {
