@@ -11,6 +11,7 @@ namespace velt {
 namespace {
 
 constexpr std::uint32_t kMsPerSecond = 1000;
+constexpr const char* kOnLockCaption = "When the computer is locked";
 
 std::string Count(std::uint32_t n, const char* unit) {
     return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
@@ -27,11 +28,11 @@ AutoDeactivateSettings ReadAutoDeactivateSettings(const SettingSources& sources,
             onLock.fixed,      onSleep.fixed,      idle.fixed};
 }
 
-std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam) {
-    if (message == kWmSessionChange && wParam == kWtsSessionLock) {
+std::optional<WalkAway> WalkAwayOf(SystemEvent event) {
+    if (event == SystemEvent::SessionLocked) {
         return WalkAway::Lock;
     }
-    if (message == kWmPowerBroadcast && wParam == kPbtApmSuspend) {
+    if (event == SystemEvent::Suspending) {
         return WalkAway::Sleep;
     }
     return std::nullopt;
@@ -59,13 +60,13 @@ std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_
 }
 
 AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
-                                   std::string_view keyPath, Hooks hooks)
-    : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, "When the computer is locked"),
+                                   ISessionWatch& session, std::string_view keyPath, Hooks hooks)
+    : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, kOnLockCaption),
       OnSleepItem(Submenu, "When the computer goes to sleep"), Line(Submenu, "-"),
       Idle5Item(Submenu, "After 5 minutes without input"),
       Idle15Item(Submenu, "After 15 minutes without input"),
       Idle60Item(Submenu, "After 60 minutes without input"), IdleNeverItem(Submenu, "Never"),
-      owner_(menu.Owner()), icon_(icon), sources_(sources), keyPath_(keyPath),
+      owner_(menu.Owner()), icon_(icon), sources_(sources), session_(session), keyPath_(keyPath),
       hooks_(std::move(hooks)) {
     // A choice fixed by policy is never written over, even when its disabled item is chosen.
     OnLockItem.OnClick = [this] {
@@ -110,13 +111,26 @@ void AutoDeactivation::ChooseIdle(std::uint32_t seconds) {
 
 void AutoDeactivation::ShowSettings() {
     const AutoDeactivateSettings settings = Settings();
+    IUiBackend& backend = owner_.Backend();
+    if (!watching_) {
+        watching_ = session_.Watch(backend.WindowHandle(owner_), true);
+    }
+    // While the lock is chosen and goes unseen, another try each minute.
+    const bool retry = !watching_ && settings.onLock;
+    if (retry && !retryRunning_) {
+        backend.StartTimer(owner_, kWatchRetryTimerId, kWatchRetryMs);
+    } else if (!retry && retryRunning_) {
+        backend.StopTimer(owner_, kWatchRetryTimerId);
+    }
+    retryRunning_ = retry;
+    OnLockItem.SetCaption(std::string(kOnLockCaption) + (watching_ ? "" : " (not available)"));
     OnLockItem.Checked = settings.onLock;
     OnSleepItem.Checked = settings.onSleep;
     Idle5Item.Checked = settings.idleSeconds == 5 * 60;
     Idle15Item.Checked = settings.idleSeconds == 15 * 60;
     Idle60Item.Checked = settings.idleSeconds == 60 * 60;
     IdleNeverItem.Checked = settings.idleSeconds == 0;
-    OnLockItem.Enabled = !settings.onLockFixed;
+    OnLockItem.Enabled = watching_ && !settings.onLockFixed;
     OnSleepItem.Enabled = !settings.onSleepFixed;
     for (MenuItem* item : {&Idle5Item, &Idle15Item, &Idle60Item, &IdleNeverItem}) {
         item->Enabled = !settings.idleFixed;
@@ -124,14 +138,18 @@ void AutoDeactivation::ShowSettings() {
 }
 
 void AutoDeactivation::Start() {
-    // Without session notifications (a system that cannot tell) the lock goes unseen; the other
+    // Without session notifications the lock goes unseen until a later try succeeds; the other
     // events still work.
-    owner_.Backend().WatchSession(owner_, true);
     ShowSettings();
 }
 
 void AutoDeactivation::Stop() {
-    owner_.Backend().WatchSession(owner_, false);
+    if (std::exchange(watching_, false)) {
+        session_.Watch(owner_.Backend().WindowHandle(owner_), false);
+    }
+    if (std::exchange(retryRunning_, false)) {
+        owner_.Backend().StopTimer(owner_, kWatchRetryTimerId);
+    }
     if (timerRunning_) {
         owner_.Backend().StopTimer(owner_, kIdleTimerId);
         timerRunning_ = false;
@@ -141,7 +159,7 @@ void AutoDeactivation::Stop() {
 void AutoDeactivation::ProtectionChanged() {
     if (hooks_.active()) {
         // Turning protection on is input of its own: the idle time counts from then at the least.
-        activeSince_ = owner_.Backend().TickCount();
+        activeSince_ = session_.TickCount();
     }
     CheckIdle();
 }
@@ -158,40 +176,47 @@ void AutoDeactivation::CheckIdle() {
         return;
     }
     // The last input first: read the other way round, it could be later than "now".
-    const std::uint32_t lastInput = backend.LastInputTick();
-    const std::uint32_t left = IdleTimeLeft(settings.idleSeconds * kMsPerSecond,
-                                            backend.TickCount(), lastInput, activeSince_);
+    const std::uint32_t lastInput = session_.LastInputTick();
+    const std::uint32_t idleMs = settings.idleSeconds * kMsPerSecond;
+    std::uint32_t left = IdleTimeLeft(idleMs, session_.TickCount(), lastInput, activeSince_);
     if (left == 0) {
-        TurnOff(WalkAway::Idle, settings.idleSeconds);
-        return;
+        if (TurnOff(WalkAway::Idle, settings.idleSeconds)) {
+            return; // off: the timer was stopped with it
+        }
+        left = idleMs; // refused: the next try is a whole period later, not at once
     }
     // The next look is when the time would be up if no input came meanwhile.
     backend.StartTimer(owner_, kIdleTimerId, left);
     timerRunning_ = true;
 }
 
-bool AutoDeactivation::HandleMessage(unsigned message, std::uintptr_t wParam) {
-    if (message == kWmTimer && wParam == kIdleTimerId) {
+void AutoDeactivation::TimerDue(unsigned id) {
+    if (id == kIdleTimerId) {
         CheckIdle();
-        return true;
+    } else if (id == kWatchRetryTimerId) {
+        ShowSettings();
     }
-    const auto event = WalkAwayOf(message, wParam);
-    if (!event) {
-        return false;
-    }
-    const AutoDeactivateSettings settings = Settings();
-    if (*event == WalkAway::Lock ? settings.onLock : settings.onSleep) {
-        TurnOff(*event, 0);
-    }
-    return true;
 }
 
-void AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
-    if (!hooks_.active()) {
+void AutoDeactivation::SystemEventRaised(SystemEvent event) {
+    const auto walkAway = WalkAwayOf(event);
+    if (!walkAway) {
         return;
     }
-    hooks_.deactivate();
-    icon_.ShowBalloon(owner_.App().Title(), WalkAwayNotice(event, idleSeconds));
+    const AutoDeactivateSettings settings = Settings();
+    if (*walkAway == WalkAway::Lock ? settings.onLock : settings.onSleep) {
+        TurnOff(*walkAway, 0);
+    }
+}
+
+bool AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
+    if (!hooks_.active()) {
+        return true;
+    }
+    const bool stopped = hooks_.deactivate();
+    icon_.ShowBalloon(owner_.App().Title(),
+                      stopped ? WalkAwayNotice(event, idleSeconds) : kNotTurnedOffNotice);
+    return stopped;
 }
 
 } // namespace velt

@@ -12,6 +12,7 @@
 #include "forms/Form.h"
 #include "forms/PopupMenu.h"
 #include "forms/TrayIcon.h"
+#include "platform/SessionWatch.h"
 #include "platform/SettingsRegistry.h"
 
 #include <cstdint>
@@ -28,13 +29,10 @@ inline constexpr std::string_view kDeactivateOnSleepValue = "DeactivateOnSleep";
 inline constexpr std::string_view kDeactivateIdleValue = "DeactivateAfterIdle";
 inline constexpr std::uint32_t kMaxIdleSeconds = 24U * 60U * 60U;
 
-// The window messages and codes that announce the events.
-inline constexpr unsigned kWmTimer = 0x0113;
-inline constexpr unsigned kWmPowerBroadcast = 0x0218;
-inline constexpr unsigned kWmSessionChange = 0x02B1;
-inline constexpr std::uintptr_t kPbtApmSuspend = 4;
-inline constexpr std::uintptr_t kWtsSessionLock = 7;
 inline constexpr unsigned kIdleTimerId = 1;
+// While lock notifications could not be asked for, they are asked for again this often.
+inline constexpr unsigned kWatchRetryTimerId = 2;
+inline constexpr unsigned kWatchRetryMs = 60U * 1000U;
 
 struct AutoDeactivateSettings {
     bool onLock = false;
@@ -53,25 +51,30 @@ AutoDeactivateSettings ReadAutoDeactivateSettings(const SettingSources& sources,
 
 enum class WalkAway { Lock, Sleep, Idle };
 
-// The event a window message announces, if any (the idle timer's tick is not one by itself).
-std::optional<WalkAway> WalkAwayOf(unsigned message, std::uintptr_t wParam);
+// The walk-away a system event is, if any (the idle timer's tick is not one by itself).
+std::optional<WalkAway> WalkAwayOf(SystemEvent event);
 // What the balloon tells the user after protection was turned off.
 std::string WalkAwayNotice(WalkAway event, std::uint32_t idleSeconds);
+// What it tells when the driver refused to stop.
+inline constexpr const char* kNotTurnedOffNotice =
+    "Protection could not be turned off: the driver refused to stop ciphering. Your files may "
+    "still be ciphered.";
 // Milliseconds left until `idleMs` without input have passed, counting from the later of the last
 // input and `since` (tick counts wrap around); 0 when they have.
 std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_t lastInput,
                            std::uint32_t since);
 
 // The submenu and the watch, for the window that owns the tray icon. `active` tells whether
-// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does.
+// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does, false when the
+// driver refused.
 class AutoDeactivation {
   public:
     struct Hooks {
         std::function<bool()> active;
-        std::function<void()> deactivate;
+        std::function<bool()> deactivate;
     };
     AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
-                     std::string_view keyPath, Hooks hooks);
+                     ISessionWatch& session, std::string_view keyPath, Hooks hooks);
 
     MenuItem Submenu;
     MenuItem OnLockItem;
@@ -82,15 +85,20 @@ class AutoDeactivation {
     MenuItem Idle60Item;
     MenuItem IdleNeverItem;
 
-    // Asks for the session's lock notifications; Stop ends them and the idle timer.
+    // Asks for the session's lock notifications; Stop ends them and the timers.
     void Start();
     void Stop();
+    // Whether lock notifications are in force. Asking for them fails right after log-on, before
+    // the session service is ready, and on systems where it is off.
+    bool WatchingLock() const { return watching_; }
     // Protection was turned on or off (or on again with other parameters).
     void ProtectionChanged();
-    // Puts the choices into the check marks; a choice fixed by policy cannot be changed.
+    // Puts the choices into the check marks (a choice fixed by policy cannot be changed), and
+    // asks again for lock notifications not in force (the lock item says whether they are).
     void ShowSettings();
-    // The window messages of the events and the idle timer; true when the message was one.
-    bool HandleMessage(unsigned message, std::uintptr_t wParam);
+    // The owner's timers and system events.
+    void TimerDue(unsigned id);
+    void SystemEventRaised(SystemEvent event);
 
   private:
     AutoDeactivateSettings Settings();
@@ -98,15 +106,19 @@ class AutoDeactivation {
     void ChooseIdle(std::uint32_t seconds);
     // Starts the idle timer for the time left, stops it, or turns protection off when it is up.
     void CheckIdle();
-    void TurnOff(WalkAway event, std::uint32_t idleSeconds);
+    // False when protection was on and stays on: the driver refused to stop.
+    bool TurnOff(WalkAway event, std::uint32_t idleSeconds);
 
     Form& owner_;
     TrayIcon& icon_;
     SettingSources sources_;
+    ISessionWatch& session_;
     std::string keyPath_;
     Hooks hooks_;
     std::uint32_t activeSince_ = 0;
     bool timerRunning_ = false;
+    bool watching_ = false;
+    bool retryRunning_ = false;
 };
 
 } // namespace velt

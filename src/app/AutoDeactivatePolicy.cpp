@@ -13,12 +13,8 @@ std::optional<std::uint32_t> ReadBounded(ISettingsRegistry& registry, std::strin
     try {
         const auto key = registry.OpenKey(keyPath, false);
         const auto value = key ? key->ReadValue(name, sizeof(std::uint32_t)) : std::nullopt;
-        if (!value || value->type != kRegDword || value->data.size() != sizeof(std::uint32_t)) {
-            return std::nullopt;
-        }
-        const auto& d = value->data;
-        const std::uint32_t n = d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
-        return n <= max ? std::optional(n) : std::nullopt;
+        const auto n = value ? DwordOf(*value) : std::nullopt;
+        return n && *n <= max ? n : std::nullopt;
     } catch (const StoreError&) {
         return std::nullopt;
     }

@@ -13,7 +13,6 @@ namespace velt {
 
 namespace {
 
-constexpr unsigned kWmEndSession = 0x0016;
 constexpr const char* kHelpDocument = "ReadMe.htm";
 
 } // namespace
@@ -35,13 +34,14 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       PassEdit2(Panel1, kPassEdit2, Panel1.FromClient({100, 112, 150, 21})),
       AboutImage(Panel1, kAboutImage, Panel1.FromClient({256, 78, 54, 54}), res::kMainIcon),
       ActivateButton(*this, kActivateButton, {60, 160, 95, 28}, "Activate"),
-      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconMenu(*this),
-      ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
+      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconData(*this),
+      IconMenu(*this), ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
       DeacivateItem(IconMenu, "Deactivate"),
-      AutoDeactivate(IconMenu, IconData, {services.registry, services.machine}, kSettingsKeyPath,
-                     {[this] { return Activated; }, [this] { Deactivate(); }}),
+      AutoDeactivate(IconMenu, IconData, {services.registry, services.machine}, services.session,
+                     kSettingsKeyPath,
+                     {[this] { return Activated; }, [this] { return Deactivate(); }}),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
-      QuitItem(IconMenu, "Quit"), IconData(*this), services_(services) {
+      QuitItem(IconMenu, "Quit"), services_(services) {
     SetHelpContext(kHelpContext);
     SetBorder(BorderStyle::Single);
 
@@ -92,8 +92,17 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnDestroy = [this] { FormDestroy(); };
     OnShow = [this] { FormShow(); };
     OnClose = [this](CloseAction& action) { FormClose(action); };
-    OnMessage = [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-        return HandleMessage(message, wParam, lParam);
+    OnTimer = [this](unsigned id) { AutoDeactivate.TimerDue(id); };
+    OnSystemEvent = [this](SystemEvent event) {
+        if (event == SystemEvent::SessionEnding) {
+            // The session ends and so does the program: protection must not outlive it.
+            DriverStop();
+        } else {
+            AutoDeactivate.SystemEventRaised(event);
+        }
+    };
+    OnMessage = [this](unsigned message, std::uintptr_t /*wParam*/, std::intptr_t lParam) {
+        return HandleMessage(message, lParam);
     };
 }
 
@@ -145,12 +154,9 @@ void TSetParamForm::FormDestroy() {
     IconData.Delete();
 }
 
-bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+bool TSetParamForm::HandleMessage(unsigned message, std::intptr_t lParam) {
     if (message == kTrayCallbackMessage) {
         IconMessage(lParam);
-        return true;
-    }
-    if (AutoDeactivate.HandleMessage(message, wParam)) {
         return true;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
@@ -160,11 +166,6 @@ bool TSetParamForm::HandleMessage(unsigned message, std::uintptr_t wParam, std::
     if (quitRequest_ != 0 && message == quitRequest_) {
         QuitItemClick();
         return true;
-    }
-    if (message == kWmEndSession && wParam != 0) {
-        // The session ends and so does the program: protection must not outlive it.
-        DriverStop();
-        return false;
     }
     return false;
 }
@@ -205,15 +206,22 @@ void TSetParamForm::DeacivateItemClick() {
         return;
     }
     // Protection may have turned itself off while the question was open.
-    if (Activated) {
-        Deactivate();
+    if (Activated && !Deactivate()) {
+        App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
+                          "profile's paths may still be ciphered: \"" +
+                              activePaths_ + "\".",
+                          "Deactivation", kMbIconError);
     }
 }
 
-void TSetParamForm::Deactivate() {
-    DriverStop();
+bool TSetParamForm::Deactivate() {
+    if (!DriverStop()) {
+        // The driver may still be ciphering: the state and the tray go on saying so.
+        return false;
+    }
     Activated = false;
     ShowTrayState(false);
+    return true;
 }
 
 void TSetParamForm::AboutItemClick() {
@@ -274,7 +282,8 @@ void TSetParamForm::ActivateButtonClick() {
         return;
     }
     Hide();
-    std::string s = p.PathList.str();
+    activePaths_ = p.PathList.str();
+    std::string s = activePaths_;
     MakeUpperCase(s);
     // The password goes to the driver straight from the edit: no copy of it is made here.
     const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);

@@ -63,6 +63,7 @@ class TSetParamForm final : public Form {
         ISettingsRegistry& registry;
         IFiles& files;
         MachineRegistry machine;
+        ISessionWatch& session;
     };
 
     TSetParamForm(Application& app, Services services);
@@ -83,6 +84,10 @@ class TSetParamForm final : public Form {
     Button ActivateButton;
     Button CancelButton;
 
+    // The notification-area icon and its 88-byte record (before the menu: the automatic
+    // deactivation keeps a reference to it).
+    TrayIcon IconData;
+
     PopupMenu IconMenu;
     MenuItem ActivateItem;
     MenuItem Line1;
@@ -94,8 +99,6 @@ class TSetParamForm final : public Form {
     MenuItem Line3;
     MenuItem QuitItem;
 
-    // The notification-area icon and its 88-byte record.
-    TrayIcon IconData;
     // The result of the last start request sent from this window.
     bool Activated = false;
     // The full name of the profile storage file, set at creation.
@@ -142,13 +145,17 @@ class TSetParamForm final : public Form {
     IShell& Shell() const { return services_.shell; }
 
   private:
-    bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    // The tray icon's callback and the registered messages.
+    bool HandleMessage(unsigned message, std::intptr_t lParam);
     void ShowTrayState(bool working);
-    // Stops the driver and shows the tray ready: a confirmed or automatic deactivation.
-    void Deactivate();
+    // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
+    // with nothing changed, when the driver refused to stop.
+    bool Deactivate();
 
     Services services_;
     std::optional<ProfileStore> store_;
+    // The path list of the profile last handed to the driver, for telling a refused stop.
+    std::string activePaths_;
     unsigned taskbarCreated_ = 0;
     unsigned quitRequest_ = 0;
 };

@@ -58,26 +58,24 @@ void TSetParamForm::CreateProfileClick() {
 
 void TSetParamForm::EditProfileClick() {
     const int index = Profiles.ItemIndex();
-    if (index < 0)
+    if (index < 0 || static_cast<std::size_t>(index) >= ProfileList.Count())
         return;
-    // No reference to the profile is held across a modal dialog: while one is open the window
-    // may be hidden (saving the list) and shown again (loading it anew, which frees every
-    // profile). The entry at the same position is looked up again after each dialog; when the
-    // list no longer has it, the edit is dropped.
-    const auto find = [this, index]() -> TProfileObj* {
-        const auto i = static_cast<std::size_t>(index);
-        return i < ProfileList.Count() ? &ProfileList.Profile(i) : nullptr;
-    };
+    const auto i = static_cast<std::size_t>(index);
+    // While a modal dialog is open the window may be hidden (saving the list) and shown again
+    // (loading it anew, which frees every profile; the same index may then be another profile
+    // or none): a reload in between drops the edit, silently.
+    const std::uint64_t generation = ProfileList.Generation();
     TPFPropertysForm& dialog = *PFPropertysForm;
-    if (find() == nullptr)
-        return;
 
-    if (find()->CheckFlag != 0) {
+    if (ProfileList.Profile(i).CheckFlag != 0) {
         TPasswordsForm& prompt = *PasswordsForm;
         prompt.PassEdit1.SetText("");
-        if (prompt.ShowModal() != kMrOk || find() == nullptr)
+        if (prompt.ShowModal() != kMrOk || ProfileList.Generation() != generation) {
+            prompt.PassEdit1.SetText("");
             return;
-        const bool correct = PasswordCheckByte(prompt.PassEdit1.Text()) == find()->CheckByte;
+        }
+        const bool correct =
+            PasswordCheckByte(prompt.PassEdit1.Text()) == ProfileList.Profile(i).CheckByte;
         if (correct) {
             dialog.Pass1Edit.SetText(prompt.PassEdit1.Text());
             dialog.Pass2Edit.SetText(prompt.PassEdit1.Text());
@@ -93,7 +91,7 @@ void TSetParamForm::EditProfileClick() {
         }
     }
 
-    const TProfileObj& shownProfile = *find();
+    const TProfileObj& shownProfile = ProfileList.Profile(i);
     const bool check = shownProfile.CheckFlag != 0;
     dialog.SetCaption(TPFPropertysForm::kEditCaption);
     dialog.ProfileNameEdit.SetText(shownProfile.ProfileName.str());
@@ -101,15 +99,14 @@ void TSetParamForm::EditProfileClick() {
     dialog.CheckPassword.SetChecked(check);
     EnablePasswordControls(dialog, check);
     dialog.ApplyButton.SetEnabled(false);
-    const int result = dialog.ShowModal();
-    TProfileObj* profile = find();
-    if (result != kMrOk || profile == nullptr)
+    if (dialog.ShowModal() != kMrOk || ProfileList.Generation() != generation)
         return;
 
+    TProfileObj* profile = &ProfileList.Profile(i);
     StoreProfileAnswers(*profile, AnswersOf(dialog));
     // Until the next load the entry shows the name as typed, even beyond what the profile keeps.
     const std::string shown = dialog.ProfileNameEdit.Text();
-    ProfileList.SetText(static_cast<std::size_t>(index), shown);
+    ProfileList.SetText(i, shown);
     Profiles.Delete(index);
     Profiles.Insert(index, shown);
     Profiles.SetItemIndex(index);
@@ -124,7 +121,10 @@ void TSetParamForm::DeleteProfileClick() {
         return;
     const std::string question =
         std::string(kDeleteQuestion) + "\"" + Profiles.Item(index) + "\" ?";
-    if (App().ShowMessage(question, kDeleteCaption, kMbYesNoQuestion) != kIdYes)
+    // The answer is for the entry the question named: not for what a reload meanwhile put there.
+    const std::uint64_t generation = ProfileList.Generation();
+    if (App().ShowMessage(question, kDeleteCaption, kMbYesNoQuestion) != kIdYes ||
+        ProfileList.Generation() != generation)
         return;
     ProfileList.Delete(static_cast<std::size_t>(index));
     Profiles.Delete(index);

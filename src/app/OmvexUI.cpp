@@ -54,7 +54,7 @@ int OmvexMain(OmvexPlatform& platform) {
         return 0;
     }
     SetParamForm = &app.CreateForm<TSetParamForm>(TSetParamForm::Services{
-        platform.shell, platform.registry, platform.files, platform.machine});
+        platform.shell, platform.registry, platform.files, platform.machine, platform.session});
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);
     PasswordsForm = &app.CreateForm<TPasswordsForm>();
     // The dialogs the main window opens lie above it, whichever window the user activates.

@@ -5,6 +5,7 @@
 #include "platform/DriverOs.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
+#include "platform/SessionWatch.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
 
@@ -44,6 +45,7 @@ struct OmvexPlatform {
     MachineRegistry machine;
     IFiles& files;
     IFileBrowser& fileBrowser;
+    ISessionWatch& session;
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;

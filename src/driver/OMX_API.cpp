@@ -43,21 +43,13 @@ void StoreString(std::array<char, kParamStringField>& field, std::string_view te
     std::copy(kept.begin(), kept.end(), field.begin());
 }
 
-std::string DirectoryOf(std::string_view fileName) {
-    const std::size_t slash = fileName.rfind('\\');
-    if (slash == std::string_view::npos) {
-        return {};
-    }
-    return std::string(fileName.substr(0, slash + 1));
-}
-
 } // namespace
 
 void OmxModuleInit(IDriverOs& os, std::string_view exeFileName) {
     omx::Module& m = omx::State();
     m = omx::Module{};
     m.os = &os;
-    m.exeDir = DirectoryOf(exeFileName);
+    m.exeDir = ExtractFilePath(exeFileName);
     // A longer path would be cut and could name another file, a relative one (no executable's
     // name to be had) whatever file the current directory holds: rather install nothing.
     if (IsAbsolutePath(m.exeDir) &&

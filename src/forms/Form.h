@@ -27,6 +27,10 @@ enum class CloseAction { None, Hide, Free };
 // no icon in the caption.
 enum class BorderStyle { Single, Dialog };
 
+// What the system tells the program's windows about the session and the computer: the session
+// was locked or unlocked, the computer is going to sleep or woke up, the session is ending.
+enum class SystemEvent { SessionLocked, SessionUnlocked, Suspending, Resumed, SessionEnding };
+
 class Form {
   public:
     Form(Application& app, std::string caption, int clientWidth, int clientHeight);
@@ -67,9 +71,12 @@ class Form {
     std::function<void()> OnDestroy;
     std::function<void()> OnActivate;
     std::function<void()> OnDeactivate;
-    // Window messages the binding hands over: WM_USER and above, registered messages,
-    // WM_QUERYENDSESSION, WM_ENDSESSION, WM_TIMER, WM_POWERBROADCAST and WM_WTSSESSION_CHANGE.
-    // Returns true when handled.
+    // A timer of the form's window (IUiBackend::StartTimer) is due.
+    std::function<void(unsigned id)> OnTimer;
+    // The session or the computer changed state (SystemEvent).
+    std::function<void(SystemEvent)> OnSystemEvent;
+    // Window messages the binding hands over: WM_USER and above, registered messages and
+    // WM_QUERYENDSESSION. Returns true when handled.
     std::function<bool(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)> OnMessage;
 
     // Creates the real window and runs OnCreate; later calls do nothing. Show and ShowModal

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velt {
@@ -24,6 +25,7 @@ class MenuItem {
     ~MenuItem();
 
     const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption) { caption_ = std::move(caption); }
     bool Separator() const { return caption_ == "-"; }
     // The item whose submenu holds this one, or nullptr for an item of the menu itself.
     MenuItem* Parent() const { return parent_; }

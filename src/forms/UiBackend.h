@@ -70,12 +70,6 @@ class IUiBackend {
     // every `milliseconds` until stopped; starting it again restarts it with the new interval.
     virtual void StartTimer(Form& form, unsigned id, unsigned milliseconds) = 0;
     virtual void StopTimer(Form& form, unsigned id) = 0;
-    // The system's millisecond tick count now and at the last keyboard or mouse input.
-    virtual std::uint32_t TickCount() = 0;
-    virtual std::uint32_t LastInputTick() = 0;
-    // Whether lock and unlock of this session reach the form as WM_WTSSESSION_CHANGE (689):
-    // asks for them (true) or stops them (false). False when the system cannot tell them.
-    virtual bool WatchSession(Form& form, bool watch) = 0;
 };
 
 } // namespace velt

@@ -30,6 +30,16 @@ struct RegistryValue {
     std::vector<std::uint8_t> data;
 };
 
+// The number a REG_DWORD value holds (four bytes, little-endian); nothing for a value of another
+// type or size.
+inline std::optional<std::uint32_t> DwordOf(const RegistryValue& value) {
+    if (value.type != kRegDword || value.data.size() != sizeof(std::uint32_t)) {
+        return std::nullopt;
+    }
+    const auto& d = value.data;
+    return d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
+}
+
 // An open key; closing it is its destruction.
 class IRegistryKey {
   public:

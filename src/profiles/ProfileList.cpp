@@ -8,6 +8,7 @@ namespace velt {
 void ProfileList::Clear() {
     entries_.clear();
     itemIndex_ = -1;
+    ++generation_;
 }
 
 void ProfileList::Append(std::string_view text, std::unique_ptr<TProfileObj> profile) {

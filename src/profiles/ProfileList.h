@@ -19,8 +19,11 @@ namespace velt {
 
 class ProfileList {
   public:
-    // Removes every entry (and its profile); no entry stays current.
+    // Removes every entry (and its profile); no entry stays current. Starts a new generation.
     void Clear();
+    // Advanced by every Clear: an index taken in one generation may name another entry, or
+    // none, in the next.
+    std::uint64_t Generation() const { return generation_; }
     // Adds an entry at the end; the list owns the profile from now on.
     void Append(std::string_view text, std::unique_ptr<TProfileObj> profile);
     void Append(std::string_view text, TProfileObj profile);
@@ -55,6 +58,7 @@ class ProfileList {
 
     std::vector<Entry> entries_;
     std::int32_t itemIndex_ = -1;
+    std::uint64_t generation_ = 0;
 };
 
 } // namespace velt

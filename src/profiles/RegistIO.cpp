@@ -35,12 +35,11 @@ std::int32_t ProfileStore::ReadCurrentProfile(IRegistryKey& key) const {
     if (value->size > sizeof(std::uint32_t)) {
         throw StoreError(GetDataFailedText(kCurrentProfileValue));
     }
-    if (value->type != kRegDword || value->data.size() != sizeof(std::uint32_t)) {
+    const auto raw = DwordOf(*value);
+    if (!raw) {
         throw StoreError(InvalidDataTypeText(kCurrentProfileValue));
     }
-    const auto& d = value->data;
-    const std::uint32_t raw = d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
-    return static_cast<std::int32_t>(raw);
+    return static_cast<std::int32_t>(*raw);
 }
 
 void ProfileStore::RequireAbsolutePath() const {
@@ -96,6 +95,9 @@ void ProfileStore::ReadRecords(ProfileList& list) {
 bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     // Until every whole record has been read, the list is not the stored one.
     storageLoaded_ = false;
+    refusal_ = kNotLoadedCompletely;
+    refusedPath_.clear();
+    refusedBytes_.clear();
     RequireAbsolutePath();
 
     if (!registry_.KeyExists(keyPath_)) {
@@ -107,10 +109,10 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
         }
         key->WriteDword(kCurrentProfileValue, 0xFFFFFFFFU);
         list.Clear();
+        // A storage file that can be neither read nor made stays unloaded: a later save must
+        // not put the empty list in the place of one that turns up.
         if (files_.Exists(storagePath_) || CreateEmptyStorage() != Creation::Failed) {
             ReadRecords(list);
-        } else {
-            storageLoaded_ = true; // nothing is stored, and the empty list says so
         }
         currentIndex = -1;
         return true;
@@ -150,8 +152,18 @@ void ProfileStore::WriteRecords(IFile& file, const ProfileList& list) {
 }
 
 void ProfileStore::RefuseSave(const ProfileList& list) {
-    // Each refused save gets a file of its own, so that a later one never overwrites a list
-    // the user has still to copy.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(list.Count() * kRecordSize);
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const auto record = EncodeRecord(list.Profile(i));
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    // Every hide and activation saves: the same list again gets no file of its own.
+    if (!refusedPath_.empty() && bytes == refusedBytes_ && files_.Exists(refusedPath_)) {
+        throw StoreError(StorageLeftUnchangedText(refusedPath_, refusal_));
+    }
+    // Each other one does, so that a later one never overwrites a list the user has still to
+    // copy.
     for (int n = 1; n <= kMaxRefusedSaves; ++n) {
         const std::string path =
             ChangeFileExt(storagePath_, ("." + std::to_string(n) + ".new").c_str());
@@ -160,7 +172,10 @@ void ProfileStore::RefuseSave(const ProfileList& list) {
             continue;
         }
         try {
-            WriteRecords(*file, list);
+            if (!bytes.empty()) {
+                file->Write(bytes.data(), bytes.size());
+            }
+            file->Flush();
         } catch (const StoreError&) {
             file.reset();
             try {
@@ -169,9 +184,11 @@ void ProfileStore::RefuseSave(const ProfileList& list) {
             }
             throw;
         }
-        throw StoreError(StorageLeftUnchangedText(path));
+        refusedPath_ = path;
+        refusedBytes_ = std::move(bytes);
+        throw StoreError(StorageLeftUnchangedText(path, refusal_));
     }
-    throw StoreError(IoErrorText(kErrorFileExists));
+    throw StoreError(NoMoreCopiesText(ExtractFileDir(storagePath_), refusal_));
 }
 
 void ProfileStore::SaveProfiles(const ProfileList& list, std::int32_t currentIndex) {
@@ -192,6 +209,9 @@ void ProfileStore::SaveProfiles(const ProfileList& list, std::int32_t currentInd
     // The storage file went away after the load. The new one takes its name, but never over a
     // file that is there after all: that one was not loaded. The index follows the list.
     if (!files_.MoveNew(newPath_, storagePath_)) {
+        // A file the load never read: it stays, and so does the refusal until the next load.
+        storageLoaded_ = false;
+        refusal_ = kNotTheLoadedFile;
         RefuseSave(list);
     }
     WriteCurrentProfile(currentIndex);

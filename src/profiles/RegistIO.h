@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Files.h"
 #include "platform/SettingsRegistry.h"
@@ -23,18 +24,29 @@ namespace velt {
 inline constexpr std::string_view kSettingsKeyPath = "Software\\Veltarion";
 inline constexpr std::string_view kCurrentProfileValue = "CurrentProfile";
 
-// Raised by a save that refused to replace a storage file which the last load did not read
-// completely: the list in memory is not the stored one, and replacing the file would lose the
-// stored profiles. The list was written to a file of its own instead, which no later save
-// touches. The text ends in its own full stop, after the quoted name.
-inline std::string StorageLeftUnchangedText(std::string_view savedPath) {
-    return "The profiles file was not loaded completely, so it was left unchanged. Your "
-           "profiles were saved to \"" +
-           std::string(savedPath) + "\".";
-}
+// Why a save left the storage file alone: the last load did not read it completely (or there
+// was none), or the storage file the save found is not the one the load read.
+inline constexpr std::string_view kNotLoadedCompletely =
+    "The profiles file was not loaded completely, so it was left unchanged.";
+inline constexpr std::string_view kNotTheLoadedFile =
+    "The profiles file on the disk is not the one that was loaded, so it was left unchanged.";
 
 // How many files of refused saves are kept beside the storage file at most.
 inline constexpr int kMaxRefusedSaves = 999;
+
+// Raised by a refused save: the list in memory is not the stored one, and replacing the file
+// would lose the stored profiles. The list was written to a file of its own instead, which no
+// later save touches. The text ends in its own full stop, after the quoted name.
+inline std::string StorageLeftUnchangedText(std::string_view savedPath,
+                                            std::string_view why = kNotLoadedCompletely) {
+    return std::string(why) + " Your profiles were saved to \"" + std::string(savedPath) + "\".";
+}
+// The same when every name for such a file is taken.
+inline std::string NoMoreCopiesText(std::string_view folder,
+                                    std::string_view why = kNotLoadedCompletely) {
+    return std::string(why) + " No more copies of your profiles can be kept: there are already " +
+           std::to_string(kMaxRefusedSaves) + " in \"" + std::string(folder) + "\".";
+}
 
 class ProfileStore {
   public:
@@ -51,9 +63,10 @@ class ProfileStore {
     bool LoadProfiles(ProfileList& list, std::int32_t& currentIndex);
 
     // Writes the current index to the registry and the list to the storage file. After a load
-    // that was not complete (or before any load) the storage file and the registry are left
-    // alone: the list goes to the first free "<name>.<n>.new" (n from 1) and the save is
-    // reported as refused.
+    // that was not complete (or before any load), and after a refusal until the next complete
+    // load, the storage file and the registry are left alone: the list goes to the first free
+    // "<name>.<n>.new" (n from 1), unless it is the list the last such file got, and the save
+    // is reported as refused.
     void SaveProfiles(const ProfileList& list, std::int32_t currentIndex);
 
     const std::string& StoragePath() const { return storagePath_; }
@@ -84,6 +97,10 @@ class ProfileStore {
     std::string backupPath_;
     std::string keyPath_;
     bool storageLoaded_ = false;
+    std::string_view refusal_ = kNotLoadedCompletely;
+    // The last refused save's file and content since the load.
+    std::string refusedPath_;
+    std::vector<std::uint8_t> refusedBytes_;
 };
 
 } // namespace velt

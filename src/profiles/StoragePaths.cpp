@@ -18,18 +18,4 @@ std::string ProfilesFilePath(std::string_view exeDirectory) {
     return dir + "\\Profiles\\profiles.omx";
 }
 
-std::string ChangeFileExt(std::string_view path, const char* extension) {
-    const auto dot = path.find_last_of(".\\:");
-    std::string result(path);
-    if (dot != std::string_view::npos && path[dot] == '.') {
-        result.resize(dot);
-    }
-    return result.append(extension);
-}
-
-std::string ExtractFileDir(std::string_view path) {
-    const auto slash = path.rfind('\\');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
-
 } // namespace velt

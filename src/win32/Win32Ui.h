@@ -13,6 +13,8 @@
 #pragma once
 
 #include "forms/UiBackend.h"
+#include "win32/Win32GdiCache.h"
+#include "win32/Win32ModalStack.h"
 
 #include <windows.h>
 
@@ -64,9 +66,6 @@ class Win32Ui final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
-    std::uint32_t TickCount() override;
-    std::uint32_t LastInputTick() override;
-    bool WatchSession(Form& form, bool watch) override;
 
     // The DPI a form's window is drawn at (the system DPI before the window is made).
     int DpiOf(const Form& form) const;
@@ -85,19 +84,12 @@ class Win32Ui final : public IUiBackend {
     // Brings a form's window to the front and gives it the activation.
     static void Raise(HWND window);
 
-    // Modal order (Win32UiModal.cpp).
-    // The window a disabled form's activation goes to: the program's enabled, visible dialog
-    // highest in the z-order (a modal form, a message box, the browse dialog), or nullptr.
-    HWND ModalFront() const;
+    // Modal order (Win32UiModal.cpp; the open shows are in modal_).
     // Raises the window itself, or, while a modal show has disabled it, that show's front window.
     void RaiseOrModalFront(HWND window);
-    // A form shown while a modal show is open stays disabled behind it until the show ends.
-    void KeepBehindModal(HWND window);
     // The owner of a message box: the form whose event raised it while it can be used, else the
     // modal front, else the active window.
     HWND MessageBoxOwner() const;
-    // Ends every dialog box of the program (message boxes, the browse dialog) with IDCANCEL.
-    void EndOpenDialogs() const;
     // The default outline goes to a focused push button, and back to the default button.
     void MoveDefaultOutline(Form& form, HWND focusedButton);
     // The form window whose message (or key) is being handled, for the duration of the handling.
@@ -143,6 +135,7 @@ class Win32Ui final : public IUiBackend {
     HWND TooltipOf(Form& form);
 
     HINSTANCE instance_;
+    Win32GdiCache gdi_{instance_};
     HWND appWindow_ = nullptr;
     Application* app_ = nullptr;
     int pushing_ = 0;      // > 0 while the model's state is being written into the windows
@@ -156,8 +149,6 @@ class Win32Ui final : public IUiBackend {
         ~Pushing() { --depth_; }
         int& depth_;
     };
-    std::map<std::pair<int, bool>, HFONT> fonts_; // by pixel height at its DPI and weight
-    std::map<std::pair<std::string, int>, HICON> icons_;
     std::map<const Form*, int> dpi_; // the DPI each made form window is drawn at
     std::map<const Form*, HWND> tooltips_;
     std::map<const Form*, HWND> lastFocus_;
@@ -174,22 +165,7 @@ class Win32Ui final : public IUiBackend {
     };
     std::map<HWND, Pictures> images_;
     void ShowPicture(HWND button);
-    std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
-    std::vector<HWND> modalWindows_;          // per open modal show: its form's window
-    // wtsapi32.dll, loaded when session notifications are first asked for (not imported: the
-    // program starts faster without it), and freed with the binding.
-    struct Library {
-        Library() = default;
-        Library(const Library&) = delete;
-        Library& operator=(const Library&) = delete;
-        ~Library() {
-            if (module != nullptr) {
-                FreeLibrary(module);
-            }
-        }
-        HMODULE module = nullptr;
-    };
-    Library wtsapi_;
+    Win32ModalStack modal_;
 };
 
 } // namespace velt

@@ -188,16 +188,7 @@ void FitDropDownField(HWND window, int height) {
 } // namespace
 
 HFONT Win32Ui::FontFor(int height, bool bold, int dpi) {
-    const int pixels = ScaleToDpi(height == 0 ? kDefaultFontHeight : height, dpi);
-    const auto key = std::make_pair(pixels, bold);
-    if (const auto it = fonts_.find(key); it != fonts_.end()) {
-        return it->second;
-    }
-    HFONT font = CreateFontA(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-    fonts_.emplace(key, font);
-    return font;
+    return gdi_.Font(ScaleToDpi(height == 0 ? kDefaultFontHeight : height, dpi), bold);
 }
 
 HWND Win32Ui::TooltipOf(Form& form) {

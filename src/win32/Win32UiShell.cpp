@@ -96,7 +96,7 @@ void Win32Ui::SetForeground(Form& form) {
     if (HWND window = WindowOf(form); window != nullptr) {
         if (IsWindowEnabled(window)) {
             SetForegroundWindow(window);
-        } else if (HWND front = ModalFront(); front != nullptr) {
+        } else if (HWND front = modal_.Front(); front != nullptr) {
             Raise(front);
         }
     }

@@ -103,12 +103,6 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
 
 Win32Ui::~Win32Ui() {
     DestroyWindow(appWindow_);
-    for (const auto& [key, font] : fonts_) {
-        DeleteObject(font);
-    }
-    for (const auto& [key, icon] : icons_) {
-        DestroyIcon(icon);
-    }
 }
 
 int Win32Ui::DpiOf(const Form& form) const {
@@ -117,15 +111,7 @@ int Win32Ui::DpiOf(const Form& form) const {
 }
 
 HICON Win32Ui::IconAt(const std::string& name, int size) {
-    const auto key = std::make_pair(name, size);
-    if (const auto it = icons_.find(key); it != icons_.end()) {
-        return it->second;
-    }
-    HICON icon = LoadIconSized(instance_, name, size);
-    if (icon != nullptr) {
-        icons_.emplace(key, icon);
-    }
-    return icon;
+    return gdi_.Icon(name, size);
 }
 
 void Win32Ui::SetWindowIcons(HWND window, int dpi) {
@@ -310,7 +296,7 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
             }
         }
         if (form.Visible()) {
-            KeepBehindModal(window);
+            modal_.KeepBehind(window);
         }
         SyncApplicationWindow();
         ShowWindow(window, form.Visible() ? SW_SHOWNA : SW_HIDE);
@@ -394,51 +380,12 @@ std::uint32_t Win32Ui::WindowHandle(Form& form) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(WindowNeeded(form)));
 }
 
-namespace {
-struct EnumState {
-    DWORD thread;
-    HWND modal;
-    std::vector<HWND>* windows;
-};
-
-BOOL CALLBACK CollectEnabled(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<EnumState*>(param);
-    if (window != state->modal && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        state->windows->push_back(window);
-    }
-    return TRUE;
-}
-} // namespace
-
 void Win32Ui::BeginModal(Form& form) {
-    std::vector<HWND> windows;
-    EnumState state{GetCurrentThreadId(), WindowNeeded(form), &windows};
-    EnumThreadWindows(state.thread, &CollectEnabled, reinterpret_cast<LPARAM>(&state));
-    for (HWND window : windows) {
-        EnableWindow(window, FALSE);
-    }
-    // Remember the active window to give the activation back to at the end.
-    windows.insert(windows.begin(), GetActiveWindow());
-    disabled_.push_back(std::move(windows));
-    modalWindows_.push_back(state.modal);
+    modal_.Begin(WindowNeeded(form));
 }
 
 void Win32Ui::EndModal(Form&) {
-    if (disabled_.empty()) {
-        return;
-    }
-    std::vector<HWND> windows = std::move(disabled_.back());
-    disabled_.pop_back();
-    modalWindows_.pop_back();
-    for (std::size_t i = 1; i < windows.size(); ++i) {
-        if (IsWindow(windows[i])) {
-            EnableWindow(windows[i], TRUE);
-        }
-    }
-    // Before the dialog hides, so that the activation returns to the window it came from.
-    if (windows[0] != nullptr && IsWindow(windows[0]) && IsWindowVisible(windows[0])) {
-        SetActiveWindow(windows[0]);
-    }
+    modal_.End();
 }
 
 bool Win32Ui::PreTranslate(const MSG& msg) {
@@ -537,10 +484,42 @@ void Win32Ui::WakeUp() {
     // Asked to end: the dialog boxes open now (their own loops) end first, then every modal
     // show's loop and the main loop see the request.
     if (app_ != nullptr && app_->Terminated()) {
-        EndOpenDialogs();
+        Win32ModalStack::EndOpenDialogs();
     }
     PostMessageA(appWindow_, WM_NULL, 0, 0);
 }
+
+namespace {
+
+// The model's name for a session or power message, if it is one the program follows.
+std::optional<SystemEvent> SystemEventOf(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_WTSSESSION_CHANGE:
+        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
+            return wParam == WTS_SESSION_LOCK ? SystemEvent::SessionLocked
+                                              : SystemEvent::SessionUnlocked;
+        }
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND) {
+            return SystemEvent::Suspending;
+        }
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+            return SystemEvent::Resumed;
+        }
+        break;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            return SystemEvent::SessionEnding;
+        }
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Win32Ui*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -565,7 +544,11 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case WM_CLOSE:
-        if (Form* main = self->app_->MainForm(); main != nullptr) {
+        // The taskbar's Close while a dialog is open brings that dialog forward, as the tray
+        // does: closing (hiding and saving) the main window now would cut its command in half.
+        if (HWND dialog = self->modal_.OpenDialog(); dialog != nullptr) {
+            Raise(dialog);
+        } else if (Form* main = self->app_->MainForm(); main != nullptr) {
             self->app_->RunEvent([main] { main->Close(); });
         }
         return 0;
@@ -596,7 +579,12 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
     const EventScope event(eventWindow_, window);
     switch (message) {
     case WM_CLOSE:
-        app.RunEvent([&form] { form.Close(); });
+        // A form kept disabled behind a dialog is not closed under it.
+        if (!IsWindowEnabled(window)) {
+            RaiseOrModalFront(window);
+        } else {
+            app.RunEvent([&form] { form.Close(); });
+        }
         return 0;
     case WM_COMMAND:
         if (lParam != 0) {
@@ -642,12 +630,22 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
         }
         break;
     }
+    case WM_TIMER:
+        if (form.OnTimer) {
+            app.RunEvent([&] { form.OnTimer(static_cast<unsigned>(wParam)); });
+        }
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+    case WM_POWERBROADCAST:
+    case WM_ENDSESSION:
+        if (const auto event = SystemEventOf(message, wParam); event && form.OnSystemEvent) {
+            app.RunEvent([&] { form.OnSystemEvent(*event); });
+        }
+        return message == WM_POWERBROADCAST ? TRUE : 0;
     default:
         break;
     }
-    const bool handedOver = message >= WM_USER || message == WM_QUERYENDSESSION ||
-                            message == WM_ENDSESSION || message == WM_TIMER ||
-                            message == WM_POWERBROADCAST || message == WM_WTSSESSION_CHANGE;
+    const bool handedOver = message >= WM_USER || message == WM_QUERYENDSESSION;
     if (handedOver && form.OnMessage) {
         bool handled = false;
         app.RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });

@@ -8,7 +8,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-enum class State { Inactive, Refused, Active };
+enum class State { Inactive, Refused, Active, StopRefused };
 enum class Event { Lock, Unlock, Sleep, Resume, IdleUp, IdleAfterInput };
 
 // One main window on the doubles, for each row of a table.
@@ -17,22 +17,23 @@ class Scene : public MainWindowTest {
     void TestBody() override {}
     using MainWindowTest::LaterRequests;
     using MainWindowTest::main;
+    using MainWindowTest::session;
     using MainWindowTest::TrayIconName;
     using MainWindowTest::TrayTip;
     using MainWindowTest::ui;
+    bool Watching() { return session.watched.count(ui.WindowHandle(*main)) != 0; }
 
     void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
         registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);
     }
     void StoreDword(std::string_view name, std::uint32_t v) {
-        Store(
-            name, kRegDword,
-            {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)});
+        registry.OpenKey("Software\\Veltarion", true)->WriteDword(name, v);
     }
     void Begin(State state) {
         PutProfiles({Profile("Twice", "c:\\a")});
         Start();
-        ui.SetClock(kStartTick, kStartTick - 5000);
+        session.now = kStartTick;
+        session.lastInput = kStartTick - 5000;
         if (state == State::Inactive) {
             return;
         }
@@ -42,6 +43,9 @@ class Scene : public MainWindowTest {
         TypePasswords("abcd", "abcd");
         ASSERT_TRUE(ui.Click(main->ActivateButton));
         ui.ClearBoxes();
+        if (state == State::StopRefused) {
+            os.refusedCodes = {IOCTL_STOP};
+        }
     }
     static constexpr std::uint32_t kStartTick = 0xFFFFF000U; // the tick count wraps meanwhile
 };
@@ -74,6 +78,8 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         {"idle with input meanwhile", 0, 0, 300, State::Active, Event::IdleAfterInput, nullptr},
         {"idle never", 1, 1, 0, State::Active, Event::IdleUp, nullptr},
         {"idle after refused start", 0, 0, 300, State::Refused, Event::IdleUp, nullptr},
+        {"lock, stop refused", 1, 0, 0, State::StopRefused, Event::Lock, kNotTurnedOffNotice},
+        {"idle, stop refused", 0, 0, 300, State::StopRefused, Event::IdleUp, kNotTurnedOffNotice},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,9 +88,9 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         t.StoreDword(kDeactivateOnSleepValue, c.sleep);
         t.StoreDword(kDeactivateIdleValue, c.idle);
         t.Begin(c.state);
-        const bool active = c.state == State::Active;
+        const bool active = c.state == State::Active || c.state == State::StopRefused;
         ASSERT_EQ(t.main->Activated, active);
-        EXPECT_TRUE(t.ui.WatchingSession(*t.main));
+        EXPECT_TRUE(t.Watching());
         // The idle timer runs only while protection is on and an idle time is chosen, and looks
         // once per period when no input comes.
         EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), active ? c.idle * 1000 : 0);
@@ -93,17 +99,20 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         switch (c.event) {
         case Event::Lock:
         case Event::Unlock:
-            t.ui.Deliver(*t.main, kWmSessionChange, c.event == Event::Lock ? 7 : 8, 1);
+            t.ui.Raise(*t.main, c.event == Event::Lock ? SystemEvent::SessionLocked
+                                                       : SystemEvent::SessionUnlocked);
             break;
         case Event::Sleep:
         case Event::Resume:
-            t.ui.Deliver(*t.main, kWmPowerBroadcast, c.event == Event::Sleep ? 4 : 18, 0);
+            t.ui.Raise(*t.main,
+                       c.event == Event::Sleep ? SystemEvent::Suspending : SystemEvent::Resumed);
             break;
         case Event::IdleUp:
         case Event::IdleAfterInput:
-            t.ui.SetClock(idleUp,
-                          c.event == Event::IdleUp ? Scene::kStartTick - 5000 : idleUp - 1000);
-            t.ui.Deliver(*t.main, kWmTimer, kIdleTimerId, 0);
+            t.session.now = idleUp;
+            t.session.lastInput =
+                c.event == Event::IdleUp ? Scene::kStartTick - 5000 : idleUp - 1000;
+            t.ui.Tick(*t.main, kIdleTimerId);
             break;
         }
         EXPECT_TRUE(t.ui.Boxes().empty());
@@ -116,11 +125,14 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
             }
             continue;
         }
-        EXPECT_FALSE(t.main->Activated);
+        // A refused stop leaves protection on and the tray saying so; idle tries a period later.
+        const bool stopped = c.state != State::StopRefused;
+        EXPECT_EQ(t.main->Activated, !stopped);
         EXPECT_THAT(t.LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
-        EXPECT_EQ(t.TrayTip(), "OMVEX: Ready for job");
-        EXPECT_EQ(t.TrayIconName(), "NOT_WORK");
-        EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), 0U);
+        EXPECT_EQ(t.TrayTip(),
+                  stopped ? "OMVEX: Ready for job" : "OMVEX: Ciphering file I/O operation");
+        EXPECT_EQ(t.TrayIconName(), stopped ? "NOT_WORK" : "WORK");
+        EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), stopped ? 0U : c.idle * 1000);
         ASSERT_EQ(t.ui.Balloons().size(), 1U);
         EXPECT_EQ(t.ui.Balloons()[0].text, c.balloon);
         EXPECT_EQ(t.ui.Balloons()[0].title, "Omvex");
@@ -263,12 +275,38 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     EXPECT_THAT(ui.Menus().back().checked, ElementsAre("When the computer is locked", "Never"));
 }
 
+TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysSo) {
+    StoreDword(kDeactivateOnLockValue, 1);
+    session.refuse = 3; // at start, and at the next two tries
+    Begin(State::Active);
+    const auto expectWatch = [this](bool watching, unsigned retryMs) {
+        EXPECT_EQ(Watching(), watching);
+        EXPECT_EQ(main->AutoDeactivate.OnLockItem.Enabled, watching);
+        EXPECT_EQ(main->AutoDeactivate.OnLockItem.Caption(),
+                  watching ? "When the computer is locked"
+                           : "When the computer is locked (not available)");
+        EXPECT_EQ(ui.TimerInterval(*main, kWatchRetryTimerId), retryMs);
+    };
+    expectWatch(false, 60000);
+    // No timer while the lock is not chosen; each menu opening tries again.
+    StoreDword(kDeactivateOnLockValue, 0);
+    ui.TrayMouse(*main, 516);
+    expectWatch(false, 0);
+    StoreDword(kDeactivateOnLockValue, 1);
+    ui.TrayMouse(*main, 516);
+    expectWatch(false, 60000);
+    ui.Tick(*main, kWatchRetryTimerId);
+    expectWatch(true, 0);
+    ui.Raise(*main, SystemEvent::SessionLocked);
+    EXPECT_FALSE(main->Activated);
+}
+
 TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {
     StoreDword(kDeactivateOnLockValue, 1);
     Begin(State::Active);
     // The Deactivate question is open when the computer is locked; the later Yes finds nothing to
     // turn off.
-    ui.DuringNextBox([this] { ui.Deliver(*main, kWmSessionChange, 7, 1); });
+    ui.DuringNextBox([this] { ui.Raise(*main, SystemEvent::SessionLocked); });
     ui.AnswerNext(kIdYes);
     main->DeacivateItemClick();
     EXPECT_FALSE(main->Activated);
@@ -276,7 +314,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     // Locked while the shell is told of an activation: off again, and no refused start reported.
     ui.ClearBoxes();
     TypePasswords("abcd", "abcd");
-    ui.WhileNextTrayCall([this] { ui.Deliver(*main, kWmSessionChange, 7, 1); });
+    ui.WhileNextTrayCall([this] { ui.Raise(*main, SystemEvent::SessionLocked); });
     ASSERT_TRUE(ui.Click(main->ActivateButton));
     EXPECT_FALSE(main->Activated);
     EXPECT_TRUE(ui.Boxes().empty());
@@ -285,7 +323,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     TypePasswords("abcd", "abcd");
     ASSERT_TRUE(ui.Click(main->ActivateButton));
     ui.Queue([this] {
-        ui.Deliver(*main, kWmSessionChange, 7, 1);
+        ui.Raise(*main, SystemEvent::SessionLocked);
         EXPECT_FALSE(main->Activated);
         EXPECT_EQ(ui.ModalForm(), AboutForm);
     });

@@ -10,6 +10,7 @@
 #include "fakes/FakeDriverOs.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeSessionWatch.h"
 #include "fakes/FakeShell.h"
 #include "fakes/TestUi.h"
 #include "profiles/ProfileRecord.h"
@@ -45,7 +46,7 @@ class MainWindowTest : public ::testing::Test {
     // Creates the main window (FormCreate) and the about box, as start-up does.
     TSetParamForm& Create() {
         main = &ui.App().CreateForm<TSetParamForm>(
-            TSetParamForm::Services{shell, registry, files, {policy, machineDefault}});
+            TSetParamForm::Services{shell, registry, files, {policy, machineDefault}, session});
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;
     }
@@ -83,15 +84,9 @@ class MainWindowTest : public ::testing::Test {
         if (!key) {
             return std::nullopt;
         }
-        auto value = key->ReadValue("CurrentProfile", 4);
-        if (!value || value->type != kRegDword || value->data.size() != 4) {
-            return std::nullopt;
-        }
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) {
-            v = (v << 8) | value->data[static_cast<std::size_t>(i)];
-        }
-        return static_cast<std::int32_t>(v);
+        const auto value = key->ReadValue("CurrentProfile", 4);
+        const auto v = value ? DwordOf(*value) : std::nullopt;
+        return v ? std::optional(static_cast<std::int32_t>(*v)) : std::nullopt;
     }
     std::size_t StoredProfiles() {
         auto bytes = files.Contents(kStorage);
@@ -120,6 +115,7 @@ class MainWindowTest : public ::testing::Test {
     FakeRegistry policy;         // HKEY_LOCAL_MACHINE: the machine policy
     FakeRegistry machineDefault; // HKEY_LOCAL_MACHINE: the machine defaults
     FakeFiles files;
+    FakeSessionWatch session;
     TestUi ui;
     TSetParamForm* main = nullptr;
 };

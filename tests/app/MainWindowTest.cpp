@@ -262,18 +262,37 @@ TEST_F(DeactivationTest, AnsweredNoChangesNothing) {
     EXPECT_EQ(ui.TrayCalls().size(), trayCalls);
 }
 
-TEST_F(DeactivationTest, AnsweredYesStopsAndShowsReady) {
+TEST_F(DeactivationTest, AnsweredYesStopsAndShowsReadyOrTellsTheRefusal) {
     Activate();
-    ui.AnswerNext(kIdYes);
-    main->DeacivateItemClick();
-    EXPECT_FALSE(main->Activated);
-    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
-    EXPECT_EQ(ui.TrayCalls().back().operation, kNimModify);
-    EXPECT_EQ(TrayTip(), "OMVEX: Ready for job");
-    EXPECT_EQ(TrayIconName(), "NOT_WORK");
-    // A second Deactivate finds nothing active.
-    main->DeacivateItemClick();
-    EXPECT_EQ(ui.Boxes().back().text, "Omvex is already in inactive mode !");
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused);
+        if (refused) {
+            TypePasswords("abcd", "abcd");
+            ASSERT_TRUE(ui.Click(main->ActivateButton));
+            os.refusedCodes = {IOCTL_STOP};
+        }
+        ui.ClearBoxes();
+        ui.AnswerNext(kIdYes);
+        main->DeacivateItemClick();
+        EXPECT_EQ(LaterRequests().back(), IOCTL_STOP);
+        EXPECT_EQ(main->Activated, refused);
+        EXPECT_EQ(TrayTip(),
+                  refused ? "OMVEX: Ciphering file I/O operation" : "OMVEX: Ready for job");
+        EXPECT_EQ(TrayIconName(), refused ? "WORK" : "NOT_WORK");
+        ASSERT_EQ(ui.Boxes().size(), refused ? 2U : 1U);
+        if (refused) {
+            EXPECT_EQ(ui.Boxes()[1].caption, "Deactivation");
+            EXPECT_EQ(ui.Boxes()[1].flags, 16U);
+            EXPECT_EQ(ui.Boxes()[1].text,
+                      "Omvex could not stop ciphering: the driver refused. The files on the "
+                      "profile's paths may still be ciphered: \"c:\\a\".");
+        }
+        // A second Deactivate asks again while protection is on, and knows when it is off.
+        ui.AnswerNext(kIdNo);
+        main->DeacivateItemClick();
+        EXPECT_EQ(ui.Boxes().back().text, refused ? "Do you really want to deactivate Omvex ?"
+                                                  : "Omvex is already in inactive mode !");
+    }
 }
 
 TEST_F(MainWindowTest, CloseBoxHidesSavesAndKeepsPasswords) {
@@ -339,6 +358,10 @@ TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
                             "After 5 minutes without input", "After 15 minutes without input",
                             "After 60 minutes without input", "Never", "-", "About Omvex ...", "-",
                             "Quit"));
+    // The idle choices are one group of dots; the events are ticks of their own.
+    EXPECT_THAT(menu.radio,
+                ElementsAre("After 5 minutes without input", "After 15 minutes without input",
+                            "After 60 minutes without input", "Never"));
     EXPECT_EQ(menu.defaultIndex, 0);
     EXPECT_EQ(menu.chosen, -1);
     // Other mouse messages over the icon are ignored.
@@ -362,10 +385,7 @@ TEST_F(MainWindowTest, TaskbarRestartAddsTheIconAgainAndSessionEndStopsTheDriver
     ui.Deliver(*main, ui.RegisterMessageId("TaskbarCreated"), 0, 0);
     EXPECT_EQ(ui.TrayCalls().back().operation, kNimAdd);
     EXPECT_EQ(ui.TrayCalls().size(), 2U);
-    ui.Deliver(*main, 0x0016 /*WM_ENDSESSION*/, 1, 0);
-    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
-    // A session end that was cancelled (wParam 0) changes nothing.
-    ui.Deliver(*main, 0x0016, 0, 0);
+    ui.Raise(*main, SystemEvent::SessionEnding);
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
 }
 

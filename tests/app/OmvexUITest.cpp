@@ -9,6 +9,7 @@
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeSessionWatch.h"
 #include "fakes/FakeShell.h"
 #include "fakes/TestUi.h"
 
@@ -30,11 +31,17 @@ class OmvexMainTest : public ::testing::Test {
         files.AddDirectory("C:\\Omvex");
     }
     int Run() {
-        OmvexPlatform platform{
-            shell, os, registry, {machine, machine}, files, browser, [this]() -> Application& {
-                ++applications;
-                return ui.App();
-            }};
+        OmvexPlatform platform{shell,
+                               os,
+                               registry,
+                               {machine, machine},
+                               files,
+                               browser,
+                               session,
+                               [this]() -> Application& {
+                                   ++applications;
+                                   return ui.App();
+                               }};
         return OmvexMain(platform);
     }
     std::vector<std::string> Created() const {
@@ -53,6 +60,7 @@ class OmvexMainTest : public ::testing::Test {
     FakeRegistry machine;
     FakeFiles files;
     FakeFileBrowser browser;
+    FakeSessionWatch session;
     TestUi ui;
     int applications = 0;
 };

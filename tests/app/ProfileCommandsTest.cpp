@@ -217,28 +217,48 @@ TEST_F(ProfileCommandsTest, ClearingTheCheckKeepsTheOldCheckByteAndCancelKeepsTh
     EXPECT_TRUE(main->PassEdit2.Visible());
 }
 
-TEST_F(ProfileCommandsTest, EditSurvivesTheListBeingReloadedWhileItsDialogsAreOpen) {
-    // Closing and showing the main window (tray) saves the list and loads it anew, freeing the
-    // profile the edit started on; Apply must land in the reloaded entry (ASan: no freed use).
-    StartWith({Profile("Safe", "c:\\safe", "lion1"), Profile("Open", "c:\\open")});
-    const auto reload = [this] {
+TEST_F(ProfileCommandsTest, AReloadWhileADialogIsOpenDropsTheCommandSilently) {
+    // Closing and showing the main window (tray) saves the list and loads it anew, and another
+    // copy may have stored fewer profiles meanwhile: the command's index may now name another
+    // profile or none, so nothing is changed and nothing is said (ASan: no freed use).
+    StartWith({Profile("Open", "c:\\open"), Profile("Safe", "c:\\safe", "lion1")});
+    const auto reload = [this](bool fewer) {
         main->Close();
+        if (fewer)
+            PutProfiles({Profile("Open", "c:\\open")});
         main->Show();
     };
+    ui.Select(main->Profiles, 1);
+    QueuePrompt("lion1");
     ui.Queue([&] {
-        reload();
-        ui.Type(Prompt().PassEdit1, "lion1");
-        ui.Click(Prompt().OkButton);
-    });
-    ui.Queue([&] {
-        reload();
+        reload(false);
         ui.Paste(Dialog().ListEdit, "c:\\changed");
         EXPECT_TRUE(ui.Click(Dialog().ApplyButton));
     });
     ui.Click(main->EditProfile);
-    EXPECT_EQ(At(0).PathList.str(), "c:\\changed");
-    EXPECT_EQ(At(0).CheckByte, PasswordCheckByte("lion1"));
-    EXPECT_EQ(At(1).PathList.str(), "c:\\open");
+    ui.DuringNextBox([&] { reload(false); });
+    ui.AnswerNext(kIdYes);
+    ui.Click(main->DeleteProfile);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"Open", "Safe"}));
+    EXPECT_EQ(At(1).PathList.str(), "c:\\safe");
+    EXPECT_EQ(ui.Boxes().size(), 1U) << "the delete question alone";
+
+    for (const bool fewer : {false, true}) {
+        SCOPED_TRACE(fewer);
+        ui.Select(main->Profiles, 1);
+        const auto shows = ui.ModalShows().size();
+        ui.Queue([&] {
+            reload(fewer);
+            ui.Type(Prompt().PassEdit1, "lion1");
+            ui.Click(Prompt().OkButton);
+        });
+        ui.Click(main->EditProfile);
+        EXPECT_EQ(ui.ModalShows().size(), shows + 1) << "no properties dialog";
+        EXPECT_EQ(Prompt().PassEdit1.Text(), "");
+    }
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Open"});
+    EXPECT_EQ(StoredProfiles(), 1U);
+    EXPECT_EQ(ui.Boxes().size(), 1U);
 }
 
 TEST_F(ProfileCommandsTest, EditOfAnOpenProfileAsksNothingAndKeepsTheEarlierPasswordTexts) {

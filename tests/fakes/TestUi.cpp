@@ -114,6 +114,22 @@ void TestUi::Deliver(Form& form, unsigned message, std::uintptr_t wParam, std::i
     app_.DestroyReleased();
 }
 
+void TestUi::Tick(Form& form, unsigned id) {
+    app_.RunEvent([&] {
+        if (form.OnTimer) {
+            form.OnTimer(id);
+        }
+    });
+}
+
+void TestUi::Raise(Form& form, SystemEvent event) {
+    app_.RunEvent([&] {
+        if (form.OnSystemEvent) {
+            form.OnSystemEvent(event);
+        }
+    });
+}
+
 void TestUi::TrayMouse(Form& form, int mouseMessage) {
     Deliver(form, kTrayCallbackMessage, 1, mouseMessage);
 }
@@ -291,6 +307,9 @@ int TestUi::TrackPopup(Form& owner, const PopupMenu& menu, Point at) {
         if (item->Checked) {
             shown.checked.push_back(item->Caption());
         }
+        if (item->RadioItem) {
+            shown.radio.push_back(item->Caption());
+        }
     }
     if (!choices_.empty()) {
         const auto it = std::find(shown.captions.begin(), shown.captions.end(), choices_.front());
@@ -337,15 +356,6 @@ void TestUi::StopTimer(Form& form, unsigned id) {
 unsigned TestUi::TimerInterval(const Form& form, unsigned id) const {
     const auto it = timers_.find({&form, id});
     return it == timers_.end() ? 0 : it->second;
-}
-
-bool TestUi::WatchSession(Form& form, bool watch) {
-    if (watch) {
-        watching_[&form] = true;
-    } else {
-        watching_.erase(&form);
-    }
-    return true;
 }
 
 } // namespace velt

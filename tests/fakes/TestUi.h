@@ -4,6 +4,7 @@
 #pragma once
 
 #include "forms/Application.h"
+#include "forms/Form.h"
 #include "forms/Geometry.h"
 #include "forms/TrayIcon.h"
 #include "forms/UiBackend.h"
@@ -47,6 +48,7 @@ class TestUi final : public IUiBackend {
         Point at;
         std::vector<std::string> captions; // "-" for a separator; submenus' items follow
         std::vector<std::string> checked;  // the captions of the checked items
+        std::vector<std::string> radio;    // the captions of the radio items (a dot, not a tick)
         int defaultIndex = -1;
         int chosen = -1;
     };
@@ -84,6 +86,9 @@ class TestUi final : public IUiBackend {
     bool Activate(Form& form);
     // A window message sent to a form (the tray callback, "TaskbarCreated", WM_ENDSESSION).
     void Deliver(Form& form, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    // A due timer of the form, and a system event, as the binding delivers them.
+    void Tick(Form& form, unsigned id);
+    void Raise(Form& form, SystemEvent event);
     // A mouse message over the tray icon: the callback message 1024 with the mouse message.
     void TrayMouse(Form& form, int mouseMessage);
 
@@ -124,11 +129,6 @@ class TestUi final : public IUiBackend {
     // --- Timers, the input clock, session notifications.
     // The interval of a running timer of the form, or 0 when none runs.
     unsigned TimerInterval(const Form& form, unsigned id) const;
-    void SetClock(std::uint32_t now, std::uint32_t lastInput) {
-        now_ = now;
-        lastInput_ = lastInput;
-    }
-    bool WatchingSession(const Form& form) const { return watching_.count(&form) != 0; }
 
     // Window operations in order: "create C", "destroy C", "show C", "hide C", "front C",
     // "focus C", "modal C", "endmodal C", "box T" (C a form's caption, T a box's caption).
@@ -158,9 +158,6 @@ class TestUi final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
-    std::uint32_t TickCount() override { return now_; }
-    std::uint32_t LastInputTick() override { return lastInput_; }
-    bool WatchSession(Form& form, bool watch) override;
 
   private:
     bool Act(const Form& form, const std::function<bool()>& action);
@@ -189,9 +186,6 @@ class TestUi final : public IUiBackend {
     std::vector<std::string> log_;
     std::vector<Balloon> balloons_;
     std::map<std::pair<const Form*, unsigned>, unsigned> timers_;
-    std::uint32_t now_ = 0;
-    std::uint32_t lastInput_ = 0;
-    std::map<const Form*, bool> watching_;
     Form* active_ = nullptr;
     std::vector<Form*> recent_;        // forms in the order they were last active
     std::vector<Form*> activeAtModal_; // the active form when each open modal show began

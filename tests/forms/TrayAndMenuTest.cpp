@@ -93,6 +93,12 @@ TEST_F(TrayAndMenuTest, PopupShowsItemsWithDefaultAndRunsTheChosenOne) {
     EXPECT_FALSE(window.line.Click()); // a separator cannot be chosen
     window.quit.Enabled = false;
     EXPECT_FALSE(window.quit.Click());
+    // An item that opens a submenu is no command.
+    MenuItem more{window.menu, "More"};
+    MenuItem inner{more, "Inner"};
+    more.OnClick = [this] { window.clicked += "more;"; };
+    EXPECT_FALSE(more.Click());
+    EXPECT_EQ(window.clicked, "quit;");
 }
 
 TEST_F(TrayAndMenuTest, TrayMouseMessagesReachTheOwnerForm) {

@@ -52,10 +52,7 @@ TEST_F(LoadTest, StoredIndexIsDeliveredWhenItNamesAnEntryOrIsNegative) {
     const std::pair<std::uint32_t, std::int32_t> cases[] = {
         {5, 0}, {3, 0}, {2, 2}, {0, 0}, {0xFFFFFFFF, -1}, {0x80000000, INT32_MIN}};
     for (const auto& [stored, expected] : cases) {
-        SetCurrentProfileValue(kRegDword, {static_cast<std::uint8_t>(stored),
-                                           static_cast<std::uint8_t>(stored >> 8),
-                                           static_cast<std::uint8_t>(stored >> 16),
-                                           static_cast<std::uint8_t>(stored >> 24)});
+        registry.OpenKey(kSettingsKeyPath, true)->WriteDword(kCurrentProfileValue, stored);
         EXPECT_TRUE(store.LoadProfiles(list, index));
         EXPECT_EQ(index, expected) << "stored " << stored;
         EXPECT_EQ(list.Count(), 3u);
@@ -149,8 +146,7 @@ TEST_F(LoadTest, ReadOnlyStorageFileIsRefusedAndNoDefaultIsMade) {
 
 TEST_F(LoadTest, StorageFileLockedByAnotherHandle) {
     ProfileList saved = PutStored(2);
-    auto store = MakeStore();
-    store.EnsureSettingsKey();
+    auto store = LoadedStore();
     ProfileList list;
     std::int32_t index = 0;
     {
@@ -158,6 +154,10 @@ TEST_F(LoadTest, StorageFileLockedByAnotherHandle) {
         EXPECT_EQ(ErrorText([&] { store.LoadProfiles(list, index); }), "File access denied");
         EXPECT_EQ(files.OpenHandles(), 1) << "the failed open left nothing open";
     }
+    // The complete load before does not count: the empty list must not replace the stored one.
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+              StorageLeftUnchangedText(RefusedPath(1)));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(saved));
     EXPECT_TRUE(store.LoadProfiles(list, index));
     EXPECT_EQ(Profiles(list), Profiles(saved));
 }
@@ -208,6 +208,19 @@ TEST_F(LoadTest, MissingKeyAndMissingFileGiveAnEmptyFileAndNoDefault) {
     EXPECT_EQ(list.Count(), 0u);
     EXPECT_EQ(index, -1);
     EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
+
+    // One that can be neither read nor made is not loaded: the empty list replaces no file that
+    // another copy stores later.
+    files.Remove(storagePath);
+    FakeRegistry fresh;
+    ProfileStore again(fresh, files, storagePath);
+    files.DenyWrites(std::string(kExeDir) + "\\Profiles");
+    EXPECT_TRUE(again.LoadProfiles(list, index));
+    files.DenyWrites(std::string(kExeDir) + "\\Profiles", false);
+    ProfileList saved = PutStored(2);
+    EXPECT_EQ(ErrorText([&] { again.SaveProfiles(list, -1); }),
+              StorageLeftUnchangedText(RefusedPath(1)));
+    EXPECT_EQ(files.Contents(storagePath), FileOf(saved));
 }
 
 TEST_F(LoadTest, RelativeStoragePathIsRefusedBeforeAnythingIsWritten) {
@@ -351,10 +364,23 @@ TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
                   "profiles were saved to \"" +
                       RefusedPath(n) + "\".");
     }
+    // The same list again gets no file of its own; at the limit the message says so.
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+              StorageLeftUnchangedText(RefusedPath(2)));
+    EXPECT_FALSE(files.Exists(RefusedPath(3)));
     for (int n = 1; n <= 2; ++n) {
         FillList(list, n, 40 + n);
         EXPECT_EQ(files.Contents(RefusedPath(n)), FileOf(list));
     }
+    for (int n = 3; n <= kMaxRefusedSaves; ++n) {
+        files.PutFile(RefusedPath(n), {});
+    }
+    FillList(list, 3, 50);
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+              NoMoreCopiesText(std::string(kExeDir) + "\\Profiles"));
+    EXPECT_EQ(NoMoreCopiesText("C:\\P"),
+              "The profiles file was not loaded completely, so it was left unchanged. No more "
+              "copies of your profiles can be kept: there are already 999 in \"C:\\P\".");
     EXPECT_EQ(CurrentProfileValue()->type, kRegSz);
     EXPECT_EQ(files.Contents(storagePath), FileOf(old));
     EXPECT_EQ(files.Contents(backupPath), FakeFiles::Bytes{9}) << "the good copy stays backed up";
@@ -390,10 +416,18 @@ TEST_F(SaveTest, StorageFileMisreportedAsMissingIsReadAndNeverOverwritten) {
     EXPECT_EQ(Profiles(list), Profiles(old));
     list.AppendByName(SampleProfile(7));
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
-              StorageLeftUnchangedText(RefusedPath(1)));
+              StorageLeftUnchangedText(RefusedPath(1), kNotTheLoadedFile));
     EXPECT_EQ(files.Contents(storagePath), FileOf(old));
     EXPECT_EQ(files.Contents(RefusedPath(1)), FileOf(list));
     EXPECT_EQ(StoredIndex(), std::nullopt);
+    // Refused until the next load, even once the file is seen: it is not the one loaded.
+    files.MisreportAsMissing(false);
+    PutStored(3);
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
+              "The profiles file on the disk is not the one that was loaded, so it was left "
+              "unchanged. Your profiles were saved to \"" +
+                  RefusedPath(1) + "\".");
+    EXPECT_EQ(files.Contents(storagePath), FileOf(PutStored(3)));
 }
 
 TEST_F(SaveTest, SaveAfterTheStorageFileWentAwayMovesTheNewFileIntoPlace) {

@@ -105,12 +105,8 @@ class StoreTest : public ::testing::Test {
     }
     std::optional<std::int32_t> StoredIndex() {
         const auto value = CurrentProfileValue();
-        if (!value || value->type != kRegDword || value->data.size() != 4) {
-            return std::nullopt;
-        }
-        const auto& d = value->data;
-        return static_cast<std::int32_t>(d[0] | d[1] << 8 | d[2] << 16 |
-                                         static_cast<std::uint32_t>(d[3]) << 24);
+        const auto v = value ? DwordOf(*value) : std::nullopt;
+        return v ? std::optional(static_cast<std::int32_t>(*v)) : std::nullopt;
     }
 
     FaultClock clock;

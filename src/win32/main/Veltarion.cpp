@@ -6,6 +6,7 @@
 #include "win32/Win32FileBrowser.h"
 #include "win32/Win32Files.h"
 #include "win32/Win32Registry.h"
+#include "win32/Win32SessionWatch.h"
 #include "win32/Win32Shell.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Ui.h"
@@ -39,15 +40,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     velt::MachineRegistry machine{policy, machineDefaults};
     velt::Win32Files files;
     velt::Win32FileBrowser fileBrowser;
+    velt::Win32SessionWatch session;
     // The windowing side is set up only once this copy knows it is the only one: a second copy
     // ends without creating any window.
     std::optional<velt::Win32Ui> ui;
     std::optional<velt::Application> app;
-    velt::OmvexPlatform platform{
-        shell, driverOs, registry, machine, files, fileBrowser, [&]() -> velt::Application& {
-            ui.emplace(instance);
-            return app.emplace(*ui);
-        }};
+    velt::OmvexPlatform platform{shell,
+                                 driverOs,
+                                 registry,
+                                 machine,
+                                 files,
+                                 fileBrowser,
+                                 session,
+                                 [&]() -> velt::Application& {
+                                     ui.emplace(instance);
+                                     return app.emplace(*ui);
+                                 }};
     const int code = velt::OmvexMain(platform);
     app.reset();
     return code;

@@ -307,14 +307,6 @@ TEST_F(StoreContract, RegistryKeysAndValues) {
     EXPECT_EQ(value->data, (Bytes{1, 2}));
 }
 
-TEST_F(StoreContract, DeleteKeyTreeRemovesTheKeyAndItsSubkeys) {
-    registry().OpenKey(keyPath + "\\Sub\\Deeper", true)->WriteDword("v", 1);
-    EXPECT_TRUE(registry().KeyExists(keyPath));
-    EXPECT_TRUE(env->DeleteKeyTree(keyPath));
-    EXPECT_FALSE(registry().KeyExists(keyPath + "\\Sub"));
-    EXPECT_FALSE(registry().KeyExists(keyPath));
-}
-
 // ---- The profile store over the seams ----
 
 class StoreOverSeams : public StoreContract {

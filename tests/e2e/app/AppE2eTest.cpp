@@ -233,11 +233,27 @@ TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     EXPECT_EQ(JournalCodes().size(), 4U);
 
-    box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
-    ASSERT_NE(box, nullptr);
-    Answer(box, IDYES);
-    ASSERT_TRUE(WaitUntil([&] { return JournalCodes().size() == 5; }));
-    EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_STOP);
+    // A refused stop is told, and protection stays on: the next Deactivate asks again.
+    OmxStandinFaults faults{};
+    faults.RefuseCode = OMX_IOCTL_STOP;
+    for (const bool refused : {true, false}) {
+        ASSERT_TRUE(standin::ResetJournal(refused ? faults : OmxStandinFaults{}));
+        box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box), "Do you really want to deactivate Omvex ?");
+        Answer(box, IDYES);
+        ASSERT_TRUE(WaitUntil([&] { return JournalCodes() == Codes{OMX_IOCTL_STOP}; }));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+        if (refused) {
+            box = app_->WaitMessageBox("Deactivation");
+            ASSERT_NE(box, nullptr);
+            Screenshot("refused-stop");
+            EXPECT_NE(std::string(MessageBoxText(box)).find("could not stop ciphering"),
+                      std::string::npos);
+            Answer(box, IDOK);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+        }
+    }
 
     box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
     ASSERT_NE(box, nullptr);
@@ -303,8 +319,16 @@ TEST_F(AppE2e, ProtectionTurnsItselfOffOnLockSleepAndIdleAsChosen) {
     activate();
     SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     EXPECT_EQ(last(), OMX_IOCTL_START) << "sleep is not chosen";
+    // Refused, the stop leaves protection on (a later lock stops it) and a balloon tells.
+    OmxStandinFaults faults{};
+    faults.RefuseCode = OMX_IOCTL_STOP;
+    ASSERT_TRUE(standin::ResetJournal(faults));
     SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
-    EXPECT_EQ(last(), OMX_IOCTL_STOP);
+    EXPECT_EQ(JournalCodes(), Codes{OMX_IOCTL_STOP});
+    Screenshot("lock-refused-balloon");
+    ASSERT_TRUE(standin::ResetJournal());
+    SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_EQ(JournalCodes(), Codes{OMX_IOCTL_STOP});
     Screenshot("locked-balloon");
     expectInactive();
 

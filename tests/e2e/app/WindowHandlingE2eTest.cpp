@@ -1,18 +1,8 @@
 // The real windows in a user's hands, driven by real key presses and clicks (SendInput): the
 // focus on showing, the tab order the windows declare, Enter, Esc, Alt+F4, F1, and which window
 // is in front while a dialog is open.
-#include "app/Main.h"
-#include "dialogs/About.h"
-#include "dialogs/FileList.h"
-#include "dialogs/PFPropertys.h"
-#include "dialogs/passwds.h"
+#include "e2e/harness/DeclaredWindows.h"
 #include "e2e/harness/E2eHarness.h"
-#include "fakes/FakeFileBrowser.h"
-#include "fakes/FakeFiles.h"
-#include "fakes/FakeRegistry.h"
-#include "fakes/FakeShell.h"
-#include "fakes/TestUi.h"
-#include "profiles/DefaultProf.h"
 
 #include <gtest/gtest.h>
 
@@ -24,22 +14,6 @@ namespace velt::e2e {
 namespace {
 
 using Main = TSetParamForm;
-
-// The windows' own classes, whose declarations give the tab order.
-struct Declared {
-    TestUi ui;
-    FakeShell shell;
-    FakeRegistry registry;
-    FakeRegistry machine; // no policy, no machine defaults
-    FakeFiles files;
-    FakeFileBrowser browser;
-    Main main{ui.App(), Main::Services{shell, registry, files, {machine, machine}}};
-    TPFPropertysForm properties{ui.App(), browser};
-    TFileListForm wizard{ui.App(), browser};
-    TPasswordsForm prompt{ui.App()};
-    TAboutForm about{ui.App()};
-    TDefaultForm welcome{ui.App(), main, shell};
-};
 
 class WindowHandlingE2e : public ::testing::Test {
   protected:

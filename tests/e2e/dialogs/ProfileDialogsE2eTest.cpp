@@ -213,6 +213,12 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     box = app_.WaitMessageBox("Deleting selected profile");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), "Do you realy want to delete profile \"Work\" ?");
+    // The taskbar's Close meanwhile brings the question forward and neither hides nor saves.
+    const auto bytes = ReadFileBytes(install_.StorageFile());
+    SendMessageA(GetWindow(main_, GW_OWNER), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == box; }));
+    EXPECT_TRUE(Visible(main_));
+    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), bytes);
     Answer(box, IDYES);
     ASSERT_TRUE(WaitUntil([&] { return ComboCount(combo) == 1; }));
     EXPECT_EQ(ComboIndex(combo), 0);

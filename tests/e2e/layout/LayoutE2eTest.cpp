@@ -7,18 +7,8 @@
 #include "e2e/harness/E2eHarness.h"
 
 #include "ResourceNames.h"
-#include "app/Main.h"
-#include "dialogs/About.h"
-#include "dialogs/FileList.h"
-#include "dialogs/PFPropertys.h"
-#include "dialogs/passwds.h"
-#include "fakes/FakeFileBrowser.h"
-#include "fakes/FakeFiles.h"
-#include "fakes/FakeRegistry.h"
-#include "fakes/FakeShell.h"
-#include "fakes/TestUi.h"
+#include "e2e/harness/DeclaredWindows.h"
 #include "forms/StaticControls.h"
-#include "profiles/DefaultProf.h"
 
 #include <gtest/gtest.h>
 
@@ -43,22 +33,6 @@ void SetSystemDpi(DWORD dpi) {
                               sizeof dpi);
     RegCloseKey(key);
 }
-
-// The windows' layouts.
-struct Layouts {
-    TestUi ui;
-    FakeShell shell;
-    FakeRegistry registry;
-    FakeRegistry machine; // no policy, no machine defaults
-    FakeFiles files;
-    FakeFileBrowser browser;
-    TSetParamForm main{ui.App(), {shell, registry, files, {machine, machine}}};
-    TDefaultForm welcome{ui.App(), main, shell};
-    TPFPropertysForm properties{ui.App(), browser};
-    TFileListForm wizard{ui.App(), browser};
-    TPasswordsForm prompt{ui.App()};
-    TAboutForm about{ui.App()};
-};
 
 RECT InClient(HWND control, HWND window) {
     RECT rect{};
@@ -182,7 +156,7 @@ void CheckWindow(HWND window, const Form& layout, int dpi, Measured& at96) {
 
 // Opens every window at each scale in turn (the 96-DPI pass first: it gives the overlaps).
 TEST(LayoutE2e, EveryWindowFollowsItsLayoutAtEveryScale) {
-    Layouts layouts;
+    Declared layouts;
     Measured at96;
     for (const int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));

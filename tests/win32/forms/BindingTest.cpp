@@ -397,6 +397,19 @@ TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
     Pump();
     EXPECT_EQ(SendMessageA(Window(form), WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_EQ(seen, (std::vector<unsigned>{taskbarCreated, WM_QUERYENDSESSION}));
+
+    // Timers and the session's and the computer's news reach the form as model events.
+    std::vector<int> events2;
+    form.OnTimer = [&](unsigned id) { events2.push_back(static_cast<int>(id)); };
+    form.OnSystemEvent = [&](SystemEvent e) { events2.push_back(100 + static_cast<int>(e)); };
+    SendMessageA(Window(form), WM_TIMER, 7, 0);
+    SendMessageA(Window(form), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    SendMessageA(Window(form), WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, 1); // not followed
+    EXPECT_EQ(SendMessageA(Window(form), WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+    SendMessageA(Window(form), WM_ENDSESSION, FALSE, 0); // cancelled: no end
+    SendMessageA(Window(form), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(events2, (std::vector<int>{7, 100, 102, 104}));
+    EXPECT_EQ(seen.size(), 2U) << "no raw message for these";
 }
 
 TEST_F(BindingTest, OwnedFormLiesOnItsOwnersWindowAndOutlivesIt) {

@@ -42,10 +42,11 @@ TEST_F(BindingTest, HelpKeyAsksTheApplicationWithTheFormsContext) {
     EXPECT_EQ(requests[0], std::make_pair(kHelpContext, 4L));
 }
 
-std::string boxText; // what the timer read from the box
+std::string boxCaption = "Deactivation"; // the box the timer answers
+std::string boxText;                     // what the timer read from the box
 
 void CALLBACK AnswerYes(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = FindWindowA("#32770", "Deactivation");
+    HWND box = FindWindowA("#32770", boxCaption.c_str());
     if (box == nullptr) {
         return;
     }
@@ -66,6 +67,17 @@ TEST_F(BindingTest, MessageBoxShowsTextCaptionAndFlagsAndReturnsTheButton) {
     KillTimer(nullptr, timer);
     EXPECT_EQ(answer, kIdYes);
     EXPECT_EQ(boxText, "Do you really want to deactivate Omvex ?");
+}
+
+TEST_F(BindingTest, ALibraryErrorReachesTheErrorHandlerAsText) {
+    // The executable's own reports of the C++ library's errors, linked into this test too.
+    app.SetTitle(boxCaption = "Omvex");
+    boxText.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerYes);
+    app.RunEvent([] { static_cast<void>(std::string("ab").at(5)); });
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(boxText, "basic_string::at: __n (which is 5) >= this->size() (which is 2).");
+    boxCaption = "Deactivation";
 }
 
 TEST_F(BindingTest, TrayIconCallsSucceedWithThe88ByteRecord) {
