@@ -10,6 +10,7 @@
 #include "forms/Form.h"
 #include "forms/ItemsControl.h"
 #include "forms/StaticControls.h"
+#include "win32/Win32AnsiText.h"
 #include "win32/Win32Pictures.h"
 
 #include <commctrl.h>
@@ -75,6 +76,16 @@ Shape ShapeOf(const Control& control) {
     return {"STATIC", 0, 0};
 }
 
+// A picture button's or a picture's window text is what a screen reader announces: its tool tip
+// (the picture alone is drawn: BS_BITMAP buttons draw no text, nor do icon statics).
+std::string AccessibleName(const Control& control) {
+    if (control.Kind() == ControlKind::ToolButton &&
+        !static_cast<const Button&>(control).Caption().empty()) {
+        return static_cast<const Button&>(control).Caption();
+    }
+    return control.Hint();
+}
+
 std::string TextOf(const Control& control) {
     switch (control.Kind()) {
     case ControlKind::Label:
@@ -82,8 +93,10 @@ std::string TextOf(const Control& control) {
     case ControlKind::Edit:
         return static_cast<const Edit&>(control).Text();
     case ControlKind::Button:
-    case ControlKind::ToolButton:
         return static_cast<const Button&>(control).Caption();
+    case ControlKind::ToolButton:
+    case ControlKind::Picture:
+        return AccessibleName(control);
     case ControlKind::CheckBox:
         return static_cast<const CheckBox&>(control).Caption();
     case ControlKind::GroupBox:
@@ -251,12 +264,22 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
         style |= WS_DISABLED;
     }
     const Placement place = PlacementOf(control);
-    HWND window = CreateWindowExA(
-        shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left, place.bounds.top,
-        (place.flags & SWP_NOSIZE) != 0 ? 0 : place.bounds.width, place.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
-    if (control.Kind() == ControlKind::Edit && static_cast<Edit&>(control).Password()) {
+    const int width = (place.flags & SWP_NOSIZE) != 0 ? 0 : place.bounds.width;
+    auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id()));
+    HWND window = nullptr;
+    if (control.Kind() == ControlKind::Edit) {
+        // A Unicode edit: an ANSI one would keep what the user types in the code page, and a
+        // character it lacks would be lost before the program could tell.
+        std::wstring wide = ToWide(text);
+        window = CreateWindowExW(shape.exStyle, L"EDIT", wide.c_str(), style, place.bounds.left,
+                                 place.bounds.top, width, place.height, parent, id, instance_,
+                                 nullptr);
+        SecureWipe(wide.data(), wide.capacity() * sizeof(wchar_t));
         SecureWipe(text);
+    } else {
+        window = CreateWindowExA(shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left,
+                                 place.bounds.top, width, place.height, parent, id, instance_,
+                                 nullptr);
     }
     if (window == nullptr) {
         throw Error("Cannot create a control of window " + form.Caption());
@@ -490,6 +513,10 @@ void Win32Ui::PushControl(Control& control, ControlChange what) {
         break;
     case ControlChange::Hint:
         UpdateTip(control);
+        // (A picture's name is given when it is made: a later text could be read as an icon.)
+        if (control.Kind() == ControlKind::ToolButton) {
+            SetWindowTextA(window, AccessibleName(control).c_str());
+        }
         break;
     case ControlChange::Bounds:
         PlaceControl(control);
@@ -522,12 +549,15 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
     case ControlKind::Edit:
         if (code == EN_CHANGE) {
             auto& edit = static_cast<Edit&>(*control);
-            std::string text(static_cast<std::size_t>(GetWindowTextLengthA(child)) + 1, '\0');
-            text.resize(static_cast<std::size_t>(
-                GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+            std::string text;
+            const bool representable = ReadAnsiText(child, text);
             app.RunEvent([&] {
-                if (!edit.UserEdit(text)) {
+                if (!edit.UserEdit(text, representable)) {
                     ControlChanged(edit, ControlChange::Text); // refused: show the model's text
+                } else if (!representable) {
+                    ShowUnrepresentableTip(child, inputTip_);
+                } else {
+                    HideUnrepresentableTip(child, inputTip_);
                 }
             });
             if (edit.Password()) {
