@@ -177,6 +177,8 @@ class Win32Ui final : public IUiBackend {
     };
     std::map<HWND, Pictures> images_;
     void ShowPicture(HWND button);
+    // The pictures of a form's buttons made anew in the system's colours (a theme changed).
+    void RefreshPictures(HWND form);
     std::vector<std::vector<HWND>> disabled_; // per open modal show: the windows it disabled
     std::vector<HWND> modalWindows_;          // per open modal show: its form's window
     // wtsapi32.dll, loaded when session notifications are first asked for (not imported: the

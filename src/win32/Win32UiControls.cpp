@@ -133,6 +133,26 @@ bool Inside(const Control& control, const Control& container) {
     return false;
 }
 
+// A disabled picture button drawn by hand: its face and its picture, centred.
+void PaintDisabledPicture(HWND button) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(button, &paint);
+    RECT rect;
+    GetClientRect(button, &rect);
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    auto* picture = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info{};
+    if (picture != nullptr && GetObjectA(picture, sizeof info, &info) != 0) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, picture);
+        BitBlt(dc, (rect.right - info.bmWidth) / 2, (rect.bottom - info.bmHeight) / 2,
+               info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    EndPaint(button, &paint);
+}
+
 // Tool buttons click like buttons but never take the keyboard focus: the mouse is tracked here
 // instead of by the button's own handling, which would focus it.
 LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -171,6 +191,14 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
                      reinterpret_cast<LPARAM>(window));
         return 0;
+    case WM_PAINT:
+        // The system embosses a disabled button's picture in its own colours: under a high
+        // contrast theme the picture drawn in the theme's grey text colour is shown instead.
+        if (!IsWindowEnabled(window) && CurrentPictureTheme().highContrast) {
+            PaintDisabledPicture(window);
+            return 0;
+        }
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(window, &ToolButtonProc, 0);
         break;
@@ -384,12 +412,27 @@ void Win32Ui::ShowPicture(HWND button) {
     const bool enabled = IsWindowEnabled(button) != FALSE;
     HGDIOBJ& picture = enabled ? pictures.enabled : pictures.disabled;
     if (picture == nullptr) {
-        picture = LoadButtonPicture(instance_, pictures.name,
-                                    enabled ? GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255),
+        picture = LoadButtonPicture(instance_, pictures.name, enabled, CurrentPictureTheme(),
                                     pictures.dpi);
     }
     if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
+}
+
+void Win32Ui::RefreshPictures(HWND form) {
+    for (auto& [button, pictures] : images_) {
+        if (GetAncestor(button, GA_ROOT) != form) {
+            continue;
+        }
+        const HGDIOBJ old[] = {pictures.enabled, pictures.disabled};
+        pictures.enabled = nullptr;
+        pictures.disabled = nullptr;
+        ShowPicture(button); // the new picture goes in before the old ones go
+        for (HGDIOBJ picture : old) {
+            DeleteObject(picture);
+        }
+        InvalidateRect(button, nullptr, TRUE);
     }
 }
 

@@ -660,6 +660,10 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        RefreshPictures(window);
+        break;
     case WM_SETCURSOR: {
         Control* control = ControlOf(reinterpret_cast<HWND>(wParam));
         if (control != nullptr && &control->Owner() == &form &&
