@@ -526,6 +526,11 @@ bool Win32Ui::PressKeyCommand(Form& form, const MSG& msg) {
         }
         used = form.PressKey(key);
     });
+    if (used && msg.message == WM_SYSKEYDOWN) {
+        // Seen by the default handling all the same (not translated: no beep), so that letting
+        // go of Alt afterwards does not open the window menu as after Alt pressed alone.
+        DefWindowProcA(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    }
     return used;
 }
 
