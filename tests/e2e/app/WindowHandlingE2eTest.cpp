@@ -182,9 +182,12 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
         return WaitUntil([&] {
             std::string all;
             for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
-                char item[MAX_PATH] = {};
-                SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
-                all += (i == 0 ? "" : ";") + std::string(item);
+                wchar_t item[MAX_PATH] = {}; // the ANSI message is cut across processes
+                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
+                all += i == 0 ? "" : ";";
+                for (const wchar_t* c = item; *c != 0; ++c) {
+                    all += static_cast<char>(*c);
+                }
             }
             return all == expected;
         });
@@ -228,7 +231,7 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     HWND combo = Item(main, Main::kProfiles);
     HWND second = Item(main, Main::kPassEdit2);
     ASSERT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 1 && !Visible(second); }));
-    PressKey(VK_TAB, VK_SHIFT);
+    // The focus is back in the list that Insert came from.
     WaitFocusOn(main, Main::kProfiles);
     PressKey(VK_UP);
     EXPECT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 0 && Visible(second); }));
