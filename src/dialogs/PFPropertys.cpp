@@ -57,8 +57,7 @@ void TPFPropertysForm::ProfileNameEditChange() {
         const std::string& first = Pass1Edit.Text();
         const std::string& second = Pass2Edit.Text();
         complete = complete && first.size() >= kMinPassword && second.size() >= kMinPassword &&
-                   first == second && !Pass1Edit.Unrepresentable() &&
-                   !Pass2Edit.Unrepresentable();
+                   first == second && !Pass1Edit.Unrepresentable() && !Pass2Edit.Unrepresentable();
     }
     ApplyButton.SetEnabled(complete);
 }

@@ -63,8 +63,8 @@ void ShowUnrepresentableTip(HWND edit, HWND& tip) {
     }
     HideUnrepresentableTip(edit, tip);
     tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                    WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0,
-                                    0, GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
+                          WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                          GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
     TOOLINFOW info{};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
@@ -75,8 +75,7 @@ void ShowUnrepresentableTip(HWND edit, HWND& tip) {
     SendMessageW(tip, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
     RECT rect{};
     GetWindowRect(edit, &rect);
-    SendMessageW(tip, TTM_TRACKPOSITION, 0,
-                 MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
+    SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
     SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
 }
 

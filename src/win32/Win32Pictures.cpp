@@ -186,9 +186,9 @@ PictureTheme CurrentPictureTheme() {
     HIGHCONTRASTA contrast{};
     contrast.cbSize = sizeof contrast;
     PictureTheme theme;
-    theme.highContrast = SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast,
-                                               0) != FALSE &&
-                         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    theme.highContrast =
+        SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) != FALSE &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
     theme.face = Rgb(GetSysColor(COLOR_BTNFACE));
     theme.text = Rgb(GetSysColor(COLOR_BTNTEXT));
     theme.grayText = Rgb(GetSysColor(COLOR_GRAYTEXT));

@@ -145,8 +145,8 @@ void PaintDisabledPicture(HWND button) {
     if (picture != nullptr && GetObjectA(picture, sizeof info, &info) != 0) {
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, picture);
-        BitBlt(dc, (rect.right - info.bmWidth) / 2, (rect.bottom - info.bmHeight) / 2,
-               info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        BitBlt(dc, (rect.right - info.bmWidth) / 2, (rect.bottom - info.bmHeight) / 2, info.bmWidth,
+               info.bmHeight, source, 0, 0, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
     }
@@ -299,15 +299,15 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
         // A Unicode edit: an ANSI one would keep what the user types in the code page, and a
         // character it lacks would be lost before the program could tell.
         std::wstring wide = ToWide(text);
-        window = CreateWindowExW(shape.exStyle, L"EDIT", wide.c_str(), style, place.bounds.left,
-                                 place.bounds.top, width, place.height, parent, id, instance_,
-                                 nullptr);
+        window =
+            CreateWindowExW(shape.exStyle, L"EDIT", wide.c_str(), style, place.bounds.left,
+                            place.bounds.top, width, place.height, parent, id, instance_, nullptr);
         SecureWipe(wide.data(), wide.capacity() * sizeof(wchar_t));
         SecureWipe(text);
     } else {
-        window = CreateWindowExA(shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left,
-                                 place.bounds.top, width, place.height, parent, id, instance_,
-                                 nullptr);
+        window =
+            CreateWindowExA(shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left,
+                            place.bounds.top, width, place.height, parent, id, instance_, nullptr);
     }
     if (window == nullptr) {
         throw Error("Cannot create a control of window " + form.Caption());

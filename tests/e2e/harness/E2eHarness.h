@@ -123,7 +123,7 @@ HWND Item(HWND window, int id);                   // the descendant with that co
 std::string Text(HWND window);                    // WM_GETTEXT (crosses processes)
 void SetText(HWND window, std::string_view text); // WM_SETTEXT: edits raise EN_CHANGE
 void SetText(HWND window, std::wstring_view text); // the same as Unicode, whatever the code page
-void Click(HWND button);                          // posted BM_CLICK
+void Click(HWND button);                           // posted BM_CLICK
 // CB_SETCURSEL, then the CBN_SELCHANGE notification that a user's pick sends to the parent.
 void SelectCombo(HWND combo, int index);
 int ComboIndex(HWND combo);
