@@ -12,8 +12,8 @@ bool ToAnsi(std::wstring_view wide, std::string& ansi) {
     if (wide.empty()) {
         return true;
     }
-    // UTF-8 (and the other code pages without a default character) takes neither the flag nor
-    // the question; every character is representable there except a lone surrogate.
+    // UTF-8 takes neither the flag nor the question: it holds every character (a lone surrogate
+    // becomes the replacement character).
     const UINT page = GetACP();
     const bool utf8 = page == CP_UTF8;
     const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;

@@ -504,8 +504,6 @@ bool Win32Ui::PreTranslate(const MSG& msg) {
     }
 }
 
-// Messages are taken and dispatched as Unicode, so a character typed into an edit reaches it
-// whole; the forms' own procedures still receive ANSI messages, converted by the system.
 bool Win32Ui::PressKeyCommand(Form& form, const MSG& msg) {
     HWND root = WindowOf(form);
     if (GetFocus() != nullptr && IsDroppedCombo(GetFocus())) {
@@ -534,6 +532,8 @@ bool Win32Ui::PressKeyCommand(Form& form, const MSG& msg) {
     return used;
 }
 
+// Messages are taken and dispatched as Unicode, so a character typed into an edit reaches it
+// whole; the forms' own procedures still receive ANSI messages, converted by the system.
 void Win32Ui::Dispatch(MSG& msg) {
     if (!PreTranslate(msg)) {
         TranslateMessage(&msg);
