@@ -412,8 +412,14 @@ void Win32Ui::ShowPicture(HWND button) {
     const bool enabled = IsWindowEnabled(button) != FALSE;
     HGDIOBJ& picture = enabled ? pictures.enabled : pictures.disabled;
     if (picture == nullptr) {
-        picture = LoadButtonPicture(instance_, pictures.name, enabled, CurrentPictureTheme(),
-                                    pictures.dpi);
+        PictureTheme theme = CurrentPictureTheme();
+        const auto* control =
+            reinterpret_cast<const Control*>(GetWindowLongPtrA(button, GWLP_USERDATA));
+        if (!enabled && (control == nullptr || control->Kind() != ControlKind::ToolButton)) {
+            // The system embosses a disabled push button's picture itself, leaving white out.
+            theme.face = kWhite;
+        }
+        picture = LoadButtonPicture(instance_, pictures.name, enabled, theme, pictures.dpi);
     }
     if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
