@@ -5,12 +5,14 @@
 set -eu
 pkgs="cmake g++ googletest g++-mingw-w64-i686 gcc-mingw-w64-x86-64-win32 wine wine32:i386 wine64
       xvfb xauth xdotool imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip
-      python3 osslsigncode openssl wixl msitools"
+      python3 osslsigncode openssl wixl msitools locales"
 missing=""
 for p in $pkgs; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
+# The end-to-end tests run the program under a Russian locale too (code page 1251).
+has_locale() { locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; }
+[ -z "$missing" ] && has_locale && exit 0
 as_root=""
 if [ "$(id -u)" != 0 ]; then
     if ! command -v sudo >/dev/null; then
@@ -19,8 +21,11 @@ if [ "$(id -u)" != 0 ]; then
     fi
     as_root="sudo"
 fi
-echo "installing:$missing"
-$as_root dpkg --add-architecture i386
-$as_root apt-get update -q
-$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing \
-    || $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+if [ -n "$missing" ]; then
+    echo "installing:$missing"
+    $as_root dpkg --add-architecture i386
+    $as_root apt-get update -q
+    $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing \
+        || $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+fi
+has_locale || $as_root localedef -i ru_RU -f UTF-8 ru_RU.UTF-8

@@ -57,6 +57,10 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     DeleteProfile.SetPicture(res::kBmpDeleteProfile);
     DeleteProfile.SetHint("Delete selected profile");
     DeleteProfile.OnClick = [this] { DeleteProfileClick(); };
+    // The same commands from the keyboard in the profile list: the tool buttons take no focus.
+    Keys.Add({kKeyInsert}, &Profiles, CreateProfile);
+    Keys.Add({kKeyF2}, &Profiles, EditProfile);
+    Keys.Add({kKeyDelete}, &Profiles, DeleteProfile);
 
     PassEdit1.SetPassword(true);
     PassEdit1.SetMaxLength(kMaxPassword);
@@ -256,10 +260,11 @@ void TSetParamForm::CancelButtonClick() {
 
 void TSetParamForm::PassEdit1Change() {
     const std::size_t length = PassEdit1.Text().size();
-    bool enabled = length >= kMinPassword && Profiles.ItemIndex() >= 0;
+    bool enabled =
+        length >= kMinPassword && Profiles.ItemIndex() >= 0 && !PassEdit1.Unrepresentable();
     // Only the lengths are compared here; the texts are compared when Activate is pressed.
     if (PassEdit2.Visible()) {
-        enabled = enabled && length == PassEdit2.Text().size();
+        enabled = enabled && length == PassEdit2.Text().size() && !PassEdit2.Unrepresentable();
     }
     ActivateButton.SetEnabled(enabled);
 }

@@ -59,6 +59,12 @@ TFileListForm::TFileListForm(Application& app, IFileBrowser& browser)
     btnReplace.OnClick = [this] { ReplaceBuutonClick(); };
     btnUp.OnClick = [this] { btnUpClick(); };
     btnDown.OnClick = [this] { btnDownClick(); };
+    // The tool buttons from the keyboard, in the list (the edit keeps Enter for OK).
+    Keys.Add({kKeyInsert}, &lbxFileList, btnAdd);
+    Keys.Add({kKeyDelete}, &lbxFileList, btnDelete);
+    Keys.Add({kKeyUp, kAlt}, &lbxFileList, btnUp);
+    Keys.Add({kKeyDown, kAlt}, &lbxFileList, btnDown);
+    Keys.Add({KeyOf('O'), kCtrl}, &lbxFileList, PickButton);
 }
 
 void TFileListForm::SetInputList(std::string_view pathList) {
@@ -87,7 +93,8 @@ void TFileListForm::lbxFileListClick() {
 void TFileListForm::edFileChange() {
     const int index = lbxFileList.ItemIndex();
     const std::string selected = index >= 0 ? lbxFileList.Item(index) : std::string();
-    const bool differs = !edFile.Text().empty() && edFile.Text() != selected;
+    const bool differs =
+        !edFile.Text().empty() && edFile.Text() != selected && !edFile.Unrepresentable();
     btnAdd.SetEnabled(differs);
     btnReplace.SetEnabled(differs);
 }

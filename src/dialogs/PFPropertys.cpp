@@ -42,17 +42,22 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
     Pass2Edit.OnChange = [this] { ProfileNameEditChange(); };
     CheckPassword.OnClick = [this] { CheckPasswordClick(); };
     CallWizardButton.OnClick = [this] { CallWizardButtonClick(); };
+    // The wizard from the keyboard: Alt+W anywhere, F4 in the path list.
+    Keys.Add({KeyOf('W'), kAlt}, nullptr, CallWizardButton);
+    Keys.Add({kKeyF4}, &ListEdit, CallWizardButton);
     OnActivate = [this] { FormActivate(); };
 }
 
 void TPFPropertysForm::ProfileNameEditChange() {
+    // A text the code page cannot store is never taken: it would be kept as question marks.
     bool complete = !ProfileNameEdit.Text().empty() && !ListEdit.Text().empty() &&
-                    ListEdit.Text().size() <= kMaxPathList;
+                    ListEdit.Text().size() <= kMaxPathList && !ProfileNameEdit.Unrepresentable() &&
+                    !ListEdit.Unrepresentable();
     if (CheckPassword.Checked()) {
         const std::string& first = Pass1Edit.Text();
         const std::string& second = Pass2Edit.Text();
         complete = complete && first.size() >= kMinPassword && second.size() >= kMinPassword &&
-                   first == second;
+                   first == second && !Pass1Edit.Unrepresentable() && !Pass2Edit.Unrepresentable();
     }
     ApplyButton.SetEnabled(complete);
 }

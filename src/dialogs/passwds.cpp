@@ -27,7 +27,7 @@ TPasswordsForm::TPasswordsForm(Application& app)
 }
 
 void TPasswordsForm::PassEdit1Change() {
-    OkButton.SetEnabled(PassEdit1.Text().size() >= kMinPassword);
+    OkButton.SetEnabled(PassEdit1.Text().size() >= kMinPassword && !PassEdit1.Unrepresentable());
 }
 
 } // namespace velt

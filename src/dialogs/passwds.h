@@ -32,7 +32,8 @@ class TPasswordsForm final : public Form {
     Button OkButton;
     Button CancelButton;
 
-    // OK is enabled exactly when the password has at least 4 characters.
+    // OK is enabled exactly when the password has at least 4 characters, all of which the code
+    // page can store.
     void PassEdit1Change();
 };
 

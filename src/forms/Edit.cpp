@@ -29,9 +29,10 @@ void Edit::Replace(std::string_view text) {
 }
 
 void Edit::SetText(std::string_view text) {
-    if (text == text_) {
+    if (text == text_ && !unrepresentable_) {
         return;
     }
+    unrepresentable_ = false;
     Replace(text);
     Changed(ControlChange::Text);
     if (OnChange) {
@@ -39,13 +40,14 @@ void Edit::SetText(std::string_view text) {
     }
 }
 
-bool Edit::UserEdit(std::string_view text) {
+bool Edit::UserEdit(std::string_view text, bool representable) {
     if (!Usable() || (maxLength_ != 0 && text.size() > maxLength_)) {
         return false;
     }
-    if (text == text_) {
+    if (text == text_ && representable != unrepresentable_) {
         return true;
     }
+    unrepresentable_ = !representable;
     Replace(text);
     // The real control already shows the text the user typed; nothing is pushed back.
     if (OnChange) {

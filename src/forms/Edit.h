@@ -20,8 +20,12 @@ class Edit final : public Control {
     // From code. Setting the text the edit already holds is no change and fires nothing.
     void SetText(std::string_view text);
     // From the user: the whole new text of the edit. Refused (false) when the edit cannot be
-    // reached or the text is longer than MaxLength.
-    bool UserEdit(std::string_view text);
+    // reached or the text is longer than MaxLength. representable = false: the user's text holds
+    // characters the system's code page cannot store, and text is what the conversion made of it
+    // (default characters in their place); the windows treat such an edit as invalid input.
+    bool UserEdit(std::string_view text, bool representable = true);
+    // The user's text holds characters the code page cannot store (until the next text).
+    bool Unrepresentable() const { return unrepresentable_; }
 
     // The most characters a user may type; 0 = no limit. Text set by code is not cut.
     std::size_t MaxLength() const { return maxLength_; }
@@ -34,12 +38,18 @@ class Edit final : public Control {
 
     std::function<void()> OnChange;
 
+    // What the edit tells the user about such a text.
+    static constexpr const char* kUnrepresentableTitle = "Characters not supported";
+    static constexpr const char* kUnrepresentableText =
+        "The name contains characters this computer's language setting cannot store.";
+
   private:
     void Replace(std::string_view text);
 
     std::string text_;
     std::size_t maxLength_ = 0;
     bool password_ = false;
+    bool unrepresentable_ = false;
 };
 
 } // namespace velt

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/Geometry.h"
+#include "forms/KeyCommands.h"
 
 #include <cstdint>
 #include <functional>
@@ -110,6 +111,10 @@ class Form {
     void PressEnter();
     void PressEscape();
     void PressHelp();
+    // The form's key commands (KeyCommands.h), and a key pressed on its focused control: true
+    // when the key is one of them.
+    KeyCommands Keys;
+    bool PressKey(KeyPress key) { return Keys.Press(key, focused_); }
     // The window got or lost the activation (from the backend).
     void Activated(bool active);
 

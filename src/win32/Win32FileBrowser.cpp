@@ -1,7 +1,12 @@
 #include "win32/Win32FileBrowser.h"
 
+#include "forms/Edit.h"
+#include "win32/Win32AnsiText.h"
+
 #include <shlobj.h>
 
+#include <cwchar>
+#include <string>
 #include <vector>
 
 namespace velt {
@@ -65,34 +70,43 @@ bool Win32FileBrowser::BrowseForFileOrFolder(std::string_view title, std::string
     IMalloc* shellMalloc = allocator.get();
     if (!shellMalloc)
         return false;
-    auto* buffer = static_cast<char*>(shellMalloc->Alloc(MAX_PATH));
+    // Read as Unicode: the ANSI calls would hand back a name the code page cannot hold as
+    // question marks, which would then be kept as if it were the name picked.
+    auto* buffer = static_cast<wchar_t*>(shellMalloc->Alloc(MAX_PATH * sizeof(wchar_t)));
     if (!buffer)
         return false;
-    buffer[0] = '\0';
+    buffer[0] = L'\0';
 
-    const std::string titleText(title);
-    BROWSEINFOA info{};
+    const std::wstring titleText = ToWide(title);
+    BROWSEINFOW info{};
     info.hwndOwner = owner_ ? owner_ : GetActiveWindow();
     info.pidlRoot = nullptr;
-    info.pszDisplayName = buffer;
+    info.pszDisplayName = buffer; // the picked item's name as the shell shows it
     info.lpszTitle = titleText.c_str();
     info.ulFlags = kBrowseFlags;
 
     PIDLIST_ABSOLUTE picked = nullptr;
     {
         ThreadWindowsDisabler disabled;
-        picked = SHBrowseForFolderA(&info);
+        picked = SHBrowseForFolderW(&info);
     }
 
     bool result = false;
     if (picked) {
-        result = true;
-        buffer[0] = '\0';
-        if (!SHGetPathFromIDListA(picked, buffer))
-            buffer[0] = '\0';
+        buffer[MAX_PATH - 1] = L'\0';
+        const std::wstring shown(buffer);
+        std::wstring wide(MAX_PATH, L'\0');
+        if (!SHGetPathFromIDListW(picked, wide.data()))
+            wide[0] = L'\0';
         shellMalloc->Free(picked);
-        buffer[MAX_PATH - 1] = '\0';
-        path = buffer;
+        wide.resize(std::wcslen(wide.c_str()));
+        result = ToAnsi(wide, path);
+        if (!result) {
+            path.clear();
+            const std::wstring text = L"\"" + shown + L"\": " + ToWide(Edit::kUnrepresentableText);
+            MessageBoxW(info.hwndOwner, text.c_str(), ToWide(Edit::kUnrepresentableTitle).c_str(),
+                        MB_OK | MB_ICONWARNING);
+        }
     }
     shellMalloc->Free(buffer);
     return result;

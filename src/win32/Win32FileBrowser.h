@@ -1,4 +1,5 @@
-// The shell's browse dialog (SHBrowseForFolderA) behind the file-browser seam.
+// The shell's browse dialog (SHBrowseForFolderW) behind the file-browser seam. A picked item
+// whose path the code page cannot hold is refused with a message box naming it.
 #pragma once
 
 #include "platform/FileBrowser.h"

@@ -12,7 +12,6 @@ namespace velt {
 
 namespace {
 
-constexpr BYTE kFace = 192;
 constexpr BYTE kNearlyWhite = 224;
 
 // A picture's pixels as 0x00RRGGBB, top row first.
@@ -161,16 +160,15 @@ Pixels Resample(const Pixels& from, int width, int height) {
     return to;
 }
 
-void ReplaceFace(Pixels& pixels, COLORREF background) {
-    const std::uint32_t face = (kFace << 16) | (kFace << 8) | kFace;
-    const std::uint32_t with = (static_cast<std::uint32_t>(GetRValue(background)) << 16) |
-                               (static_cast<std::uint32_t>(GetGValue(background)) << 8) |
-                               GetBValue(background);
+void MapColours(Pixels& pixels, bool enabled, const PictureTheme& theme) {
     for (std::uint32_t& c : pixels.rgb) {
-        if (c == face) {
-            c = with;
-        }
+        c = PictureColour(c, enabled, theme);
     }
+}
+
+std::uint32_t Rgb(COLORREF colour) {
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
 }
 
 void WhitenNearlyWhite(Pixels& pixels) {
@@ -184,8 +182,21 @@ void WhitenNearlyWhite(Pixels& pixels) {
 
 } // namespace
 
-HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF background,
-                          int dpi) {
+PictureTheme CurrentPictureTheme() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    PictureTheme theme;
+    theme.highContrast =
+        SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) != FALSE &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    theme.face = Rgb(GetSysColor(COLOR_BTNFACE));
+    theme.text = Rgb(GetSysColor(COLOR_BTNTEXT));
+    theme.grayText = Rgb(GetSysColor(COLOR_GRAYTEXT));
+    return theme;
+}
+
+HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, bool enabled,
+                          const PictureTheme& theme, int dpi) {
     const bool scaled = dpi != kLayoutDpi;
     Pixels pixels;
     Pixels drawing;
@@ -194,17 +205,17 @@ HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF 
         return nullptr;
     }
     if (scaled) {
-        ReplaceFace(drawing, background);
+        MapColours(drawing, enabled, theme);
         const int width = ScaleToDpi(pixels.width, dpi);
         const int height = ScaleToDpi(pixels.height, dpi);
         pixels = width == drawing.width && height == drawing.height
                      ? drawing
                      : Resample(drawing, width, height);
-        if (background == RGB(255, 255, 255)) {
+        if (!enabled && !theme.highContrast) {
             WhitenNearlyWhite(pixels);
         }
     } else {
-        ReplaceFace(pixels, background);
+        MapColours(pixels, enabled, theme);
     }
     return MakeBitmap(pixels);
 }

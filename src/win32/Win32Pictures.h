@@ -3,18 +3,21 @@
 // stretched into a blur) and icons of the size asked for.
 #pragma once
 
+#include "forms/PictureColours.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace velt {
 
-// A button picture on a background: the picture's face grey (192, 192, 192) becomes background.
-// A disabled picture is asked for on white, which the system's embossed drawing leaves out; the
-// scaled drawing's nearly white edges are made white so that the embossing stays as thin as at
-// 96 DPI. nullptr when the resource is missing.
-HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, COLORREF background,
-                          int dpi);
+// A button picture in the colours of the theme (PictureColours.h), enabled or disabled. A
+// disabled picture's scaled drawing has its nearly white edges made white, so that the system's
+// embossing stays as thin as at 96 DPI. nullptr when the resource is missing.
+HBITMAP LoadButtonPicture(HINSTANCE instance, const std::string& name, bool enabled,
+                          const PictureTheme& theme, int dpi);
+// The system's colours for the button pictures now, high contrast or not.
+PictureTheme CurrentPictureTheme();
 
 // An icon of the resources at size x size pixels (the caller destroys it). Where the system
 // cannot read the image of that size (Windows XP and the PNG images), the 32 or else the 16 pixel

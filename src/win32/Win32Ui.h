@@ -77,6 +77,8 @@ class Win32Ui final : public IUiBackend {
     void HandleCommand(Form& form, HWND child, unsigned code);
     // Keys the windows handle themselves (Tab, Enter, Esc, F1); true when the key was used.
     bool PreTranslate(const MSG& msg);
+    // A key that presses one of the form's buttons (Form::Keys); true when it was one.
+    bool PressKeyCommand(Form& form, const MSG& msg);
     void Dispatch(MSG& msg);
     void MakeWindow(Form& form);
     void SyncApplicationWindow();
@@ -142,6 +144,7 @@ class Win32Ui final : public IUiBackend {
     int deactivating_ = 0; // > 0 while a form's window is told it lost the activation
     HWND lastRaisedAfter_ = nullptr; // the form last raised once an activation change was over
     HWND eventWindow_ = nullptr;     // the form whose message is being handled
+    HWND inputTip_ = nullptr;        // the tool tip refusing an edit's text, while it shows
     struct Pushing {
         explicit Pushing(int& depth) : depth_(depth) { ++depth_; }
         Pushing(const Pushing&) = delete;
@@ -165,6 +168,8 @@ class Win32Ui final : public IUiBackend {
     };
     std::map<HWND, Pictures> images_;
     void ShowPicture(HWND button);
+    // The pictures of a form's buttons made anew in the system's colours (a theme changed).
+    void RefreshPictures(HWND form);
     Win32ModalStack modal_;
 };
 

@@ -10,6 +10,7 @@
 #include "forms/Form.h"
 #include "forms/ItemsControl.h"
 #include "forms/StaticControls.h"
+#include "win32/Win32AnsiText.h"
 #include "win32/Win32Pictures.h"
 
 #include <commctrl.h>
@@ -75,6 +76,16 @@ Shape ShapeOf(const Control& control) {
     return {"STATIC", 0, 0};
 }
 
+// A picture button's or a picture's window text is what a screen reader announces: its tool tip
+// (the picture alone is drawn: BS_BITMAP buttons draw no text, nor do icon statics).
+std::string AccessibleName(const Control& control) {
+    if (control.Kind() == ControlKind::ToolButton &&
+        !static_cast<const Button&>(control).Caption().empty()) {
+        return static_cast<const Button&>(control).Caption();
+    }
+    return control.Hint();
+}
+
 std::string TextOf(const Control& control) {
     switch (control.Kind()) {
     case ControlKind::Label:
@@ -82,8 +93,10 @@ std::string TextOf(const Control& control) {
     case ControlKind::Edit:
         return static_cast<const Edit&>(control).Text();
     case ControlKind::Button:
-    case ControlKind::ToolButton:
         return static_cast<const Button&>(control).Caption();
+    case ControlKind::ToolButton:
+    case ControlKind::Picture:
+        return AccessibleName(control);
     case ControlKind::CheckBox:
         return static_cast<const CheckBox&>(control).Caption();
     case ControlKind::GroupBox:
@@ -118,6 +131,26 @@ bool Inside(const Control& control, const Control& container) {
         }
     }
     return false;
+}
+
+// A disabled picture button drawn by hand: its face and its picture, centred.
+void PaintDisabledPicture(HWND button) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(button, &paint);
+    RECT rect;
+    GetClientRect(button, &rect);
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    auto* picture = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info{};
+    if (picture != nullptr && GetObjectA(picture, sizeof info, &info) != 0) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, picture);
+        BitBlt(dc, (rect.right - info.bmWidth) / 2, (rect.bottom - info.bmHeight) / 2, info.bmWidth,
+               info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    EndPaint(button, &paint);
 }
 
 // Tool buttons click like buttons but never take the keyboard focus: the mouse is tracked here
@@ -158,6 +191,14 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
                      reinterpret_cast<LPARAM>(window));
         return 0;
+    case WM_PAINT:
+        // The system embosses a disabled button's picture in its own colours: under a high
+        // contrast theme the picture drawn in the theme's grey text colour is shown instead.
+        if (!IsWindowEnabled(window) && CurrentPictureTheme().highContrast) {
+            PaintDisabledPicture(window);
+            return 0;
+        }
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(window, &ToolButtonProc, 0);
         break;
@@ -242,12 +283,22 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
         style |= WS_DISABLED;
     }
     const Placement place = PlacementOf(control);
-    HWND window = CreateWindowExA(
-        shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left, place.bounds.top,
-        (place.flags & SWP_NOSIZE) != 0 ? 0 : place.bounds.width, place.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())), instance_, nullptr);
-    if (control.Kind() == ControlKind::Edit && static_cast<Edit&>(control).Password()) {
+    const int width = (place.flags & SWP_NOSIZE) != 0 ? 0 : place.bounds.width;
+    auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id()));
+    HWND window = nullptr;
+    if (control.Kind() == ControlKind::Edit) {
+        // A Unicode edit: an ANSI one would keep what the user types in the code page, and a
+        // character it lacks would be lost before the program could tell.
+        std::wstring wide = ToWide(text);
+        window =
+            CreateWindowExW(shape.exStyle, L"EDIT", wide.c_str(), style, place.bounds.left,
+                            place.bounds.top, width, place.height, parent, id, instance_, nullptr);
+        SecureWipe(wide.data(), wide.capacity() * sizeof(wchar_t));
         SecureWipe(text);
+    } else {
+        window =
+            CreateWindowExA(shape.exStyle, shape.cls, text.c_str(), style, place.bounds.left,
+                            place.bounds.top, width, place.height, parent, id, instance_, nullptr);
     }
     if (window == nullptr) {
         throw Error("Cannot create a control of window " + form.Caption());
@@ -352,12 +403,33 @@ void Win32Ui::ShowPicture(HWND button) {
     const bool enabled = IsWindowEnabled(button) != FALSE;
     HGDIOBJ& picture = enabled ? pictures.enabled : pictures.disabled;
     if (picture == nullptr) {
-        picture = LoadButtonPicture(instance_, pictures.name,
-                                    enabled ? GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255),
-                                    pictures.dpi);
+        PictureTheme theme = CurrentPictureTheme();
+        const auto* control =
+            reinterpret_cast<const Control*>(GetWindowLongPtrA(button, GWLP_USERDATA));
+        if (!enabled && (control == nullptr || control->Kind() != ControlKind::ToolButton)) {
+            // The system embosses a disabled push button's picture itself, leaving white out.
+            theme.face = kWhite;
+        }
+        picture = LoadButtonPicture(instance_, pictures.name, enabled, theme, pictures.dpi);
     }
     if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
+}
+
+void Win32Ui::RefreshPictures(HWND form) {
+    for (auto& [button, pictures] : images_) {
+        if (GetAncestor(button, GA_ROOT) != form) {
+            continue;
+        }
+        const HGDIOBJ old[] = {pictures.enabled, pictures.disabled};
+        pictures.enabled = nullptr;
+        pictures.disabled = nullptr;
+        ShowPicture(button); // the new picture goes in before the old ones go
+        for (HGDIOBJ picture : old) {
+            DeleteObject(picture);
+        }
+        InvalidateRect(button, nullptr, TRUE);
     }
 }
 
@@ -481,6 +553,10 @@ void Win32Ui::PushControl(Control& control, ControlChange what) {
         break;
     case ControlChange::Hint:
         UpdateTip(control);
+        // (A picture's name is given when it is made: a later text could be read as an icon.)
+        if (control.Kind() == ControlKind::ToolButton) {
+            SetWindowTextA(window, AccessibleName(control).c_str());
+        }
         break;
     case ControlChange::Bounds:
         PlaceControl(control);
@@ -513,12 +589,15 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
     case ControlKind::Edit:
         if (code == EN_CHANGE) {
             auto& edit = static_cast<Edit&>(*control);
-            std::string text(static_cast<std::size_t>(GetWindowTextLengthA(child)) + 1, '\0');
-            text.resize(static_cast<std::size_t>(
-                GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+            std::string text;
+            const bool representable = ReadAnsiText(child, text);
             app.RunEvent([&] {
-                if (!edit.UserEdit(text)) {
+                if (!edit.UserEdit(text, representable)) {
                     ControlChanged(edit, ControlChange::Text); // refused: show the model's text
+                } else if (!representable) {
+                    ShowUnrepresentableTip(child, inputTip_);
+                } else {
+                    HideUnrepresentableTip(child, inputTip_);
                 }
             });
             if (edit.Password()) {

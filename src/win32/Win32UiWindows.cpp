@@ -397,6 +397,9 @@ bool Win32Ui::PreTranslate(const MSG& msg) {
     if (form == nullptr || app_ == nullptr) {
         return false;
     }
+    if (PressKeyCommand(*form, msg)) {
+        return true;
+    }
     if (msg.message == WM_SYSKEYDOWN) {
         // Alt+F4 is the close box whichever control has the focus (a focused drop-down list
         // would otherwise take the key for itself).
@@ -448,16 +451,46 @@ bool Win32Ui::PreTranslate(const MSG& msg) {
     }
 }
 
+bool Win32Ui::PressKeyCommand(Form& form, const MSG& msg) {
+    HWND root = WindowOf(form);
+    if (GetFocus() != nullptr && IsDroppedCombo(GetFocus())) {
+        return false; // an open drop-down list keeps its keys
+    }
+    KeyPress key{static_cast<unsigned>(msg.wParam), kNoModifier};
+    key.modifiers |= GetKeyState(VK_SHIFT) < 0 ? kShift : 0U;
+    key.modifiers |= GetKeyState(VK_CONTROL) < 0 ? kCtrl : 0U;
+    key.modifiers |= GetKeyState(VK_MENU) < 0 ? kAlt : 0U;
+    // A key message goes to the focused window: its target is the control the key is for.
+    Control* focused = IsChild(root, msg.hwnd) ? ControlOf(msg.hwnd) : nullptr;
+    bool used = false;
+    const EventScope event(eventWindow_, root);
+    app_->RunEvent([&] {
+        if (focused != nullptr && focused != form.FocusedControl()) {
+            const Pushing pushing(pushing_);
+            form.FocusControl(*focused);
+        }
+        used = form.PressKey(key);
+    });
+    if (used && msg.message == WM_SYSKEYDOWN) {
+        // Seen by the default handling all the same (not translated: no beep), so that letting
+        // go of Alt afterwards does not open the window menu as after Alt pressed alone.
+        DefWindowProcA(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    }
+    return used;
+}
+
+// Messages are taken and dispatched as Unicode, so a character typed into an edit reaches it
+// whole; the forms' own procedures still receive ANSI messages, converted by the system.
 void Win32Ui::Dispatch(MSG& msg) {
     if (!PreTranslate(msg)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
 void Win32Ui::WaitAndDispatch() {
     MSG msg{};
-    const BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL result = GetMessageW(&msg, nullptr, 0, 0);
     if (result == 0 || result == -1) {
         if (app_ != nullptr) {
             app_->RequestTerminate();
@@ -469,7 +502,7 @@ void Win32Ui::WaitAndDispatch() {
 
 void Win32Ui::ProcessPending() {
     MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             if (app_ != nullptr) {
                 app_->RequestTerminate();
@@ -620,6 +653,10 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        RefreshPictures(window);
+        break;
     case WM_SETCURSOR: {
         Control* control = ControlOf(reinterpret_cast<HWND>(wParam));
         if (control != nullptr && &control->Owner() == &form &&

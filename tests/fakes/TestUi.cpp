@@ -36,8 +36,8 @@ bool TestUi::Type(Edit& edit, std::string_view chars) {
     return true;
 }
 
-bool TestUi::Paste(Edit& edit, std::string_view text) {
-    return Act(edit.Owner(), [&] { return edit.UserEdit(text); });
+bool TestUi::Paste(Edit& edit, std::string_view text, bool representable) {
+    return Act(edit.Owner(), [&] { return edit.UserEdit(text, representable); });
 }
 
 bool TestUi::Backspace(Edit& edit) {
@@ -88,6 +88,10 @@ void TestUi::PressEscape(Form& form) {
         form.PressEscape();
         return true;
     });
+}
+
+bool TestUi::PressKey(Form& form, KeyPress key) {
+    return Act(form, [&] { return form.PressKey(key); });
 }
 
 void TestUi::PressF1(Form& form) {

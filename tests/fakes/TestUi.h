@@ -6,6 +6,7 @@
 #include "forms/Application.h"
 #include "forms/Form.h"
 #include "forms/Geometry.h"
+#include "forms/KeyCommands.h"
 #include "forms/TrayIcon.h"
 #include "forms/UiBackend.h"
 
@@ -68,8 +69,9 @@ class TestUi final : public IUiBackend {
     // Types characters one by one at the end of the text; each is one change. Stops at the
     // first refused character.
     bool Type(Edit& edit, std::string_view chars);
-    // Replaces the whole text at once (select all, then paste).
-    bool Paste(Edit& edit, std::string_view text);
+    // Replaces the whole text at once (select all, then paste). representable = false: the
+    // pasted text holds characters the code page cannot store; text is what it converts to.
+    bool Paste(Edit& edit, std::string_view text, bool representable = true);
     // Deletes the last character (Backspace at the end).
     bool Backspace(Edit& edit);
     bool Click(Button& button);
@@ -81,6 +83,8 @@ class TestUi final : public IUiBackend {
     void PressEnter(Form& form);
     void PressEscape(Form& form);
     void PressF1(Form& form);
+    // A key pressed in a form, on its focused control; true when it was one of the form's keys.
+    bool PressKey(Form& form, KeyPress key);
     // The user clicks into a window: it gets the activation and the active one loses it.
     // Refused while a modal dialog of another window is open.
     bool Activate(Form& form);

@@ -5,10 +5,12 @@
 #include "forms/CheckBox.h"
 #include "forms/Edit.h"
 #include "forms/Form.h"
+#include "forms/PictureColours.h"
 #include "forms/StaticControls.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace velt {
@@ -110,6 +112,30 @@ TEST_F(ControlsTest, ControlsKnowTheirPlaceInTheFormAndTheTabStops) {
     EXPECT_TRUE(form.ok.TakesFocus());
     EXPECT_FALSE(form.panel.TakesFocus());
     EXPECT_THROW(Edit(form.ok, 15, {}), UsageError); // buttons hold no controls
+}
+
+TEST(PictureColours, TheFaceIsTheBackgroundAndHighContrastDrawsTheShapeInTheThemesText) {
+    const PictureTheme normal{false, 0xD4D0C8, 0x000000, 0x808080};
+    const PictureTheme black{true, 0x000000, 0xFFFFFF, 0x00FF00}; // "High Contrast Black"
+    const PictureTheme white{true, 0xFFFFFF, 0x000000, 0x600000}; // "High Contrast White"
+    struct Row {
+        std::uint32_t pixel;
+        bool enabled;
+        const PictureTheme& theme;
+        std::uint32_t drawn;
+    };
+    const Row rows[] = {
+        {kPictureFace, true, normal, 0xD4D0C8}, {0x0000FF, true, normal, 0x0000FF},
+        {kPictureFace, false, normal, kWhite},  {0x0000FF, false, normal, 0x0000FF},
+        {kPictureFace, true, black, 0x000000},  {0x0000FF, true, black, 0xFFFFFF},
+        {kWhite, true, black, 0xFFFFFF},        {kPictureFace, false, black, 0x000000},
+        {0x0000FF, false, black, 0x00FF00},     {kPictureFace, true, white, 0xFFFFFF},
+        {0x000000, true, white, 0x000000},      {0xFFFF00, false, white, 0x600000},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(PictureColour(row.pixel, row.enabled, row.theme), row.drawn)
+            << std::hex << row.pixel << (row.enabled ? " enabled" : " disabled");
+    }
 }
 
 } // namespace

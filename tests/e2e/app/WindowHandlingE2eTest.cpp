@@ -1,6 +1,6 @@
 // The real windows in a user's hands, driven by real key presses and clicks (SendInput): the
-// focus on showing, the tab order the windows declare, Enter, Esc, Alt+F4, F1, and which window
-// is in front while a dialog is open.
+// focus on showing, the tab order the windows declare, Enter, Esc, Alt+F4, F1, the keys of the
+// tool buttons, the pictures' names, and which window is in front while a dialog is open.
 #include "e2e/harness/DeclaredWindows.h"
 #include "e2e/harness/E2eHarness.h"
 
@@ -98,6 +98,12 @@ class WindowHandlingE2e : public ::testing::Test {
         HWND window = app_->WaitWindow(nullptr, caption);
         EXPECT_NE(window, nullptr) << caption;
         WaitFocusOn(window, firstId);
+        // A picture's window text is what a screen reader announces: its tool tip.
+        for (const Control* c : declared.Controls()) {
+            if (c->Kind() == ControlKind::ToolButton || c->Kind() == ControlKind::Picture) {
+                EXPECT_EQ(Text(Item(window, c->Id())), c->Hint()) << c->Id();
+            }
+        }
         if (modal) {
             ExpectTrayKeepsInFront(main, window);
         }
@@ -134,16 +140,57 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     CheckOpened(main, Main::kCaption, declared_.main, Main::kPassEdit1, true, false);
     ExpectTabCycle(main, declared_.main, VK_SHIFT);
 
-    ClickAt(Item(main, Main::kCreateProfile));
+    // The tool buttons' commands by keyboard: Insert in the profile list creates a profile.
+    PressKey(VK_TAB, VK_SHIFT);
+    WaitFocusOn(main, Main::kProfiles);
+    PressKey(VK_INSERT);
     HWND properties = CheckOpened(main, TPFPropertysForm::kCreateCaption, declared_.properties,
                                   TPFPropertysForm::kProfileNameEdit, true, true);
     TypeText("Work\tC:\\A;C:\\B");
-    ClickAt(Item(properties, TPFPropertysForm::kCallWizardButton));
+    PressKey(VK_F4); // in the path list: the wizard
     HWND wizard = CheckOpened(main, TFileListForm::kCaption, declared_.wizard,
                               TFileListForm::kLbxFileList, true, true);
     EXPECT_EQ(GetWindow(wizard, GW_OWNER), properties);
+    HWND list = Item(wizard, TFileListForm::kLbxFileList);
+    HWND entry = Item(wizard, TFileListForm::kEdFile);
+    const auto entries = [list](const char* expected) {
+        return WaitUntil([&] {
+            std::string all;
+            for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+                wchar_t item[MAX_PATH] = {}; // the ANSI message is cut across processes
+                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
+                all += i == 0 ? "" : ";";
+                for (const wchar_t* c = item; *c != 0; ++c) {
+                    all += static_cast<char>(*c);
+                }
+            }
+            return all == expected;
+        });
+    };
     PressKey(VK_DOWN); // the list's click handler puts the entry into the edit
-    EXPECT_TRUE(WaitUntil([&] { return Text(Item(wizard, TFileListForm::kEdFile)) == "C:\\B"; }));
+    EXPECT_TRUE(WaitUntil([&] { return Text(entry) == "C:\\B"; }));
+    PressKey(VK_UP, VK_MENU);
+    EXPECT_TRUE(entries("C:\\B;C:\\A"));
+    PressKey(VK_DOWN, VK_MENU);
+    EXPECT_TRUE(entries("C:\\A;C:\\B"));
+    PressKey(VK_DELETE);
+    EXPECT_TRUE(entries("C:\\A"));
+    PressKey(VK_INSERT); // Add is disabled (the entry is the selected one): nothing
+    SetText(entry, "C:\\C");
+    PressKey(VK_INSERT);
+    EXPECT_TRUE(entries("C:\\A;C:\\C"));
+    PressKey('O', VK_CONTROL);
+    HWND browse = app_->WaitWindow(kDialogClass, nullptr);
+    ASSERT_NE(browse, nullptr);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browse) && GetForegroundWindow() == wizard; }));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(wizard); }));
+    PressKey('W', VK_MENU); // Alt+W anywhere in the dialog: a fresh wizard
+    ASSERT_TRUE(WaitUntil([&] {
+        wizard = app_->FindWindowOf(nullptr, TFileListForm::kCaption);
+        return wizard != nullptr && FocusOf(wizard) == Item(wizard, TFileListForm::kLbxFileList);
+    }));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(wizard); }));
 
@@ -159,15 +206,16 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     HWND combo = Item(main, Main::kProfiles);
     HWND second = Item(main, Main::kPassEdit2);
     ASSERT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 1 && !Visible(second); }));
-    PressKey(VK_TAB, VK_SHIFT);
+    // The focus is back in the list that Insert came from.
     WaitFocusOn(main, Main::kProfiles);
     PressKey(VK_UP);
     EXPECT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 0 && Visible(second); }));
     PressKey(VK_DOWN);
     EXPECT_TRUE(WaitUntil([&] { return ComboIndex(combo) == 1 && !Visible(second); }));
 
-    // The prompt of a checked profile: no help; Esc empties its edit (OK follows the length).
-    ClickAt(Item(main, Main::kEditProfile));
+    // The prompt of a checked profile (F2 in the list edits it): no help; Esc empties its edit
+    // (OK follows the length).
+    PressKey(VK_F2);
     HWND prompt = CheckOpened(main, TPasswordsForm::kCaption, declared_.prompt,
                               TPasswordsForm::kPassEdit1, false, true);
     EXPECT_EQ(GetWindow(prompt, GW_OWNER), main);
@@ -177,6 +225,13 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     ASSERT_TRUE(WaitUntil([&] { return Enabled(ok); }));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(prompt) && !Enabled(ok); }));
+    // Delete in the list asks first; No keeps the profile.
+    WaitFocusOn(main, Main::kProfiles);
+    PressKey(VK_DELETE);
+    HWND question = app_->WaitMessageBox("Deleting selected profile");
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question) && ComboCount(combo) == 2; }));
 
     ClickAt(Item(main, Main::kAboutImage));
     HWND about =

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <string>
@@ -24,6 +27,7 @@ constexpr int kCreateProfile = 103;
 constexpr int kEditProfile = 104;
 constexpr int kDeleteProfile = 105;
 constexpr int kPassEdit1 = 108;
+constexpr int kPassEdit2 = 110;
 constexpr int kActivateButton = 112;
 
 constexpr int kProfileNameEdit = 402;
@@ -224,6 +228,71 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     EXPECT_EQ(ComboIndex(combo), 0);
     CloseMainAndWaitForSave(1);
     EXPECT_EQ(StoredProfiles(install_)[0].ProfileName.str(), "My Confidential Data");
+}
+
+// Cyrillic typed as Unicode: refused where the code page lacks the letters (1252), taken in the
+// code page's bytes where it has them (1251: ctest runs this test a second time so, and says
+// which in VELT_CODE_PAGE).
+TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesBytes) {
+    const char* page = std::getenv("VELT_CODE_PAGE");
+    ASSERT_EQ(GetACP(), page != nullptr ? std::strtoul(page, nullptr, 10) : 1252UL);
+    const bool held = GetACP() == 1251;
+    const std::wstring name = L"\u041f\u0430\u043f\u043a\u0430"; // "Papka" in Cyrillic
+    const std::wstring path = L"c:\\" + name + L"\\*.*";
+    const std::wstring password = L"\u043f\u0430\u0440\u043e\u043b\u044c";
+    Click(Item(main_, kCreateProfile));
+    HWND dialog = Wait(kCreateCaption);
+    ASSERT_NE(dialog, nullptr);
+    SetText(Item(dialog, kProfileNameEdit), name);
+    Click(Item(dialog, kCallWizardButton));
+    HWND wizard = Wait(kWizardCaption);
+    ASSERT_NE(wizard, nullptr);
+    SetText(Item(wizard, kEdFile), path);
+    EXPECT_EQ(Enabled(Item(wizard, kBtnAdd)), held);
+    if (!held) { // the edit says why, in a balloon
+        EXPECT_TRUE(WaitUntil([&] { return app_.FindWindowOf(TOOLTIPS_CLASSA, nullptr); }));
+    }
+    Click(Item(wizard, kBtnAdd));
+    Click(Item(wizard, kBtnOK));
+    ASSERT_TRUE(WaitGone(wizard));
+    EXPECT_EQ(Text(Item(dialog, kListEdit)).empty(), !held);
+    SetText(Item(dialog, kListEdit), path);
+    SetText(Item(dialog, kPass1Edit), password);
+    SetText(Item(dialog, kPass2Edit), password);
+    ASSERT_EQ(Enabled(Item(dialog, kApplyButton)), held);
+    Click(Item(dialog, kApplyButton));
+    if (!held) {
+        Click(Item(dialog, kCancelButton));
+    }
+    ASSERT_TRUE(WaitGone(dialog));
+    CloseMainAndWaitForSave(held ? 2 : 1);
+
+    // The driver gets the path list upper-cased in the code page, and the password's digest.
+    ShowMain();
+    SelectCombo(Item(main_, kProfiles), held ? 1 : 0);
+    ASSERT_TRUE(standin::ResetJournal());
+    SetText(Item(main_, kPassEdit1), password);
+    SetText(Item(main_, kPassEdit2), password); // shown for the default profile only
+    ASSERT_EQ(Enabled(Item(main_, kActivateButton)), held);
+    Click(Item(main_, kActivateButton));
+    OmxStandinJournal journal{};
+    if (!held) {
+        Sleep(500);
+        ASSERT_TRUE(standin::ReadJournal(journal));
+        EXPECT_EQ(journal.Starts, 0u) << "nothing is sent";
+        return;
+    }
+    const std::string cp1251Name = "\xCF\xE0\xEF\xEA\xE0";
+    const std::string cp1251Password = "\xEF\xE0\xF0\xEE\xEB\xFC";
+    const TProfileObj stored = StoredProfiles(install_)[1];
+    EXPECT_EQ(stored.ProfileName.str(), cp1251Name);
+    EXPECT_EQ(stored.PathList.str(), "c:\\" + cp1251Name + "\\*.*");
+    EXPECT_EQ(stored.CheckByte, PasswordCheckByte(cp1251Password));
+    ASSERT_TRUE(WaitUntil([&] { return standin::ReadJournal(journal) && journal.Starts == 1; }));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(journal.LastBlock + 256)),
+              "C:\\\xCF\xC0\xCF\xCA\xC0\\*.*");
+    const std::string digest = PasswordDigest(cp1251Password);
+    EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), 16), 0);
 }
 
 TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {

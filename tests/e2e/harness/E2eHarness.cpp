@@ -308,6 +308,11 @@ void SetText(HWND window, std::string_view text) {
     SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copy.c_str()));
 }
 
+void SetText(HWND window, std::wstring_view text) {
+    const std::wstring copy(text);
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copy.c_str()));
+}
+
 void Click(HWND button) {
     PostMessageA(button, BM_CLICK, 0, 0);
 }

@@ -122,7 +122,8 @@ bool ChooseTrayItem(DWORD pid, HWND mainWindow, int selectableIndex);
 HWND Item(HWND window, int id);                   // the descendant with that control id, or nullptr
 std::string Text(HWND window);                    // WM_GETTEXT (crosses processes)
 void SetText(HWND window, std::string_view text); // WM_SETTEXT: edits raise EN_CHANGE
-void Click(HWND button);                          // posted BM_CLICK
+void SetText(HWND window, std::wstring_view text); // the same as Unicode, whatever the code page
+void Click(HWND button);                           // posted BM_CLICK
 // CB_SETCURSEL, then the CBN_SELCHANGE notification that a user's pick sends to the parent.
 void SelectCombo(HWND combo, int index);
 int ComboIndex(HWND combo);

@@ -42,6 +42,7 @@ struct UserPlay {
     std::atomic<bool> sawDialog{false};
     std::atomic<bool> selected{false};
     std::atomic<bool> okEnabled{false}; // when OK was given
+    std::wstring boxText;               // a message box after the dialog, answered with OK
 };
 
 void PlayUser(DWORD thread, UserPlay* play) {
@@ -67,6 +68,18 @@ void PlayUser(DWORD thread, UserPlay* play) {
     // folder (Wine keeps it disabled on a file; the OK command returns the file all the same).
     play->okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
     PostMessageA(dialog, WM_COMMAND, play->pressOk ? IDOK : IDCANCEL, 0);
+    for (int i = 0; i < 100 && play->pressOk; ++i) { // a message box that may follow
+        Sleep(50);
+        BrowseSearch box;
+        EnumThreadWindows(thread, &FindDialog, reinterpret_cast<LPARAM>(&box));
+        if (box.found != nullptr && box.found != dialog) {
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box.found, 0xFFFF, text, 512);
+            play->boxText = text;
+            PostMessageA(box.found, WM_COMMAND, IDOK, 0);
+            break;
+        }
+    }
 }
 
 bool Browse(UserPlay& play, std::string& path) {
@@ -124,6 +137,23 @@ TEST(Win32FileBrowser, PickedFolderAndFileComeBackAsPathsAndWindowsAreEnabledAga
     }
     DestroyWindow(window);
     DeleteFileA(file.c_str());
+}
+
+TEST(Win32FileBrowser, AFolderTheCodePageCannotNameIsRefusedWithAMessageNamingIt) {
+    ASSERT_EQ(GetACP(), 1252U);
+    const std::wstring name = L"\u041f\u0430\u043f\u043a\u0430"; // Cyrillic, "????" in 1252
+    const std::string parent = TempFolder();
+    const std::wstring folder = std::wstring(parent.begin(), parent.end()) + L"\\" + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    UserPlay play;
+    play.select = parent + "\\?????"; // how the tree names it to an ANSI caller
+    std::string path = "stale";
+    EXPECT_FALSE(Browse(play, path));
+    EXPECT_TRUE(play.selected);
+    EXPECT_TRUE(path.empty()) << path;
+    // Named as the shell shows it (Wine: the whole path, Windows: the folder's name).
+    EXPECT_NE(play.boxText.find(name + L"\": The name contains characters"), std::wstring::npos);
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(Win32FileBrowser, CancelGivesFalseAnEmptyPathAndEnabledWindows) {
