@@ -133,7 +133,9 @@ bool Inside(const Control& control, const Control& container) {
     return false;
 }
 
-// A disabled picture button drawn by hand: its face and its picture, centred.
+// A disabled picture button drawn by hand: its face and its picture, centred; a push button
+// with a caption gets its frame too, and its picture and caption side by side as the system
+// places them, the caption in the grey text colour.
 void PaintDisabledPicture(HWND button) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(button, &paint);
@@ -142,15 +144,55 @@ void PaintDisabledPicture(HWND button) {
     FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
     auto* picture = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP info{};
-    if (picture != nullptr && GetObjectA(picture, sizeof info, &info) != 0) {
+    if (picture == nullptr || GetObjectA(picture, sizeof info, &info) == 0) {
+        info = BITMAP{};
+    }
+    char caption[64];
+    const auto style = static_cast<DWORD>(GetWindowLongA(button, GWL_STYLE));
+    const int length =
+        (style & BS_BITMAP) != 0 ? 0 : GetWindowTextA(button, caption, sizeof caption);
+    RECT text{};
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    if (length > 0) {
+        if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME));
+            InflateRect(&rect, -1, -1);
+        }
+        DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH);
+        DrawTextA(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE);
+    }
+    const int left = (rect.left + rect.right - info.bmWidth - text.right) / 2;
+    if (info.bmWidth > 0) {
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, picture);
-        BitBlt(dc, (rect.right - info.bmWidth) / 2, (rect.bottom - info.bmHeight) / 2, info.bmWidth,
-               info.bmHeight, source, 0, 0, SRCCOPY);
+        BitBlt(dc, left, (rect.top + rect.bottom - info.bmHeight) / 2, info.bmWidth, info.bmHeight,
+               source, 0, 0, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
     }
+    if (length > 0) {
+        OffsetRect(&text, left + info.bmWidth, (rect.top + rect.bottom - text.bottom) / 2);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextA(dc, caption, length, &text, DT_SINGLELINE);
+    }
+    SelectObject(dc, oldFont);
     EndPaint(button, &paint);
+}
+
+// Under a high contrast theme a disabled picture button shows its picture drawn in the theme's
+// grey text colour, not the system's embossing of it in its own colours.
+LRESULT CALLBACK DisabledPictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR) {
+    if (message == WM_PAINT && !IsWindowEnabled(window) && CurrentPictureTheme().highContrast) {
+        PaintDisabledPicture(window);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, &DisabledPictureProc, 0);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // Tool buttons click like buttons but never take the keyboard focus: the mouse is tracked here
@@ -191,14 +233,6 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
                      reinterpret_cast<LPARAM>(window));
         return 0;
-    case WM_PAINT:
-        // The system embosses a disabled button's picture in its own colours: under a high
-        // contrast theme the picture drawn in the theme's grey text colour is shown instead.
-        if (!IsWindowEnabled(window) && CurrentPictureTheme().highContrast) {
-            PaintDisabledPicture(window);
-            return 0;
-        }
-        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(window, &ToolButtonProc, 0);
         break;
@@ -317,6 +351,7 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     if (control.Kind() == ControlKind::ToolButton) {
         SetWindowSubclass(window, &ToolButtonProc, 0, 0);
+        SetWindowSubclass(window, &DisabledPictureProc, 0, 0);
     }
     PushStyle(control);
     if (control.Kind() == ControlKind::ComboBox || control.Kind() == ControlKind::ListBox) {
@@ -403,14 +438,8 @@ void Win32Ui::ShowPicture(HWND button) {
     const bool enabled = IsWindowEnabled(button) != FALSE;
     HGDIOBJ& picture = enabled ? pictures.enabled : pictures.disabled;
     if (picture == nullptr) {
-        PictureTheme theme = CurrentPictureTheme();
-        const auto* control =
-            reinterpret_cast<const Control*>(GetWindowLongPtrA(button, GWLP_USERDATA));
-        if (!enabled && (control == nullptr || control->Kind() != ControlKind::ToolButton)) {
-            // The system embosses a disabled push button's picture itself, leaving white out.
-            theme.face = kWhite;
-        }
-        picture = LoadButtonPicture(instance_, pictures.name, enabled, theme, pictures.dpi);
+        picture = LoadButtonPicture(instance_, pictures.name, enabled, CurrentPictureTheme(),
+                                    pictures.dpi);
     }
     if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
         SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
@@ -479,6 +508,7 @@ void Win32Ui::PushStyle(Control& control) {
         }
         if (!button.PictureName().empty()) {
             images_.emplace(window, Pictures{button.PictureName(), DpiOf(control.Owner())});
+            SetWindowSubclass(window, &DisabledPictureProc, 0, 0);
         }
         ShowPicture(window);
         break;
