@@ -157,9 +157,9 @@ void PaintDisabledPicture(HWND button) {
     if (length > 0) {
         if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
             FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME));
-            InflateRect(&rect, -1, -1);
+            rect = {rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
         }
-        DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH);
+        DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT | BF_SOFT); // a push button's raised frame
         DrawTextA(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE);
     }
     const int left = (rect.left + rect.right - info.bmWidth - text.right) / 2;
@@ -172,7 +172,8 @@ void PaintDisabledPicture(HWND button) {
         DeleteDC(source);
     }
     if (length > 0) {
-        OffsetRect(&text, left + info.bmWidth, (rect.top + rect.bottom - text.bottom) / 2);
+        const int top = (rect.top + rect.bottom - text.bottom) / 2;
+        text = {left + info.bmWidth, top, left + info.bmWidth + text.right, top + text.bottom};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
         DrawTextA(dc, caption, length, &text, DT_SINGLELINE);
