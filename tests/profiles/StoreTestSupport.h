@@ -16,6 +16,7 @@
 #include "profiles/ProfileRecord.h"
 #include "profiles/RegistIO.h"
 #include "profiles/StoragePaths.h"
+#include "profiles/StoreLoading.h"
 
 namespace velt::test {
 
@@ -78,12 +79,8 @@ class StoreTest : public ::testing::Test {
     ProfileStore MakeStore() { return ProfileStore(registry, files, storagePath); }
     // A store whose load went through (a first start's when there is no storage file).
     ProfileStore LoadedStore() {
-        auto store = MakeStore();
-        store.EnsureSettingsKey();
         ProfileList scratch;
-        std::int32_t index = 0;
-        store.LoadProfiles(scratch, index);
-        return store;
+        return LoadedInto(MakeStore(), scratch);
     }
     // A list of count sample profiles, already in the storage file.
     ProfileList PutStored(int count) {

@@ -15,6 +15,7 @@
 #include "platform/SettingsRegistry.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/RegistIO.h"
+#include "profiles/StoreLoading.h"
 #include "profiles/StoragePaths.h"
 
 namespace velt::contract {
@@ -316,11 +317,7 @@ class StoreOverSeams : public StoreContract {
     }
     // A store over exeDir that has loaded `list`.
     ProfileStore Loaded(const std::string& exeDir, ProfileList& list) {
-        auto store = MakeStore(exeDir);
-        store.EnsureSettingsKey();
-        std::int32_t index = 0;
-        store.LoadProfiles(list, index);
-        return store;
+        return LoadedInto(MakeStore(exeDir), list);
     }
     static void FillThree(ProfileList& list) {
         list.Clear();
