@@ -15,6 +15,7 @@
 #include "forms/UiBackend.h"
 #include "win32/Win32GdiCache.h"
 #include "win32/Win32ModalStack.h"
+#include "win32/Win32PictureCache.h"
 
 #include <windows.h>
 
@@ -157,19 +158,7 @@ class Win32Ui final : public IUiBackend {
     std::map<const Form*, HWND> lastFocus_;
     std::vector<Form*> recent_;  // forms in the order they were last active
     std::vector<Form*> waiting_; // created forms whose real window is not made yet
-    // A button's picture twice: on the face colour (enabled) and on white, which is what the
-    // system's drawing of a disabled picture leaves out; each made when the button first shows
-    // it, and freed with the button.
-    struct Pictures {
-        std::string name;
-        int dpi = 0;
-        HGDIOBJ enabled = nullptr;
-        HGDIOBJ disabled = nullptr;
-    };
-    std::map<HWND, Pictures> images_;
-    void ShowPicture(HWND button);
-    // The pictures of a form's buttons made anew in the system's colours (a theme changed).
-    void RefreshPictures(HWND form);
+    Win32PictureCache pictures_{instance_};
     Win32ModalStack modal_;
 };
 

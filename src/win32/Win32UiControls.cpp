@@ -407,11 +407,7 @@ void Win32Ui::ControlGone(Control& control) {
         SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
     }
     DestroyWindow(window);
-    if (const auto image = images_.find(window); image != images_.end()) {
-        DeleteObject(image->second.enabled);
-        DeleteObject(image->second.disabled);
-        images_.erase(image);
-    }
+    pictures_.Forget(window);
     control.SetNativeHandle(0);
 }
 
@@ -427,40 +423,7 @@ void Win32Ui::PushEffectiveState(Control& control) {
     HWND window = WindowOf(control);
     EnableWindow(window, EffectivelyEnabled(control));
     ShowWindow(window, EffectivelyVisible(control) ? SW_SHOWNA : SW_HIDE);
-    ShowPicture(window);
-}
-
-void Win32Ui::ShowPicture(HWND button) {
-    const auto it = images_.find(button);
-    if (it == images_.end()) {
-        return;
-    }
-    Pictures& pictures = it->second;
-    const bool enabled = IsWindowEnabled(button) != FALSE;
-    HGDIOBJ& picture = enabled ? pictures.enabled : pictures.disabled;
-    if (picture == nullptr) {
-        picture = LoadButtonPicture(instance_, pictures.name, enabled, CurrentPictureTheme(),
-                                    pictures.dpi);
-    }
-    if (reinterpret_cast<HGDIOBJ>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0)) != picture) {
-        SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
-    }
-}
-
-void Win32Ui::RefreshPictures(HWND form) {
-    for (auto& [button, pictures] : images_) {
-        if (GetAncestor(button, GA_ROOT) != form) {
-            continue;
-        }
-        const HGDIOBJ old[] = {pictures.enabled, pictures.disabled};
-        pictures.enabled = nullptr;
-        pictures.disabled = nullptr;
-        ShowPicture(button); // the new picture goes in before the old ones go
-        for (HGDIOBJ picture : old) {
-            DeleteObject(picture);
-        }
-        InvalidateRect(button, nullptr, TRUE);
-    }
+    pictures_.Show(window);
 }
 
 void Win32Ui::PushItems(Control& control) {
@@ -501,17 +464,11 @@ void Win32Ui::PushStyle(Control& control) {
             (static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & BS_TYPEMASK) != type) {
             SendMessageA(window, BM_SETSTYLE, type, TRUE);
         }
-        if (const auto old = images_.find(window); old != images_.end()) {
-            SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, 0);
-            DeleteObject(old->second.enabled);
-            DeleteObject(old->second.disabled);
-            images_.erase(old);
-        }
+        pictures_.Assign(window, button.PictureName(), DpiOf(control.Owner()));
         if (!button.PictureName().empty()) {
-            images_.emplace(window, Pictures{button.PictureName(), DpiOf(control.Owner())});
             SetWindowSubclass(window, &DisabledPictureProc, 0, 0);
         }
-        ShowPicture(window);
+        pictures_.Show(window);
         break;
     }
     case ControlKind::Label: {

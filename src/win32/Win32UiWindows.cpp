@@ -655,7 +655,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM
     }
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-        RefreshPictures(window);
+        pictures_.Refresh(window);
         break;
     case WM_SETCURSOR: {
         Control* control = ControlOf(reinterpret_cast<HWND>(wParam));
