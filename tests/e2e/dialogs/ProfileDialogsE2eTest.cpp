@@ -96,17 +96,24 @@ class ProfileDialogsE2eTest : public ::testing::Test {
         return WaitUntil([&] { return Enabled(control) == enabled; });
     }
 
+    // Opens the create dialog with `name` typed into it, and the wizard from there.
+    template <typename Text>
+    void OpenCreateAndWizard(const Text& name, HWND& dialog, HWND& wizard) {
+        Click(Item(main_, kCreateProfile));
+        dialog = Wait(kCreateCaption);
+        ASSERT_NE(dialog, nullptr);
+        SetText(Item(dialog, kProfileNameEdit), name);
+        Click(Item(dialog, kCallWizardButton));
+        wizard = Wait(kWizardCaption);
+        ASSERT_NE(wizard, nullptr);
+    }
     // Creates a profile through the properties dialog, the path list typed into the wizard.
     void CreateProfileThroughWizard(const std::string& name,
                                     const std::vector<std::string>& entries,
                                     const std::string& password, bool screenshots = false) {
-        Click(Item(main_, kCreateProfile));
-        HWND dialog = Wait(kCreateCaption);
-        ASSERT_NE(dialog, nullptr);
-        SetText(Item(dialog, kProfileNameEdit), name);
-        Click(Item(dialog, kCallWizardButton));
-        HWND wizard = Wait(kWizardCaption);
-        ASSERT_NE(wizard, nullptr);
+        HWND dialog = nullptr;
+        HWND wizard = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenCreateAndWizard(name, dialog, wizard));
         for (const std::string& entry : entries) {
             SetText(Item(wizard, kEdFile), entry);
             ASSERT_TRUE(WaitEnabled(Item(wizard, kBtnAdd)));
@@ -240,13 +247,9 @@ TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesByte
     const std::wstring name = L"\u041f\u0430\u043f\u043a\u0430"; // "Papka" in Cyrillic
     const std::wstring path = L"c:\\" + name + L"\\*.*";
     const std::wstring password = L"\u043f\u0430\u0440\u043e\u043b\u044c";
-    Click(Item(main_, kCreateProfile));
-    HWND dialog = Wait(kCreateCaption);
-    ASSERT_NE(dialog, nullptr);
-    SetText(Item(dialog, kProfileNameEdit), name);
-    Click(Item(dialog, kCallWizardButton));
-    HWND wizard = Wait(kWizardCaption);
-    ASSERT_NE(wizard, nullptr);
+    HWND dialog = nullptr;
+    HWND wizard = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenCreateAndWizard(name, dialog, wizard));
     SetText(Item(wizard, kEdFile), path);
     EXPECT_EQ(Enabled(Item(wizard, kBtnAdd)), held);
     if (!held) { // the edit says why, in a balloon
