@@ -117,23 +117,50 @@ macro(velt_add_child_dirs)
     endforeach()
 endmacro()
 
-# A library of every .cpp in the current folder (an interface library while it has none yet).
-function(velt_folder_library name)
-    cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
-    file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-    if(_srcs)
-        add_library(${name} STATIC ${_srcs})
-        if(VELT_WIN32)
-            # Each object carries its code and its compiler form: the tests link the code, the
-            # program is optimised as a whole at its link (src/win32/main), which also leaves out
-            # the run-time type records.
-            target_compile_options(${name} PRIVATE -flto -ffat-lto-objects -fno-rtti)
-        endif()
+# Compiles the target, and links it when it is a program, with the win32 thread-model compiler
+# (VELT_WIN32_MODEL_CXX) instead of the build's own, behind the build's compiler launcher if any.
+function(velt_win32_model target)
+    set(swap ${CMAKE_SOURCE_DIR}/scripts/other-compiler.sh)
+    set(compile ${swap} ${CMAKE_CXX_COMPILER_LAUNCHER} ${VELT_WIN32_MODEL_CXX} --)
+    set(link ${swap} ${VELT_WIN32_MODEL_CXX} --)
+    set_target_properties(${target} PROPERTIES
+        CXX_COMPILER_LAUNCHER "${compile}" CXX_LINKER_LAUNCHER "${link}")
+endfunction()
+
+function(_velt_library name sources deps)
+    if(sources)
+        add_library(${name} STATIC ${sources})
         target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-        target_link_libraries(${name} PUBLIC ${L_DEPS})
+        target_link_libraries(${name} PUBLIC ${deps})
     else()
         add_library(${name} INTERFACE)
         target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
-        target_link_libraries(${name} INTERFACE ${L_DEPS})
+        target_link_libraries(${name} INTERFACE ${deps})
+    endif()
+endfunction()
+
+# A library of every .cpp in the current folder (an interface library while it has none yet).
+# The Windows build makes it twice: NAME for the test programs, with the build's compiler (the
+# posix thread model, which GoogleTest needs), and NAME_program for Veltarion.exe, with the
+# win32 thread-model compiler whose runtime the program links against (src/win32/main).
+function(velt_folder_library name)
+    cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+    file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    _velt_library(${name} "${_srcs}" "${L_DEPS}")
+    if(NOT VELT_WIN32)
+        return()
+    endif()
+    # A dependency's twin, once every folder is read (some are defined after their users).
+    set(deps)
+    foreach(dep IN LISTS L_DEPS)
+        list(APPEND deps $<IF:$<TARGET_EXISTS:${dep}_program>,${dep}_program,${dep}>)
+    endforeach()
+    _velt_library(${name}_program "${_srcs}" "${deps}")
+    if(_srcs)
+        velt_win32_model(${name}_program)
+        # Each object carries its compiler form, for the program's optimisation as a whole at
+        # its link (which also leaves out the run-time type records), and its code, which is
+        # what the archive's index names.
+        target_compile_options(${name}_program PRIVATE -flto -ffat-lto-objects -fno-rtti)
     endif()
 endfunction()
