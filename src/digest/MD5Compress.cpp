@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/LittleEndian.h"
+
 namespace velt {
 
 namespace {
@@ -29,11 +31,6 @@ constexpr std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
 #define VELT_MD5_STEP(f, a, b, c, d, x, s, t)                                                      \
     (a) += f((b), (c), (d)) + (x) + (t);                                                           \
     (a) = Rotl((a), (s)) + (b)
-
-std::uint32_t LoadLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8U) |
-           (static_cast<std::uint32_t>(p[2]) << 16U) | (static_cast<std::uint32_t>(p[3]) << 24U);
-}
 
 struct MessageWords {
     const std::uint8_t* block;

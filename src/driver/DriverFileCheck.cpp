@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/LittleEndian.h"
+
 namespace velt {
 
 namespace {
@@ -23,14 +25,6 @@ constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderOffsetField = 60;
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
-
-std::uint32_t Le(const std::uint8_t* bytes, std::size_t count) {
-    std::uint32_t value = 0;
-    for (std::size_t i = count; i > 0; --i) {
-        value = (value << 8U) | bytes[i - 1];
-    }
-    return value;
-}
 
 bool Contains(const std::vector<std::string>& list, std::string_view item) {
     return std::find(list.begin(), list.end(), item) != list.end();
@@ -63,12 +57,12 @@ DriverMachine ReadDriverMachine(IDriverOs& os, std::string_view path) {
     }
     // Past the file's end the read gives fewer bytes: then there is no PE header.
     std::array<std::uint8_t, 6> pe{};
-    const std::uint32_t offset = Le(&dos[kNewHeaderOffsetField], 4);
+    const std::uint32_t offset = LoadLe32(&dos[kNewHeaderOffsetField]);
     if (os.ReadFileAt(path, offset, pe.data(), pe.size()) != static_cast<std::int64_t>(pe.size()) ||
         pe[0] != 'P' || pe[1] != 'E' || pe[2] != 0 || pe[3] != 0) {
         return DriverMachine::NotPe;
     }
-    switch (Le(&pe[4], 2)) {
+    switch (LoadLe16(&pe[4])) {
     case kMachineI386:
         return DriverMachine::I386;
     case kMachineAmd64:

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LittleEndian.h"
 #include "platform/StoreError.h"
 
 namespace velt {
@@ -36,8 +37,7 @@ inline std::optional<std::uint32_t> DwordOf(const RegistryValue& value) {
     if (value.type != kRegDword || value.data.size() != sizeof(std::uint32_t)) {
         return std::nullopt;
     }
-    const auto& d = value.data;
-    return d[0] | (d[1] << 8U) | (d[2] << 16U) | (std::uint32_t{d[3]} << 24U);
+    return LoadLe32(value.data.data());
 }
 
 // An open key; closing it is its destruction.
