@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/LittleEndian.h"
+#include "platform/PathNames.h"
 
 namespace velt {
 
@@ -37,11 +38,11 @@ bool MayChange(const AccessEntry& entry) {
 // The folder of a full file name; a drive's root keeps its backslash ("C:" alone would name the
 // drive's current directory).
 std::string FolderOf(std::string_view path) {
-    const std::size_t slash = path.rfind('\\');
-    if (slash == std::string_view::npos) {
-        return {};
+    std::string folder = ExtractFileDir(path);
+    if (folder.size() == 2 && folder[1] == ':') {
+        folder += '\\';
     }
-    return std::string(path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash));
+    return folder;
 }
 
 } // namespace

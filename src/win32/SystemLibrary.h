@@ -14,13 +14,17 @@ namespace velt {
 // demand.
 void RestrictDllSearch();
 
+// An export of a loaded DLL found by name, or nullptr without the DLL or the export.
+template <typename Function> Function ExportOf(HMODULE module, const char* name) {
+    // The cast through a generic function pointer is how an export found by name is called.
+    return module == nullptr ? nullptr
+                             : reinterpret_cast<Function>(
+                                   reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // An export of kernel32.dll found by name, or nullptr on a Windows without it.
 template <typename Function> Function Kernel32Export(const char* name) {
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    // The cast through a generic function pointer is how an export found by name is called.
-    return kernel32 == nullptr ? nullptr
-                               : reinterpret_cast<Function>(
-                                     reinterpret_cast<void (*)()>(GetProcAddress(kernel32, name)));
+    return ExportOf<Function>(GetModuleHandleA("kernel32.dll"), name);
 }
 
 // The system folder (GetSystemDirectoryA), without a trailing backslash; empty on failure.

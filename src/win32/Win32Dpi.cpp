@@ -1,6 +1,7 @@
 #include "win32/Win32Dpi.h"
 
 #include "forms/Geometry.h"
+#include "win32/SystemLibrary.h"
 
 namespace velt {
 
@@ -8,12 +9,7 @@ namespace {
 
 // An export of user32.dll, or nullptr on a Windows without it.
 template <typename Function> Function User32Export(const char* name) {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (user32 == nullptr) {
-        return nullptr;
-    }
-    // The cast through a generic function pointer is how an export found by name is called.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+    return ExportOf<Function>(GetModuleHandleA("user32.dll"), name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

@@ -45,12 +45,10 @@ bool Win32SessionWatch::Watch(std::uint32_t window, bool watch) {
         }
     }
     if (watch) {
-        const auto reg = reinterpret_cast<RegisterSessionFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(wtsapi_, "WTSRegisterSessionNotification")));
+        const auto reg = ExportOf<RegisterSessionFn>(wtsapi_, "WTSRegisterSessionNotification");
         return reg != nullptr && reg(hwnd, kNotifyForThisSession) != FALSE;
     }
-    const auto unreg = reinterpret_cast<UnregisterSessionFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(wtsapi_, "WTSUnRegisterSessionNotification")));
+    const auto unreg = ExportOf<UnregisterSessionFn>(wtsapi_, "WTSUnRegisterSessionNotification");
     return unreg != nullptr && unreg(hwnd) != FALSE;
 }
 
