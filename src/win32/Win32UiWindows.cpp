@@ -528,9 +528,11 @@ namespace {
 std::optional<SystemEvent> SystemEventOf(UINT message, WPARAM wParam) {
     switch (message) {
     case WM_WTSSESSION_CHANGE:
-        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
-            return wParam == WTS_SESSION_LOCK ? SystemEvent::SessionLocked
-                                              : SystemEvent::SessionUnlocked;
+        if (wParam == WTS_SESSION_LOCK) {
+            return SystemEvent::SessionLocked;
+        }
+        if (wParam == WTS_SESSION_UNLOCK) {
+            return SystemEvent::SessionUnlocked;
         }
         break;
     case WM_POWERBROADCAST:
