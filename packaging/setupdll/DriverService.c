@@ -47,8 +47,8 @@ int VELT_EXPORT VeltRegisterDriver(const wchar_t* driverPath) {
             service = OpenServiceW(manager, VELT_ServiceName, SERVICE_ALL_ACCESS);
             if (service != NULL &&
                 ChangeServiceConfigW(service, SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START,
-                                     SERVICE_ERROR_NORMAL, driverPath, NULL, NULL, NULL, NULL,
-                                     NULL, NULL)) {
+                                     SERVICE_ERROR_NORMAL, driverPath, NULL, NULL, NULL, NULL, NULL,
+                                     NULL)) {
                 result = 1;
             }
         }

@@ -18,8 +18,8 @@
 #define MAX_TRUSTED 40
 /* The rights that let an account change the system folder: add or delete files or folders,
  * delete it, change its rights or owner, and the generic write and all. */
-#define CHANGE_RIGHTS                                                                             \
-    (FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC |             \
+#define CHANGE_RIGHTS                                                                              \
+    (FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC |              \
      WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)
 
 /* The accounts trusted with the program folder: SYSTEM, Administrators, TrustedInstaller, and
@@ -214,8 +214,10 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
     Trust trust;
     reason[0] = 0;
     if (!SplitPath(folder, path, ends, &count)) {
-        wsprintfW(reason, L"%.300s is not a folder on a drive of this computer. Choose one such as "
-                          L"C:\\Program Files\\Veltarion.", folder);
+        wsprintfW(reason,
+                  L"%.300s is not a folder on a drive of this computer. Choose one such as "
+                  L"C:\\Program Files\\Veltarion.",
+                  folder);
         return FALSE;
     }
     OpenTrust(&trust);
@@ -233,8 +235,9 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
         }
         if (!read || ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)) {
-            wsprintfW(reason, read ? L"%s is a file, not a folder."
-                                   : L"The rights of %s cannot be read: it is not taken.",
+            wsprintfW(reason,
+                      read ? L"%s is a file, not a folder."
+                           : L"The rights of %s cannot be read: it is not taken.",
                       path);
             CloseTrust(&trust);
             return FALSE;
@@ -253,8 +256,9 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
     verdict = VeltJudgePath(parts, (size_t)known_count, &failing);
     if (verdict != VELT_PATH_TRUSTED) {
         lstrcpynW(known, path, ends[failing] + 1);
-        wsprintfW(reason, L"%s: %hs. Choose a folder that only administrators can change, such as "
-                          L"one in Program Files.",
+        wsprintfW(reason,
+                  L"%s: %hs. Choose a folder that only administrators can change, such as "
+                  L"one in Program Files.",
                   known, VeltPathVerdictText(verdict));
         return FALSE;
     }
@@ -263,8 +267,10 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
     }
     wsprintfW(inner, L"%s\\Profiles", path);
     if ((GetFileAttributesW(inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && Exists(inner)) {
-        wsprintfW(reason, L"%s is a junction or a symbolic link. Choose a folder of its own for "
-                          L"Veltarion.", inner);
+        wsprintfW(reason,
+                  L"%s is a junction or a symbolic link. Choose a folder of its own for "
+                  L"Veltarion.",
+                  inner);
         return FALSE;
     }
     known[0] = 0;
@@ -275,13 +281,13 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
             known[0] = 0;
         }
     }
-    wsprintfW(inner, L"%s\\Veltarion.exe", path);
-    if ((known[0] != 0 && lstrcmpiW(known, path) == 0 && Exists(inner)) ||
-        HoldsOnlyKeptProfiles(path, FALSE)) {
+    if ((known[0] != 0 && lstrcmpiW(known, path) == 0) || HoldsOnlyKeptProfiles(path, FALSE)) {
         return TRUE;
     }
-    wsprintfW(reason, L"%s holds other files and is not the folder of an installed Veltarion. "
-                      L"Choose an empty folder or a new one.", path);
+    wsprintfW(reason,
+              L"%s holds other files and is not the folder of an installed Veltarion. "
+              L"Choose an empty folder or a new one.",
+              path);
     return FALSE;
 }
 
@@ -292,10 +298,10 @@ static BOOL SetRights(const wchar_t* path, const wchar_t* sddl, BOOL folder) {
     BY_HANDLE_FILE_INFORMATION info;
     PSECURITY_DESCRIPTOR descriptor = NULL;
     BOOL done = FALSE;
-    HANDLE handle = CreateFileW(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    HANDLE handle =
+        CreateFileW(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (handle == INVALID_HANDLE_VALUE) {
         return FALSE;
     }

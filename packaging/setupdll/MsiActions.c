@@ -3,8 +3,9 @@
  * as CustomActionData: the install folder, or the driver file's path as the installed
  * component names it.
  *
- *   CheckInstallFolder    immediate, first installation: the folder is refused before anything
- *                         changes
+ *   CheckInstallFolder    immediate, first installation or upgrade: the folder is refused
+ *                         before anything changes; the upgraded package's folder is the setup's
+ *                         own (MakeInstallFolder's data: folder|that folder)
  *   QuitRunning           immediate, once the installation goes ahead and only when it changes
  *                         files or the service: the copy here quits; a copy elsewhere refuses
  *   MakeInstallFolder     deferred, before the folders are made: the install folder with its
@@ -46,11 +47,27 @@ static BOOL Property(MSIHANDLE install, const wchar_t* name, wchar_t* value) {
 
 UINT VELT_EXPORT CheckInstallFolder(MSIHANDLE install) {
     wchar_t folder[MAX_PATH];
+    wchar_t codes[MAX_PATH];
+    wchar_t recorded[MAX_PATH] = L"";
     wchar_t reason[VELT_REASON_SIZE];
+    wchar_t data[2 * MAX_PATH + 2];
+    DWORD length = MAX_PATH;
     if (!Property(install, L"INSTALLDIR", folder)) {
         return Fail(install, L"Veltarion: no install folder given.");
     }
-    return VeltCheckFolder(folder, L"", reason) ? ERROR_SUCCESS : Fail(install, reason);
+    /* The folder of the package this one upgrades (the first product code OLDERFOUND lists). */
+    if (Property(install, L"OLDERFOUND", codes) && lstrlenW(codes) >= 38) {
+        codes[38] = 0;
+        if (MsiGetProductInfoW(codes, L"InstallLocation", recorded, &length) != ERROR_SUCCESS) {
+            recorded[0] = 0;
+        }
+    }
+    if (!VeltCheckFolder(folder, recorded, reason)) {
+        return Fail(install, reason);
+    }
+    wsprintfW(data, L"%s|%s", folder, recorded);
+    MsiSetPropertyW(install, L"MakeInstallFolder", data);
+    return ERROR_SUCCESS;
 }
 
 UINT VELT_EXPORT QuitRunning(MSIHANDLE install) {
@@ -73,14 +90,23 @@ UINT VELT_EXPORT QuitRunning(MSIHANDLE install) {
 }
 
 UINT VELT_EXPORT MakeInstallFolder(MSIHANDLE install) {
-    wchar_t folder[MAX_PATH];
+    wchar_t data[2 * MAX_PATH + 2];
     wchar_t reason[VELT_REASON_SIZE];
     wchar_t text[VELT_REASON_SIZE + 64];
+    wchar_t* recorded;
+    DWORD length = 2 * MAX_PATH + 2;
     int result;
-    if (!Property(install, L"CustomActionData", folder)) {
+    if (MsiGetPropertyW(install, L"CustomActionData", data, &length) != ERROR_SUCCESS ||
+        length == 0 || length >= 2 * MAX_PATH + 1) {
         return Fail(install, L"Veltarion: no install folder given.");
     }
-    result = VeltMakeFolder(folder, L"", reason);
+    for (recorded = data; *recorded != 0 && *recorded != L'|'; ++recorded) {
+    }
+    if (*recorded == 0 || recorded == data) {
+        return Fail(install, L"Veltarion: no install folder given.");
+    }
+    *recorded++ = 0;
+    result = VeltMakeFolder(data, recorded, reason);
     if (result == 2) {
         wsprintfW(text, L"Setup could not set up the Veltarion folder: %.900s.", reason);
         return Fail(install, text);

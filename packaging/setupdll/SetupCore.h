@@ -21,8 +21,9 @@
 /* Whether the setup may make `folder` its own; nothing is changed. TRUE when it may; otherwise
  * `reason` (VELT_REASON_SIZE characters) tells why. No part of the path from the drive's root
  * down may be a reparse point or be open to a user who is not an administrator (PathTrust.h);
- * an existing folder must be ours: the installation `recorded` by the setup program (may be
- * empty), an empty folder, or one that holds only profiles an uninstall kept. */
+ * an existing folder must be ours: the folder of the installation an installer `recorded` in
+ * the system's registry (may be empty), an empty folder, or one that holds only profiles an
+ * uninstall kept. */
 BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded, wchar_t* reason);
 
 /* Makes `folder` the program folder: each missing part is created with the program folder's
