@@ -196,8 +196,9 @@ BrandingText "${PRODUCT} ${VERSION}"
     ; must not be stopped under it. After a copy here quit: when any other copy still runs.
     Function ${UN}RefuseOtherSessions
         System::Call '${SETUP}::VeltRunningCopy() i .r0'
-        ${If} $0 <> 0
-        ${AndIf} $0 <> 1
+        ; Compared as text: a call that failed leaves "error", which refuses.
+        ${If} $0 != "0"
+        ${AndIf} $0 != "1"
             !if "${UN}" == ""
                 Call RestartIfItRan
             !endif
@@ -216,7 +217,7 @@ BrandingText "${PRODUCT} ${VERSION}"
         ${If} $0 = 1
             StrCpy $WasRunning 1
             ${Log} "The running Veltarion quit"
-        ${ElseIf} $0 <> 0
+        ${ElseIf} $0 != "0"
             StrCpy $Failed "the running Veltarion did not quit"
         ${EndIf}
     FunctionEnd
@@ -365,8 +366,8 @@ Section "Veltarion (required)" SecMain
         Call RestartIfItRan
         StrCpy $R9 ${EXIT_FOLDER_REFUSED}
         Call Refuse
-    ${ElseIf} $0 <> 0
-        StrCpy $Failed "$R8"
+    ${ElseIf} $0 != "0"
+        StrCpy $Failed "the folder $INSTDIR: $R8"
     ${Else}
         ClearErrors
         CreateDirectory "$INSTDIR\${OLD}"
