@@ -13,11 +13,11 @@ using Shown = fakes::RecordingMessenger::Shown;
 using Calls = std::vector<std::string>;
 
 const Shown kNtFailure{"Can not run WinNT-service !  Program can not work in this situation !",
-                       "Loading driver ...", 16};
+                       "Loading driver ...", kMbIconError};
 const Shown kVxdFailure{"Can not connect with VXD !  Program can not work in this situation !",
-                        "Initialize VXD ...", 16};
+                        "Initialize VXD ...", kMbIconError};
 const Shown kMaskWarning{"At least one CD-drive not anaccessible (probably no disk in drive).",
-                         "Analyze drives ...", 48};
+                         "Analyze drives ...", kMbIconExclamation};
 
 const std::string kOpenNt = "OpenDevice(\\\\.\\OMXDRV,0xC0000000,0x0,3,0x80)";
 const std::string kCreate = "CreateKernelService(OMXDRV,OMXDRV,0xF01FF,1,3,1,"
@@ -373,7 +373,7 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
             continue;
         }
         EXPECT_EQ(messenger.shown,
-                  (std::vector<Shown>{{texts.at(row.refusal), "Loading driver ...", 16}}));
+                  (std::vector<Shown>{{texts.at(row.refusal), "Loading driver ...", kMbIconError}}));
         EXPECT_EQ(messenger.terminateRequests, 1);
         EXPECT_EQ(os.service, Service::Missing) << "nothing installed";
         EXPECT_EQ(ServiceCalls(os.calls),
