@@ -44,7 +44,7 @@ in_other_session() {
     held=$(mktemp)
     wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >"$held" &
     holder=$!
-    wait_for grep -qx held "$held"
+    wait_for grep -q '^held' "$held"
     rm -f "$held"
     "$@"
     status=$?
