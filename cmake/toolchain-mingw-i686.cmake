@@ -1,13 +1,10 @@
-# Cross-compiles the 32-bit Windows build with MinGW-w64 (gcc's posix thread model, which the test
-# programs need: GoogleTest uses std::mutex, which this gcc's win32 model lacks).
-# toolchain-mingw-i686-program.cmake picks the win32 model (VELT_THREAD_MODEL) for Veltarion.exe.
-if(NOT VELT_THREAD_MODEL)
-    set(VELT_THREAD_MODEL posix)
-endif()
+# Cross-compiles the 32-bit Windows build with MinGW-w64: the test programs with the posix thread
+# model (GoogleTest needs std::mutex, which the win32 model of this gcc lacks), Veltarion.exe with
+# the win32 model (toolchain-mingw-i686-program.cmake, src/win32/main).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${VELT_THREAD_MODEL})
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${VELT_THREAD_MODEL})
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
