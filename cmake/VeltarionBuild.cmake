@@ -1,14 +1,10 @@
 # The product's build functions.
-#
-#   velt_folder_library(name DEPS ...)
-#       A library of every .cpp in the current folder (an interface library while it has none
-#       yet). In the program's own build (VELT_PROGRAM_ONLY, src/win32/main) each object carries
-#       its compiler form, for the program's optimisation as a whole at its link (which also
-#       leaves out the run-time type records), and its code, which is what the archive's index
-#       names.
-#   velt_add_child_dirs()
-#       Adds every child folder of the current folder that has a CMakeLists.txt, so that each
-#       owner of a child folder registers its own targets without touching a shared list.
+#   velt_folder_library(name DEPS ...)  a library of every .cpp in the current folder (an interface
+#       library while it has none); in the program's own build (VELT_PROGRAM_ONLY) each object
+#       carries its compiler form, for the program's optimisation as a whole at its link (which
+#       also leaves out the run-time type records), and its code, which the archive's index names.
+#   velt_add_child_dirs()  adds every child folder that has a CMakeLists.txt, so that each owner of
+#       a child folder registers its own targets without touching a shared list.
 
 function(velt_folder_library name)
     cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
