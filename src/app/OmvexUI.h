@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/DriverOs.h"
+#include "platform/EventLog.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
 #include "platform/SessionWatch.h"
@@ -46,6 +47,7 @@ struct OmvexPlatform {
     IFiles& files;
     IFileBrowser& fileBrowser;
     ISessionWatch& session;
+    IEventLog& eventLog;
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;

@@ -8,6 +8,7 @@
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
 #include "fakes/FakeDriverOs.h"
+#include "fakes/FakeEventLog.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSessionWatch.h"
@@ -45,8 +46,8 @@ class MainWindowTest : public ::testing::Test {
 
     // Creates the main window (FormCreate) and the about box, as start-up does.
     TSetParamForm& Create() {
-        main = &ui.App().CreateForm<TSetParamForm>(
-            TSetParamForm::Services{shell, registry, files, {policy, machineDefault}, session});
+        main = &ui.App().CreateForm<TSetParamForm>(TSetParamForm::Services{
+            shell, registry, files, {policy, machineDefault}, session, eventLog});
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;
     }
@@ -116,6 +117,7 @@ class MainWindowTest : public ::testing::Test {
     FakeRegistry machineDefault; // HKEY_LOCAL_MACHINE: the machine defaults
     FakeFiles files;
     FakeSessionWatch session;
+    FakeEventLog eventLog;
     TestUi ui;
     TSetParamForm* main = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "dialogs/passwds.h"
 #include "driver/DriverParamBlock.h"
 #include "fakes/FakeDriverOs.h"
+#include "fakes/FakeEventLog.h"
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
@@ -38,6 +39,7 @@ class OmvexMainTest : public ::testing::Test {
                                files,
                                browser,
                                session,
+                               eventLog,
                                [this]() -> Application& {
                                    ++applications;
                                    return ui.App();
@@ -55,6 +57,7 @@ class OmvexMainTest : public ::testing::Test {
     }
 
     fakes::FakeDriverOs os;
+    FakeEventLog eventLog;
     FakeShell shell;
     FakeRegistry registry;
     FakeRegistry machine;
@@ -101,6 +104,7 @@ TEST_F(OmvexMainTest, CopyInAnotherSessionSaysSoAndLeavesTheDriverAlone) {
     EXPECT_EQ(ui.Boxes()[0].flags, 48U);
     EXPECT_TRUE(Created().empty());
     EXPECT_TRUE(os.calls.empty());
+    EXPECT_THAT(eventLog.entries, ElementsAre(LogEntry{kEventOtherUserLock, LogType::Warning, {}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(WaitResults, OmvexMainStartsTest,
