@@ -31,6 +31,9 @@ inline constexpr const char* kCommandResultMessage = "VeltarionCommandResult";
 // What the running copy answers while it carries an activation out: the result follows in the
 // registered message above.
 inline constexpr int kCommandPending = 0x100;
+// The running copy's answer to a command it carried out is this plus the exit code; 0 is a message
+// it did not take.
+inline constexpr int kCommandAnswer = 0x200;
 
 struct WireCommand {
     Command command;

@@ -64,6 +64,9 @@ int OmvexMain(OmvexPlatform& platform) {
     PFPropertysForm->SetOwnerForm(SetParamForm);
     PasswordsForm->SetOwnerForm(SetParamForm);
     AboutForm = &app.CreateForm<TAboutForm>();
+    if (platform.commands) {
+        platform.commands(app, *SetParamForm);
+    }
     app.Run();
     return 0;
 }

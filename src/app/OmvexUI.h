@@ -51,6 +51,9 @@ struct OmvexPlatform {
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;
+    // Called once the windows exist, before the message loop: where commands from the command
+    // line come in (may be empty).
+    std::function<void(Application&, TSetParamForm&)> commands;
 };
 
 // Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held

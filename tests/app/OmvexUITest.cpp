@@ -43,7 +43,8 @@ class OmvexMainTest : public ::testing::Test {
                                [this]() -> Application& {
                                    ++applications;
                                    return ui.App();
-                               }};
+                               },
+                               {}};
         return OmvexMain(platform);
     }
     std::vector<std::string> Created() const {
