@@ -104,7 +104,14 @@ std::vector<char> EnvironmentBlock(const std::vector<std::string>& extra) {
     std::vector<char> block;
     LPCH env = GetEnvironmentStringsA();
     for (const char* p = env; p && *p; p += std::char_traits<char>::length(p) + 1) {
-        block.insert(block.end(), p, p + std::char_traits<char>::length(p) + 1);
+        // An extra variable replaces the inherited one of its name.
+        const std::string_view name = std::string_view(p).substr(0, std::string_view(p).find('='));
+        if (std::none_of(extra.begin(), extra.end(), [&](const std::string& var) {
+                return lstrcmpiA(std::string(name).c_str(), var.substr(0, var.find('=')).c_str()) ==
+                       0;
+            })) {
+            block.insert(block.end(), p, p + std::char_traits<char>::length(p) + 1);
+        }
     }
     FreeEnvironmentStringsA(env);
     for (const auto& var : extra) {
@@ -172,18 +179,33 @@ Install::~Install() {
         3000);
 }
 
-App::App(const Install& install, std::string workDir, const std::vector<std::string>& extraEnv) {
+App::App(const Install& install, std::string workDir, const std::vector<std::string>& extraEnv,
+         const std::string& arguments, const std::string& errorFile) {
     if (workDir.empty()) {
         workDir = install.Dir();
     }
     const std::string exe = install.Path("Veltarion.exe");
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> env = EnvironmentBlock(extraEnv);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE error = errorFile.empty() ? INVALID_HANDLE_VALUE
+                                     : CreateFileA(errorFile.c_str(), GENERIC_WRITE,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (error != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = error;
+    }
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                       workDir.c_str(), &startup, &info)) {
+    const BOOL created =
+        CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, error != INVALID_HANDLE_VALUE,
+                       0, env.data(), workDir.c_str(), &startup, &info);
+    if (error != INVALID_HANDLE_VALUE) {
+        CloseHandle(error);
+    }
+    if (created) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         pid_ = info.dwProcessId;

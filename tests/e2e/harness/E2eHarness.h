@@ -64,9 +64,11 @@ class Install {
 class App {
   public:
     // Starts <install>\Veltarion.exe with the given current directory (default: the install
-    // folder) and the extra environment variables (NAME=value).
+    // folder), the extra environment variables (NAME=value), the arguments after the program's
+    // name and, when given, its standard error going to that file.
     explicit App(const Install& install, std::string workDir = {},
-                 const std::vector<std::string>& extraEnv = {});
+                 const std::vector<std::string>& extraEnv = {}, const std::string& arguments = {},
+                 const std::string& errorFile = {});
     App(const App&) = delete;
     App& operator=(const App&) = delete;
     ~App();
