@@ -469,6 +469,22 @@ TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
 // Scripts turn protection on and off through the running copy and read the result as the exit
 // code; with no copy running, /activate starts one that keeps running.
 TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
+    // A copy the command line started ends with the scenario, whatever its outcome.
+    struct EndStartedCopy {
+        EndStartedCopy() = default;
+        EndStartedCopy(const EndStartedCopy&) = delete;
+        EndStartedCopy& operator=(const EndStartedCopy&) = delete;
+        ~EndStartedCopy() {
+            DWORD pid = 0;
+            HWND window = FindWindowA(kCommandWindowClass, nullptr);
+            if (window != nullptr && GetWindowThreadProcessId(window, &pid) != 0) {
+                HANDLE copy = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+                TerminateProcess(copy, 1);
+                WaitForSingleObject(copy, kWaitMs);
+                CloseHandle(copy);
+            }
+        }
+    } endStartedCopy;
     TProfileObj work;
     work.ProfileName = "Work";
     work.PathList = "c:\\work\\*.*";
@@ -490,10 +506,8 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
                               nullptr, &source, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(source);
-    const std::string trace = install_.Path("eventlog.txt");
     app_ = std::make_unique<App>(install_, std::string(),
-                                 std::vector<std::string>{"WINEDEBUG=+eventlog"}, std::string(),
-                                 trace);
+                                 std::vector<std::string>{"WINEDEBUG=+eventlog"});
     HWND main = app_->MainWindow();
     ASSERT_NE(main, nullptr);
     HWND profiles = Item(main, Main::kProfiles);
@@ -564,12 +578,10 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
     EXPECT_EQ(ReadFileBytes(install_.StorageFile()), stored);
 
     // The activation's entry went to the Event Log with its ID.
+    const std::string text = ErrorOutputOf(install_.Path("Veltarion.exe"));
     EXPECT_EQ(run("/quit"), 0U);
     EXPECT_EQ(app_->WaitExit(), 0U);
     EXPECT_EQ(JournalCodes(), (Codes{OMX_IOCTL_STOP, OMX_IOCTL_STOP})) << "quit as the tray's";
-    const auto traced = ReadFileBytes(trace);
-    ASSERT_TRUE(traced);
-    const std::string text(traced->begin(), traced->end());
     EXPECT_NE(text.find("ReportEventW"), std::string::npos) << text.substr(0, 2000);
     EXPECT_NE(text.find("0x000003e8"), std::string::npos) << "ID 1000, protection on";
     EXPECT_EQ(text.find("c:\\\\other"), std::string::npos) << "no path in the log";
@@ -579,6 +591,14 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
     EXPECT_EQ(run("/deactivate"), 0U);
     EXPECT_EQ(run("/quit"), 0U);
     ASSERT_TRUE(standin::ResetJournal());
+    // The new copy starts on Work: Other is selected once the command is in.
+    HKEY settings = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Veltarion", 0, KEY_SET_VALUE, &settings),
+              ERROR_SUCCESS);
+    const DWORD first = 0;
+    RegSetValueExA(settings, "CurrentProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&first),
+                   sizeof first);
+    RegCloseKey(settings);
     App command(install_, {}, {}, "/activate Other");
     HWND started = nullptr;
     ASSERT_TRUE(

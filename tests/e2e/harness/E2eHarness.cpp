@@ -180,7 +180,7 @@ Install::~Install() {
 }
 
 App::App(const Install& install, std::string workDir, const std::vector<std::string>& extraEnv,
-         const std::string& arguments, const std::string& errorFile) {
+         const std::string& arguments) {
     if (workDir.empty()) {
         workDir = install.Dir();
     }
@@ -189,22 +189,9 @@ App::App(const Install& install, std::string workDir, const std::vector<std::str
     std::vector<char> env = EnvironmentBlock(extraEnv);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE error = errorFile.empty() ? INVALID_HANDLE_VALUE
-                                     : CreateFileA(errorFile.c_str(), GENERIC_WRITE,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (error != INVALID_HANDLE_VALUE) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdError = error;
-    }
     PROCESS_INFORMATION info{};
-    const BOOL created =
-        CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, error != INVALID_HANDLE_VALUE,
-                       0, env.data(), workDir.c_str(), &startup, &info);
-    if (error != INVALID_HANDLE_VALUE) {
-        CloseHandle(error);
-    }
+    const BOOL created = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                                        env.data(), workDir.c_str(), &startup, &info);
     if (created) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
@@ -760,6 +747,33 @@ bool IsAbove(HWND upper, HWND lower) {
         }
     }
     return false;
+}
+
+std::string ErrorOutputOf(const std::string& program) {
+    // Wine runs each program as a Unix process, and its debug channels write to that process's
+    // file descriptor 2. Files are opened by the Wine server, so "self" would be the server: the
+    // process is found by its command line.
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string output;
+    do {
+        const std::string pid = entry.cFileName;
+        if (pid.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        const auto commandLine = ReadFileBytes("Z:\\proc\\" + pid + "\\cmdline");
+        if (commandLine && std::string(commandLine->begin(), commandLine->end()).find(program) !=
+                               std::string::npos) {
+            const auto bytes = ReadFileBytes("Z:\\proc\\" + pid + "\\fd\\2");
+            output = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+            break;
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return output;
 }
 
 } // namespace velt::e2e
