@@ -1,28 +1,12 @@
 #include "app/CommandWire.h"
 #include "app/Main.h"
 #include "forms/Application.h"
+#include "win32/ProcessUser.h"
 #include "win32/Win32Commands.h"
 
 #include <vector>
 
 namespace velt {
-
-namespace {
-
-std::vector<BYTE> TokenUserOf(HANDLE process) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) {
-        return {};
-    }
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    const bool ok = size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size);
-    CloseHandle(token);
-    return ok ? buffer : std::vector<BYTE>{};
-}
-
-} // namespace
 
 bool SameUserAndSession(DWORD processId) {
     DWORD session = 0;
@@ -40,9 +24,9 @@ bool SameUserAndSession(DWORD processId) {
     if (process == nullptr) {
         return false;
     }
-    const std::vector<BYTE> theirs = TokenUserOf(process);
+    const std::vector<BYTE> theirs = ProcessUser(process);
     CloseHandle(process);
-    const std::vector<BYTE> ours = TokenUserOf(GetCurrentProcess());
+    const std::vector<BYTE> ours = ProcessUser(GetCurrentProcess());
     if (theirs.empty() || ours.empty()) {
         return false;
     }
