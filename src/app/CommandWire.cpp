@@ -1,6 +1,6 @@
 #include "app/CommandWire.h"
 
-#include "platform/LittleEndian.h"
+#include "bytes/LittleEndian.h"
 
 namespace velt {
 

@@ -5,6 +5,7 @@
 #include "dialogs/About.h"
 #include "dialogs/passwds.h"
 #include "driver/DriverParamBlock.h"
+#include "fakes/FakeDriverFiles.h"
 #include "fakes/FakeDriverOs.h"
 #include "fakes/FakeEventLog.h"
 #include "fakes/FakeFileBrowser.h"
@@ -34,6 +35,7 @@ class OmvexMainTest : public ::testing::Test {
     int Run() {
         OmvexPlatform platform{shell,
                                os,
+                               driverFiles,
                                registry,
                                {machine, machine},
                                files,
@@ -59,6 +61,7 @@ class OmvexMainTest : public ::testing::Test {
 
     fakes::FakeDriverOs os;
     FakeEventLog eventLog;
+    fakes::FakeDriverFiles driverFiles;
     FakeShell shell;
     FakeRegistry registry;
     FakeRegistry machine;

@@ -4,6 +4,7 @@
 #include "app/OmvexUI.h"
 #include "forms/Application.h"
 #include "win32/Win32Commands.h"
+#include "win32/Win32DriverFiles.h"
 #include "win32/Win32DriverOs.h"
 #include "win32/Win32EventLog.h"
 #include "win32/Win32FileBrowser.h"
@@ -41,9 +42,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     }
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
+    velt::Win32DriverFiles driverFiles;
     velt::Win32Registry registry;
-    velt::Win32Registry policy(velt::Win32Registry::Root::MachinePolicy);
-    velt::Win32Registry machineDefaults(velt::Win32Registry::Root::Machine);
+    velt::Win32Registry policy(velt::Win32Registry::Root::MachineNativeView);
+    velt::Win32Registry machineDefaults(velt::Win32Registry::Root::Machine32BitView);
     velt::MachineRegistry machine{policy, machineDefaults};
     velt::Win32Files files;
     velt::Win32FileBrowser fileBrowser;
@@ -55,6 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     std::optional<velt::Win32CommandWindow> commands;
     velt::OmvexPlatform platform{shell,
                                  driverOs,
+                                 driverFiles,
                                  registry,
                                  machine,
                                  files,
