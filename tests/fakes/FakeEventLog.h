@@ -3,8 +3,6 @@
 
 #include "platform/EventLog.h"
 
-#include <vector>
-
 namespace velt {
 
 class FakeEventLog final : public IEventLog {

@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cstring>
 #include <cstdio>
@@ -750,29 +751,26 @@ bool IsAbove(HWND upper, HWND lower) {
 }
 
 std::string ErrorOutputOf(const std::string& program) {
-    // Wine runs each program as a Unix process, and its debug channels write to that process's
-    // file descriptor 2. Files are opened by the Wine server, so "self" would be the server: the
-    // process is found by its command line.
+    // Wine runs each program as a Unix process whose debug channels write to its descriptor 2.
+    // The Wine server opens the files ("self" would be the server): the process is found by name.
+    const auto text = [](const std::string& path) {
+        const auto bytes = ReadFileBytes("Z:\\proc\\" + path);
+        return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    };
     WIN32_FIND_DATAA entry{};
     HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return {};
-    }
     std::string output;
-    do {
+    while (find != INVALID_HANDLE_VALUE && output.empty()) {
         const std::string pid = entry.cFileName;
-        if (pid.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
+        if (std::isdigit(static_cast<unsigned char>(pid[0])) &&
+            text(pid + "\\cmdline").find(program) != std::string::npos) {
+            output = text(pid + "\\fd\\2");
         }
-        const auto commandLine = ReadFileBytes("Z:\\proc\\" + pid + "\\cmdline");
-        if (commandLine && std::string(commandLine->begin(), commandLine->end()).find(program) !=
-                               std::string::npos) {
-            const auto bytes = ReadFileBytes("Z:\\proc\\" + pid + "\\fd\\2");
-            output = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-            break;
+        if (!FindNextFileA(find, &entry)) {
+            FindClose(find);
+            find = INVALID_HANDLE_VALUE;
         }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    }
     return output;
 }
 
