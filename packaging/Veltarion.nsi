@@ -62,6 +62,8 @@ RequestExecutionLevel admin
 !include "${NAMES}"
 !define PRODUCT "Veltarion"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
+; The Event Log's source (not redirected on 64-bit Windows: the services key is shared).
+!define EVENTLOG_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SETUP "$PLUGINSDIR\VeltarionSetup.dll"
 !define NEW "~setup.new"
@@ -456,6 +458,9 @@ Section "Veltarion (required)" SecMain
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
     SectionGetSize ${SecMain} $0
     WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+    ; The program's own file carries the Event Log's texts; error, warning and information.
+    WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\Veltarion.exe"
+    WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
 SectionEnd
 
 Section "Start Veltarion when I log on" SecRun
@@ -534,6 +539,7 @@ Section "un.Veltarion (required)"
     Delete "$SMPROGRAMS\Veltarion.lnk"
     DeleteRegValue HKLM "${RUN_KEY}" "Veltarion"
     DeleteRegKey HKLM "${UNINST_KEY}"
+    DeleteRegKey HKLM "${EVENTLOG_KEY}"
     Delete "$INSTDIR\policy\en-US\Veltarion.adml"
     Delete "$INSTDIR\policy\Veltarion.admx"
     RMDir "$INSTDIR\policy\en-US"

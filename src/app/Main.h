@@ -5,6 +5,8 @@
 #pragma once
 
 #include "app/AutoDeactivate.h"
+#include "app/CommandLine.h"
+#include "app/ProgramEvents.h"
 #include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/Edit.h"
@@ -13,6 +15,7 @@
 #include "forms/PopupMenu.h"
 #include "forms/StaticControls.h"
 #include "forms/TrayIcon.h"
+#include "platform/EventLog.h"
 #include "platform/Files.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
@@ -22,6 +25,7 @@
 #include "SharedNames.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +70,7 @@ class TSetParamForm final : public Form {
         IFiles& files;
         MachineRegistry machine;
         ISessionWatch& session;
+        IEventLog& eventLog;
     };
 
     TSetParamForm(Application& app, Services services);
@@ -132,6 +137,11 @@ class TSetParamForm final : public Form {
     void EditProfileClick();
     void DeleteProfileClick();
 
+    // A command from the command line, carried out here (MainCommands.cpp): its exit code, or
+    // kCommandPending while an activation waits for the user; `reply` then gets the code once the
+    // user activated (0), the driver refused (1) or the window closed first (5).
+    int RunCommand(const Command& command, std::function<void(int)> reply);
+
     // The application's help handler: opens "ReadMe.htm" from the current directory, whatever
     // the command and the context.
     void ApplicationHelp(unsigned command, long data);
@@ -152,7 +162,12 @@ class TSetParamForm final : public Form {
     void ShowTrayState(bool working);
     // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
     // with nothing changed, when the driver refused to stop.
-    bool Deactivate();
+    bool Deactivate(OffCause cause);
+    void TellStopRefused();
+    // Saves the list; a refused save goes to the Event Log with where its copy was kept.
+    void SaveList();
+    // Ends the pending activation command, if any, with `code`.
+    void EndCommand(int code);
 
     Services services_;
     std::optional<ProfileStore> store_;
@@ -160,6 +175,9 @@ class TSetParamForm final : public Form {
     std::string activePaths_;
     unsigned taskbarCreated_ = 0;
     unsigned quitRequest_ = 0;
+    // The activation command waiting for the user: its profile and where its result goes.
+    std::string commandProfile_;
+    std::function<void(int)> commandReply_;
 };
 
 } // namespace velt

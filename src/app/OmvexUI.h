@@ -4,6 +4,7 @@
 
 #include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
+#include "platform/EventLog.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
 #include "platform/SessionWatch.h"
@@ -50,9 +51,13 @@ struct OmvexPlatform {
     IFiles& files;
     IFileBrowser& fileBrowser;
     ISessionWatch& session;
+    IEventLog& eventLog;
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;
+    // Called once the windows exist, before the message loop: where commands from the command
+    // line come in (may be empty).
+    std::function<void(Application&, TSetParamForm&)> commands;
 };
 
 // Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held

@@ -61,6 +61,9 @@ check "uninstall entry: name" same "$(value "$uninst" DisplayName)" "$name"
 check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
     "\"$win\\uninstall.exe\" /S _?=$win"
 check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
+events='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion'
+check "Event Log source: the program's texts" same "$(value "$events" EventMessageFile)" "$win\\Veltarion.exe"
+check "Event Log source: its types" same "$(value "$events" TypesSupported)" 0x7
 check "uninstaller signed" signed "$inst/uninstall.exe"
 
 command=$(value "$run" Veltarion)
@@ -131,6 +134,7 @@ wait_for test ! -e "$inst/uninstall.exe"
 for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
 check "uninstall: Run entry gone" same "$(value "$run" Veltarion)" ""
 check "uninstall: entry gone" not wine "$reg" query "$uninst"
+check "uninstall: Event Log source gone" not wine "$reg" query "$events"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
 check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"
