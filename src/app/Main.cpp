@@ -99,8 +99,10 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnTimer = [this](unsigned id) { AutoDeactivate.TimerDue(id); };
     OnSystemEvent = [this](SystemEvent event) {
         if (event == SystemEvent::SessionEnding) {
-            // The session ends and so does the program: protection must not outlive it.
+            // The session ends and so does the program: protection must not outlive it, and
+            // the user's changes must.
             DriverStop();
+            KeepShownProfiles();
         } else {
             AutoDeactivate.SystemEventRaised(event);
         }
@@ -243,6 +245,15 @@ void TSetParamForm::AboutItemClick() {
 void TSetParamForm::QuitItemClick() {
     DriverStop();
     App().RequestTerminate();
+    KeepShownProfiles();
+}
+
+void TSetParamForm::KeepShownProfiles() {
+    // A hidden window's list was saved when the window was hidden; saving it again would only
+    // push the older generation out of the backup.
+    if (Visible()) {
+        Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    }
 }
 
 void TSetParamForm::FormClose(CloseAction& action) {

@@ -151,6 +151,9 @@ class TSetParamForm final : public Form {
     // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
     // with nothing changed, when the driver refused to stop.
     bool Deactivate();
+    // Quit and the end of the session keep the list of a shown window as closing it does, under
+    // the store's rules (an unloaded or refused store is not written).
+    void KeepShownProfiles();
 
     Services services_;
     std::optional<ProfileStore> store_;

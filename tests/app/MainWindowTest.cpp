@@ -325,9 +325,12 @@ TEST_F(MainWindowTest, CancelHidesSavesAndEmptiesPasswords) {
 // The tray's Quit, and the registered message by which the setup asks a running copy to quit.
 class MainWindowQuitTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
-    PutProfiles({Profile("Twice", "c:\\a")});
+TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndKeepsTheShownList) {
+    PutProfiles({Profile("Twice", "c:\\a"), Profile("Two", "c:\\b")});
     Start();
+    ui.Select(main->Profiles, 1);
+    ui.AnswerNext(kIdYes);
+    ui.Click(main->DeleteProfile);
     if (GetParam()) {
         ui.Deliver(*main, ui.RegisterMessageId("VeltarionQuit"), 0, 0);
     } else {
@@ -340,9 +343,58 @@ TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP, IOCTL_STOP));
     EXPECT_EQ(ui.TrayCalls().back().operation, kNimDelete);
     EXPECT_EQ(LastTray().uFlags, 0U);
-    EXPECT_FALSE(StoredIndex().has_value());
+    EXPECT_EQ(StoredProfiles(), 1U);
+    EXPECT_EQ(StoredIndex(), 0);
 }
 INSTANTIATE_TEST_SUITE_P(TrayOrQuitMessage, MainWindowQuitTest, ::testing::Bool());
+
+// Quit and the end of the session save as closing the window does, and under the same rules.
+enum class Before { Nothing, Close, UnreadStore };
+struct QuitCase {
+    const char* name;
+    Before before;
+    bool sessionEnds;
+    std::size_t stored;   // records in the storage file afterwards
+    std::size_t backedUp; // records in its backup
+    const char* box;      // the start of the last message box, if one is expected
+};
+class QuitKeepsTest : public MainWindowTest, public ::testing::WithParamInterface<QuitCase> {};
+
+TEST_P(QuitKeepsTest, TheShownListUnderTheStoresRules) {
+    const QuitCase& c = GetParam();
+    PutProfiles({Profile("A", "a"), Profile("B", "b")});
+    if (c.before == Before::UnreadStore) {
+        files.FailNth(FakeFiles::Op::Open, 1, "Access denied");
+    }
+    Start();
+    ui.AnswerNext(kIdYes);
+    ui.Click(main->DeleteProfile);
+    if (c.before == Before::Close) {
+        ui.CloseBox(*main);
+    }
+    if (c.sessionEnds) {
+        ui.Raise(*main, SystemEvent::SessionEnding);
+    } else {
+        ui.ChooseNext("Quit");
+        ui.TrayMouse(*main, 516);
+        EXPECT_TRUE(ui.App().Terminated());
+    }
+    EXPECT_EQ(files.Contents(kStorage)->size() / 512, c.stored);
+    const auto backup = files.Contents(main->Store().BackupPath());
+    EXPECT_EQ(backup ? backup->size() / 512 : 0, c.backedUp);
+    if (c.box != nullptr) {
+        ASSERT_FALSE(ui.Boxes().empty());
+        EXPECT_THAT(ui.Boxes().back().text, ::testing::StartsWith(c.box));
+    }
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, QuitKeepsTest,
+    ::testing::Values(QuitCase{"SessionEnd", Before::Nothing, true, 1, 2, nullptr},
+                      // Saved when hidden: saving again would push the older generation out.
+                      QuitCase{"Hidden", Before::Close, false, 1, 2, nullptr},
+                      QuitCase{"UnreadStore", Before::UnreadStore, false, 2, 0,
+                               "The profiles file was not loaded completely"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
     Start();

@@ -298,7 +298,7 @@ TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesByte
     EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), 16), 0);
 }
 
-TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {
+TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingKeepsTheNewProfile) {
     // A saved list to start from: the default profile.
     CloseMainAndWaitForSave(1);
     ShowMain();
@@ -306,14 +306,15 @@ TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {
     ASSERT_EQ(ComboCount(Item(main_, kProfiles)), 2);
     ASSERT_TRUE(ChooseTrayItem(app_.Pid(), main_, kMenuQuit));
     ASSERT_TRUE(app_.WaitExit().has_value());
-    ASSERT_EQ(StoredProfiles(install_).size(), 1u);
+    ASSERT_EQ(StoredProfiles(install_).size(), 2u);
 
     App again(install_);
     HWND main2 = again.MainWindow();
     ASSERT_NE(main2, nullptr);
     HWND combo = Item(main2, kProfiles);
-    EXPECT_TRUE(WaitUntil([&] { return ComboCount(combo) == 1; }));
-    EXPECT_EQ(ComboItem(combo, 0), "My Confidential Data");
+    EXPECT_TRUE(WaitUntil([&] { return ComboCount(combo) == 2; }));
+    EXPECT_EQ(ComboItem(combo, 1), "Scratch");
+    EXPECT_EQ(ComboIndex(combo), 1);
     ChooseTrayItem(again.Pid(), main2, kMenuQuit);
     again.WaitExit();
 }
