@@ -4,6 +4,7 @@
 #include "app/OmvexUI.h"
 #include "ResourceNames.h"
 #include "dialogs/About.h"
+#include "dialogs/InputReasons.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
 #include "profiles/DefaultProf.h"
@@ -63,13 +64,13 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     Keys.Add({kKeyDelete}, &Profiles, DeleteProfile);
 
     PassEdit1.SetPassword(true);
-    PassEdit1.SetMaxLength(kMaxPassword);
+    PassEdit1.SetMaxLength(kMaxPasswordLength);
     PassEdit1.SetHint("Enter here your password for opening access to files and folders from "
                       "selected profile");
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     PassLabel2.SetVisible(false);
     PassEdit2.SetPassword(true);
-    PassEdit2.SetMaxLength(kMaxPassword);
+    PassEdit2.SetMaxLength(kMaxPasswordLength);
     PassEdit2.SetHint("Reenter password, which you type in previous field");
     PassEdit2.SetVisible(false);
     PassEdit2.OnChange = [this] { PassEdit1Change(); };
@@ -270,14 +271,16 @@ void TSetParamForm::CancelButtonClick() {
 }
 
 void TSetParamForm::PassEdit1Change() {
-    const std::size_t length = PassEdit1.Text().size();
-    bool enabled =
-        length >= kMinPassword && Profiles.ItemIndex() >= 0 && !PassEdit1.Unrepresentable();
+    std::string_view fault = Profiles.ItemIndex() < 0 ? kReasonNoProfile : PasswordFault(PassEdit1);
     // Only the lengths are compared here; the texts are compared when Activate is pressed.
-    if (PassEdit2.Visible()) {
-        enabled = enabled && length == PassEdit2.Text().size() && !PassEdit2.Unrepresentable();
+    if (fault.empty() && PassEdit2.Visible()) {
+        fault = PasswordFault(PassEdit2);
+        if (fault.empty() && PassEdit1.Text().size() != PassEdit2.Text().size()) {
+            fault = kReasonDiffer;
+        }
     }
-    ActivateButton.SetEnabled(enabled);
+    ActivateButton.SetEnabled(fault.empty());
+    ActivateButton.SetHint(std::string(fault));
 }
 
 void TSetParamForm::ActivateButtonClick() {

@@ -47,8 +47,6 @@ class TSetParamForm final : public Form {
     };
     static constexpr const char* kCaption = "Veltarion";
     static constexpr int kHelpContext = 1;
-    static constexpr std::size_t kMaxPassword = 32;
-    static constexpr std::size_t kMinPassword = 4;
 
     // Tray tips.
     static constexpr const char* kTipReady = "OMVEX: Ready for job";

@@ -1,6 +1,7 @@
 // The main window: creation, the enable rule of Activate, the password tests, activation and its
 // refused start, deactivation, close and cancel, quit and destruction, the tray and its menu.
 #include "app/MainWindowFixture.h"
+#include "dialogs/InputReasons.h"
 
 #include <cstring>
 
@@ -53,8 +54,10 @@ TEST_F(MainWindowTest, ActivateNeedsFourCharactersAndASelectedProfile) {
     ASSERT_FALSE(main->PassEdit2.Visible());
     ui.Type(main->PassEdit1, "sec");
     EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonTooShort);
     ui.Type(main->PassEdit1, "r");
     EXPECT_TRUE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), "");
     ui.Backspace(main->PassEdit1);
     EXPECT_FALSE(main->ActivateButton.Enabled());
     // The edit refuses a 33rd character.
@@ -69,7 +72,10 @@ TEST_F(MainWindowTest, ActivateWithSecondEntryNeedsEqualLengthsOnly) {
     EXPECT_FALSE(main->ActivateButton.Enabled());
     ui.Type(main->PassEdit2, "wxy");
     EXPECT_FALSE(main->ActivateButton.Enabled());
-    ui.Type(main->PassEdit2, "z");
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonTooShort);
+    ui.Type(main->PassEdit2, "zz");
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonDiffer);
+    ui.Backspace(main->PassEdit2);
     EXPECT_TRUE(main->ActivateButton.Enabled()) << "different texts of equal length enable it";
 }
 
@@ -80,6 +86,7 @@ TEST_F(MainWindowTest, EmptyListNeverEnablesActivate) {
     EXPECT_EQ(main->Profiles.Hint(), "");
     ui.Type(main->PassEdit1, "abcdef");
     EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonNoProfile);
     // Pressed anyway (enabled from an earlier state): nothing happens.
     main->ActivateButtonClick();
     EXPECT_TRUE(main->Visible());
