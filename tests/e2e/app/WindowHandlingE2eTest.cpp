@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace velt::e2e {
 namespace {
@@ -194,9 +195,11 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(wizard); }));
 
-    // The passwords by keyboard; Enter in an edit presses Apply.
+    // The passwords by keyboard, longer than the main window takes: the edits keep the first 32
+    // characters, as the main window's does. Enter in an edit presses Apply.
+    const std::string password = "abcdefghij0123456789ABCDEFGHIJ-and-more";
     ClickAt(Item(properties, TPFPropertysForm::kListEdit));
-    TypeText("\t\tabcd\tabcd");
+    TypeText("\t\t" + password + "\t" + password);
     ASSERT_TRUE(
         WaitUntil([&] { return Enabled(Item(properties, TPFPropertysForm::kApplyButton)); }));
     PressKey(VK_RETURN);
@@ -232,6 +235,15 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     ASSERT_NE(question, nullptr);
     Answer(question, IDNO);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question) && ComboCount(combo) == 2; }));
+
+    // The same long password typed into the main window activates the profile.
+    ClickAt(Item(main, Main::kPassEdit1));
+    TypeText(password);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+    EXPECT_EQ(app_->FindWindowOf(nullptr, "Password is not correct"), nullptr);
+    Tray(main, kTrayDoubleClick);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
 
     ClickAt(Item(main, Main::kAboutImage));
     HWND about =
