@@ -35,7 +35,7 @@ struct WindowReferences {
 
 int OmvexMain(OmvexPlatform& platform) {
     // Module initialisation of the driver link: a zero parameter block and the driver's paths.
-    OmxModuleInit(platform.driverOs, platform.shell.ExecutableName());
+    OmxModuleInit(platform.driverOs, platform.driverFiles, platform.shell.ExecutableName());
 
     // Timing out means another copy holds the mutex. Every other answer carries on: owned,
     // abandoned by a copy that died, or failed (then without single-instance protection).
