@@ -74,6 +74,14 @@ RequestExecutionLevel admin
 !define EXIT_RESTART_NEEDED 3010
 ; Held by every running copy for its lifetime, in whichever log-on session it runs.
 !define MACHINE_MUTEX "Global\OmvexMachineMutex"
+; The main window of a copy running on this desktop, or 0; its caption names the stand-in driver
+; when that is the driver the copy loaded.
+!macro FIND_RUNNING_COPY VAR
+    FindWindow ${VAR} "VeltarionForm" "Veltarion"
+    ${If} ${VAR} = 0
+        FindWindow ${VAR} "VeltarionForm" "Veltarion (stand-in driver)"
+    ${EndIf}
+!macroend
 !define MSG_OTHER_SESSION "Veltarion is running for another user of this computer.$\nThat user must quit it (tray menu, Quit) before Veltarion can be installed or removed. Nothing was changed."
 ; Folder rights: administrators and the system own everything; users may read and run the
 ; program and driver, and may change only what is in Profiles. Not inherited from the parent, so a
@@ -208,7 +216,7 @@ BrandingText "${PRODUCT} ${VERSION}"
     ; be asked to quit from here, and its driver must not be stopped under it.
     Function ${UN}RefuseOtherSessions
         Call ${UN}MachineMutexHeld
-        FindWindow $1 "VeltarionForm" "Veltarion"
+        !insertmacro FIND_RUNNING_COPY $1
         ${If} $0 = 1
         ${AndIf} $1 = 0
             StrCpy $R8 "${MSG_OTHER_SESSION}"
@@ -221,7 +229,7 @@ BrandingText "${PRODUCT} ${VERSION}"
     ; waits for its end. $WasRunning: 1 when one ran. $Failed is set when it did not end.
     Function ${UN}QuitRunning
         StrCpy $WasRunning 0
-        FindWindow $0 "VeltarionForm" "Veltarion"
+        !insertmacro FIND_RUNNING_COPY $0
         ${If} $0 = 0
             Return
         ${EndIf}

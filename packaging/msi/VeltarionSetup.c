@@ -74,12 +74,16 @@ static BOOL RunsAnywhere(void) {
 }
 
 UINT __stdcall QuitRunning(MSIHANDLE install) {
+    /* The caption names the stand-in driver when that is the one the copy loaded. */
     HWND window = FindWindowW(L"VeltarionForm", L"Veltarion");
     DWORD process_id = 0;
     DWORD_PTR answer = 0;
     HANDLE process;
     BOOL gone;
     int tries;
+    if (window == NULL) {
+        window = FindWindowW(L"VeltarionForm", L"Veltarion (stand-in driver)");
+    }
     if (window != NULL) {
         Log(install, L"asking the running Veltarion to quit", 0);
         GetWindowThreadProcessId(window, &process_id);

@@ -7,6 +7,7 @@
 #include "dialogs/InputReasons.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
+#include "driver/StandInDriver.h"
 #include "profiles/DefaultProf.h"
 #include "profiles/StoragePaths.h"
 
@@ -148,7 +149,8 @@ void TSetParamForm::FormCreate() {
     if (!App().Terminated()) {
         Store().EnsureSettingsKey();
     }
-    SetCaption(kCaption);
+    StandIn = DriverIsStandIn();
+    SetCaption(StandIn ? kStandInCaption : kCaption);
     Backend().SetForeground(*this);
     App().OnHelp = [this](unsigned command, long data) { ApplicationHelp(command, data); };
     FocusControl(PassEdit1);
@@ -235,6 +237,7 @@ void TSetParamForm::AboutItemClick() {
     if (AboutForm == nullptr) {
         return;
     }
+    AboutForm->StandInLabel.SetVisible(StandIn);
     // Never a second one: an open about box is only brought to the front.
     if (AboutForm->Visible()) {
         AboutForm->Show();
@@ -324,7 +327,7 @@ void TSetParamForm::ActivateButtonClick() {
 }
 
 void TSetParamForm::ShowTrayState(bool working) {
-    IconData.SetTip(working ? kTipWorking : kTipReady);
+    IconData.SetTip(!working ? kTipReady : StandIn ? kTipWorkingStandIn : kTipWorking);
     IconData.SetIcon(working ? res::kIconWork : res::kIconNotWork);
     IconData.Modify();
     AutoDeactivate.ProtectionChanged();

@@ -46,11 +46,15 @@ class TSetParamForm final : public Form {
         kCancelButton = 113,
     };
     static constexpr const char* kCaption = "Veltarion";
+    // The caption while the loaded driver is our stand-in, which ciphers nothing.
+    static constexpr const char* kStandInCaption = "Veltarion (stand-in driver)";
     static constexpr int kHelpContext = 1;
 
     // Tray tips.
     static constexpr const char* kTipReady = "OMVEX: Ready for job";
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
+    static constexpr const char* kTipWorkingStandIn =
+        "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is ciphered)";
     // The registered window message that asks a running copy to quit as its tray Quit does
     // (sent by the setup program and the uninstaller before they replace or remove the files).
     static constexpr const char* kQuitMessageName = "VeltarionQuit";
@@ -99,6 +103,9 @@ class TSetParamForm final : public Form {
 
     // The result of the last start request sent from this window.
     bool Activated = false;
+    // The driver connected at creation is our stand-in: the caption, the working tip and the
+    // about box say that nothing is ciphered.
+    bool StandIn = false;
     // The full name of the profile storage file, set at creation.
     std::string ProfilesFilePath;
     // The profiles shown by the combo box Profiles, entry for entry.

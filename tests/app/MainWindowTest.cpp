@@ -459,6 +459,38 @@ TEST_F(MainWindowTest, AboutOpensModallyOnceAndOnlyComesToFrontWhenOpen) {
     EXPECT_FALSE(AboutForm->Visible());
 }
 
+// Only a driver whose version resource names it a stand-in changes the texts about protection.
+TEST_F(MainWindowTest, AStandInDriverIsNamedWhereverProtectionIsSpokenOf) {
+    const struct {
+        const char* description; // nullptr: no version resource
+        bool standIn;
+    } cases[] = {
+        {nullptr, false},
+        {"OMX file-encryption filter driver", false},
+        {"Veltarion stand-in driver for evaluation (ciphers nothing)", true},
+        {"VELTARION STAND-IN DRIVER", true},
+    };
+    PutProfiles({Profile("Twice", "c:\\a")});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description != nullptr ? c.description : "none");
+        driverFiles.descriptions.clear();
+        if (c.description != nullptr) {
+            driverFiles.descriptions["C:\\Omvex\\OMXDRV.SYS"] = c.description;
+        }
+        Start();
+        EXPECT_EQ(main->Caption(), c.standIn ? "Veltarion (stand-in driver)" : "Veltarion");
+        TypePasswords("abcd", "abcd");
+        ASSERT_TRUE(ui.Click(main->ActivateButton));
+        EXPECT_EQ(ui.TrayCalls().back().tip,
+                  c.standIn ? "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is "
+                              "ciphered)"
+                            : "OMVEX: Ciphering file I/O operation");
+        ui.Queue([&] { EXPECT_EQ(AboutForm->StandInLabel.Visible(), c.standIn); });
+        main->AboutItemClick();
+        main->Destroy();
+    }
+}
+
 TEST(MakeUpperCase, MapsLatinAndCp1251LettersOnly) {
     std::string s = "c:\\confident\\*.*";
     TSetParamForm::MakeUpperCase(s);

@@ -291,11 +291,11 @@ std::string TestUi::IconName(std::uint32_t handle) const {
     return {};
 }
 
-bool TestUi::NotifyIcon(unsigned operation, const TrayIconData& data) {
+bool TestUi::NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) {
     if (whileTray_) {
         std::exchange(whileTray_, nullptr)();
     }
-    trayCalls_.push_back(TrayCall{operation, data});
+    trayCalls_.push_back(TrayCall{operation, data, std::string(tip)});
     return !trayFails_;
 }
 

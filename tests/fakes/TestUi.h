@@ -37,6 +37,7 @@ class TestUi final : public IUiBackend {
     struct TrayCall {
         unsigned operation = 0;
         TrayIconData data;
+        std::string tip; // the whole tip
     };
     struct Balloon {
         std::uint32_t hWnd = 0;
@@ -153,7 +154,7 @@ class TestUi final : public IUiBackend {
     void WakeUp() override {}
     int ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
     std::uint32_t LoadIconByName(std::string_view name) override;
-    bool NotifyIcon(unsigned operation, const TrayIconData& data) override;
+    bool NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) override;
     int TrackPopup(Form& owner, const PopupMenu& menu, Point at) override;
     Point CursorPos() override { return cursor_; }
     void SetForeground(Form& form) override;

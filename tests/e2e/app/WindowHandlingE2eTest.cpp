@@ -138,7 +138,7 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     EXPECT_TRUE(Visible(welcome));
     CloseWelcome();
 
-    CheckOpened(main, Main::kCaption, declared_.main, Main::kPassEdit1, true, false);
+    CheckOpened(main, Main::kStandInCaption, declared_.main, Main::kPassEdit1, true, false);
     ExpectTabCycle(main, declared_.main, VK_SHIFT);
 
     // The tool buttons' commands by keyboard: Insert in the profile list creates a profile.
