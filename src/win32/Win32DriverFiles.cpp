@@ -6,7 +6,6 @@
 #include <sddl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -145,12 +144,17 @@ std::string Win32DriverFiles::FileDescription(std::string_view path) {
         query(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&languages),
               &languagesSize) != FALSE &&
         languagesSize >= 2 * sizeof(WORD)) {
-        char key[64];
-        std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription",
-                      static_cast<unsigned>(languages[0]), static_cast<unsigned>(languages[1]));
+        // "\StringFileInfo\<language><code page>\FileDescription", each as four hex digits.
+        std::string key = "\\StringFileInfo\\";
+        for (const WORD word : {languages[0], languages[1]}) {
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                key.push_back("0123456789abcdef"[(word >> shift) & 0xF]);
+            }
+        }
+        key += "\\FileDescription";
         char* text = nullptr;
         UINT length = 0;
-        if (query(data.data(), key, reinterpret_cast<LPVOID*>(&text), &length) != FALSE &&
+        if (query(data.data(), key.c_str(), reinterpret_cast<LPVOID*>(&text), &length) != FALSE &&
             text != nullptr) {
             constexpr std::size_t kMaxDescription = 255;
             description.assign(text, strnlen(text, std::min<std::size_t>(length, kMaxDescription)));
