@@ -294,6 +294,7 @@ void TSetParamForm::ActivateButtonClick() {
     if (PassEdit2.Visible() && PassEdit1.Text() != PassEdit2.Text()) {
         App().ShowMessage("Passwords don't match! Please retype and try again.",
                           "Passwords don't match", kMbIconError);
+        SelectForRetyping();
         return;
     }
     const TProfileObj& p = ProfileList.Profile(static_cast<std::size_t>(i));
@@ -301,6 +302,7 @@ void TSetParamForm::ActivateButtonClick() {
         App().ShowMessage("Password is not correct ! Selected profile requires another password. "
                           "Please retype and try again.",
                           "Password is not correct", kMbIconError);
+        SelectForRetyping();
         return;
     }
     Hide();
@@ -324,6 +326,13 @@ void TSetParamForm::ActivateButtonClick() {
                           "Activation", kMbIconError);
     }
     Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+}
+
+void TSetParamForm::SelectForRetyping() {
+    // The texts stay, selected, so that what the user types next replaces them.
+    PassEdit1.SelectAll();
+    PassEdit2.SelectAll();
+    FocusControl(PassEdit1);
 }
 
 void TSetParamForm::ShowTrayState(bool working) {

@@ -159,6 +159,8 @@ class TSetParamForm final : public Form {
     // Quit and the end of the session keep the list of a shown window as closing it does, under
     // the store's rules (an unloaded or refused store is not written).
     void KeepShownProfiles();
+    // After a refused password: the password edits' texts selected, the focus in the first.
+    void SelectForRetyping();
 
     Services services_;
     std::optional<ProfileStore> store_;

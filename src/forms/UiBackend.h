@@ -18,7 +18,18 @@ struct TrayIconData;
 enum class FormChange { Caption, Visible, BringToFront, Focus, Size };
 
 // Which part of a control's state changed.
-enum class ControlChange { Text, Enabled, Visible, Hint, Bounds, Items, ItemIndex, Checked, Style };
+enum class ControlChange {
+    Text,
+    Enabled,
+    Visible,
+    Hint,
+    Bounds,
+    Items,
+    ItemIndex,
+    Checked,
+    Style,
+    Selection
+};
 
 // Operations of Shell_NotifyIconA.
 inline constexpr unsigned kNimAdd = 0;

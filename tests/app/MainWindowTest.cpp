@@ -108,6 +108,11 @@ TEST_F(MainWindowTest, MismatchedPasswordsAreRefusedAndNothingElseChanges) {
     EXPECT_TRUE(LaterRequests().empty());
     EXPECT_EQ(ui.TrayCalls().size(), 1U);
     EXPECT_FALSE(StoredIndex().has_value());
+    // Both texts are selected and the focus is in the first: typing them again replaces them.
+    EXPECT_EQ(main->FocusedControl(), &main->PassEdit1);
+    TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
 }
 
 TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
@@ -122,6 +127,11 @@ TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
     EXPECT_EQ(ui.Boxes()[0].flags, 16U);
     EXPECT_TRUE(main->Visible());
     EXPECT_TRUE(LaterRequests().empty());
+    EXPECT_EQ(main->PassEdit1.Text(), "Secret");
+    EXPECT_EQ(main->FocusedControl(), &main->PassEdit1);
+    TypePasswords("secret", "");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
 }
 
 TEST_F(MainWindowTest, SelectionChangeAfterTypingStillRunsBothTests) {

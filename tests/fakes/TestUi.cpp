@@ -29,7 +29,11 @@ bool TestUi::Act(const Form& form, const std::function<bool()>& action) {
 
 bool TestUi::Type(Edit& edit, std::string_view chars) {
     for (const char c : chars) {
-        if (!Act(edit.Owner(), [&] { return edit.UserEdit(edit.Text() + c); })) {
+        // A selected text is replaced by the first character.
+        const auto typed = [&] {
+            return edit.UserEdit((edit.AllSelected() ? std::string() : edit.Text()) + c);
+        };
+        if (!Act(edit.Owner(), typed)) {
             return false;
         }
     }

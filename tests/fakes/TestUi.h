@@ -67,8 +67,8 @@ class TestUi final : public IUiBackend {
     // Each returns false when the user could not do it (disabled, hidden, over the limit, or
     // the window disabled because another one is shown modally).
 
-    // Types characters one by one at the end of the text; each is one change. Stops at the
-    // first refused character.
+    // Types characters one by one at the end of the text (the first replaces a selected text);
+    // each is one change. Stops at the first refused character.
     bool Type(Edit& edit, std::string_view chars);
     // Replaces the whole text at once (select all, then paste). representable = false: the
     // pasted text holds characters the code page cannot store; text is what it converts to.

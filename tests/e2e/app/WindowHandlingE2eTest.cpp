@@ -236,8 +236,15 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     Answer(question, IDNO);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question) && ComboCount(combo) == 2; }));
 
-    // The same long password typed into the main window activates the profile.
+    // A wrong password: the text stays selected with the focus in its edit, so the same long
+    // password typed over it (and cut to 32 characters as in the dialog) activates the profile.
     ClickAt(Item(main, Main::kPassEdit1));
+    TypeText("wrong one");
+    PressKey(VK_RETURN);
+    HWND wrong = app_->WaitMessageBox("Password is not correct");
+    ASSERT_NE(wrong, nullptr);
+    Answer(wrong, IDOK);
+    WaitFocusOn(main, Main::kPassEdit1);
     TypeText(password);
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
