@@ -130,7 +130,8 @@ TEST_F(PFPropertysTest, WithPasswordCheckBothEntriesMustMatchExactlyWithFourOrMo
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.first) + " / " + c.second);
-        for (auto [edit, text] : {std::pair{&form.Pass1Edit, c.first}, {&form.Pass2Edit, c.second}}) {
+        for (auto [edit, text] :
+             {std::pair{&form.Pass1Edit, c.first}, {&form.Pass2Edit, c.second}}) {
             const bool fits = std::string_view(text).size() <= 32;
             EXPECT_EQ(ui.Paste(*edit, text), fits);
             if (!fits)
