@@ -120,6 +120,7 @@ Var StandIn      ; 1 when the driver installed on this Windows is the stand-in
 !include "SetupLog.nsh"
 !include "FolderChecks.nsh"
 !include "RunAsUser.nsh"
+!include "RunningAndProfiles.nsh"
 
 !define MUI_ABORTWARNING
 !define MUI_ICON "${ICON}"
@@ -133,8 +134,10 @@ BrandingText "${PRODUCT} ${VERSION}"
     !define MUI_LICENSEPAGE_TEXT_BOTTOM "This package is for evaluation only. Press I Understand to go on."
     !define MUI_LICENSEPAGE_BUTTON "I &Understand"
     !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipUnlessStandIn
+    !define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowRunningNotice
     !insertmacro MUI_PAGE_LICENSE "${STANDIN_NOTICE}"
 !endif
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowRunningNotice
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
@@ -144,6 +147,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.HideSpaceRequired
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -665,6 +669,11 @@ Section /o "un.Also remove my profiles" SecRemoveProfiles
         RMDir "$INSTDIR\Profiles"
         RMDir "$INSTDIR"
     ${EndIf}
+SectionEnd
+
+; Last: where the profiles that stay are.
+Section "-un.Profiles kept"
+    Call un.LogKeptProfiles
 SectionEnd
 
 Function un.onInit
