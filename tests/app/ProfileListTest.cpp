@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, MissingStorageFileAgainBringsDefaultAndNewWelcome) {
 TEST_F(MainWindowTest, QuitBeforeAnySaveKeepsTheDefaultProfile) {
     Start();
     ui.ChooseNext("Quit");
-    ui.TrayMouse(*main, 516);
+    ui.TrayMouse(*main, kTrayRightButtonDown);
     main->Destroy();
     EXPECT_EQ(StoredProfiles(), 1U);
     EXPECT_EQ(StoredIndex(), 0);
