@@ -174,7 +174,7 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     EXPECT_EQ(stored[1].CheckFlag, 1);
     EXPECT_EQ(stored[1].CheckByte, PasswordCheckByte("Tiger9"));
 
-    // Edit: a wrong password is refused before the dialog opens.
+    // Edit: a wrong password is refused before the dialog opens, and the prompt asks again.
     ShowMain();
     SelectCombo(combo, 1);
     Click(Item(main_, kEditProfile));
@@ -190,7 +190,6 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     EXPECT_EQ(app_.FindWindowOf(nullptr, kEditCaption), nullptr);
 
     // The right one opens it with the password filled in; change the path list.
-    Click(Item(main_, kEditProfile));
     prompt = Wait(kPromptCaption);
     ASSERT_NE(prompt, nullptr);
     SetText(Item(prompt, kPromptPassEdit), "Tiger9");
