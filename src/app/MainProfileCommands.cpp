@@ -2,6 +2,7 @@
 // list in memory only; it reaches the storage file at the window's next save.
 #include "app/Main.h"
 #include "app/OmvexUI.h"
+#include "dialogs/InputReasons.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
 #include "digest/MD5_RC4.h"
@@ -101,6 +102,7 @@ void TSetParamForm::EditProfileClick() {
     dialog.CheckPassword.SetChecked(check);
     EnablePasswordControls(dialog, check);
     dialog.ApplyButton.SetEnabled(false);
+    dialog.ApplyButton.SetHint(std::string(kReasonUnchanged));
     if (dialog.ShowModal() != kMrOk || ProfileList.Generation() != generation)
         return;
 

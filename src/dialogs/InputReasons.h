@@ -21,6 +21,7 @@ inline constexpr std::string_view kReasonListTooLong =
 inline constexpr std::string_view kReasonTooShort = "A password has at least 4 characters.";
 inline constexpr std::string_view kReasonTooLong = "A password has at most 32 characters.";
 inline constexpr std::string_view kReasonDiffer = "The two passwords differ.";
+inline constexpr std::string_view kReasonUnchanged = "Nothing has been changed yet.";
 inline constexpr std::string_view kReasonUnrepresentable =
     "The text holds characters this computer's language setting cannot store.";
 

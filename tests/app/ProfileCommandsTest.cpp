@@ -2,6 +2,7 @@
 // the password prompt, as a user drives them.
 #include "MainWindowFixture.h"
 
+#include "dialogs/InputReasons.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
 #include "fakes/FakeFileBrowser.h"
@@ -187,6 +188,7 @@ TEST_F(ProfileCommandsTest, EditOfAProtectedProfileAsksThePasswordFirst) {
         EXPECT_EQ(Dialog().Pass1Edit.Text(), "lion1");
         EXPECT_EQ(Dialog().Pass2Edit.Text(), "lion1");
         EXPECT_FALSE(Dialog().ApplyButton.Enabled());
+        EXPECT_EQ(Dialog().ApplyButton.Hint(), kReasonUnchanged);
         ui.Paste(Dialog().ListEdit, "c:\\safe;d:\\more");
         ui.Paste(Dialog().Pass1Edit, "tiger");
         ui.Paste(Dialog().Pass2Edit, "tiger");
