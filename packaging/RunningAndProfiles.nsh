@@ -7,19 +7,12 @@
 ; A page's show function: while a copy runs on this desktop, the page's subtitle says that it
 ; will be closed and protection turned off (the components page and the first page).
 Function ShowRunningNotice
-    !insertmacro FIND_RUNNING_COPY $0
-    ${If} $0 <> 0
+    System::Call '${SETUP}::VeltRunningCopy() i .r0'
+    ${If} $0 == "1"
         GetDlgItem $0 $HWNDPARENT 1038
         System::Call 'user32::GetWindowTextW(p r0, w .r1, i ${NSIS_MAX_STRLEN})'
         SendMessage $0 ${WM_SETTEXT} 0 "STR:$1 ${MSG_WILL_CLOSE}"
     ${EndIf}
-FunctionEnd
-
-; The uninstaller's components page: it removes files and needs no space, so no space line.
-Function un.HideSpaceRequired
-    FindWindow $0 "#32770" "" $HWNDPARENT
-    GetDlgItem $0 $0 1023
-    ShowWindow $0 ${SW_HIDE}
 FunctionEnd
 
 ; Logs the profile files of one user folder ($R0) that are still there: the local application
