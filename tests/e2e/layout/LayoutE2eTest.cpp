@@ -158,6 +158,11 @@ void CheckWindow(HWND window, const Form& layout, int dpi, Measured& at96) {
 TEST(LayoutE2e, EveryWindowFollowsItsLayoutAtEveryScale) {
     Declared layouts;
     Measured at96;
+    // The prefix's own DPI comes back however the test ends: a scale left behind would be the
+    // next test program's from its start, and its fonts those of that scale.
+    struct PrefixDpi {
+        ~PrefixDpi() { SetSystemDpi(0); }
+    } restore;
     for (const int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));
         SetSystemDpi(static_cast<DWORD>(dpi));
@@ -234,7 +239,6 @@ TEST(LayoutE2e, EveryWindowFollowsItsLayoutAtEveryScale) {
         ASSERT_TRUE(ChooseTrayItem(app.Pid(), main, kMenuQuit));
         EXPECT_TRUE(app.WaitExit().has_value());
     }
-    SetSystemDpi(0);
     DeleteSettingsKey();
 }
 
