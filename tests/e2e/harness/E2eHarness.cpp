@@ -171,7 +171,15 @@ Install::Install(Options options) {
 }
 
 Install::~Install() {
-    // A program still running from here keeps its files busy for a moment.
+    // A program still running from here keeps its files busy for a moment. Wine reports a
+    // program's end before the program has finished ending, and its last steps may still use
+    // the folder: its image can be deleted only once it is really gone.
+    WaitUntil(
+        [&] {
+            return DeleteFileA(Path("Veltarion.exe").c_str()) != FALSE ||
+                   GetLastError() == ERROR_FILE_NOT_FOUND;
+        },
+        3000);
     WaitUntil(
         [&] {
             RemoveTree(dir_);
