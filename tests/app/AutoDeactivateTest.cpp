@@ -21,7 +21,7 @@ class Scene : public MainWindowTest {
     using MainWindowTest::TrayIconName;
     using MainWindowTest::TrayTip;
     using MainWindowTest::ui;
-    bool Watching() { return session.watched.count(ui.WindowHandle(*main)) != 0; }
+    bool Watching() { return session.watched.count(main) != 0; }
 
     void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
         registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);
