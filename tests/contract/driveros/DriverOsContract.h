@@ -1,19 +1,27 @@
 // Cases that hold for the real Windows calls and for the in-memory double alike. Each runner
-// defines MakeDriverOs() for its implementation; the double is set up as a machine with a fixed
-// disk C: and a CD-ROM drive D:, no filter driver loaded and no service of these names.
+// defines MakeDriverOs() and MakeDriverFiles() for its implementation; the double is set up as a
+// machine with a fixed disk C: and a CD-ROM drive D:, no filter driver loaded and no service of
+// these names.
 #pragma once
 
+#include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velt::contract {
 
 std::unique_ptr<IDriverOs> MakeDriverOs();
+
+// The driver-file reads over a machine where a file holds `bytes`; `path` receives its full name.
+std::unique_ptr<IDriverFiles> MakeDriverFiles(const std::vector<std::uint8_t>& bytes,
+                                              std::string& path);
 
 class DriverOsContract : public ::testing::Test {
   protected:
@@ -94,6 +102,32 @@ TEST_F(DriverOsContract, ServiceCallsOnNullHandleFail) {
     EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
     EXPECT_FALSE(os->CloseService(kNullHandle));
     EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+}
+
+TEST_F(DriverOsContract, FileReadsStayWithinTheFileAndAMissingFileDoesNotOpen) {
+    const std::vector<std::uint8_t> bytes{'M', 'Z', 1, 2, 3, 4, 5, 6, 7, 8};
+    std::string path;
+    const auto files = MakeDriverFiles(bytes, path);
+    struct Row {
+        std::uint32_t offset;
+        std::uint32_t size;
+        std::int64_t read;
+    };
+    for (const Row row :
+         {Row{0, 10, 10}, Row{2, 4, 4}, Row{8, 6, 2}, Row{10, 4, 0}, Row{99, 4, 0}}) {
+        SCOPED_TRACE(row.offset);
+        std::array<std::uint8_t, 16> buffer{};
+        ASSERT_EQ(files->ReadFileAt(path, row.offset, buffer.data(), row.size), row.read);
+        if (row.read > 0) {
+            EXPECT_TRUE(
+                std::equal(buffer.begin(), buffer.begin() + row.read, bytes.begin() + row.offset));
+        }
+    }
+    std::array<std::uint8_t, 4> buffer{};
+    EXPECT_EQ(files->ReadFileAt(path + ".gone", 0, buffer.data(), 4), -1);
+    SecuritySummary rights;
+    ASSERT_TRUE(files->ReadSecurity(path, rights));
+    EXPECT_EQ(rights.owner.rfind("S-1-", 0), 0U) << rights.owner;
 }
 
 } // namespace velt::contract
