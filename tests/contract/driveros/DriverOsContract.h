@@ -128,6 +128,7 @@ TEST_F(DriverOsContract, FileReadsStayWithinTheFileAndAMissingFileDoesNotOpen) {
     SecuritySummary rights;
     ASSERT_TRUE(files->ReadSecurity(path, rights));
     EXPECT_EQ(rights.owner.rfind("S-1-", 0), 0U) << rights.owner;
+    EXPECT_FALSE(files->ReadSecurity(path + ".gone", rights));
 }
 
 } // namespace velt::contract

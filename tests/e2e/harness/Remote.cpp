@@ -10,7 +10,7 @@
 //   velt_remote run COMMAND-LINE      runs the command line as it is (no quoting added), waits
 //                                     for its end and exits with its exit code
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
-//                                     another session would
+//                                     another session would, once it holds it printing "held"
 //   velt_remote click-through CAPTION [seconds]
 //                                     presses a setup's Next, Install or Finish button (id 1), as
 //                                     each page enables it, until the setup window (caption
@@ -209,6 +209,8 @@ int main(int argc, char** argv) {
     }
     if (command == "hold-mutex" && argc > 3) {
         HANDLE mutex = CreateMutexA(nullptr, TRUE, argv[2]);
+        std::puts(mutex ? "held" : "not held");
+        std::fflush(stdout);
         Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
         return mutex ? 0 : 1;
     }

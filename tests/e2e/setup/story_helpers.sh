@@ -40,10 +40,12 @@ machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr
 # in_other_session COMMAND...: runs the command while a copy of Veltarion seems to run in another
 # log-on session (its machine-wide mutex held by another process).
 in_other_session() {
-    local holder status
-    wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+    local holder status held
+    held=$(mktemp)
+    wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >"$held" &
     holder=$!
-    sleep 2
+    wait_for grep -q '^held' "$held"
+    rm -f "$held"
     "$@"
     status=$?
     kill $holder && wait $holder 2>/dev/null
