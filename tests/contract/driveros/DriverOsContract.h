@@ -35,7 +35,7 @@ TEST_F(DriverOsContract, ReportsAnNtFamilyVersion) {
     EXPECT_GE(v.majorVersion, 4U);
 }
 
-TEST_F(DriverOsContract, DriveRootsAreFourBytesEachAndDoublyTerminated) {
+TEST_F(DriverOsContract, DriveRootsAreFourBytesEachDoublyTerminatedAndNeverOverrun) {
     std::array<char, 257> buffer{};
     buffer.fill('#');
     const std::uint32_t length = os->LogicalDriveStrings(buffer.data(), 256);
@@ -51,28 +51,19 @@ TEST_F(DriverOsContract, DriveRootsAreFourBytesEachAndDoublyTerminated) {
     }
     EXPECT_TRUE(sawC);
     EXPECT_EQ(os->DriveType("C:\\"), kDriveFixed);
-}
+    EXPECT_EQ(os->DriveType("Q:\\"), kDriveNoRootDir); // not a drive on the test machines
 
-TEST_F(DriverOsContract, TooSmallDriveBufferIsLeftAloneAndTheSizeNeededReturned) {
-    std::array<char, 4> buffer{'#', '#', '#', '#'};
-    const std::uint32_t needed = os->LogicalDriveStrings(buffer.data(), 3);
-    EXPECT_GT(needed, 3U);
+    // A buffer too small is left alone, and the size needed returned.
+    buffer.fill('#');
+    EXPECT_GT(os->LogicalDriveStrings(buffer.data(), 3), 3U);
     EXPECT_EQ(buffer[0], '#');
 }
 
-TEST_F(DriverOsContract, UnknownRootHasNoRootDirectory) {
-    // Q: is not a drive on the test machines.
-    EXPECT_EQ(os->DriveType("Q:\\"), kDriveNoRootDir);
-}
-
-TEST_F(DriverOsContract, MissingDeviceDoesNotOpen) {
+TEST_F(DriverOsContract, MissingDeviceDoesNotOpenAndAnInvalidHandleTakesNoRequest) {
     EXPECT_EQ(
         os->OpenDevice("\\\\.\\VELTNODEVICE", kGenericRead | kGenericWrite, 0, kOpenExisting, 0x80),
         kInvalidHandle);
     EXPECT_NE(os->LastError(), 0U);
-}
-
-TEST_F(DriverOsContract, RequestOnInvalidHandleFails) {
     std::uint32_t in = 12;
     std::uint32_t out = 0;
     std::uint32_t returned = 77;
@@ -81,15 +72,12 @@ TEST_F(DriverOsContract, RequestOnInvalidHandleFails) {
     EXPECT_EQ(returned, 0U);
 }
 
-TEST_F(DriverOsContract, ServiceManagerOpensAndMissingServiceIsReported) {
+TEST_F(DriverOsContract, ServiceManagerOpensMissingServiceIsReportedNullHandlesFail) {
     const OsHandle manager = os->OpenServiceManager(kScManagerAllAccess);
     ASSERT_NE(manager, kNullHandle);
     EXPECT_EQ(os->OpenNamedService(manager, "VeltNoSuchService", kServiceAllAccess), kNullHandle);
     EXPECT_EQ(os->LastError(), 1060U); // ERROR_SERVICE_DOES_NOT_EXIST
     EXPECT_TRUE(os->CloseService(manager));
-}
-
-TEST_F(DriverOsContract, ServiceCallsOnNullHandleFail) {
     EXPECT_EQ(os->CreateKernelService(kNullHandle, "VeltNoSuchService", "VeltNoSuchService",
                                       kServiceAllAccess, kServiceKernelDriver, kServiceDemandStart,
                                       kServiceErrorNormal, "C:\\nowhere\\none.sys"),
