@@ -39,7 +39,12 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       DeacivateItem(IconMenu, "Deactivate"),
       AutoDeactivate(IconMenu, IconData, {services.registry, services.machine}, services.session,
                      kSettingsKeyPath,
-                     {[this] { return Activated; }, [this] { return Deactivate(); }}),
+                     {[this] { return Activated; },
+                      [this](WalkAway event) {
+                          return Deactivate(event == WalkAway::Lock    ? OffCause::Lock
+                                            : event == WalkAway::Sleep ? OffCause::Sleep
+                                                                       : OffCause::Idle);
+                      }}),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
       QuitItem(IconMenu, "Quit"), services_(services) {
     SetHelpContext(kHelpContext);
@@ -100,7 +105,12 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnSystemEvent = [this](SystemEvent event) {
         if (event == SystemEvent::SessionEnding) {
             // The session ends and so does the program: protection must not outlive it.
-            DriverStop();
+            const bool wasOn = Activated;
+            const bool stopped = DriverStop();
+            if (wasOn) {
+                services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::SessionEnd)
+                                                  : StopRefusedEntry());
+            }
         } else {
             AutoDeactivate.SystemEventRaised(event);
         }
@@ -138,7 +148,9 @@ void TSetParamForm::FormCreate() {
     AutoDeactivate.Start();
 
     Activated = false;
-    DriverConnect(App());
+    DriverConnect(App(), [this](std::string_view file, std::string_view reason) {
+        services_.eventLog.Report(DriverFileRefusedEntry(file, reason));
+    });
 
     // A start that ends because the driver is out of reach leaves nothing behind, so that the
     // next start is a true first start.
@@ -152,6 +164,7 @@ void TSetParamForm::FormCreate() {
 }
 
 void TSetParamForm::FormDestroy() {
+    EndCommand(kExitCancelled);
     AutoDeactivate.Stop();
     DriverStop();
     IconData.Data.uFlags = 0;
@@ -210,19 +223,25 @@ void TSetParamForm::DeacivateItemClick() {
         return;
     }
     // Protection may have turned itself off while the question was open.
-    if (Activated && !Deactivate()) {
-        App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
-                          "profile's paths may still be ciphered: \"" +
-                              activePaths_ + "\".",
-                          "Deactivation", kMbIconError);
+    if (Activated && !Deactivate(OffCause::User)) {
+        TellStopRefused();
     }
 }
 
-bool TSetParamForm::Deactivate() {
+void TSetParamForm::TellStopRefused() {
+    App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
+                      "profile's paths may still be ciphered: \"" +
+                          activePaths_ + "\".",
+                      "Deactivation", kMbIconError);
+}
+
+bool TSetParamForm::Deactivate(OffCause cause) {
     if (!DriverStop()) {
         // The driver may still be ciphering: the state and the tray go on saying so.
+        services_.eventLog.Report(StopRefusedEntry());
         return false;
     }
+    services_.eventLog.Report(ProtectionOffEntry(cause));
     Activated = false;
     ShowTrayState(false);
     return true;
@@ -241,14 +260,32 @@ void TSetParamForm::AboutItemClick() {
 }
 
 void TSetParamForm::QuitItemClick() {
-    DriverStop();
+    EndCommand(kExitCancelled);
+    const bool stopped = DriverStop();
+    if (Activated) {
+        services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::Quit)
+                                          : StopRefusedEntry());
+    }
     App().RequestTerminate();
 }
 
 void TSetParamForm::FormClose(CloseAction& action) {
     action = CloseAction::None;
     Hide();
-    Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    EndCommand(kExitCancelled);
+    SaveList();
+}
+
+void TSetParamForm::SaveList() {
+    const std::string before = Store().RefusedCopyPath();
+    try {
+        Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    } catch (const StoreError&) {
+        if (Store().RefusedCopyPath() != before) {
+            services_.eventLog.Report(SaveRefusedEntry(Store().RefusedCopyPath()));
+        }
+        throw;
+    }
 }
 
 void TSetParamForm::CancelButtonClick() {
@@ -287,18 +324,27 @@ void TSetParamForm::ActivateButtonClick() {
         return;
     }
     Hide();
+    const std::string name = p.ProfileName.str();
     activePaths_ = p.PathList.str();
     std::string s = activePaths_;
     MakeUpperCase(s);
     // The password goes to the driver straight from the edit: no copy of it is made here.
     const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);
     Activated = started;
+    if (started) {
+        services_.eventLog.Report(ProtectionOnEntry(name, services_.eventLog.UserName()));
+    }
     PassEdit1.SetText("");
     PassEdit2.SetText("");
     ActivateButton.SetEnabled(false);
     // Telling the shell may let other window messages in, and a lock among them may turn
     // protection off again at once: that is no refused start.
     ShowTrayState(Activated);
+    // The command waiting for this activation ends with it; another profile is not the one it
+    // asked for.
+    if (commandReply_) {
+        EndCommand(name != commandProfile_ ? kExitCancelled : started ? kExitDone : kExitFailed);
+    }
     if (!started) {
         // A refused start must not look like protection: the tray stays ready and the user is
         // told.
@@ -306,7 +352,7 @@ void TSetParamForm::ActivateButtonClick() {
                           "Your files are not protected. Please try again.",
                           "Activation", kMbIconError);
     }
-    Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    SaveList();
 }
 
 void TSetParamForm::ShowTrayState(bool working) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "app/AutoDeactivate.h"
+#include "app/CommandLine.h"
+#include "app/ProgramEvents.h"
 #include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/Edit.h"
@@ -13,13 +15,17 @@
 #include "forms/PopupMenu.h"
 #include "forms/StaticControls.h"
 #include "forms/TrayIcon.h"
+#include "platform/EventLog.h"
 #include "platform/Files.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
 #include "profiles/ProfileList.h"
 #include "profiles/RegistIO.h"
 
+#include "SharedNames.h"
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +51,7 @@ class TSetParamForm final : public Form {
         kActivateButton = 112,
         kCancelButton = 113,
     };
-    static constexpr const char* kCaption = "Veltarion";
+    static constexpr const char* kCaption = shared::kWindowCaption;
     static constexpr int kHelpContext = 1;
     static constexpr std::size_t kMaxPassword = 32;
     static constexpr std::size_t kMinPassword = 4;
@@ -55,7 +61,7 @@ class TSetParamForm final : public Form {
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
     // The registered window message that asks a running copy to quit as its tray Quit does
     // (sent by the setup program and the uninstaller before they replace or remove the files).
-    static constexpr const char* kQuitMessageName = "VeltarionQuit";
+    static constexpr const char* kQuitMessageName = shared::kQuitMessage;
 
     // The services the window reaches the system through; they must outlive the window.
     struct Services {
@@ -64,6 +70,7 @@ class TSetParamForm final : public Form {
         IFiles& files;
         MachineRegistry machine;
         ISessionWatch& session;
+        IEventLog& eventLog;
     };
 
     TSetParamForm(Application& app, Services services);
@@ -130,6 +137,11 @@ class TSetParamForm final : public Form {
     void EditProfileClick();
     void DeleteProfileClick();
 
+    // A command from the command line, carried out here (MainCommands.cpp): its exit code, or
+    // kCommandPending while an activation waits for the user; `reply` then gets the code once the
+    // user activated (0), the driver refused (1) or the window closed first (5).
+    int RunCommand(const Command& command, std::function<void(int)> reply);
+
     // The application's help handler: opens "ReadMe.htm" from the current directory, whatever
     // the command and the context.
     void ApplicationHelp(unsigned command, long data);
@@ -150,7 +162,12 @@ class TSetParamForm final : public Form {
     void ShowTrayState(bool working);
     // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
     // with nothing changed, when the driver refused to stop.
-    bool Deactivate();
+    bool Deactivate(OffCause cause);
+    void TellStopRefused();
+    // Saves the list; a refused save goes to the Event Log with where its copy was kept.
+    void SaveList();
+    // Ends the pending activation command, if any, with `code`.
+    void EndCommand(int code);
 
     Services services_;
     std::optional<ProfileStore> store_;
@@ -158,6 +175,9 @@ class TSetParamForm final : public Form {
     std::string activePaths_;
     unsigned taskbarCreated_ = 0;
     unsigned quitRequest_ = 0;
+    // The activation command waiting for the user: its profile and where its result goes.
+    std::string commandProfile_;
+    std::function<void(int)> commandReply_;
 };
 
 } // namespace velt

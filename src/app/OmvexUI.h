@@ -4,11 +4,14 @@
 
 #include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
+#include "platform/EventLog.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
 #include "platform/SessionWatch.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
+
+#include "SharedNames.h"
 
 #include <cstdint>
 #include <functional>
@@ -33,7 +36,7 @@ extern TDefaultForm* DefaultForm;
 inline constexpr const char* kOneCopyMutexName = "OmvexOneCopyMutex";
 // Held for the program's lifetime: the filter driver is one for the whole machine, so one copy
 // controls it, whichever log-on session it runs in.
-inline constexpr const char* kMachineMutexName = "Global\\OmvexMachineMutex";
+inline constexpr const char* kMachineMutexName = shared::kMachineLock;
 inline constexpr const char* kOtherSessionText =
     "Omvex is already running for another user of this computer.";
 inline constexpr std::uint32_t kOneCopyWaitMs = 50;
@@ -48,9 +51,13 @@ struct OmvexPlatform {
     IFiles& files;
     IFileBrowser& fileBrowser;
     ISessionWatch& session;
+    IEventLog& eventLog;
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;
+    // Called once the windows exist, before the message loop: where commands from the command
+    // line come in (may be empty).
+    std::function<void(Application&, TSetParamForm&)> commands;
 };
 
 // Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held

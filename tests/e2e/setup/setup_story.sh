@@ -28,6 +28,15 @@ mkdir -p "$tools" && cp "$exe" "$tools/" && echo notes >"$tools/notes.txt"
 before=$(ls -l "$tools"; remote rights 'C:\Tools')
 check "refuses a folder of other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Tools'
 check "refused folder unchanged" same "$(ls -l "$tools"; remote rights 'C:\Tools')" "$before"
+kept="$WINEPREFIX/drive_c/Kept/Profiles"
+mkdir -p "$kept" && touch "$kept/profiles.omx" "$kept/notes.txt"
+check "refuses a Profiles folder that holds other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Kept'
+mkdir -p "$WINEPREFIX/drive_c/Open" && chmod o+w "$WINEPREFIX/drive_c/Open"
+check "refuses a folder whose parent others may change (4)" \
+    exit_code 4 wine "$setup" /S '/D=C:\Open\Veltarion'
+check "refused: nothing made in that parent" test -z "$(ls -A "$WINEPREFIX/drive_c/Open")"
+check "refuses while an event holds the lock's name (5)" \
+    in_other_session --event exit_code 5 wine "$setup" /S
 check "refuses while a copy runs in another session (5)" \
     in_other_session exit_code 5 wine "$setup" /S
 check "refused: nothing installed" not wine "$reg" query "$uninst"
@@ -52,6 +61,9 @@ check "uninstall entry: name" same "$(value "$uninst" DisplayName)" "$name"
 check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
     "\"$win\\uninstall.exe\" /S _?=$win"
 check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
+events='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion'
+check "Event Log source: the program's texts" same "$(value "$events" EventMessageFile)" "$win\\Veltarion.exe"
+check "Event Log source: its types" same "$(value "$events" TypesSupported)" 0x7
 check "uninstaller signed" signed "$inst/uninstall.exe"
 
 command=$(value "$run" Veltarion)
@@ -122,6 +134,7 @@ wait_for test ! -e "$inst/uninstall.exe"
 for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
 check "uninstall: Run entry gone" same "$(value "$run" Veltarion)" ""
 check "uninstall: entry gone" not wine "$reg" query "$uninst"
+check "uninstall: Event Log source gone" not wine "$reg" query "$events"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
 check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"

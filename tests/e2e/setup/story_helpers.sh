@@ -27,7 +27,7 @@ everyone() { remote rights "$1" | grep ';WD)' >/dev/null; }
 # exit_code CODE COMMAND...: the command ends with the Windows exit code CODE (Wine hands a Linux
 # parent its low byte).
 exit_code() { "${@:2}"; [ $? -eq $(($1 % 256)) ]; }
-value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
+value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
 same() { [ "$1" = "$2" ]; }
 wait_for() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
@@ -37,12 +37,14 @@ activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
 # The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
 machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
-# in_other_session COMMAND...: runs the command while a copy of Veltarion seems to run in another
-# log-on session (its machine-wide mutex held by another process).
+# in_other_session [--event] COMMAND...: runs the command while a copy of Veltarion seems to run in
+# another log-on session (its machine-wide mutex held by another process), or while an event holds
+# the mutex's name.
 in_other_session() {
-    local holder status held
+    local holder status held hold=hold-mutex
+    [ "$1" = --event ] && hold=hold-event && shift
     held=$(mktemp)
-    wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >"$held" &
+    wine "$remote" $hold 'Global\OmvexMachineMutex' 30 </dev/null >"$held" &
     holder=$!
     wait_for grep -q '^held' "$held"
     rm -f "$held"
@@ -55,7 +57,7 @@ in_other_session() {
 # entry is gone) and the driver service started with the system, for the installed file, running.
 installed_folder_and_service() {
     check "install folder rights set" not everyone "$win"
-    check "Profiles rights set" not everyone "$win\\Profiles"
+    check "no Profiles folder for users to write" test ! -e "$inst/Profiles"
     check "service starts with the system" same "$(value "$svc" Start)" 0x2
     check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
     check "service running" running
