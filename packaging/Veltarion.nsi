@@ -107,6 +107,7 @@ Var StandIn      ; 1 when the driver installed on this Windows is the stand-in
 !addincludedir "${__FILEDIR__}"
 !include "SetupLog.nsh"
 !include "RunAsUser.nsh"
+!include "RunningAndProfiles.nsh"
 
 !define MUI_ABORTWARNING
 !define MUI_ICON "${ICON}"
@@ -120,8 +121,10 @@ BrandingText "${PRODUCT} ${VERSION}"
     !define MUI_LICENSEPAGE_TEXT_BOTTOM "This package is for evaluation only. Press I Understand to go on."
     !define MUI_LICENSEPAGE_BUTTON "I &Understand"
     !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipUnlessStandIn
+    !define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowRunningNotice
     !insertmacro MUI_PAGE_LICENSE "${STANDIN_NOTICE}"
 !endif
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowRunningNotice
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
@@ -547,6 +550,11 @@ Section "un.Veltarion (required)"
     ; The folder goes once empty (never scheduled for a restart): every user's profiles stay, in
     ; their own application data and in an earlier version's Profiles folder.
     RMDir "$INSTDIR"
+SectionEnd
+
+; Last: where the profiles that stay are.
+Section "-un.Profiles kept"
+    Call un.LogKeptProfiles
 SectionEnd
 
 Function un.onInit

@@ -4,8 +4,10 @@
 #include "app/OmvexUI.h"
 #include "ResourceNames.h"
 #include "dialogs/About.h"
+#include "dialogs/InputReasons.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
+#include "driver/StandInDriver.h"
 #include "profiles/DefaultProf.h"
 #include "profiles/StoragePaths.h"
 
@@ -68,13 +70,13 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     Keys.Add({kKeyDelete}, &Profiles, DeleteProfile);
 
     PassEdit1.SetPassword(true);
-    PassEdit1.SetMaxLength(kMaxPassword);
+    PassEdit1.SetMaxLength(kMaxPasswordLength);
     PassEdit1.SetHint("Enter here your password for opening access to files and folders from "
                       "selected profile");
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     PassLabel2.SetVisible(false);
     PassEdit2.SetPassword(true);
-    PassEdit2.SetMaxLength(kMaxPassword);
+    PassEdit2.SetMaxLength(kMaxPasswordLength);
     PassEdit2.SetHint("Reenter password, which you type in previous field");
     PassEdit2.SetVisible(false);
     PassEdit2.OnChange = [this] { PassEdit1Change(); };
@@ -104,13 +106,15 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnTimer = [this](unsigned id) { AutoDeactivate.TimerDue(id); };
     OnSystemEvent = [this](SystemEvent event) {
         if (event == SystemEvent::SessionEnding) {
-            // The session ends and so does the program: protection must not outlive it.
+            // The session ends and so does the program: protection must not outlive it, and
+            // the user's changes must.
             const bool wasOn = Activated;
             const bool stopped = DriverStop();
             if (wasOn) {
                 services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::SessionEnd)
                                                   : StopRefusedEntry());
             }
+            KeepShownProfiles();
         } else {
             AutoDeactivate.SystemEventRaised(event);
         }
@@ -157,7 +161,8 @@ void TSetParamForm::FormCreate() {
     if (!App().Terminated()) {
         Store().EnsureSettingsKey();
     }
-    SetCaption(kCaption);
+    StandIn = DriverIsStandIn();
+    SetCaption(StandIn ? kStandInCaption : kCaption);
     Backend().SetForeground(*this);
     App().OnHelp = [this](unsigned command, long data) { ApplicationHelp(command, data); };
     FocusControl(PassEdit1);
@@ -251,6 +256,7 @@ void TSetParamForm::AboutItemClick() {
     if (AboutForm == nullptr) {
         return;
     }
+    AboutForm->StandInLabel.SetVisible(StandIn);
     // Never a second one: an open about box is only brought to the front.
     if (AboutForm->Visible()) {
         AboutForm->Show();
@@ -267,6 +273,15 @@ void TSetParamForm::QuitItemClick() {
                                           : StopRefusedEntry());
     }
     App().RequestTerminate();
+    KeepShownProfiles();
+}
+
+void TSetParamForm::KeepShownProfiles() {
+    // A hidden window's list was saved when the window was hidden; saving it again would only
+    // push the older generation out of the backup.
+    if (Visible()) {
+        SaveList();
+    }
 }
 
 void TSetParamForm::FormClose(CloseAction& action) {
@@ -296,14 +311,16 @@ void TSetParamForm::CancelButtonClick() {
 }
 
 void TSetParamForm::PassEdit1Change() {
-    const std::size_t length = PassEdit1.Text().size();
-    bool enabled =
-        length >= kMinPassword && Profiles.ItemIndex() >= 0 && !PassEdit1.Unrepresentable();
+    std::string_view fault = Profiles.ItemIndex() < 0 ? kReasonNoProfile : PasswordFault(PassEdit1);
     // Only the lengths are compared here; the texts are compared when Activate is pressed.
-    if (PassEdit2.Visible()) {
-        enabled = enabled && length == PassEdit2.Text().size() && !PassEdit2.Unrepresentable();
+    if (fault.empty() && PassEdit2.Visible()) {
+        fault = PasswordFault(PassEdit2);
+        if (fault.empty() && PassEdit1.Text().size() != PassEdit2.Text().size()) {
+            fault = kReasonDiffer;
+        }
     }
-    ActivateButton.SetEnabled(enabled);
+    ActivateButton.SetEnabled(fault.empty());
+    ActivateButton.SetHint(std::string(fault));
 }
 
 void TSetParamForm::ActivateButtonClick() {
@@ -314,6 +331,7 @@ void TSetParamForm::ActivateButtonClick() {
     if (PassEdit2.Visible() && PassEdit1.Text() != PassEdit2.Text()) {
         App().ShowMessage("Passwords don't match! Please retype and try again.",
                           "Passwords don't match", kMbIconError);
+        SelectForRetyping();
         return;
     }
     const TProfileObj& p = ProfileList.Profile(static_cast<std::size_t>(i));
@@ -321,6 +339,7 @@ void TSetParamForm::ActivateButtonClick() {
         App().ShowMessage("Password is not correct ! Selected profile requires another password. "
                           "Please retype and try again.",
                           "Password is not correct", kMbIconError);
+        SelectForRetyping();
         return;
     }
     Hide();
@@ -355,8 +374,15 @@ void TSetParamForm::ActivateButtonClick() {
     SaveList();
 }
 
+void TSetParamForm::SelectForRetyping() {
+    // The texts stay, selected, so that what the user types next replaces them.
+    PassEdit1.SelectAll();
+    PassEdit2.SelectAll();
+    FocusControl(PassEdit1);
+}
+
 void TSetParamForm::ShowTrayState(bool working) {
-    IconData.SetTip(working ? kTipWorking : kTipReady);
+    IconData.SetTip(!working ? kTipReady : StandIn ? kTipWorkingStandIn : kTipWorking);
     IconData.SetIcon(working ? res::kIconWork : res::kIconNotWork);
     IconData.Modify();
     AutoDeactivate.ProtectionChanged();

@@ -52,13 +52,15 @@ class TSetParamForm final : public Form {
         kCancelButton = 113,
     };
     static constexpr const char* kCaption = shared::kWindowCaption;
+    // The caption while the loaded driver is our stand-in, which ciphers nothing.
+    static constexpr const char* kStandInCaption = shared::kStandInWindowCaption;
     static constexpr int kHelpContext = 1;
-    static constexpr std::size_t kMaxPassword = 32;
-    static constexpr std::size_t kMinPassword = 4;
 
     // Tray tips.
     static constexpr const char* kTipReady = "OMVEX: Ready for job";
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
+    static constexpr const char* kTipWorkingStandIn =
+        "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is ciphered)";
     // The registered window message that asks a running copy to quit as its tray Quit does
     // (sent by the setup program and the uninstaller before they replace or remove the files).
     static constexpr const char* kQuitMessageName = shared::kQuitMessage;
@@ -108,6 +110,9 @@ class TSetParamForm final : public Form {
 
     // The result of the last start request sent from this window.
     bool Activated = false;
+    // The driver connected at creation is our stand-in: the caption, the working tip and the
+    // about box say that nothing is ciphered.
+    bool StandIn = false;
     // The full name of the profile storage file, set at creation.
     std::string ProfilesFilePath;
     // The profiles shown by the combo box Profiles, entry for entry.
@@ -168,6 +173,11 @@ class TSetParamForm final : public Form {
     void SaveList();
     // Ends the pending activation command, if any, with `code`.
     void EndCommand(int code);
+    // Quit and the end of the session keep the list of a shown window as closing it does, under
+    // the store's rules (an unloaded or refused store is not written).
+    void KeepShownProfiles();
+    // After a refused password: the password edits' texts selected, the focus in the first.
+    void SelectForRetyping();
 
     Services services_;
     std::optional<ProfileStore> store_;

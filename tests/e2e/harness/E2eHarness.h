@@ -21,7 +21,8 @@
 namespace velt::e2e {
 
 // The main window's caption, the tray callback message and its mouse messages.
-inline constexpr const char* kMainCaption = "Veltarion";
+// Every test runs the program beside the stand-in driver, which its caption names.
+inline constexpr const char* kMainCaption = "Veltarion (stand-in driver)";
 inline constexpr UINT kTrayMessage = 1024;
 inline constexpr LPARAM kTrayDoubleClick = WM_LBUTTONDBLCLK; // 515
 inline constexpr LPARAM kTrayRightClick = WM_RBUTTONDOWN;    // 516
