@@ -98,7 +98,7 @@ void AutoDeactivation::Write(std::string_view name, std::uint32_t value) {
         throw StoreError(SetDataFailedText(name));
     }
     key->WriteDword(name, value);
-    ShowSettings();
+    Refresh();
 }
 
 void AutoDeactivation::ChooseIdle(std::uint32_t seconds) {
@@ -109,20 +109,28 @@ void AutoDeactivation::ChooseIdle(std::uint32_t seconds) {
     CheckIdle();
 }
 
-void AutoDeactivation::ShowSettings() {
+void AutoDeactivation::Refresh() {
     const AutoDeactivateSettings settings = Settings();
-    IUiBackend& backend = owner_.Backend();
+    KeepLockWatched(settings.onLock);
+    ShowSettings(settings);
+}
+
+void AutoDeactivation::KeepLockWatched(bool lockChosen) {
     if (!watching_) {
-        watching_ = session_.Watch(backend.WindowHandle(owner_), true);
+        watching_ = session_.Watch(owner_);
     }
     // While the lock is chosen and goes unseen, another try each minute.
-    const bool retry = !watching_ && settings.onLock;
+    const bool retry = !watching_ && lockChosen;
+    IUiBackend& backend = owner_.Backend();
     if (retry && !retryRunning_) {
         backend.StartTimer(owner_, kWatchRetryTimerId, kWatchRetryMs);
     } else if (!retry && retryRunning_) {
         backend.StopTimer(owner_, kWatchRetryTimerId);
     }
     retryRunning_ = retry;
+}
+
+void AutoDeactivation::ShowSettings(const AutoDeactivateSettings& settings) {
     OnLockItem.SetCaption(std::string(kOnLockCaption) + (watching_ ? "" : " (not available)"));
     OnLockItem.Checked = settings.onLock;
     OnSleepItem.Checked = settings.onSleep;
@@ -140,12 +148,12 @@ void AutoDeactivation::ShowSettings() {
 void AutoDeactivation::Start() {
     // Without session notifications the lock goes unseen until a later try succeeds; the other
     // events still work.
-    ShowSettings();
+    Refresh();
 }
 
 void AutoDeactivation::Stop() {
     if (std::exchange(watching_, false)) {
-        session_.Watch(owner_.Backend().WindowHandle(owner_), false);
+        session_.Unwatch(owner_);
     }
     if (std::exchange(retryRunning_, false)) {
         owner_.Backend().StopTimer(owner_, kWatchRetryTimerId);
@@ -194,7 +202,7 @@ void AutoDeactivation::TimerDue(unsigned id) {
     if (id == kIdleTimerId) {
         CheckIdle();
     } else if (id == kWatchRetryTimerId) {
-        ShowSettings();
+        Refresh();
     }
 }
 

@@ -93,15 +93,21 @@ class AutoDeactivation {
     bool WatchingLock() const { return watching_; }
     // Protection was turned on or off (or on again with other parameters).
     void ProtectionChanged();
-    // Puts the choices into the check marks (a choice fixed by policy cannot be changed), and
-    // asks again for lock notifications not in force (the lock item says whether they are).
-    void ShowSettings();
+    // Keeps the lock watch registered, then shows the choices in the menu: at the start, when a
+    // choice changes, at each retry of the watch and before the menu opens.
+    void Refresh();
     // The owner's timers and system events.
     void TimerDue(unsigned id);
     void SystemEventRaised(SystemEvent event);
 
   private:
     AutoDeactivateSettings Settings();
+    // Asks again for lock notifications not in force; while they are not and the lock is
+    // chosen, a timer tries again each minute.
+    void KeepLockWatched(bool lockChosen);
+    // Puts the choices into the check marks (a choice fixed by policy cannot be changed); the
+    // lock item says whether lock notifications are in force.
+    void ShowSettings(const AutoDeactivateSettings& settings);
     void Write(std::string_view name, std::uint32_t value);
     void ChooseIdle(std::uint32_t seconds);
     // Starts the idle timer for the time left, stops it, or turns protection off when it is up.

@@ -198,7 +198,7 @@ void TSetParamForm::IconMessage(std::intptr_t mouseMessage) {
         const Point at = Backend().CursorPos();
         Backend().SetForeground(*this);
         App().ProcessMessages();
-        AutoDeactivate.ShowSettings();
+        AutoDeactivate.Refresh();
         IconMenu.Popup(at.x, at.y);
         Backend().SetForeground(*this);
         break;

@@ -31,7 +31,7 @@ bool OnlyTrustedMayChange(const SecuritySummary& object,
 // Empty when the driver file may be installed and started; else the text that tells the user
 // why not (a file or folder that other users may change, a driver for the other kind of
 // Windows). A missing file and a file that is no PE image are left to the service manager, whose
-// failure is reported as before.
+// failure is reported as any other failure to reach the driver.
 std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePath);
 
 } // namespace velt

@@ -45,7 +45,7 @@ class Edit final : public Control {
     // What the edit tells the user about such a text.
     static constexpr const char* kUnrepresentableTitle = "Characters not supported";
     static constexpr const char* kUnrepresentableText =
-        "The name contains characters this computer's language setting cannot store.";
+        "The text contains characters this computer's language setting cannot store.";
 
   private:
     void Replace(std::string_view text);

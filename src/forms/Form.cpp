@@ -107,7 +107,7 @@ void Form::Hide() {
     if (modal_ && modalResult_ == kMrNone) {
         // A modal show of a hidden window could never be ended by the user while every other
         // window of the program is disabled: hiding it cancels the show.
-        modalResult_ = kMrCancel;
+        SetModalResult(kMrCancel);
     }
     if (visible_) {
         visible_ = false;
@@ -127,7 +127,7 @@ void Form::BringToFront() {
 void Form::Close() {
     if (modal_) {
         // The modal loop runs the close handler when it sees the result.
-        modalResult_ = kMrCancel;
+        SetModalResult(kMrCancel);
         return;
     }
     CloseAction action = CloseAction::Hide;
@@ -203,6 +203,11 @@ int Form::ShowModal() {
 
 void Form::SetModalResult(int result) {
     modalResult_ = result;
+    if (modal_ && result != kMrNone) {
+        // The loop may be waiting for a message: a result set while a sent message is handled
+        // (a close from another program) would otherwise wait for the next input.
+        Backend().WakeUp();
+    }
 }
 
 void Form::FocusControl(Control& control) {

@@ -79,8 +79,8 @@ class IUiBackend {
     // A balloon over the tray icon the record names (its window and uID): a title and a text.
     virtual bool NotifyBalloon(const TrayIconData& icon, std::string_view title,
                                std::string_view text) = 0;
-    // A timer of the form's window: WM_TIMER (275) with the id in wParam reaches Form::OnMessage
-    // every `milliseconds` until stopped; starting it again restarts it with the new interval.
+    // A timer of the form's window: Form::OnTimer gets the id every `milliseconds` until
+    // stopped; starting it again restarts it with the new interval.
     virtual void StartTimer(Form& form, unsigned id, unsigned milliseconds) = 0;
     virtual void StopTimer(Form& form, unsigned id) = 0;
 };

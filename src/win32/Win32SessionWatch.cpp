@@ -1,6 +1,8 @@
 #include "win32/Win32SessionWatch.h"
 
+#include "forms/Form.h"
 #include "win32/SystemLibrary.h"
+#include "win32/Win32Ui.h"
 
 namespace velt {
 
@@ -30,26 +32,31 @@ std::uint32_t Win32SessionWatch::LastInputTick() {
     return GetLastInputInfo(&info) != FALSE ? info.dwTime : GetTickCount();
 }
 
-bool Win32SessionWatch::Watch(std::uint32_t window, bool watch) {
-    HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
-    if (hwnd == nullptr) {
+bool Win32SessionWatch::Watch(Form& form) {
+    // The binding makes the form's window if it has none yet.
+    HWND window = static_cast<Win32Ui&>(form.Backend()).WindowNeeded(form);
+    if (window == nullptr) {
         return false;
     }
     if (wtsapi_ == nullptr) {
-        if (!watch) {
-            return false;
-        }
         wtsapi_ = LoadSystemLibrary("wtsapi32.dll");
         if (wtsapi_ == nullptr) {
             return false;
         }
     }
-    if (watch) {
-        const auto reg = ExportOf<RegisterSessionFn>(wtsapi_, "WTSRegisterSessionNotification");
-        return reg != nullptr && reg(hwnd, kNotifyForThisSession) != FALSE;
+    const auto reg = ExportOf<RegisterSessionFn>(wtsapi_, "WTSRegisterSessionNotification");
+    return reg != nullptr && reg(window, kNotifyForThisSession) != FALSE;
+}
+
+void Win32SessionWatch::Unwatch(Form& form) {
+    HWND window = Win32Ui::WindowOf(form);
+    if (wtsapi_ == nullptr || window == nullptr) {
+        return;
     }
-    const auto unreg = ExportOf<UnregisterSessionFn>(wtsapi_, "WTSUnRegisterSessionNotification");
-    return unreg != nullptr && unreg(hwnd) != FALSE;
+    if (const auto unreg =
+            ExportOf<UnregisterSessionFn>(wtsapi_, "WTSUnRegisterSessionNotification")) {
+        unreg(window);
+    }
 }
 
 } // namespace velt

@@ -16,7 +16,8 @@ class Win32SessionWatch final : public ISessionWatch {
 
     std::uint32_t TickCount() override;
     std::uint32_t LastInputTick() override;
-    bool Watch(std::uint32_t window, bool watch) override;
+    bool Watch(Form& form) override;
+    void Unwatch(Form& form) override;
 
   private:
     // wtsapi32.dll, loaded when notifications are first asked for (not imported: the program

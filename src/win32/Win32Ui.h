@@ -86,13 +86,6 @@ class Win32Ui final : public IUiBackend {
     void HandleClose(Form& form, HWND window);
     void HandleActivate(Form& form, HWND window, bool active);
     void HandleDpiChanged(Form& form, HWND window, int dpi, const RECT* suggested);
-    // True when the cursor was set: the hand over a picture that asks for it.
-    bool HandleSetCursor(Form& form, HWND child);
-    void HandleTimer(Form& form, unsigned id);
-    void HandleSystemEvent(Form& form, UINT message, WPARAM wParam);
-    // Messages from WM_USER up, and the question whether the session may end, go to
-    // Form::OnMessage.
-    LRESULT HandOver(Form& form, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // A control's notification (Win32UiCommands.cpp).
     void HandleCommand(Form& form, HWND child, unsigned code);
 

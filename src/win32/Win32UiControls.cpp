@@ -105,31 +105,35 @@ std::string TextOf(const Control& control) {
     }
 }
 
-bool EffectivelyEnabled(const Control& control) {
+// Whether the control or a container it lies in, however deep, passes the test.
+template <class Test> bool ThisOrAContainer(const Control& control, Test test) {
     for (const Control* c = &control; c != nullptr; c = c->Parent()) {
-        if (!c->Enabled()) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EffectivelyVisible(const Control& control) {
-    for (const Control* c = &control; c != nullptr; c = c->Parent()) {
-        if (!c->Visible()) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool Inside(const Control& control, const Control& container) {
-    for (const Control* c = control.Parent(); c != nullptr; c = c->Parent()) {
-        if (c == &container) {
+        if (test(*c)) {
             return true;
         }
     }
     return false;
+}
+
+bool EffectivelyEnabled(const Control& control) {
+    return !ThisOrAContainer(control, [](const Control& c) { return !c.Enabled(); });
+}
+
+bool EffectivelyVisible(const Control& control) {
+    return !ThisOrAContainer(control, [](const Control& c) { return !c.Visible(); });
+}
+
+bool Inside(const Control& control, const Control& container) {
+    return &control != &container &&
+           ThisOrAContainer(control, [&](const Control& c) { return &c == &container; });
+}
+
+// Whether a mouse message's point lies on the window.
+bool OnWindow(HWND window, LPARAM lParam) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&rect, at) != FALSE;
 }
 
 // Tool buttons click like buttons but never take the keyboard focus: the mouse is tracked here
@@ -146,20 +150,14 @@ LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOUSEMOVE:
         if (GetCapture() == window) {
-            RECT rect;
-            GetClientRect(window, &rect);
-            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            SendMessageA(window, BM_SETSTATE, PtInRect(&rect, at), 0);
+            SendMessageA(window, BM_SETSTATE, OnWindow(window, lParam), 0);
         }
         return 0;
     case WM_LBUTTONUP:
         if (GetCapture() == window) {
-            RECT rect;
-            GetClientRect(window, &rect);
-            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             ReleaseCapture();
             SendMessageA(window, BM_SETSTATE, FALSE, 0);
-            if (PtInRect(&rect, at)) {
+            if (OnWindow(window, lParam)) {
                 SendMessageA(GetParent(window), WM_COMMAND,
                              MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
                              reinterpret_cast<LPARAM>(window));

@@ -51,6 +51,46 @@ std::optional<SystemEvent> SystemEventOf(UINT message, WPARAM wParam) {
     return std::nullopt;
 }
 
+// True when the cursor was set: the hand over a picture that asks for it.
+bool HandleSetCursor(Form& form, HWND child) {
+    Control* control = Win32Ui::ControlOf(child);
+    if (control == nullptr || &control->Owner() != &form ||
+        control->Kind() != ControlKind::Picture ||
+        !static_cast<const Picture*>(control)->HandCursor()) {
+        return false;
+    }
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+    return true;
+}
+
+void HandleTimer(Form& form, unsigned id) {
+    if (form.OnTimer) {
+        form.App().RunEvent([&form, id] { form.OnTimer(id); });
+    }
+}
+
+void HandleSystemEvent(Form& form, UINT message, WPARAM wParam) {
+    if (const auto event = SystemEventOf(message, wParam); event && form.OnSystemEvent) {
+        form.App().RunEvent([&form, event] { form.OnSystemEvent(*event); });
+    }
+}
+
+// Messages from WM_USER up, and the question whether the session may end, go to
+// Form::OnMessage.
+LRESULT HandOver(Form& form, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (form.OnMessage) {
+        bool handled = false;
+        form.App().RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });
+        if (message == WM_QUERYENDSESSION) {
+            return TRUE;
+        }
+        if (handled) {
+            return 0;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 } // namespace
 
 LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -182,43 +222,6 @@ void Win32Ui::HandleDpiChanged(Form& form, HWND window, int dpi, const RECT* sug
     SetWindowPos(window, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool Win32Ui::HandleSetCursor(Form& form, HWND child) {
-    Control* control = ControlOf(child);
-    if (control == nullptr || &control->Owner() != &form ||
-        control->Kind() != ControlKind::Picture ||
-        !static_cast<const Picture*>(control)->HandCursor()) {
-        return false;
-    }
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-    return true;
-}
-
-void Win32Ui::HandleTimer(Form& form, unsigned id) {
-    if (form.OnTimer) {
-        form.App().RunEvent([&form, id] { form.OnTimer(id); });
-    }
-}
-
-void Win32Ui::HandleSystemEvent(Form& form, UINT message, WPARAM wParam) {
-    if (const auto event = SystemEventOf(message, wParam); event && form.OnSystemEvent) {
-        form.App().RunEvent([&form, event] { form.OnSystemEvent(*event); });
-    }
-}
-
-LRESULT Win32Ui::HandOver(Form& form, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (form.OnMessage) {
-        bool handled = false;
-        form.App().RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });
-        if (message == WM_QUERYENDSESSION) {
-            return TRUE;
-        }
-        if (handled) {
-            return 0;
-        }
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 } // namespace velt

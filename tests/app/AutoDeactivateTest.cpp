@@ -14,7 +14,7 @@ enum class Event { Lock, Unlock, Sleep, Resume, IdleUp, IdleAfterInput };
 // The main window with the stored choices and the protection state a row starts from.
 class Scene : public MainWindowScene {
   public:
-    bool Watching() { return session.watched.count(ui.WindowHandle(*main)) != 0; }
+    bool Watching() { return session.watched.count(main) != 0; }
 
     void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
         registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);

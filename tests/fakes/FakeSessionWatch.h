@@ -11,20 +11,20 @@ class FakeSessionWatch final : public ISessionWatch {
   public:
     std::uint32_t now = 0;
     std::uint32_t lastInput = 0;
-    int refuse = 0;                  // the next `refuse` requests for notifications fail
-    std::set<std::uint32_t> watched; // the windows that get notifications
+    int refuse = 0;                // the next `refuse` requests for notifications fail
+    std::set<const Form*> watched; // the forms that get notifications
 
     std::uint32_t TickCount() override { return now; }
     std::uint32_t LastInputTick() override { return lastInput; }
-    bool Watch(std::uint32_t window, bool watch) override {
-        if (watch && refuse > 0) {
+    bool Watch(Form& form) override {
+        if (refuse > 0) {
             --refuse;
             return false;
         }
-        watch ? static_cast<void>(watched.insert(window))
-              : static_cast<void>(watched.erase(window));
+        watched.insert(&form);
         return true;
     }
+    void Unwatch(Form& form) override { watched.erase(&form); }
 };
 
 } // namespace velt

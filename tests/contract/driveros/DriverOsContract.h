@@ -1,19 +1,27 @@
 // Cases that hold for the real Windows calls and for the in-memory double alike. Each runner
-// defines MakeDriverOs() for its implementation; the double is set up as a machine with a fixed
-// disk C: and a CD-ROM drive D:, no filter driver loaded and no service of these names.
+// defines MakeDriverOs() and MakeDriverFiles() for its implementation; the double is set up as a
+// machine with a fixed disk C: and a CD-ROM drive D:, no filter driver loaded and no service of
+// these names.
 #pragma once
 
+#include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velt::contract {
 
 std::unique_ptr<IDriverOs> MakeDriverOs();
+
+// The driver-file reads over a machine where a file holds `bytes`; `path` receives its full name.
+std::unique_ptr<IDriverFiles> MakeDriverFiles(const std::vector<std::uint8_t>& bytes,
+                                              std::string& path);
 
 class DriverOsContract : public ::testing::Test {
   protected:
@@ -27,7 +35,7 @@ TEST_F(DriverOsContract, ReportsAnNtFamilyVersion) {
     EXPECT_GE(v.majorVersion, 4U);
 }
 
-TEST_F(DriverOsContract, DriveRootsAreFourBytesEachAndDoublyTerminated) {
+TEST_F(DriverOsContract, DriveRootsAreFourBytesEachDoublyTerminatedAndNeverOverrun) {
     std::array<char, 257> buffer{};
     buffer.fill('#');
     const std::uint32_t length = os->LogicalDriveStrings(buffer.data(), 256);
@@ -43,28 +51,19 @@ TEST_F(DriverOsContract, DriveRootsAreFourBytesEachAndDoublyTerminated) {
     }
     EXPECT_TRUE(sawC);
     EXPECT_EQ(os->DriveType("C:\\"), kDriveFixed);
-}
+    EXPECT_EQ(os->DriveType("Q:\\"), kDriveNoRootDir); // not a drive on the test machines
 
-TEST_F(DriverOsContract, TooSmallDriveBufferIsLeftAloneAndTheSizeNeededReturned) {
-    std::array<char, 4> buffer{'#', '#', '#', '#'};
-    const std::uint32_t needed = os->LogicalDriveStrings(buffer.data(), 3);
-    EXPECT_GT(needed, 3U);
+    // A buffer too small is left alone, and the size needed returned.
+    buffer.fill('#');
+    EXPECT_GT(os->LogicalDriveStrings(buffer.data(), 3), 3U);
     EXPECT_EQ(buffer[0], '#');
 }
 
-TEST_F(DriverOsContract, UnknownRootHasNoRootDirectory) {
-    // Q: is not a drive on the test machines.
-    EXPECT_EQ(os->DriveType("Q:\\"), kDriveNoRootDir);
-}
-
-TEST_F(DriverOsContract, MissingDeviceDoesNotOpen) {
+TEST_F(DriverOsContract, MissingDeviceDoesNotOpenAndAnInvalidHandleTakesNoRequest) {
     EXPECT_EQ(
         os->OpenDevice("\\\\.\\VELTNODEVICE", kGenericRead | kGenericWrite, 0, kOpenExisting, 0x80),
         kInvalidHandle);
     EXPECT_NE(os->LastError(), 0U);
-}
-
-TEST_F(DriverOsContract, RequestOnInvalidHandleFails) {
     std::uint32_t in = 12;
     std::uint32_t out = 0;
     std::uint32_t returned = 77;
@@ -73,15 +72,12 @@ TEST_F(DriverOsContract, RequestOnInvalidHandleFails) {
     EXPECT_EQ(returned, 0U);
 }
 
-TEST_F(DriverOsContract, ServiceManagerOpensAndMissingServiceIsReported) {
+TEST_F(DriverOsContract, ServiceManagerOpensMissingServiceIsReportedNullHandlesFail) {
     const OsHandle manager = os->OpenServiceManager(kScManagerAllAccess);
     ASSERT_NE(manager, kNullHandle);
     EXPECT_EQ(os->OpenNamedService(manager, "VeltNoSuchService", kServiceAllAccess), kNullHandle);
     EXPECT_EQ(os->LastError(), 1060U); // ERROR_SERVICE_DOES_NOT_EXIST
     EXPECT_TRUE(os->CloseService(manager));
-}
-
-TEST_F(DriverOsContract, ServiceCallsOnNullHandleFail) {
     EXPECT_EQ(os->CreateKernelService(kNullHandle, "VeltNoSuchService", "VeltNoSuchService",
                                       kServiceAllAccess, kServiceKernelDriver, kServiceDemandStart,
                                       kServiceErrorNormal, "C:\\nowhere\\none.sys"),
@@ -94,6 +90,33 @@ TEST_F(DriverOsContract, ServiceCallsOnNullHandleFail) {
     EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
     EXPECT_FALSE(os->CloseService(kNullHandle));
     EXPECT_EQ(os->LastError(), kErrorInvalidHandle);
+}
+
+TEST_F(DriverOsContract, FileReadsStayWithinTheFileAndAMissingFileDoesNotOpen) {
+    const std::vector<std::uint8_t> bytes{'M', 'Z', 1, 2, 3, 4, 5, 6, 7, 8};
+    std::string path;
+    const auto files = MakeDriverFiles(bytes, path);
+    struct Row {
+        std::uint32_t offset;
+        std::uint32_t size;
+        std::int64_t read;
+    };
+    for (const Row row :
+         {Row{0, 10, 10}, Row{2, 4, 4}, Row{8, 6, 2}, Row{10, 4, 0}, Row{99, 4, 0}}) {
+        SCOPED_TRACE(row.offset);
+        std::array<std::uint8_t, 16> buffer{};
+        ASSERT_EQ(files->ReadFileAt(path, row.offset, buffer.data(), row.size), row.read);
+        if (row.read > 0) {
+            EXPECT_TRUE(
+                std::equal(buffer.begin(), buffer.begin() + row.read, bytes.begin() + row.offset));
+        }
+    }
+    std::array<std::uint8_t, 4> buffer{};
+    EXPECT_EQ(files->ReadFileAt(path + ".gone", 0, buffer.data(), 4), -1);
+    SecuritySummary rights;
+    ASSERT_TRUE(files->ReadSecurity(path, rights));
+    EXPECT_EQ(rights.owner.rfind("S-1-", 0), 0U) << rights.owner;
+    EXPECT_FALSE(files->ReadSecurity(path + ".gone", rights));
 }
 
 } // namespace velt::contract

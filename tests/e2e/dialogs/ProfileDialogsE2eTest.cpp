@@ -370,7 +370,9 @@ TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
     }
     EXPECT_EQ(SendMessageA(Item(wizard, kLbxFileList), LB_GETCOUNT, 0, 0), 0)
         << "picking only fills the edit";
-    PostMessageA(wizard, WM_CLOSE, 0, 0);
+    // A close sent from another program, as Task Manager's End task sends it, ends the wizard
+    // with no further input.
+    SendMessageTimeoutA(wizard, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     ASSERT_TRUE(WaitGone(wizard));
     Click(Item(dialog, kCancelButton));
     ASSERT_TRUE(WaitGone(dialog));

@@ -152,7 +152,7 @@ TEST(Win32FileBrowser, AFolderTheCodePageCannotNameIsRefusedWithAMessageNamingIt
     EXPECT_TRUE(play.selected);
     EXPECT_TRUE(path.empty()) << path;
     // Named as the shell shows it (Wine: the whole path, Windows: the folder's name).
-    EXPECT_NE(play.boxText.find(name + L"\": The name contains characters"), std::wstring::npos);
+    EXPECT_NE(play.boxText.find(name + L"\": The text contains characters"), std::wstring::npos);
     RemoveDirectoryW(folder.c_str());
 }
 

@@ -1,6 +1,8 @@
 // A form rendered for real: geometry at 96 DPI, font, styles, and notifications becoming events.
 #include "BindingFixture.h"
 
+#include "win32/Win32SessionWatch.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -161,6 +163,12 @@ TEST_F(BindingTest, EditReportsEachRealChangeOnce) {
     form.plain.SetText("from code"); // one event, and the window shows it
     EXPECT_EQ(form.edits, 3);
     EXPECT_EQ(TextOf(plain), "from code");
+    // Code page 1252 holds e acute, but for A macron only the look-alike "A": refused.
+    SendMessageW(plain, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"caf\u00e9"));
+    EXPECT_EQ(form.plain.Text(), "caf\xE9");
+    EXPECT_FALSE(form.plain.Unrepresentable());
+    SendMessageW(plain, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u0100"));
+    EXPECT_TRUE(form.plain.Unrepresentable());
 }
 
 TEST_F(BindingTest, PasswordEditShowsStarsAndRefusesThe33rdCharacter) {
@@ -375,6 +383,18 @@ TEST_F(BindingTest, MovedToAMonitorOfAnotherScaleTheFormIsDrawnAtItsDpi) {
 }
 
 TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
+    // The lock notifications are asked for a form's window, made for it if need be, through
+    // wtsapi32, which is loaded for the first request and freed with the watch.
+    {
+        Win32SessionWatch session;
+        form.Create();
+        ASSERT_EQ(Window(form), nullptr);
+        EXPECT_TRUE(session.Watch(form));
+        EXPECT_NE(Window(form), nullptr);
+        EXPECT_NE(GetModuleHandleA("wtsapi32.dll"), nullptr);
+        session.Unwatch(form);
+    }
+    EXPECT_EQ(GetModuleHandleA("wtsapi32.dll"), nullptr);
     SampleForm other(app, "Other");
     std::vector<std::string> events;
     form.OnActivate = [&] { events.push_back("form+"); };
@@ -387,7 +407,6 @@ TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
     EXPECT_TRUE(other.Active());
 
     const unsigned taskbarCreated = ui.RegisterMessageId("TaskbarCreated");
-    EXPECT_EQ(taskbarCreated, RegisterWindowMessageA("TaskbarCreated"));
     std::vector<unsigned> seen;
     form.OnMessage = [&](unsigned message, std::uintptr_t, std::intptr_t) {
         seen.push_back(message);
