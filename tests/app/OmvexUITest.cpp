@@ -66,7 +66,7 @@ class OmvexMainTest : public ::testing::Test {
 };
 
 TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
-    shell.mutexAnswer = kWaitTimeout;
+    shell.mutexAnswer = MutexState::Held;
     EXPECT_EQ(Run(), 0);
     EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex"));
     EXPECT_THAT(shell.mutexTimeouts, ElementsAre(50U));
@@ -77,34 +77,36 @@ TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
     EXPECT_TRUE(ui.Boxes().empty());
 }
 
-class OmvexMainStartsTest : public OmvexMainTest,
-                            public ::testing::WithParamInterface<std::uint32_t> {};
-
-TEST_P(OmvexMainStartsTest, OwnedAbandonedOrFailedMutexStartsTheProgram) {
-    shell.mutexAnswer = GetParam();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(applications, 1);
-    EXPECT_EQ(ui.App().Title(), "Omvex");
-    EXPECT_THAT(Created(), ::testing::Contains("Veltarion"));
-    // The machine's mutex gave the same answer: held by no copy that runs.
-    EXPECT_THAT(shell.mutexNames, ElementsAre(kOneCopyMutexName, kMachineMutexName));
-    EXPECT_TRUE(ui.Boxes().empty());
+TEST(OmvexLocks, OnlyAHeldSessionMutexEndsACopyAndOnlyAnOwnedMachineMutexStartsOne) {
+    struct Case {
+        MutexState state;
+        bool otherInSession;
+        bool otherOnMachine;
+    };
+    const Case cases[] = {
+        {MutexState::Owned, false, false},    {MutexState::Abandoned, false, false},
+        {MutexState::Held, true, true},       {MutexState::Denied, false, true},
+        {MutexState::OtherKind, false, true}, {MutexState::WaitFailed, false, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(OtherCopyInSession(c.state), c.otherInSession) << static_cast<int>(c.state);
+        EXPECT_EQ(OtherCopyOnMachine(c.state), c.otherOnMachine) << static_cast<int>(c.state);
+    }
 }
 
 TEST_F(OmvexMainTest, CopyInAnotherSessionSaysSoAndLeavesTheDriverAlone) {
-    shell.mutexAnswers[kMachineMutexName] = kWaitTimeout;
+    shell.mutexAnswers[kMachineMutexName] = MutexState::OtherKind;
     EXPECT_EQ(Run(), 0);
     EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex", "Global\\OmvexMachineMutex"));
     ASSERT_EQ(ui.Boxes().size(), 1U);
-    EXPECT_EQ(ui.Boxes()[0].text, "Omvex is already running for another user of this computer.");
+    EXPECT_EQ(ui.Boxes()[0].text,
+              "Omvex is already running for another user of this computer. "
+              "That user must quit it (tray menu, Quit) before Omvex can start here.");
     EXPECT_EQ(ui.Boxes()[0].caption, "Omvex");
     EXPECT_EQ(ui.Boxes()[0].flags, 48U);
     EXPECT_TRUE(Created().empty());
     EXPECT_TRUE(os.calls.empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(WaitResults, OmvexMainStartsTest,
-                         ::testing::Values(kWaitObject0, kWaitAbandoned, kWaitFailed));
 
 TEST_F(OmvexMainTest, WindowsAreCreatedInOrderThenShownThenDestroyed) {
     EXPECT_EQ(Run(), 0);
