@@ -24,6 +24,34 @@ TEST_F(LoadTest, FirstStartGivesTheDefaultProfileAndAnEmptyStorageFile) {
     EXPECT_TRUE(files.DirectoryExists(std::string(kExeDir) + "\\Profiles"));
 }
 
+TEST_F(LoadTest, AUserWithoutAStoreStartsWithTheSharedOnesProfilesAndLeavesItAlone) {
+    const std::string own = "C:\\Users\\me\\AppData\\Local\\Veltarion\\profiles.omx";
+    files.AddDirectory("C:\\Users\\me\\AppData\\Local");
+    files.AddDirectory(ExtractFileDir(storagePath));
+    ProfileList shared;
+    FillList(shared, 3, 1);
+    FakeFiles::Bytes torn = FileOf(shared);
+    torn.pop_back();
+    // The shared file, whether the user already has a store, how many profiles are then listed.
+    const std::tuple<FakeFiles::Bytes, bool, std::size_t> cases[] = {
+        {FileOf(shared), false, 3}, {torn, false, 1}, {{}, false, 1}, {FileOf(shared), true, 0}};
+    for (const auto& [bytes, hasOwn, listed] : cases) {
+        files.PutFile(storagePath, bytes);
+        if (hasOwn) {
+            files.PutFile(own, {});
+        }
+        ProfileStore store(registry, files, own, std::string(kSettingsKeyPath), storagePath);
+        store.EnsureSettingsKey();
+        ProfileList list;
+        std::int32_t index = 0;
+        EXPECT_EQ(store.LoadProfiles(list, index), listed != 1) << listed;
+        EXPECT_EQ(list.Count(), listed);
+        EXPECT_EQ(files.Contents(storagePath), bytes) << "the shared file is never changed";
+        EXPECT_FALSE(files.Contents(ChangeFileExt(own, ".new")));
+        files.Remove(own);
+    }
+}
+
 TEST_F(LoadTest, EmptyStorageFileGivesAnEmptyListAndNoWelcome) {
     files.PutFile(storagePath, {});
     auto store = MakeStore();

@@ -460,6 +460,18 @@ TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
     EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
     ReleaseMutex(held);
     CloseHandle(held);
+
+    // An event that took the lock's name first hides whether another copy runs: the same.
+    HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, kMachineMutexName);
+    ASSERT_NE(squatter, nullptr);
+    App fourth(install_);
+    box = fourth.WaitMessageBox(kApplicationTitle);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), kOtherSessionText);
+    Answer(box, IDOK);
+    EXPECT_EQ(fourth.WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
+    CloseHandle(squatter);
 }
 
 TEST_F(AppE2e, CopyAfterACrashedOneStartsNormally) {
@@ -544,6 +556,28 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 1) << "the whole record is listed";
     ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
     EXPECT_EQ(app_->WaitExit(), 0U);
+
+    // A file of 129 MiB is refused at once, unread, and left as it is.
+    constexpr LONG kHuge = 129 << 20;
+    HANDLE huge = CreateFileA(install_.StorageFile().c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(huge, INVALID_HANDLE_VALUE);
+    SetFilePointer(huge, kHuge, nullptr, FILE_BEGIN);
+    SetEndOfFile(huge);
+    CloseHandle(huge);
+    main = Start();
+    box = app_->WaitMessageBox(kApplicationTitle, 5000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "The profiles file is larger than 128 MiB, so it was not read.");
+    Answer(box, IDOK);
+    EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 0);
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    box = app_->WaitMessageBox(kApplicationTitle);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find("left unchanged"), std::string::npos);
+    Answer(box, IDOK);
+    EXPECT_EQ(app_->WaitExit(), 0U);
+    EXPECT_EQ(FileSize(install_.StorageFile()), std::uint64_t{kHuge});
 }
 
 TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
