@@ -11,6 +11,7 @@
 #include "driver/OMX_API.h"
 #include "fakes/RecordingMessenger.h"
 #include "win32/ExecutableName.h"
+#include "win32/Win32DriverFiles.h"
 #include "win32/Win32DriverOs.h"
 #include "win32/driver/StandinKit.h"
 
@@ -55,8 +56,9 @@ class FirstSuccessClock : public velt::Win32DriverOs {
 // Child: the controller's connection. Seconds to its first successful request, or -1.
 double TimeConnect() {
     FirstSuccessClock os;
+    velt::Win32DriverFiles files;
     velt::fakes::RecordingMessenger messenger;
-    velt::OmxModuleInit(os, velt::ExecutableFileName());
+    velt::OmxModuleInit(os, files, velt::ExecutableFileName());
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     const bool connected = velt::DriverConnect(messenger);

@@ -4,11 +4,11 @@
 //
 // The choices are REG_DWORD values in the settings key, written when the user changes them and
 // read whenever they are needed, so an administrator may set them too, for every user as machine
-// defaults or fixed by machine policy (AutoDeactivatePolicy.h). A check value is 0 or 1, an idle
+// defaults or fixed by machine policy (EffectiveSetting.h). A check value is 0 or 1, an idle
 // time 0 (never) to 24 hours; without a valid value anywhere, a choice is off.
 #pragma once
 
-#include "app/AutoDeactivatePolicy.h"
+#include "app/EffectiveSetting.h"
 #include "forms/Form.h"
 #include "forms/PopupMenu.h"
 #include "forms/TrayIcon.h"

@@ -43,7 +43,7 @@ bool OtherCopyOnMachine(MutexState state) {
 
 int OmvexMain(OmvexPlatform& platform) {
     // Module initialisation of the driver link: a zero parameter block and the driver's paths.
-    OmxModuleInit(platform.driverOs, platform.shell.ExecutableName());
+    OmxModuleInit(platform.driverOs, platform.driverFiles, platform.shell.ExecutableName());
 
     if (OtherCopyInSession(platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs))) {
         return 0;

@@ -2,6 +2,7 @@
 // order, the message loop. Portable: everything it needs from the system comes in OmvexPlatform.
 #pragma once
 
+#include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
@@ -42,6 +43,7 @@ inline constexpr const char* kApplicationTitle = "Omvex";
 struct OmvexPlatform {
     IShell& shell;
     IDriverOs& driverOs;
+    IDriverFiles& driverFiles;
     ISettingsRegistry& registry;
     MachineRegistry machine;
     IFiles& files;

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/LittleEndian.h"
+#include "bytes/LittleEndian.h"
 
 namespace velt {
 

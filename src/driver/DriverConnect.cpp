@@ -100,7 +100,7 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
     if (!result) {
         // A driver that runs is used as it is; only the file about to be installed or started
         // is examined, and a refused one is neither.
-        std::string refused = DriverFileRefusal(*os, driverFilePath);
+        std::string refused = DriverFileRefusal(*omx::State().files, driverFilePath);
         if (!refused.empty()) {
             if (refusal != nullptr) {
                 *refusal = std::move(refused);

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/LittleEndian.h"
+#include "bytes/LittleEndian.h"
 #include "platform/PathNames.h"
 
 namespace velt {
@@ -47,9 +47,9 @@ std::string FolderOf(std::string_view path) {
 
 } // namespace
 
-DriverMachine ReadDriverMachine(IDriverOs& os, std::string_view path) {
+DriverMachine ReadDriverMachine(IDriverFiles& files, std::string_view path) {
     std::array<std::uint8_t, kDosHeaderSize> dos{};
-    const std::int64_t got = os.ReadFileAt(path, 0, dos.data(), dos.size());
+    const std::int64_t got = files.ReadFileAt(path, 0, dos.data(), dos.size());
     if (got < 0) {
         return DriverMachine::Missing;
     }
@@ -59,7 +59,8 @@ DriverMachine ReadDriverMachine(IDriverOs& os, std::string_view path) {
     // Past the file's end the read gives fewer bytes: then there is no PE header.
     std::array<std::uint8_t, 6> pe{};
     const std::uint32_t offset = LoadLe32(&dos[kNewHeaderOffsetField]);
-    if (os.ReadFileAt(path, offset, pe.data(), pe.size()) != static_cast<std::int64_t>(pe.size()) ||
+    if (files.ReadFileAt(path, offset, pe.data(), pe.size()) !=
+            static_cast<std::int64_t>(pe.size()) ||
         pe[0] != 'P' || pe[1] != 'E' || pe[2] != 0 || pe[3] != 0) {
         return DriverMachine::NotPe;
     }
@@ -100,24 +101,24 @@ bool OnlyTrustedMayChange(const SecuritySummary& object,
                         [&](const AccessEntry& e) { return MayChange(e) && !trusted(e.trustee); });
 }
 
-std::string DriverFileRefusal(IDriverOs& os, std::string_view driverFilePath) {
+std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePath) {
     if (driverFilePath.empty()) {
         return {}; // no path: nothing is ever installed from it
     }
     SecuritySummary systemFolder;
     std::vector<std::string> systemWriters;
-    const std::string systemPath = os.SystemFolder();
-    if (!systemPath.empty() && os.ReadSecurity(systemPath, systemFolder)) {
+    const std::string systemPath = files.SystemFolder();
+    if (!systemPath.empty() && files.ReadSecurity(systemPath, systemFolder)) {
         systemWriters = SystemFolderWriters(systemFolder);
     }
     // Rights that cannot be read protect nothing (a file system without security, for one).
     const auto safe = [&](std::string_view path) {
         SecuritySummary summary;
-        return os.ReadSecurity(path, summary) && OnlyTrustedMayChange(summary, systemWriters);
+        return files.ReadSecurity(path, summary) && OnlyTrustedMayChange(summary, systemWriters);
     };
     // The folder first: a service registered for a file still missing there would load whatever
     // someone puts there later.
-    const DriverMachine machine = ReadDriverMachine(os, driverFilePath);
+    const DriverMachine machine = ReadDriverMachine(files, driverFilePath);
     if (!safe(FolderOf(driverFilePath)) ||
         (machine != DriverMachine::Missing && !safe(driverFilePath))) {
         return "The driver file " + std::string(driverFilePath) +
@@ -126,7 +127,7 @@ std::string DriverFileRefusal(IDriverOs& os, std::string_view driverFilePath) {
                "as Program Files.";
     }
 
-    const bool windows64 = os.Is64BitWindows();
+    const bool windows64 = files.Is64BitWindows();
     if (windows64 && machine == DriverMachine::I386) {
         return "This is 64-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
                "32-bit Windows. Install the 64-bit package.";

@@ -4,7 +4,7 @@
 // whatever that file holds runs in the kernel at the next start.
 #pragma once
 
-#include "platform/DriverOs.h"
+#include "platform/DriverFiles.h"
 
 #include <string>
 #include <string_view>
@@ -16,7 +16,7 @@ namespace velt {
 enum class DriverMachine { Missing, NotPe, I386, Amd64, Other };
 
 // Reads the MZ header, the PE header it points to and its machine field, every read bounded.
-DriverMachine ReadDriverMachine(IDriverOs& os, std::string_view path);
+DriverMachine ReadDriverMachine(IDriverFiles& files, std::string_view path);
 
 // The accounts that may change the system folder: its owner and every account an entry allows
 // to write, delete or change its rights or owner.
@@ -32,6 +32,6 @@ bool OnlyTrustedMayChange(const SecuritySummary& object,
 // why not (a file or folder that other users may change, a driver for the other kind of
 // Windows). A missing file and a file that is no PE image are left to the service manager, whose
 // failure is reported as before.
-std::string DriverFileRefusal(IDriverOs& os, std::string_view driverFilePath);
+std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePath);
 
 } // namespace velt

@@ -45,10 +45,11 @@ void StoreString(std::array<char, kParamStringField>& field, std::string_view te
 
 } // namespace
 
-void OmxModuleInit(IDriverOs& os, std::string_view exeFileName) {
+void OmxModuleInit(IDriverOs& os, IDriverFiles& files, std::string_view exeFileName) {
     omx::Module& m = omx::State();
     m = omx::Module{};
     m.os = &os;
+    m.files = &files;
     m.exeDir = ExtractFilePath(exeFileName);
     // A longer path would be cut and could name another file, a relative one (no executable's
     // name to be had) whatever file the current directory holds: rather install nothing.

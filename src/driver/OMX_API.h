@@ -6,6 +6,7 @@
 #pragma once
 
 #include "driver/DriverParamBlock.h"
+#include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
 #include "platform/Messenger.h"
 
@@ -24,9 +25,9 @@ inline constexpr std::size_t kMaxDriverFilePath = 255;
 
 // Module initialisation, once at program start (and by tests to start afresh): the parameter
 // block becomes 580 zero bytes, no device is open, and ExeDir and DriverFilePath are computed
-// from the executable's full file name. Every later operation goes through `os`, which must
-// outlive its use.
-void OmxModuleInit(IDriverOs& os, std::string_view exeFileName);
+// from the executable's full file name. Every later operation goes through `os`, and the driver
+// file is read through `files`; both must outlive their use.
+void OmxModuleInit(IDriverOs& os, IDriverFiles& files, std::string_view exeFileName);
 
 // The executable's directory, up to and including its last backslash.
 const std::string& ExeDir();

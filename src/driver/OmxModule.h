@@ -2,6 +2,7 @@
 #pragma once
 
 #include "driver/DriverParamBlock.h"
+#include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@ namespace velt::omx {
 
 struct Module {
     IDriverOs* os = nullptr;
+    IDriverFiles* files = nullptr;
     DriverParamBlock block{};
     OsHandle handle = kInvalidHandle;
     std::string exeDir;

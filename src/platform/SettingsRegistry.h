@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/LittleEndian.h"
+#include "bytes/LittleEndian.h"
 #include "platform/StoreError.h"
 
 namespace velt {

@@ -1,6 +1,4 @@
-// The driver file before it is installed: its bytes, its owner and access list, the system
-// folder, and whether Windows is 64-bit.
-#include "win32/Win32DriverOs.h"
+#include "win32/Win32DriverFiles.h"
 
 #include "win32/SystemLibrary.h"
 
@@ -49,8 +47,8 @@ AccessEntry EntryOf(const ACE_HEADER* header) {
 
 } // namespace
 
-std::int64_t Win32DriverOs::ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
-                                       std::uint32_t size) {
+std::int64_t Win32DriverFiles::ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
+                                          std::uint32_t size) {
     const std::string name(path);
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -69,7 +67,7 @@ std::int64_t Win32DriverOs::ReadFileAt(std::string_view path, std::uint32_t offs
     return read;
 }
 
-bool Win32DriverOs::ReadSecurity(std::string_view path, SecuritySummary& out) {
+bool Win32DriverFiles::ReadSecurity(std::string_view path, SecuritySummary& out) {
     const std::string name(path);
     constexpr SECURITY_INFORMATION kWanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD needed = 0;
@@ -110,11 +108,11 @@ bool Win32DriverOs::ReadSecurity(std::string_view path, SecuritySummary& out) {
     return true;
 }
 
-std::string Win32DriverOs::SystemFolder() {
+std::string Win32DriverFiles::SystemFolder() {
     return SystemFolderPath();
 }
 
-bool Win32DriverOs::Is64BitWindows() {
+bool Win32DriverFiles::Is64BitWindows() {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     const auto isWow64 = Kernel32Export<IsWow64ProcessFn>("IsWow64Process");
     BOOL wow64 = FALSE;

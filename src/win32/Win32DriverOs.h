@@ -26,12 +26,6 @@ class Win32DriverOs : public IDriverOs {
                        std::uint32_t& bytesReturned) override;
     std::uint32_t LogicalDriveStrings(char* buffer, std::uint32_t bufferSize) override;
     std::uint32_t DriveType(std::string_view root) override;
-    // The driver file's bytes and rights, and the system's kind (Win32DriverFiles.cpp).
-    std::int64_t ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
-                            std::uint32_t size) override;
-    bool ReadSecurity(std::string_view path, SecuritySummary& out) override;
-    std::string SystemFolder() override;
-    bool Is64BitWindows() override;
 };
 
 } // namespace velt

@@ -68,7 +68,7 @@ HKEY RootKey(Win32Registry::Root root) {
 
 // Reading access in the root's view (32-bit Windows ignores the view flag).
 REGSAM ReadAccess(Win32Registry::Root root) {
-    return root == Win32Registry::Root::MachinePolicy ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
+    return root == Win32Registry::Root::MachineNativeView ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "dialogs/About.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
+#include "fakes/FakeDriverFiles.h"
 #include "fakes/FakeDriverOs.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
@@ -35,7 +36,7 @@ class MainWindowTest : public ::testing::Test {
         os.service = fakes::FakeDriverOs::Service::Running;
         shell.exeName = kExe;
         files.AddDirectory("C:\\Omvex");
-        OmxModuleInit(os, kExe);
+        OmxModuleInit(os, driverFiles, kExe);
         ui.App().SetTitle("Omvex");
     }
     ~MainWindowTest() override {
@@ -110,6 +111,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     fakes::FakeDriverOs os;
+    fakes::FakeDriverFiles driverFiles;
     FakeShell shell;
     FakeRegistry registry;
     FakeRegistry policy;         // HKEY_LOCAL_MACHINE: the machine policy

@@ -5,6 +5,7 @@
 #include "dialogs/About.h"
 #include "dialogs/passwds.h"
 #include "driver/DriverParamBlock.h"
+#include "fakes/FakeDriverFiles.h"
 #include "fakes/FakeDriverOs.h"
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
@@ -33,6 +34,7 @@ class OmvexMainTest : public ::testing::Test {
     int Run() {
         OmvexPlatform platform{shell,
                                os,
+                               driverFiles,
                                registry,
                                {machine, machine},
                                files,
@@ -55,6 +57,7 @@ class OmvexMainTest : public ::testing::Test {
     }
 
     fakes::FakeDriverOs os;
+    fakes::FakeDriverFiles driverFiles;
     FakeShell shell;
     FakeRegistry registry;
     FakeRegistry machine;

@@ -289,7 +289,7 @@ TEST_F(DriverConnectTest, ConnectionSendsZeroBlockEvenAfterAnActivation) {
 // other kind of Windows, or a file or folder that others than the system's own writers may
 // change, is neither installed nor started, and the user is told why.
 TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
-    using Os = fakes::FakeDriverOs;
+    using Files = fakes::FakeDriverFiles;
     const std::string folder = "C:\\Program Files\\Veltarion";
     const std::string file = folder + "\\OMXDRV.SYS";
     const std::map<char, std::string> texts = {
@@ -301,8 +301,8 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
               "Windows. Install the 64-bit package."},
         {'3', "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for 64-bit "
               "Windows. Install the 32-bit package."}};
-    const auto i386 = Os::PeImage(0x014C);
-    const auto amd64 = Os::PeImage(0x8664);
+    const auto i386 = Files::PeImage(0x014C);
+    const auto amd64 = Files::PeImage(0x8664);
     auto notPe = i386;
     notPe[0x80] = 'N';
     auto farHeader = amd64;
@@ -311,8 +311,8 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
     const std::string everyone = "S-1-1-0";
     const std::string wineUser = "S-1-5-21-0-0-0-1000";
     const auto grant = [](const std::string& path, std::vector<AccessEntry> more) {
-        return [=](Os& o) {
-            o.security[path] = Os::AdminsOnly();
+        return [=](Files& o) {
+            o.security[path] = Files::AdminsOnly();
             o.security[path]->entries.insert(o.security[path]->entries.end(), more.begin(),
                                              more.end());
         };
@@ -321,10 +321,10 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         const char* name;
         bool windows64;
         std::optional<std::vector<std::uint8_t>> image;
-        std::function<void(Os&)> rights;
+        std::function<void(Files&)> rights;
         char refusal; // 0: installed and started
     };
-    const auto none = [](Os&) {};
+    const auto none = [](Files&) {};
     const std::vector<Row> rows = {
         {"32-bit Windows, i386", false, i386, none, 0},
         {"32-bit Windows, AMD64", false, amd64, none, '3'},
@@ -343,29 +343,33 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         {"denying and inherit-only entries", false, i386,
          grant(folder, {{everyone, 0x1F01FF, false}, {"S-1-3-0", 0x10000000, true, true}}), 0},
         {"folder owned by a user", false, i386,
-         [&](Os& o) {
+         [&](Files& o) {
              o.security[folder] = SecuritySummary{"S-1-5-21-1-2-3-1001", true, {}};
          },
          'R'},
         {"no access list", false, i386,
-         [&](Os& o) {
+         [&](Files& o) {
              o.security[file] = SecuritySummary{"S-1-5-32-544", false, {}};
          },
          'R'},
-        {"unreadable folder rights", false, i386, [&](Os& o) { o.security[folder].reset(); }, 'R'},
+        {"unreadable folder rights", false, i386, [&](Files& o) { o.security[folder].reset(); },
+         'R'},
         {"owned by the system folder's owner (Wine)", false, i386,
-         [&](Os& o) {
+         [&](Files& o) {
              o.defaultSecurity = {wineUser, true, {{wineUser, 0x1F01FF}, {everyone, 0x1200A9}}};
          },
          0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        os = Os::Nt();
+        os = fakes::FakeDriverOs::Nt();
+        files = Files{};
         messenger = fakes::RecordingMessenger{};
-        os.windows64 = row.windows64;
-        os.driverFile = row.image;
-        row.rights(os);
+        files.windows64 = row.windows64;
+        if (row.image) {
+            files.contents[file] = *row.image;
+        }
+        row.rights(files);
         Init();
         EXPECT_EQ(Connect(), row.refusal == 0);
         if (row.refusal == 0) {
@@ -381,10 +385,10 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
     }
 
     // A driver that runs is used whatever its file.
-    os = Os::Nt();
+    os = fakes::FakeDriverOs::Nt();
     os.service = Service::Running;
-    os.windows64 = true;
-    grant(folder, {{everyone, 0x1301FF}})(os);
+    files.windows64 = true;
+    grant(folder, {{everyone, 0x1301FF}})(files);
     Init();
     EXPECT_TRUE(Connect());
 }

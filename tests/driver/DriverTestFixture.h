@@ -2,6 +2,7 @@
 #pragma once
 
 #include "driver/OMX_API.h"
+#include "fakes/FakeDriverFiles.h"
 #include "fakes/FakeDriverOs.h"
 #include "fakes/RecordingMessenger.h"
 
@@ -16,8 +17,9 @@ inline constexpr const char* kTestExe = "C:\\Program Files\\Veltarion\\Veltarion
 
 class DriverLinkTest : public ::testing::Test {
   protected:
-    // Rebinds the module to `os` as it is now (call after changing the machine's setup).
-    void Init(const char* exe = kTestExe) { OmxModuleInit(os, exe); }
+    // Rebinds the module to `os` and `files` as they are now (call after changing the machine's
+    // setup).
+    void Init(const char* exe = kTestExe) { OmxModuleInit(os, files, exe); }
     void SetUp() override { Init(); }
 
     // The module's block as the bytes that go to the driver.
@@ -28,6 +30,7 @@ class DriverLinkTest : public ::testing::Test {
     }
 
     fakes::FakeDriverOs os;
+    fakes::FakeDriverFiles files;
     fakes::RecordingMessenger messenger;
 };
 

@@ -58,8 +58,9 @@ class OddRootsOs : public fakes::FakeDriverOs {
 
 TEST(LocalDriveMaskOddRoots, BoundedToTheBufferAndToLetters) {
     OddRootsOs odd;
+    fakes::FakeDriverFiles files;
     odd.roots = std::string(256, 'C'); // no terminator anywhere
-    OmxModuleInit(odd, kTestExe);
+    OmxModuleInit(odd, files, kTestExe);
     EXPECT_EQ(LocalDriveMask(), 1U << 2);
     EXPECT_EQ(odd.calls.size(), 64U); // one per 4-byte step, never past 256 bytes
     EXPECT_EQ(odd.calls.front(), "DriveType(CCC)");

@@ -46,48 +46,6 @@ FakeDriverOs FakeDriverOs::Nt351() {
     return os;
 }
 
-std::vector<std::uint8_t> FakeDriverOs::PeImage(std::uint16_t machine) {
-    std::vector<std::uint8_t> image(0x200, 0);
-    image[0] = 'M';
-    image[1] = 'Z';
-    image[60] = 0x80; // the PE header's offset
-    std::memcpy(&image[0x80], "PE\0\0", 4);
-    image[0x84] = static_cast<std::uint8_t>(machine);
-    image[0x85] = static_cast<std::uint8_t>(machine >> 8U);
-    return image;
-}
-
-SecuritySummary FakeDriverOs::AdminsOnly() {
-    return {"S-1-5-32-544",
-            true,
-            {{"S-1-5-18", 0x1F01FF}, {"S-1-5-32-544", 0x1F01FF}, {"S-1-5-32-545", 0x1200A9}}};
-}
-
-std::int64_t FakeDriverOs::ReadFileAt(std::string_view /*path*/, std::uint32_t offset, void* buffer,
-                                      std::uint32_t size) {
-    if (!driverFile) {
-        lastError = kErrorFileNotFound;
-        return -1;
-    }
-    const std::size_t start = std::min<std::size_t>(offset, driverFile->size());
-    const std::size_t count = std::min<std::size_t>(size, driverFile->size() - start);
-    std::memcpy(buffer, driverFile->data() + start, count);
-    return static_cast<std::int64_t>(count);
-}
-
-bool FakeDriverOs::ReadSecurity(std::string_view path, SecuritySummary& out) {
-    const auto named = security.find(std::string(path));
-    if (named == security.end()) {
-        out = defaultSecurity;
-        return true;
-    }
-    if (!named->second) {
-        return Fail(kErrorAccessDenied);
-    }
-    out = *named->second;
-    return true;
-}
-
 std::vector<std::uint32_t> FakeDriverOs::RequestCodes() const {
     std::vector<std::uint32_t> codes;
     codes.reserve(requests.size());

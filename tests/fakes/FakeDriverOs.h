@@ -7,7 +7,6 @@
 #include "platform/DriverOs.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -42,22 +41,11 @@ class FakeDriverOs : public IDriverOs {
     std::optional<std::uint32_t> maskReply; // the driver's answer to the drive mask; else echo
     std::vector<std::pair<char, std::uint32_t>> drives; // letter and GetDriveTypeA answer
     bool driveStringsFail = false;
-    // Files and rights: every file reads as `driverFile` (nullopt: missing); every path has the
-    // rights of `defaultSecurity` unless `security` names it (nullopt: cannot be read).
-    std::optional<std::vector<std::uint8_t>> driverFile = PeImage(0x014C);
-    SecuritySummary defaultSecurity = AdminsOnly();
-    std::map<std::string, std::optional<SecuritySummary>> security;
-    std::string systemFolder = "C:\\WINDOWS\\system32";
-    bool windows64 = false;
 
     // Convenience setups.
     static FakeDriverOs Nt() { return FakeDriverOs{}; }
     static FakeDriverOs Win9x();
     static FakeDriverOs Nt351();
-    // The headers of a PE image for the given machine.
-    static std::vector<std::uint8_t> PeImage(std::uint16_t machine);
-    // Owner Administrators, full control for SYSTEM and Administrators, read for Users.
-    static SecuritySummary AdminsOnly();
 
     // --- what happened ---
     std::vector<std::string> calls; // "Name(arg,arg,...)", in order
@@ -88,11 +76,6 @@ class FakeDriverOs : public IDriverOs {
                        std::uint32_t& bytesReturned) override;
     std::uint32_t LogicalDriveStrings(char* buffer, std::uint32_t bufferSize) override;
     std::uint32_t DriveType(std::string_view root) override;
-    std::int64_t ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
-                            std::uint32_t size) override;
-    bool ReadSecurity(std::string_view path, SecuritySummary& out) override;
-    std::string SystemFolder() override { return systemFolder; }
-    bool Is64BitWindows() override { return windows64; }
 
   private:
     enum class Kind { Manager, Service, Device };

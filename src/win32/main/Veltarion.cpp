@@ -2,6 +2,7 @@
 // portable program entry. The command line is not read.
 #include "app/OmvexUI.h"
 #include "forms/Application.h"
+#include "win32/Win32DriverFiles.h"
 #include "win32/Win32DriverOs.h"
 #include "win32/Win32FileBrowser.h"
 #include "win32/Win32Files.h"
@@ -34,9 +35,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     velt::RestrictDllSearch();
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
+    velt::Win32DriverFiles driverFiles;
     velt::Win32Registry registry;
-    velt::Win32Registry policy(velt::Win32Registry::Root::MachinePolicy);
-    velt::Win32Registry machineDefaults(velt::Win32Registry::Root::Machine);
+    velt::Win32Registry policy(velt::Win32Registry::Root::MachineNativeView);
+    velt::Win32Registry machineDefaults(velt::Win32Registry::Root::Machine32BitView);
     velt::MachineRegistry machine{policy, machineDefaults};
     velt::Win32Files files;
     velt::Win32FileBrowser fileBrowser;
@@ -47,6 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     std::optional<velt::Application> app;
     velt::OmvexPlatform platform{shell,
                                  driverOs,
+                                 driverFiles,
                                  registry,
                                  machine,
                                  files,

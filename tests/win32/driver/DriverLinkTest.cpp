@@ -12,6 +12,7 @@
 #include "driver/OMX_API.h"
 #include "fakes/RecordingMessenger.h"
 #include "win32/ExecutableName.h"
+#include "win32/Win32DriverFiles.h"
 #include "win32/Win32DriverOs.h"
 #include "win32/driver/LoggingDriverOs.h"
 #include "win32/driver/ProbeRunner.h"
@@ -43,7 +44,7 @@ bool AllZero(const std::uint8_t* bytes, std::size_t size) {
 // One controller process's driver link, made afresh for each test.
 class DriverLink : public ::testing::Test {
   protected:
-    void SetUp() override { velt::OmxModuleInit(os, velt::ExecutableFileName()); }
+    void SetUp() override { velt::OmxModuleInit(os, files, velt::ExecutableFileName()); }
     void TearDown() override {
         // The program never closes its device; a test closes it so the next can stop the driver.
         if (velt::DriverHandle() != velt::kInvalidHandle) {
@@ -61,6 +62,7 @@ class DriverLink : public ::testing::Test {
 
     velt::Win32DriverOs real;
     st::LoggingDriverOs os{real};
+    velt::Win32DriverFiles files;
     velt::fakes::RecordingMessenger messenger;
 };
 } // namespace

@@ -8,6 +8,7 @@
 #include "driver/OMX_API.h"
 #include "fakes/RecordingMessenger.h"
 #include "win32/ExecutableName.h"
+#include "win32/Win32DriverFiles.h"
 #include "win32/Win32DriverOs.h"
 #include "win32/driver/LoggingDriverOs.h"
 
@@ -22,8 +23,9 @@ int main(int argc, char** argv) {
     }
     velt::Win32DriverOs real;
     velt::standin::LoggingDriverOs os(real);
+    velt::Win32DriverFiles files;
     velt::fakes::RecordingMessenger messenger;
-    velt::OmxModuleInit(os, velt::ExecutableFileName());
+    velt::OmxModuleInit(os, files, velt::ExecutableFileName());
     const bool connected = velt::DriverConnect(messenger);
 
     std::string report;

@@ -39,15 +39,6 @@ class LoggingDriverOs : public IDriverOs {
         return inner_.LogicalDriveStrings(buffer, bufferSize);
     }
     std::uint32_t DriveType(std::string_view root) override { return inner_.DriveType(root); }
-    std::int64_t ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
-                            std::uint32_t size) override {
-        return inner_.ReadFileAt(path, offset, buffer, size);
-    }
-    bool ReadSecurity(std::string_view path, SecuritySummary& out) override {
-        return inner_.ReadSecurity(path, out);
-    }
-    std::string SystemFolder() override { return inner_.SystemFolder(); }
-    bool Is64BitWindows() override { return inner_.Is64BitWindows(); }
 
   private:
     void Log(std::string name, bool ok) { calls.push_back(name + (ok ? ":ok" : ":fail")); }

@@ -1,4 +1,4 @@
-#include "app/AutoDeactivatePolicy.h"
+#include "app/EffectiveSetting.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
-// Where a walk-away choice comes from. Per value, a machine policy (REG_DWORD values under
-// HKLM\Software\Policies\Veltarion) wins over the user's own choice (the settings key of
-// HKEY_CURRENT_USER), which wins over the machine default (the same key of HKEY_LOCAL_MACHINE,
-// written by the installation), which wins over off. A value that is missing, not a REG_DWORD
-// of four bytes, or out of range, counts as not set at its place: the next one applies.
+// A setting as it applies: per value, a machine policy (REG_DWORD values under
+// HKLM\Software\Policies\Veltarion) wins over the user's own choice (a key of HKEY_CURRENT_USER),
+// which wins over the machine default (the same key of HKEY_LOCAL_MACHINE, written by the
+// installation), which wins over 0. A value that is missing, not a REG_DWORD of four bytes, or out
+// of range, counts as not set at its place: the next one applies.
 #pragma once
 
 #include "platform/SettingsRegistry.h"
@@ -14,7 +14,7 @@ namespace velt {
 
 inline constexpr std::string_view kPolicyKeyPath = "Software\\Policies\\Veltarion";
 
-// The registries a choice is looked up in.
+// The registries a setting is looked up in.
 struct SettingSources {
     ISettingsRegistry& user;
     MachineRegistry machine;

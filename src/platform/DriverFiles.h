@@ -1,0 +1,48 @@
+// What the driver link reads before it installs the driver file: the file's bytes, its owner and
+// access list and those of its folder, the system folder, and whether Windows is 64-bit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velt {
+
+// One access entry of a file's or folder's access list: its trustee as SID text ("S-1-5-18"),
+// its access mask, whether it allows (else denies), and whether it only passes on to the
+// folder's children (INHERIT_ONLY_ACE) instead of applying to the object itself.
+struct AccessEntry {
+    std::string trustee;
+    std::uint32_t mask = 0;
+    bool allows = true;
+    bool inheritOnly = false;
+};
+
+// A file's or folder's owner and access list. Without an access list (a null DACL) everyone may
+// do everything.
+struct SecuritySummary {
+    std::string owner;
+    bool hasAccessList = true;
+    std::vector<AccessEntry> entries;
+};
+
+class IDriverFiles {
+  public:
+    virtual ~IDriverFiles() = default;
+
+    // Reads up to `size` bytes from `offset` of a file (shared with every other access); the
+    // count read (0 past its end), or -1 when the file cannot be opened.
+    virtual std::int64_t ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
+                                    std::uint32_t size) = 0;
+    // The owner and access list of a file or folder (GetFileSecurityA); false when they cannot
+    // be read (a missing file, no right to read them, a file system without security).
+    virtual bool ReadSecurity(std::string_view path, SecuritySummary& out) = 0;
+    // The system folder (GetSystemDirectoryA), without a trailing backslash; empty on failure.
+    virtual std::string SystemFolder() = 0;
+    // Whether this 32-bit program runs on 64-bit Windows (IsWow64Process, looked up at run
+    // time: a Windows without it is 32-bit).
+    virtual bool Is64BitWindows() = 0;
+};
+
+} // namespace velt
