@@ -2,19 +2,12 @@
 
 #include "platform/PathNames.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace velt {
 
 namespace {
 
 bool StartsWithFolded(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
+    return SameNameIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // A full path on a drive whose parts are what they say: no "." or ".." part and no '/', which

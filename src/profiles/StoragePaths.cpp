@@ -1,7 +1,6 @@
 #include "profiles/StoragePaths.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace velt {
 
@@ -23,12 +22,7 @@ std::string WithoutTrailingBackslash(std::string_view dir) {
 }
 
 bool SameFolder(std::string_view a, std::string_view b) {
-    const std::string x = WithoutTrailingBackslash(a);
-    const std::string y = WithoutTrailingBackslash(b);
-    return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
-               return std::tolower(static_cast<unsigned char>(p)) ==
-                      std::tolower(static_cast<unsigned char>(q));
-           });
+    return SameNameIgnoringCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
 }
 
 } // namespace

@@ -679,6 +679,20 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
         ASSERT_TRUE(UnixChmod(open.Dir(), "o+w"));
         refused(open, "driver-open-folder",
                 "OMXDRV.SYS can be changed by users who are not administrators");
+
+        // A service that exists for the file there is not started, even from a sound folder.
+        ASSERT_TRUE(standin::InstallDriver(open.Path("OMXDRV.SYS")));
+        Install sound;
+        App app(sound);
+        HWND box = app.WaitMessageBox("Loading driver ...", 15000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(MessageBoxText(box).find(open.Path("OMXDRV.SYS") + " can be changed"),
+                  std::string::npos)
+            << MessageBoxText(box);
+        Answer(box, IDOK);
+        EXPECT_EQ(app.WaitExit(), 0U);
+        EXPECT_EQ(standin::QueryServiceState(), standin::ServiceState::Stopped);
+        ASSERT_TRUE(standin::RemoveDriver());
         UnixChmod(open.Dir(), "o-w");
     }
     {
