@@ -1,15 +1,17 @@
 ; Veltarion setup program (NSIS 3, built by the "packages" target of the win32 preset).
 ;
 ; Installs Veltarion.exe, OMXDRV.SYS and the two help documents into Program Files\Veltarion,
-; where only the Profiles folder is writable by the computer's users; registers the kernel
+; where no one but administrators may write (each user's profiles live in that user's own
+; application data; an earlier version's Profiles folder stays, read-only); registers the kernel
 ; service OMXDRV for the installed driver file to start with Windows and starts it; adds a Start
 ; menu shortcut, the optional log-on start and the Add or Remove Programs entry.
 ;
 ; An installation over an earlier one quits a running copy first (the "VeltarionQuit" window
 ; message, answered as the tray's Quit), stages the new files beside the old ones and swaps them
 ; file by file; if any file cannot be swapped, every file goes back and the old installation stays
-; whole. It takes only a folder of its own (FolderChecks.nsh), and starts the program only as the
-; signed-in user (RunAsUser.nsh).
+; whole. It starts the program only as the signed-in user (RunAsUser.nsh). Every check and change
+; of the system's security (the folder, the running copy, the driver service) is the setup DLL's
+; (VeltarionSetup.dll, which the Windows Installer package uses too), called from $PLUGINSDIR.
 ;
 ; One setup for 32-bit and 64-bit Windows: the program is the same 32-bit Veltarion.exe, the driver
 ; is the one built for the running Windows (a 64-bit kernel loads only 64-bit drivers). This setup
@@ -21,8 +23,8 @@
 ; Exit codes of the setup (the README lists them):
 ;   0     installed
 ;   2     failed; nothing changed (the previous installation, if any, is whole)
-;   4     refused the folder (not its own, a junction or symbolic link, or an untrusted owner);
-;         nothing changed
+;   4     refused the folder (not its own, a junction or symbolic link, an untrusted owner, or a
+;         part of its path that other users may change); nothing changed
 ;   5     Veltarion runs for another user of this computer; nothing changed
 ;   216   this setup has no driver for this Windows (64-bit Windows without an x64 driver, or
 ;         Windows on ARM); nothing changed
@@ -35,12 +37,13 @@
 ;
 ; Defined by the build (makensis -D...): VERSION (1.0.4), VI_VERSION (1.0.4.0), OUTFILE, APP_EXE,
 ; DOCS (folder of the help documents), POLICY (folder of the policy templates), ICON (the
-; program's icon), DRIVER (the x86 OMXDRV.SYS),
+; program's icon), SETUP_DLL (VeltarionSetup.dll), NAMES (the shared names' NSIS file), DRIVER
+; (the x86 OMXDRV.SYS),
 ; DRIVER_X64 (the x64 one; left out, the setup refuses 64-bit Windows) and, for a package that
 ; carries the stand-in driver, STANDIN_NOTICE (the text of the first page, shown when the driver
 ; to install is a stand-in) with STANDIN_X86 and/or STANDIN_X64 (which drivers are stand-ins).
-; Plug-ins used: System (service manager, folder rights, finding and waiting for a running copy,
-; the shell of the signed-in user) and nsDialogs (the finish page).
+; Plug-ins used: System (the setup DLL, the shell of the signed-in user) and nsDialogs (the finish
+; page).
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -56,12 +59,11 @@ RequestExecutionLevel admin
     !uninstfinalize '${SIGN} "%1"' = 0
 !endif
 
+!include "${NAMES}"
 !define PRODUCT "Veltarion"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define SERVICE "OMXDRV"
-; The Windows Installer package's (Veltarion.wxs).
-!define MSI_UPGRADE_CODE "{F1C2EA4C-BA4F-455C-9E0C-5702DF99E871}"
+!define SETUP "$PLUGINSDIR\VeltarionSetup.dll"
 !define NEW "~setup.new"
 !define OLD "~setup.old"
 ; Exit codes (listed above).
@@ -72,14 +74,7 @@ RequestExecutionLevel admin
 !define EXIT_NOT_ADMIN 740
 !define EXIT_MSI_INSTALLED 1638
 !define EXIT_RESTART_NEEDED 3010
-; Held by every running copy for its lifetime, in whichever log-on session it runs.
-!define MACHINE_MUTEX "Global\OmvexMachineMutex"
 !define MSG_OTHER_SESSION "Veltarion is running for another user of this computer.$\nThat user must quit it (tray menu, Quit) before Veltarion can be installed or removed. Nothing was changed."
-; Folder rights: administrators and the system own everything; users may read and run the
-; program and driver, and may change only what is in Profiles. Not inherited from the parent, so a
-; folder outside Program Files is as closed as one inside it.
-!define SDDL_APP "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
-!define SDDL_PROFILES "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)"
 
 !ifdef STANDIN_NOTICE
     Name "${PRODUCT} ${VERSION} (evaluation, stand-in driver)"
@@ -104,13 +99,11 @@ Var WasRunning   ; 1 when a running copy was asked to quit
 Var Fresh        ; 1 when the install folder held no Veltarion.exe before
 Var Failed       ; the file or step that failed, "" while all went well
 Var Swapping     ; 1 once the files are being swapped (the new ones all staged)
-Var Recorded     ; the uninstaller: the folder its uninstall entry records
 Var Windows64    ; 1 on 64-bit Windows: the x64 driver is installed
 Var StandIn      ; 1 when the driver installed on this Windows is the stand-in
 
 !addincludedir "${__FILEDIR__}"
 !include "SetupLog.nsh"
-!include "FolderChecks.nsh"
 !include "RunAsUser.nsh"
 
 !define MUI_ABORTWARNING
@@ -136,7 +129,6 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
-!insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
@@ -183,6 +175,12 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 ; Functions both the setup and the uninstaller use (NSIS wants the uninstaller's named "un.").
 !macro SHARED_FUNCTIONS UN
+    ; Puts the setup DLL in the plug-ins folder.
+    Function ${UN}UnpackSetupDll
+        InitPluginsDir
+        File "/oname=${SETUP}" "${SETUP_DLL}"
+    FunctionEnd
+
     ; Refuses to go on without administrator rights (a driver service is installed or removed).
     Function ${UN}RequireAdmin
         System::Call 'shell32::IsUserAnAdmin() i .r0'
@@ -193,24 +191,16 @@ BrandingText "${PRODUCT} ${VERSION}"
         ${EndIf}
     FunctionEnd
 
-    ; $0 = 1 when a copy of Veltarion runs anywhere on this computer, in any log-on session.
-    Function ${UN}MachineMutexHeld
-        ; SYNCHRONIZE
-        System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${MACHINE_MUTEX}") p .r0'
-        ${If} $0 P<> 0
-            System::Call 'kernel32::CloseHandle(p r0)'
-            StrCpy $0 1
-        ${EndIf}
-    FunctionEnd
-
-    ; Ends the run, with nothing changed, when Veltarion runs only in another log-on session: the
-    ; machine-wide mutex is held but no copy shows its window on this desktop. Such a copy cannot
-    ; be asked to quit from here, and its driver must not be stopped under it.
+    ; Ends the run, with nothing changed, when Veltarion runs only in another log-on session (or
+    ; its lock cannot be checked): such a copy cannot be asked to quit from here, and its driver
+    ; must not be stopped under it. After a copy here quit: when any other copy still runs.
     Function ${UN}RefuseOtherSessions
-        Call ${UN}MachineMutexHeld
-        FindWindow $1 "VeltarionForm" "Veltarion"
-        ${If} $0 = 1
-        ${AndIf} $1 = 0
+        System::Call '${SETUP}::VeltRunningCopy() i .r0'
+        ${If} $0 <> 0
+        ${AndIf} $0 <> 1
+            !if "${UN}" == ""
+                Call RestartIfItRan
+            !endif
             StrCpy $R8 "${MSG_OTHER_SESSION}"
             StrCpy $R9 ${EXIT_OTHER_SESSION}
             Call ${UN}Refuse
@@ -218,65 +208,17 @@ BrandingText "${PRODUCT} ${VERSION}"
     FunctionEnd
 
     ; Asks a running Veltarion to quit as its tray Quit does (protection is turned off first) and
-    ; waits for its end. $WasRunning: 1 when one ran. $Failed is set when it did not end.
+    ; waits for its end. $WasRunning: 1 when one quit. $Failed is set when it did not end, or its
+    ; end could not be waited for (then it was not asked).
     Function ${UN}QuitRunning
         StrCpy $WasRunning 0
-        FindWindow $0 "VeltarionForm" "Veltarion"
-        ${If} $0 = 0
-            Return
-        ${EndIf}
-        StrCpy $WasRunning 1
-        ${Log} "Closing the running Veltarion"
-        System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
-        System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'
-        System::Call 'user32::RegisterWindowMessageW(w "VeltarionQuit") i .r3'
-        SendMessage $0 $3 0 0 /TIMEOUT=10000
-        StrCpy $4 1
-        ${If} $2 P<> 0
-            System::Call 'kernel32::WaitForSingleObject(p r2, i 20000) i .r4'
-            System::Call 'kernel32::CloseHandle(p r2)'
-        ${EndIf}
-        ${If} $4 <> 0
+        System::Call '${SETUP}::VeltQuitCopy() i .r0'
+        ${If} $0 = 1
+            StrCpy $WasRunning 1
+            ${Log} "The running Veltarion quit"
+        ${ElseIf} $0 <> 0
             StrCpy $Failed "the running Veltarion did not quit"
         ${EndIf}
-    FunctionEnd
-
-    ; Stops the driver service and waits up to 10 s for it to stop; with $R0 = "delete" the
-    ; service is deleted as well. Nothing happens when it does not exist. $0 = 0 when the driver
-    ; is still loaded afterwards (it goes with the next restart), 1 otherwise.
-    Function ${UN}StopDriver
-        StrCpy $0 1
-        System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
-        ${If} $1 P= 0
-            Return
-        ${EndIf}
-        System::Call 'advapi32::OpenServiceW(p r1, w "${SERVICE}", i 0xF01FF) p .r2'
-        ${If} $2 P<> 0
-            System::Call '*(&i28) p .r3'
-            System::Call 'advapi32::ControlService(p r2, i 1, p r3) i .r4'
-            ${For} $5 1 50
-                System::Call 'advapi32::QueryServiceStatus(p r2, p r3) i .r4'
-                System::Call '*$3(i, i .r6)'
-                ${If} $4 = 0
-                ${OrIf} $6 = 1
-                    ${Break}
-                ${EndIf}
-                Sleep 200
-            ${Next}
-            System::Free $3
-            ; SERVICE_STOPPED
-            ${If} $4 <> 0
-            ${AndIf} $6 <> 1
-                StrCpy $0 0
-                ${Log} "The driver service ${SERVICE} did not stop: the driver stays loaded until Windows restarts"
-            ${EndIf}
-            ${If} $R0 == "delete"
-                System::Call 'advapi32::DeleteService(p r2) i .r4'
-                ${Log} "Driver service ${SERVICE} removed"
-            ${EndIf}
-            System::Call 'advapi32::CloseServiceHandle(p r2)'
-        ${EndIf}
-        System::Call 'advapi32::CloseServiceHandle(p r1)'
     FunctionEnd
 !macroend
 !insertmacro SHARED_FUNCTIONS ""
@@ -327,49 +269,21 @@ Function SkipUnlessStandIn
 FunctionEnd
 !endif
 
-; Registers the driver service for the installed driver file, started with Windows. A kernel
-; driver's image path is a plain path: never quoted. $R2: 1 when the service was created here.
+; Registers the driver service for the installed driver file, started with Windows. $R2: 1 when
+; the service was created here.
 Function RegisterDriver
     StrCpy $R2 0
-    System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
-    ${If} $1 P= 0
-        StrCpy $Failed "the service manager"
-        Return
+    System::Call '${SETUP}::VeltRegisterDriver(w "$INSTDIR\${DriverFile}") i .r0'
+    ${If} $0 = 2
+        StrCpy $R2 1
+    ${ElseIf} $0 <> 1
+        StrCpy $Failed "the driver service ${ServiceName}"
     ${EndIf}
-    System::Call 'advapi32::OpenServiceW(p r1, w "${SERVICE}", i 0xF01FF) p .r2'
-    ${If} $2 P<> 0
-        ; SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL
-        System::Call 'advapi32::ChangeServiceConfigW(p r2, i 1, i 2, i 1, w "$INSTDIR\OMXDRV.SYS", p 0, p 0, p 0, p 0, p 0, p 0) i .r3'
-    ${Else}
-        System::Call 'advapi32::CreateServiceW(p r1, w "${SERVICE}", w "${SERVICE}", i 0xF01FF, i 1, i 2, i 1, w "$INSTDIR\OMXDRV.SYS", p 0, p 0, p 0, p 0, p 0) p .r2'
-        StrCpy $3 $2
-        ${IfThen} $2 P<> 0 ${|} StrCpy $R2 1 ${|}
-    ${EndIf}
-    ${IfThen} $3 = 0 ${|} StrCpy $Failed "the driver service ${SERVICE}" ${|}
-    ${If} $2 P<> 0
-        System::Call 'advapi32::CloseServiceHandle(p r2)'
-    ${EndIf}
-    System::Call 'advapi32::CloseServiceHandle(p r1)'
 FunctionEnd
 
 ; Starts the driver service; $0: 1 when it started, 2 when it was already running (after the
 ; setup asked it to stop: the old driver is still loaded), 0 when it did not start.
-Function StartDriver
-    StrCpy $0 0
-    System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
-    System::Call 'advapi32::OpenServiceW(p r1, w "${SERVICE}", i 0xF01FF) p .r2'
-    ${If} $2 P<> 0
-        System::Call 'advapi32::StartServiceW(p r2, i 0, p 0) i .r3 ?e'
-        Pop $4
-        ${If} $3 <> 0
-            StrCpy $0 1
-        ${ElseIf} $4 = 1056 ; ERROR_SERVICE_ALREADY_RUNNING
-            StrCpy $0 2
-        ${EndIf}
-        System::Call 'advapi32::CloseServiceHandle(p r2)'
-    ${EndIf}
-    System::Call 'advapi32::CloseServiceHandle(p r1)'
-FunctionEnd
+!define StartDriver `System::Call '${SETUP}::VeltStartDriver() i .r0'`
 
 ; Removes what this run put in place when it has to stop: files swapped back, staging folders and,
 ; on a fresh installation, the service it created and the folders it made.
@@ -380,12 +294,20 @@ Function RollBack
     RMDir /r "$INSTDIR\${NEW}"
     RMDir "$INSTDIR\${OLD}"
     ${If} $R2 = 1
-        StrCpy $R0 "delete"
-        Call StopDriver
+        System::Call '${SETUP}::VeltStopDriver(i 1) i'
     ${EndIf}
-    ${If} $Fresh = 1
-        RMDir "$INSTDIR\Profiles"
-        RMDir "$INSTDIR"
+    ${IfThen} $Fresh = 1 ${|} RMDir "$INSTDIR" ${|}
+FunctionEnd
+
+; Whether the setup may make $INSTDIR its own (nothing is changed): $R8 = "" when it may,
+; otherwise the reason. A check that cannot run refuses.
+Function CheckInstallFolder
+    ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+    System::Call '${SETUP}::VeltCheckFolder(w "$INSTDIR", w r1, w .R8) i .r0'
+    ${If} $0 = 1
+        StrCpy $R8 ""
+    ${ElseIf} $R8 == ""
+        StrCpy $R8 "Setup could not check the folder $INSTDIR."
     ${EndIf}
 FunctionEnd
 
@@ -424,13 +346,7 @@ Section "Veltarion (required)" SecMain
     ${IfThen} $Failed != "" ${|} Call Fail ${|}
     ; A copy of another session as well as the one that quit here: it goes on running, as does
     ; the one that quit.
-    Call MachineMutexHeld
-    ${If} $0 = 1
-        Call RestartIfItRan
-        StrCpy $R8 "${MSG_OTHER_SESSION}"
-        StrCpy $R9 ${EXIT_OTHER_SESSION}
-        Call Refuse
-    ${EndIf}
+    Call RefuseOtherSessions
 
     ; Leftovers of an earlier run that could not finish.
     RMDir /r "$INSTDIR\${NEW}"
@@ -440,26 +356,21 @@ Section "Veltarion (required)" SecMain
         Call Fail
     ${EndIf}
 
-    ; The folders and their rights first: every file put in them inherits those rights. The
-    ; folder is closed before anything is made in it.
-    ClearErrors
-    CreateDirectory "$INSTDIR"
-    ${IfThen} ${Errors} ${|} StrCpy $Failed "the folder $INSTDIR" ${|}
-    ${If} $Failed == ""
-        StrCpy $R0 "$INSTDIR"
-        StrCpy $R1 "${SDDL_APP}"
-        Call SetFolderRights
-    ${EndIf}
-    ${If} $Failed == ""
+    ; The folder with its final owner and rights first, made in the same call (or, when it is
+    ; already the setup's own, given them through a handle): every file put in it inherits them.
+    ; An earlier version's Profiles folder stays, but no user may write it any more.
+    ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+    System::Call '${SETUP}::VeltMakeFolder(w "$INSTDIR", w r1, w .R8) i .r0'
+    ${If} $0 = 1
+        Call RestartIfItRan
+        StrCpy $R9 ${EXIT_FOLDER_REFUSED}
+        Call Refuse
+    ${ElseIf} $0 <> 0
+        StrCpy $Failed "$R8"
+    ${Else}
         ClearErrors
-        CreateDirectory "$INSTDIR\Profiles"
         CreateDirectory "$INSTDIR\${OLD}"
         ${IfThen} ${Errors} ${|} StrCpy $Failed "the folder $INSTDIR" ${|}
-    ${EndIf}
-    ${If} $Failed == ""
-        StrCpy $R0 "$INSTDIR\Profiles"
-        StrCpy $R1 "${SDDL_PROFILES}"
-        Call SetFolderRights
     ${EndIf}
     ${If} $Failed != ""
         Call RollBack
@@ -482,8 +393,7 @@ Section "Veltarion (required)" SecMain
     ${EndIf}
 
     ; The old driver is unloaded before its file is replaced (the quit copy turned it off).
-    StrCpy $R0 ""
-    Call StopDriver
+    System::Call '${SETUP}::VeltStopDriver(i 0) i'
 
     ${Log} "Replacing the files"
     StrCpy $Swapping 1
@@ -497,7 +407,9 @@ Section "Veltarion (required)" SecMain
     ${If} $Failed != ""
         Call RollBack
         ; The old driver was stopped above: it runs again, as it did.
-        ${IfThen} $Fresh = 0 ${|} Call StartDriver ${|}
+        ${If} $Fresh = 0
+            ${StartDriver}
+        ${EndIf}
         Call Fail
     ${EndIf}
     RMDir /r /REBOOTOK "$INSTDIR\${OLD}"
@@ -509,14 +421,14 @@ Section "Veltarion (required)" SecMain
     File "${POLICY}/Veltarion.admx"
     SetOutPath "$INSTDIR"
 
-    Call StartDriver
+    ${StartDriver}
     ${If} $0 = 1
-        ${Log} "Driver service ${SERVICE} started"
+        ${Log} "Driver service ${ServiceName} started"
     ${Else}
         ${If} $0 = 2
             ${Log} "The old driver is still loaded; the new one loads when Windows restarts"
         ${Else}
-            ${Log} "The driver service ${SERVICE} did not start now; it starts with Windows"
+            ${Log} "The driver service ${ServiceName} did not start now; it starts with Windows"
         ${EndIf}
         MessageBox MB_ICONEXCLAMATION "Veltarion is installed, but its new driver is not running yet. It starts with Windows: restart the computer before you use Veltarion." /SD IDOK
         SetErrorLevel ${EXIT_RESTART_NEEDED}
@@ -553,7 +465,7 @@ SectionEnd
 ; One installation per machine: while the Windows Installer package of Veltarion (found by its
 ; upgrade code) is installed, this setup refuses.
 Function RefuseBesideMsi
-    System::Call 'msi::MsiEnumRelatedProductsW(w "${MSI_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+    System::Call 'msi::MsiEnumRelatedProductsW(w "{${UpgradeCode}}", i 0, i 0, w .r1) i .r0'
     ${If} $0 = 0
         StrCpy $R8 "Veltarion is installed on this computer by its Windows Installer package.$\nRemove it (Add or Remove Programs) before you run this setup. Nothing was changed."
         StrCpy $R9 ${EXIT_MSI_INSTALLED}
@@ -563,6 +475,7 @@ FunctionEnd
 
 Function .onInit
     Call OpenLog
+    Call UnpackSetupDll
     Call ChooseDriver
     Call RequireAdmin
     Call RefuseBesideMsi
@@ -609,15 +522,9 @@ Section "un.Veltarion (required)"
         Call un.Refuse
     ${EndIf}
     ; A copy of another session as well as the one that quit here: its driver stays.
-    Call un.MachineMutexHeld
-    ${If} $0 = 1
-        StrCpy $R8 "${MSG_OTHER_SESSION}"
-        StrCpy $R9 ${EXIT_OTHER_SESSION}
-        Call un.Refuse
-    ${EndIf}
-    StrCpy $R0 "delete"
-    Call un.StopDriver
-    ${If} $0 = 0
+    Call un.RefuseOtherSessions
+    System::Call '${SETUP}::VeltStopDriver(i 1) i .r0'
+    ${If} $0 <> 1
         MessageBox MB_ICONEXCLAMATION "Veltarion is removed, but its driver stays loaded until Windows restarts." /SD IDOK
         SetErrorLevel ${EXIT_RESTART_NEEDED}
     ${EndIf}
@@ -630,49 +537,26 @@ Section "un.Veltarion (required)"
     Delete "$INSTDIR\policy\Veltarion.admx"
     RMDir "$INSTDIR\policy\en-US"
     RMDir "$INSTDIR\policy"
-    ; Profiles stay unless the next option is ticked; the folders go once empty (never scheduled
-    ; for a restart: a folder that keeps profiles must not be marked for deletion).
-    RMDir "$INSTDIR\Profiles"
+    ; The folder goes once empty (never scheduled for a restart): every user's profiles stay, in
+    ; their own application data and in an earlier version's Profiles folder.
     RMDir "$INSTDIR"
-SectionEnd
-
-; Off by default and never in silent mode: a quiet uninstall keeps the profiles. Only from the real
-; Profiles folder of the installation the uninstall entry recorded, never through a junction or
-; symbolic link.
-Section /o "un.Also remove my profiles" SecRemoveProfiles
-    StrCpy $R0 "$INSTDIR"
-    Call un.IsReparsePoint
-    ${If} $0 = 0
-        StrCpy $R0 "$INSTDIR\Profiles"
-        Call un.IsReparsePoint
-    ${EndIf}
-    ${If} $Recorded != $INSTDIR
-    ${OrIf} $0 = 1
-        ${Log} "Profiles kept: $INSTDIR\Profiles is not the real folder of this installation"
-    ${ElseIfNot} ${Silent}
-        Delete "$INSTDIR\Profiles\profiles.omx"
-        Delete "$INSTDIR\Profiles\profiles.bak"
-        Delete "$INSTDIR\Profiles\profiles.new"
-        Delete "$INSTDIR\Profiles\profiles.*.new" ; the numbered copies of refused saves
-        RMDir "$INSTDIR\Profiles"
-        RMDir "$INSTDIR"
-    ${EndIf}
 SectionEnd
 
 Function un.onInit
     Call un.OpenLog
+    Call un.UnpackSetupDll
     Call un.RequireAdmin
-    ReadRegStr $Recorded HKLM "${UNINST_KEY}" "InstallLocation"
 FunctionEnd
 
 ; Run in place (_?=folder, as the quiet uninstall command does), the uninstaller cannot delete its
-; own file: a command processor from the system folder waits two seconds (it ends before), then
-; deletes it and removes the folder once empty (a folder that keeps profiles stays).
+; own file: a command processor from the system folder waits two seconds with the system folder's
+; ping (it ends before), then deletes it and removes the folder once empty (a folder that keeps
+; profiles stays).
 Function un.onUninstSuccess
     GetErrorLevel $0
     ${IfThen} $0 = -1 ${|} StrCpy $0 0 ${|}
     ${Log} "Exit code $0"
     ${If} $EXEDIR == $INSTDIR
-        Exec '"$SYSDIR\cmd.exe" /c ping -n 3 127.0.0.1 >nul & del /f /q "$INSTDIR\uninstall.exe" & rmdir "$INSTDIR" 2>nul'
+        Exec '"$SYSDIR\cmd.exe" /c ""$SYSDIR\ping.exe" -n 3 127.0.0.1 >nul & del /f /q "$INSTDIR\uninstall.exe" & rmdir "$INSTDIR" 2>nul"'
     ${EndIf}
 FunctionEnd

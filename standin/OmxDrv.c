@@ -199,16 +199,18 @@ static const NtSid kLocalSystem = {1, 1, {0, 0, 0, 0, 0, 5}, {18, 0}};      /* S
 static const NtSid kAdministrators = {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}}; /* S-1-5-32-544 */
 static const NtSid kInteractive = {1, 1, {0, 0, 0, 0, 0, 5}, {4, 0}};       /* S-1-5-4 */
 
-/* Sets the device's access list to "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;IU)", through a kernel
- * handle opened for WRITE_DAC. Any failure fails the driver's load: an open device is never left
- * with the default access list. */
+/* Sets the device's access list to "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GRGW;;;IU)", through a kernel
+ * handle opened for WRITE_DAC: interactive users may open it to read and write (send requests),
+ * never change its access list or owner. Any failure fails the driver's load: an open device is
+ * never left with the default access list. */
 static NTSTATUS RestrictDeviceAccess(PDEVICE_OBJECT device) {
     ULONG acl[64]; /* room for the ACL header (8 bytes) and three ACEs of at most 24 bytes */
     SECURITY_DESCRIPTOR sd;
     const NtSid* sids[] = {&kLocalSystem, &kAdministrators, &kInteractive};
+    const ACCESS_MASK rights[] = {GENERIC_ALL, GENERIC_ALL, GENERIC_READ | GENERIC_WRITE};
     NTSTATUS status = RtlCreateAcl((PACL)acl, sizeof(acl), ACL_REVISION);
     for (ULONG i = 0; NT_SUCCESS(status) && i < sizeof(sids) / sizeof(sids[0]); i++) {
-        status = RtlAddAccessAllowedAce((PACL)acl, ACL_REVISION, GENERIC_ALL, (PSID)sids[i]);
+        status = RtlAddAccessAllowedAce((PACL)acl, ACL_REVISION, rights[i], (PSID)sids[i]);
     }
     if (NT_SUCCESS(status)) {
         status = RtlCreateSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);

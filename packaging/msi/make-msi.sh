@@ -20,6 +20,11 @@ condition Driver64 VersionNT64
 condition DefaultOnLock DEACTIVATEONLOCK
 condition DefaultOnSleep DEACTIVATEONSLEEP
 condition DefaultAfterIdle DEACTIVATEAFTERIDLE
+# The undo actions run only as rollback, the service's removal only once the removal is committed
+# (wixl writes both as immediate actions): a DLL in the Binary table (1), its return ignored (64),
+# in the script (1024), as the system account (2048), for rollback (256) or commit (512).
+query "UPDATE CustomAction SET Type = 3393 WHERE Action = 'UndoMakeInstallFolder' OR Action = 'UndoInstallDriver' OR Action = 'UndoStopDriver'"
+query "UPDATE CustomAction SET Type = 3649 WHERE Action = 'DeleteDriver'"
 # The properties an administrator sets, passed on to the installation's elevated part.
 query "UPDATE Property SET Value = 'OLDERFOUND;NEWERFOUND;NSISINSTALLED;INSTALLDIR;RUNATLOGON;DEACTIVATEONLOCK;DEACTIVATEONSLEEP;DEACTIVATEAFTERIDLE' WHERE Property = 'SecureCustomProperties'"
 mv -f "$out.making" "$out"

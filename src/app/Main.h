@@ -19,6 +19,8 @@
 #include "profiles/ProfileList.h"
 #include "profiles/RegistIO.h"
 
+#include "SharedNames.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,7 +47,7 @@ class TSetParamForm final : public Form {
         kActivateButton = 112,
         kCancelButton = 113,
     };
-    static constexpr const char* kCaption = "Veltarion";
+    static constexpr const char* kCaption = shared::kWindowCaption;
     static constexpr int kHelpContext = 1;
     static constexpr std::size_t kMaxPassword = 32;
     static constexpr std::size_t kMinPassword = 4;
@@ -55,7 +57,7 @@ class TSetParamForm final : public Form {
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
     // The registered window message that asks a running copy to quit as its tray Quit does
     // (sent by the setup program and the uninstaller before they replace or remove the files).
-    static constexpr const char* kQuitMessageName = "VeltarionQuit";
+    static constexpr const char* kQuitMessageName = shared::kQuitMessage;
 
     // The services the window reaches the system through; they must outlive the window.
     struct Services {

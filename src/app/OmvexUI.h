@@ -10,6 +10,8 @@
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
 
+#include "SharedNames.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -33,7 +35,7 @@ extern TDefaultForm* DefaultForm;
 inline constexpr const char* kOneCopyMutexName = "OmvexOneCopyMutex";
 // Held for the program's lifetime: the filter driver is one for the whole machine, so one copy
 // controls it, whichever log-on session it runs in.
-inline constexpr const char* kMachineMutexName = "Global\\OmvexMachineMutex";
+inline constexpr const char* kMachineMutexName = shared::kMachineLock;
 inline constexpr const char* kOtherSessionText =
     "Omvex is already running for another user of this computer. That user must quit it "
     "(tray menu, Quit) before Omvex can start here.";

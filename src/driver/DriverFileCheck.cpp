@@ -8,14 +8,15 @@
 #include "driver/PathTrust.h"
 #include "platform/PathNames.h"
 
+#include "SharedNames.h"
+
 namespace velt {
 
 namespace {
 
-constexpr std::string_view kSystem = "S-1-5-18";
-constexpr std::string_view kAdministrators = "S-1-5-32-544";
-constexpr std::string_view kTrustedInstaller =
-    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+constexpr std::string_view kSystem = shared::kSidSystem;
+constexpr std::string_view kAdministrators = shared::kSidAdministrators;
+constexpr std::string_view kTrustedInstaller = shared::kSidTrustedInstaller;
 
 // The rights that let an account change what the file holds or which file is there: write data
 // (add a file, for a folder), append data (add a subfolder), delete a child, delete, change the

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "SharedNames.h"
+
 namespace velt {
 
 namespace {
@@ -51,7 +53,8 @@ StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
 }
 
 std::vector<std::string> RecordedInstallFolders(ISettingsRegistry& machine, IShell& shell) {
-    std::vector<std::string> folders = shell.InstalledProductFolders(kUpgradeCode);
+    std::vector<std::string> folders =
+        shell.InstalledProductFolders("{" + std::string(shared::kUpgradeCode) + "}");
     const auto key = machine.OpenKey(kUninstallKeyPath, false);
     const auto value =
         key ? key->ReadValue(kInstallLocationValue, kMaxRecordedBytes) : std::nullopt;

@@ -19,8 +19,6 @@ namespace velt {
 inline constexpr std::string_view kUninstallKeyPath =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltarion";
 inline constexpr std::string_view kInstallLocationValue = "InstallLocation";
-// The Windows Installer packages of every version share this upgrade code.
-inline constexpr std::string_view kUpgradeCode = "{F1C2EA4C-BA4F-455C-9E0C-5702DF99E871}";
 
 // The storage file beside the executable: the executable's directory without a trailing
 // backslash (a drive root keeps its backslash), then "\Profiles\profiles.omx". Older installed
@@ -47,7 +45,7 @@ StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
                                   std::string_view localAppData);
 
 // The folders the setups recorded: the setup program's uninstall entry, and every Windows
-// Installer product of the upgrade code.
+// Installer product of the upgrade code that the packages of every version share.
 std::vector<std::string> RecordedInstallFolders(ISettingsRegistry& machine, IShell& shell);
 
 } // namespace velt

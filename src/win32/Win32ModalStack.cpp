@@ -1,7 +1,5 @@
 #include "win32/Win32ModalStack.h"
 
-#include "win32/Win32Ui.h"
-
 #include <algorithm>
 
 namespace velt {
@@ -14,11 +12,6 @@ bool IsDialogBox(HWND window) {
     char name[32] = {};
     GetClassNameA(window, name, sizeof name);
     return lstrcmpiA(name, kDialogBoxClass) == 0;
-}
-
-bool Usable(HWND window) {
-    return window != nullptr && IsWindow(window) && IsWindowVisible(window) &&
-           IsWindowEnabled(window);
 }
 
 // The thread's usable window highest in the z-order that `wanted` accepts.
@@ -55,6 +48,11 @@ BOOL CALLBACK EndDialogBox(HWND window, LPARAM) {
 }
 
 } // namespace
+
+bool Usable(HWND window) {
+    return window != nullptr && IsWindow(window) && IsWindowVisible(window) &&
+           IsWindowEnabled(window);
+}
 
 void Win32ModalStack::Begin(HWND modal) {
     std::vector<HWND> windows;
@@ -96,8 +94,7 @@ void Win32ModalStack::KeepBehind(HWND window) {
 }
 
 HWND Win32ModalStack::Front() const {
-    return Topmost(
-        [](HWND window) { return Win32Ui::FormOf(window) != nullptr || IsDialogBox(window); });
+    return Topmost([this](HWND window) { return isForm_(window) || IsDialogBox(window); });
 }
 
 HWND Win32ModalStack::OpenDialog() const {

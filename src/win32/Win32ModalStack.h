@@ -8,8 +8,14 @@
 
 namespace velt {
 
+// A window of the thread that exists, shows and takes input.
+bool Usable(HWND window);
+
 class Win32ModalStack {
   public:
+    // `isForm` tells the program's form windows from its other windows.
+    explicit Win32ModalStack(bool (*isForm)(HWND)) : isForm_(isForm) {}
+
     // A modal show of `modal` begins: every other visible, enabled window of the thread is
     // disabled until End, which gives the activation back to the window that had it.
     void Begin(HWND modal);
@@ -27,6 +33,7 @@ class Win32ModalStack {
     static void EndOpenDialogs();
 
   private:
+    bool (*isForm_)(HWND);
     std::vector<std::vector<HWND>> disabled_; // per show: the active window, then the disabled
     std::vector<HWND> modal_;                 // per show: its form's window
 };

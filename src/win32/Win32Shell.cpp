@@ -3,6 +3,8 @@
 #include "win32/ExecutableName.h"
 #include "win32/SystemLibrary.h"
 
+#include "SharedNames.h"
+
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
@@ -25,12 +27,10 @@ namespace {
 
 // Everyone may wait for the mutex (SYNCHRONIZE); SYSTEM and Administrators may do anything with
 // it. No one else may change its rights or take it over, and a copy in any session can see it.
-constexpr const char* kMutexRights = "D:(A;;0x00100000;;;WD)(A;;GA;;;SY)(A;;GA;;;BA)";
-
 HANDLE CreateMutexWithRights(const char* name) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(kMutexRights, SDDL_REVISION_1,
-                                                             &descriptor, nullptr) == FALSE) {
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            shared::kSddlMachineLock, SDDL_REVISION_1, &descriptor, nullptr) == FALSE) {
         return nullptr;
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};

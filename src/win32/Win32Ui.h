@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -40,6 +41,8 @@ class Win32Ui final : public IUiBackend {
     static HWND WindowOf(const Control& control);
     // The form shown in a top-level window of this program, or nullptr.
     static Form* FormOf(HWND window);
+    // The control a child window of a form shows, or nullptr.
+    static Control* ControlOf(HWND window);
     // The real window of a created form, made now if it was not needed before (a form's window
     // is made when it is first shown or its handle is asked for, as a hidden dialog that is
     // never opened needs none); nullptr for a form not created.
@@ -72,14 +75,34 @@ class Win32Ui final : public IUiBackend {
     int DpiOf(const Form& form) const;
 
   private:
+    // Posted to the application window with a form's window in lParam: bring it to the front
+    // once the activation change during which it was asked for is over.
+    static constexpr UINT kBringToFront = WM_APP + 2;
+
+    // The windows' messages (Win32UiMessages.cpp), one handler each.
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleFormMessage(Form& form, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleClose(Form& form, HWND window);
+    void HandleActivate(Form& form, HWND window, bool active);
+    void HandleDpiChanged(Form& form, HWND window, int dpi, const RECT* suggested);
+    // True when the cursor was set: the hand over a picture that asks for it.
+    bool HandleSetCursor(Form& form, HWND child);
+    void HandleTimer(Form& form, unsigned id);
+    void HandleSystemEvent(Form& form, UINT message, WPARAM wParam);
+    // Messages from WM_USER up, and the question whether the session may end, go to
+    // Form::OnMessage.
+    LRESULT HandOver(Form& form, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // A control's notification (Win32UiCommands.cpp).
     void HandleCommand(Form& form, HWND child, unsigned code);
-    // Keys the windows handle themselves (Tab, Enter, Esc, F1); true when the key was used.
+
+    // Keys the windows handle themselves (Win32UiKeys.cpp): Tab, Enter, Esc, F1, Alt+F4; true
+    // when the key was used.
     bool PreTranslate(const MSG& msg);
     // A key that presses one of the form's buttons (Form::Keys); true when it was one.
     bool PressKeyCommand(Form& form, const MSG& msg);
+    // Runs a key's event, the control the key message went to first made the focused one.
+    void RunKeyEvent(Form& form, const MSG& msg, const std::function<void()>& press);
     void Dispatch(MSG& msg);
     void MakeWindow(Form& form);
     void SyncApplicationWindow();
@@ -117,7 +140,9 @@ class Win32Ui final : public IUiBackend {
     void PushEffectiveState(Control& control);
     void PushItems(Control& control);
     void PushStyle(Control& control);
+    // The control's tool tip (Win32UiTips.cpp): its hint, or none.
     void UpdateTip(Control& control);
+    void RemoveTip(Control& control);
     // Where a control goes: its bounds scaled to its form's DPI, the window's height (a
     // drop-down list's includes its open list) and the SetWindowPos flags that place it.
     struct Placement {
@@ -159,7 +184,7 @@ class Win32Ui final : public IUiBackend {
     std::vector<Form*> recent_;  // forms in the order they were last active
     std::vector<Form*> waiting_; // created forms whose real window is not made yet
     Win32PictureCache pictures_{instance_};
-    Win32ModalStack modal_;
+    Win32ModalStack modal_{[](HWND window) { return FormOf(window) != nullptr; }};
 };
 
 } // namespace velt

@@ -1,17 +1,16 @@
-// The controls of a form as child windows: creation, pushing the model's state, tool tips.
+// The controls of a form as child windows: creation, placement, pushing the model's state.
 #include "win32/Win32Ui.h"
-#include "platform/Error.h"
 
 #include "digest/SecureWipe.h"
-#include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/CheckBox.h"
 #include "forms/Edit.h"
 #include "forms/Form.h"
 #include "forms/ItemsControl.h"
 #include "forms/StaticControls.h"
+#include "platform/Error.h"
 #include "win32/Win32AnsiText.h"
-#include "win32/Win32Pictures.h"
+#include "win32/Win32DisabledPicture.h"
 
 #include <commctrl.h>
 
@@ -133,69 +132,6 @@ bool Inside(const Control& control, const Control& container) {
     return false;
 }
 
-// A disabled picture button drawn by hand: its face and its picture, centred; a push button
-// with a caption gets its frame too, and its picture and caption side by side as the system
-// places them, the caption in the grey text colour.
-void PaintDisabledPicture(HWND button) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(button, &paint);
-    RECT rect;
-    GetClientRect(button, &rect);
-    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
-    auto* picture = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
-    BITMAP info{};
-    if (picture == nullptr || GetObjectA(picture, sizeof info, &info) == 0) {
-        info = BITMAP{};
-    }
-    char caption[64];
-    const auto style = static_cast<DWORD>(GetWindowLongA(button, GWL_STYLE));
-    const int length =
-        (style & BS_BITMAP) != 0 ? 0 : GetWindowTextA(button, caption, sizeof caption);
-    RECT text{};
-    HGDIOBJ oldFont =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(button, WM_GETFONT, 0, 0)));
-    if (length > 0) {
-        if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-            FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME));
-            rect = {rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
-        }
-        DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT | BF_SOFT); // a push button's raised frame
-        DrawTextA(dc, caption, length, &text, DT_CALCRECT | DT_SINGLELINE);
-    }
-    const int left = (rect.left + rect.right - info.bmWidth - text.right) / 2;
-    if (info.bmWidth > 0) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, picture);
-        BitBlt(dc, left, (rect.top + rect.bottom - info.bmHeight) / 2, info.bmWidth, info.bmHeight,
-               source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
-    if (length > 0) {
-        const int top = (rect.top + rect.bottom - text.bottom) / 2;
-        text = {left + info.bmWidth, top, left + info.bmWidth + text.right, top + text.bottom};
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        DrawTextA(dc, caption, length, &text, DT_SINGLELINE);
-    }
-    SelectObject(dc, oldFont);
-    EndPaint(button, &paint);
-}
-
-// Under a high contrast theme a disabled picture button shows its picture drawn in the theme's
-// grey text colour, not the system's embossing of it in its own colours.
-LRESULT CALLBACK DisabledPictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR, DWORD_PTR) {
-    if (message == WM_PAINT && !IsWindowEnabled(window) && CurrentPictureTheme().highContrast) {
-        PaintDisabledPicture(window);
-        return 0;
-    }
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, &DisabledPictureProc, 0);
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
 // Tool buttons click like buttons but never take the keyboard focus: the mouse is tracked here
 // instead of by the button's own handling, which would focus it.
 LRESULT CALLBACK ToolButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -267,44 +203,6 @@ HFONT Win32Ui::FontFor(int height, bool bold, int dpi) {
     return gdi_.Font(ScaleToDpi(height == 0 ? kDefaultFontHeight : height, dpi), bold);
 }
 
-HWND Win32Ui::TooltipOf(Form& form) {
-    if (const auto it = tooltips_.find(&form); it != tooltips_.end()) {
-        return it->second;
-    }
-    HWND tip =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
-    // Long tips (a profile's whole path list) wrap at a readable width, wider at a larger scale.
-    constexpr int kTipWidth = 300;
-    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, DpiOf(form)));
-    tooltips_.emplace(&form, tip);
-    return tip;
-}
-
-void Win32Ui::UpdateTip(Control& control) {
-    HWND window = WindowOf(control);
-    if (window == nullptr) {
-        return;
-    }
-    Form& form = control.Owner();
-    if (control.Hint().empty() && tooltips_.find(&form) == tooltips_.end()) {
-        return;
-    }
-    HWND tip = TooltipOf(form);
-    TOOLINFOA info{};
-    info.cbSize = TTTOOLINFOA_V2_SIZE;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = WindowOf(form);
-    info.uId = reinterpret_cast<UINT_PTR>(window);
-    SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
-    if (!control.Hint().empty()) {
-        std::string text = control.Hint();
-        info.lpszText = text.data();
-        SendMessageA(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
-    }
-}
-
 void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     const Shape shape = ShapeOf(control);
     std::string text = TextOf(control);
@@ -352,7 +250,7 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     }
     if (control.Kind() == ControlKind::ToolButton) {
         SetWindowSubclass(window, &ToolButtonProc, 0, 0);
-        SetWindowSubclass(window, &DisabledPictureProc, 0, 0);
+        PaintDisabledPictureThemed(window);
     }
     PushStyle(control);
     if (control.Kind() == ControlKind::ComboBox || control.Kind() == ControlKind::ListBox) {
@@ -399,13 +297,7 @@ void Win32Ui::ControlGone(Control& control) {
         return;
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    if (const auto tip = tooltips_.find(&control.Owner()); tip != tooltips_.end()) {
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.hwnd = WindowOf(control.Owner());
-        info.uId = reinterpret_cast<UINT_PTR>(window);
-        SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
-    }
+    RemoveTip(control);
     DestroyWindow(window);
     pictures_.Forget(window);
     control.SetNativeHandle(0);
@@ -466,7 +358,7 @@ void Win32Ui::PushStyle(Control& control) {
         }
         pictures_.Assign(window, button.PictureName(), DpiOf(control.Owner()));
         if (!button.PictureName().empty()) {
-            SetWindowSubclass(window, &DisabledPictureProc, 0, 0);
+            PaintDisabledPictureThemed(window);
         }
         pictures_.Show(window);
         break;
@@ -563,86 +455,6 @@ void Win32Ui::PushControl(Control& control, ControlChange what) {
         break;
     case ControlChange::Style:
         PushStyle(control);
-        break;
-    }
-}
-
-void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
-    auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(child, GWLP_USERDATA));
-    if (control == nullptr || pushing_ > 0 || &control->Owner() != &form) {
-        return;
-    }
-    Application& app = form.App();
-    switch (control->Kind()) {
-    case ControlKind::Edit:
-        if (code == EN_CHANGE) {
-            auto& edit = static_cast<Edit&>(*control);
-            std::string text;
-            const bool representable = ReadAnsiText(child, text);
-            app.RunEvent([&] {
-                if (!edit.UserEdit(text, representable)) {
-                    ControlChanged(edit, ControlChange::Text); // refused: show the model's text
-                } else if (!representable) {
-                    ShowUnrepresentableTip(child, inputTip_);
-                } else {
-                    HideUnrepresentableTip(child, inputTip_);
-                }
-            });
-            if (edit.Password()) {
-                SecureWipe(text);
-            }
-        }
-        break;
-    case ControlKind::Button:
-    case ControlKind::ToolButton:
-        // BS_NOTIFY (for the focus notifications) makes a push button report the second click
-        // of a double click as BN_DOUBLECLICKED: it is a click all the same.
-        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
-            app.RunEvent([control] { static_cast<Button*>(control)->Click(); });
-        } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
-            MoveDefaultOutline(form, code == BN_SETFOCUS ? child : nullptr);
-        }
-        break;
-    case ControlKind::CheckBox:
-        if (code == BN_CLICKED) {
-            auto* box = static_cast<CheckBox*>(control);
-            const bool checked = SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            app.RunEvent([&] {
-                if (box->Usable()) {
-                    box->SetChecked(checked);
-                }
-                ControlChanged(*box, ControlChange::Checked);
-            });
-        }
-        break;
-    case ControlKind::ComboBox:
-        if (code == CBN_SELCHANGE) {
-            auto* combo = static_cast<ComboBox*>(control);
-            const int index = static_cast<int>(SendMessageA(child, CB_GETCURSEL, 0, 0));
-            app.RunEvent([&] {
-                if (!combo->UserSelect(index)) {
-                    ControlChanged(*combo, ControlChange::ItemIndex);
-                }
-            });
-        }
-        break;
-    case ControlKind::ListBox:
-        if (code == LBN_SELCHANGE) {
-            auto* list = static_cast<ListBox*>(control);
-            const int index = static_cast<int>(SendMessageA(child, LB_GETCURSEL, 0, 0));
-            app.RunEvent([&] {
-                if (!list->UserSelect(index)) {
-                    ControlChanged(*list, ControlChange::ItemIndex);
-                }
-            });
-        }
-        break;
-    case ControlKind::Picture:
-        if (code == STN_CLICKED) {
-            app.RunEvent([control] { static_cast<Picture*>(control)->Click(); });
-        }
-        break;
-    default:
         break;
     }
 }

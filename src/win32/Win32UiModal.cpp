@@ -9,15 +9,6 @@
 
 namespace velt {
 
-namespace {
-
-bool Usable(HWND window) {
-    return window != nullptr && IsWindow(window) && IsWindowVisible(window) &&
-           IsWindowEnabled(window);
-}
-
-} // namespace
-
 void Win32Ui::RaiseOrModalFront(HWND window) {
     if (IsWindowEnabled(window)) {
         Raise(window);

@@ -1,20 +1,17 @@
-// Form windows, the application window, message loops and the keys the windows handle.
+// Form windows and the application window: making, showing, raising and destroying them.
 #include "win32/Win32Ui.h"
-#include "platform/Error.h"
 
 #include "ResourceNames.h"
 #include "forms/Application.h"
-#include "forms/Button.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
 #include "forms/StaticControls.h"
+#include "platform/Error.h"
 #include "win32/Win32Dpi.h"
-#include "win32/Win32Pictures.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 
 namespace velt {
@@ -38,33 +35,11 @@ DWORD StyleOf(const Form& form) {
 DWORD ExStyleOf(const Form& form) {
     return form.Border() == BorderStyle::Dialog ? kFormExStyle | WS_EX_DLGMODALFRAME : kFormExStyle;
 }
-// Posted to the application window: hand the activation on to a form.
-constexpr UINT kActivateForm = WM_APP + 1;
-// Posted to the application window with a form's window in lParam: bring it to the front once
-// the activation change during which it was asked for is over.
-constexpr UINT kBringToFront = WM_APP + 2;
-
-Win32Ui& BackendOf(Form& form) {
-    return static_cast<Win32Ui&>(form.Backend());
-}
-
-Control* ControlOf(HWND window) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
 
 // The window rectangle of a form at dpi, placed with its client area at (0, 0).
 RECT WindowRectFor(const Form& form, int dpi) {
     return FrameAround(ScaleToDpi(form.ClientWidth(), dpi), ScaleToDpi(form.ClientHeight(), dpi),
                        StyleOf(form), ExStyleOf(form), dpi);
-}
-
-bool IsDroppedCombo(HWND window) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpiA(name, "ComboBox") == 0 && SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0);
 }
 
 } // namespace
@@ -145,6 +120,13 @@ HWND Win32Ui::WindowOf(const Form& form) {
 
 HWND Win32Ui::WindowOf(const Control& control) {
     return reinterpret_cast<HWND>(control.NativeHandle());
+}
+
+Control* Win32Ui::ControlOf(HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 Form* Win32Ui::FormOf(HWND window) {
@@ -386,316 +368,6 @@ void Win32Ui::BeginModal(Form& form) {
 
 void Win32Ui::EndModal(Form&) {
     modal_.End();
-}
-
-bool Win32Ui::PreTranslate(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) {
-        return false;
-    }
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    Form* form = FormOf(root);
-    if (form == nullptr || app_ == nullptr) {
-        return false;
-    }
-    if (PressKeyCommand(*form, msg)) {
-        return true;
-    }
-    if (msg.message == WM_SYSKEYDOWN) {
-        // Alt+F4 is the close box whichever control has the focus (a focused drop-down list
-        // would otherwise take the key for itself).
-        if (msg.wParam != VK_F4) {
-            return false;
-        }
-        SendMessageA(root, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
-    }
-    HWND focus = GetFocus();
-    const EventScope event(eventWindow_, root);
-    switch (msg.wParam) {
-    case VK_TAB: {
-        if (GetKeyState(VK_CONTROL) < 0) {
-            return false;
-        }
-        HWND next = GetNextDlgTabItem(root, focus, GetKeyState(VK_SHIFT) < 0);
-        if (next != nullptr) {
-            SetFocus(next);
-            if (Control* control = ControlOf(next);
-                control != nullptr && control->Kind() == ControlKind::Edit) {
-                SendMessageA(next, EM_SETSEL, 0, -1);
-            }
-        }
-        return true;
-    }
-    case VK_RETURN:
-    case VK_ESCAPE: {
-        if (focus != nullptr && IsDroppedCombo(focus)) {
-            return false;
-        }
-        // A key message goes to the focused window: its target is the control the key is for.
-        Control* focused = IsChild(root, msg.hwnd) ? ControlOf(msg.hwnd) : nullptr;
-        const bool enter = msg.wParam == VK_RETURN;
-        app_->RunEvent([&] {
-            if (focused != nullptr && focused != form->FocusedControl()) {
-                const Pushing pushing(pushing_);
-                form->FocusControl(*focused);
-            }
-            enter ? form->PressEnter() : form->PressEscape();
-        });
-        return true;
-    }
-    case VK_F1:
-        app_->RunEvent([form] { form->PressHelp(); });
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool Win32Ui::PressKeyCommand(Form& form, const MSG& msg) {
-    HWND root = WindowOf(form);
-    if (GetFocus() != nullptr && IsDroppedCombo(GetFocus())) {
-        return false; // an open drop-down list keeps its keys
-    }
-    KeyPress key{static_cast<unsigned>(msg.wParam), kNoModifier};
-    key.modifiers |= GetKeyState(VK_SHIFT) < 0 ? kShift : 0U;
-    key.modifiers |= GetKeyState(VK_CONTROL) < 0 ? kCtrl : 0U;
-    key.modifiers |= GetKeyState(VK_MENU) < 0 ? kAlt : 0U;
-    // A key message goes to the focused window: its target is the control the key is for.
-    Control* focused = IsChild(root, msg.hwnd) ? ControlOf(msg.hwnd) : nullptr;
-    bool used = false;
-    const EventScope event(eventWindow_, root);
-    app_->RunEvent([&] {
-        if (focused != nullptr && focused != form.FocusedControl()) {
-            const Pushing pushing(pushing_);
-            form.FocusControl(*focused);
-        }
-        used = form.PressKey(key);
-    });
-    if (used && msg.message == WM_SYSKEYDOWN) {
-        // Seen by the default handling all the same (not translated: no beep), so that letting
-        // go of Alt afterwards does not open the window menu as after Alt pressed alone.
-        DefWindowProcA(msg.hwnd, msg.message, msg.wParam, msg.lParam);
-    }
-    return used;
-}
-
-// Messages are taken and dispatched as Unicode, so a character typed into an edit reaches it
-// whole; the forms' own procedures still receive ANSI messages, converted by the system.
-void Win32Ui::Dispatch(MSG& msg) {
-    if (!PreTranslate(msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-void Win32Ui::WaitAndDispatch() {
-    MSG msg{};
-    const BOOL result = GetMessageW(&msg, nullptr, 0, 0);
-    if (result == 0 || result == -1) {
-        if (app_ != nullptr) {
-            app_->RequestTerminate();
-        }
-        return;
-    }
-    Dispatch(msg);
-}
-
-void Win32Ui::ProcessPending() {
-    MSG msg{};
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            if (app_ != nullptr) {
-                app_->RequestTerminate();
-            }
-            return;
-        }
-        Dispatch(msg);
-    }
-}
-
-void Win32Ui::WakeUp() {
-    // Asked to end: the dialog boxes open now (their own loops) end first, then every modal
-    // show's loop and the main loop see the request.
-    if (app_ != nullptr && app_->Terminated()) {
-        Win32ModalStack::EndOpenDialogs();
-    }
-    PostMessageA(appWindow_, WM_NULL, 0, 0);
-}
-
-namespace {
-
-// The model's name for a session or power message, if it is one the program follows.
-std::optional<SystemEvent> SystemEventOf(UINT message, WPARAM wParam) {
-    switch (message) {
-    case WM_WTSSESSION_CHANGE:
-        if (wParam == WTS_SESSION_LOCK) {
-            return SystemEvent::SessionLocked;
-        }
-        if (wParam == WTS_SESSION_UNLOCK) {
-            return SystemEvent::SessionUnlocked;
-        }
-        break;
-    case WM_POWERBROADCAST:
-        if (wParam == PBT_APMSUSPEND) {
-            return SystemEvent::Suspending;
-        }
-        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-            return SystemEvent::Resumed;
-        }
-        break;
-    case WM_ENDSESSION:
-        if (wParam != FALSE) {
-            return SystemEvent::SessionEnding;
-        }
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32Ui*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr || self->app_ == nullptr) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    switch (message) {
-    case WM_ACTIVATE:
-        // The taskbar button or a hidden dialog gave the activation to this empty window.
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            PostMessageA(window, kActivateForm, 0, 0);
-        }
-        return 0;
-    case kBringToFront:
-        self->RaiseAfterActivation(reinterpret_cast<HWND>(lParam));
-        return 0;
-    case kActivateForm:
-        if (GetActiveWindow() == window || GetActiveWindow() == nullptr) {
-            if (Form* target = self->NextActive(nullptr); target != nullptr) {
-                SetActiveWindow(WindowOf(*target));
-            }
-        }
-        return 0;
-    case WM_CLOSE:
-        // The taskbar's Close while a dialog is open brings that dialog forward, as the tray
-        // does: closing (hiding and saving) the main window now would cut its command in half.
-        if (HWND dialog = self->modal_.OpenDialog(); dialog != nullptr) {
-            Raise(dialog);
-        } else if (Form* main = self->app_->MainForm(); main != nullptr) {
-            self->app_->RunEvent([main] { main->Close(); });
-        }
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
-LRESULT CALLBACK Win32Ui::FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (form == nullptr) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return BackendOf(*form).HandleFormMessage(*form, window, message, wParam, lParam);
-}
-
-LRESULT Win32Ui::HandleFormMessage(Form& form, HWND window, UINT message, WPARAM wParam,
-                                   LPARAM lParam) {
-    if (WindowOf(form) != window) { // still inside CreateWindowEx
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    Application& app = form.App();
-    const EventScope event(eventWindow_, window);
-    switch (message) {
-    case WM_CLOSE:
-        // A form kept disabled behind a dialog is not closed under it.
-        if (!IsWindowEnabled(window)) {
-            RaiseOrModalFront(window);
-        } else {
-            app.RunEvent([&form] { form.Close(); });
-        }
-        return 0;
-    case WM_COMMAND:
-        if (lParam != 0) {
-            HandleCommand(form, reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-        }
-        return 0;
-    case WM_ACTIVATE: {
-        const bool active = LOWORD(wParam) != WA_INACTIVE;
-        if (active) {
-            recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
-            recent_.push_back(&form);
-            RestoreFocus(form);
-        } else if (HWND focus = GetFocus(); focus != nullptr && IsChild(window, focus)) {
-            lastFocus_[&form] = focus;
-        }
-        std::optional<Pushing> deactivating;
-        if (!active) {
-            deactivating.emplace(deactivating_);
-        }
-        app.RunEvent([&form, active] { form.Activated(active); });
-        return 0;
-    }
-    case kWmDpiChanged: {
-        // Moved to a monitor of another scale: drawn at its DPI, in the rectangle suggested.
-        const int dpi = LOWORD(wParam);
-        if (!IsPlausibleDpi(dpi) || lParam == 0) {
-            return 0;
-        }
-        ApplyDpi(form, dpi);
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    }
-    case WM_SYSCOLORCHANGE:
-    case WM_SETTINGCHANGE:
-        pictures_.Refresh(window);
-        break;
-    case WM_SETCURSOR: {
-        Control* control = ControlOf(reinterpret_cast<HWND>(wParam));
-        if (control != nullptr && &control->Owner() == &form &&
-            control->Kind() == ControlKind::Picture &&
-            static_cast<const Picture*>(control)->HandCursor()) {
-            SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-            return TRUE;
-        }
-        break;
-    }
-    case WM_TIMER:
-        if (form.OnTimer) {
-            app.RunEvent([&] { form.OnTimer(static_cast<unsigned>(wParam)); });
-        }
-        return 0;
-    case WM_WTSSESSION_CHANGE:
-    case WM_POWERBROADCAST:
-    case WM_ENDSESSION:
-        if (const auto event = SystemEventOf(message, wParam); event && form.OnSystemEvent) {
-            app.RunEvent([&] { form.OnSystemEvent(*event); });
-        }
-        return message == WM_POWERBROADCAST ? TRUE : 0;
-    default:
-        break;
-    }
-    const bool handedOver = message >= WM_USER || message == WM_QUERYENDSESSION;
-    if (handedOver && form.OnMessage) {
-        bool handled = false;
-        app.RunEvent([&] { handled = form.OnMessage(message, wParam, lParam); });
-        if (message == WM_QUERYENDSESSION || message == WM_POWERBROADCAST) {
-            return TRUE;
-        }
-        if (handled) {
-            return 0;
-        }
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 } // namespace velt

@@ -10,7 +10,9 @@
 //   velt_remote run COMMAND-LINE      runs the command line as it is (no quoting added), waits
 //                                     for its end and exits with its exit code
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
-//                                     another session would
+//                                     another session would; hold-event an event of that name
+//   velt_remote protected             succeeds while the stand-in driver reports ciphering on
+//   velt_remote has-main              succeeds while the main window exists, shown or hidden
 //   velt_remote click-through CAPTION [seconds]
 //                                     presses a setup's Next, Install or Finish button (id 1), as
 //                                     each page enables it, until the setup window (caption
@@ -207,13 +209,22 @@ int main(int argc, char** argv) {
     if (command == "click-through" && argc > 2) {
         return ClickThrough(argv[2], argc > 3 ? std::atoi(argv[3]) : 60);
     }
-    if (command == "hold-mutex" && argc > 3) {
-        HANDLE mutex = CreateMutexA(nullptr, TRUE, argv[2]);
+    if ((command == "hold-mutex" || command == "hold-event") && argc > 3) {
+        HANDLE held = command == "hold-mutex" ? CreateMutexA(nullptr, TRUE, argv[2])
+                                              : CreateEventA(nullptr, TRUE, FALSE, argv[2]);
         Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
-        return mutex ? 0 : 1;
+        return held ? 0 : 1;
+    }
+    if (command == "has-main") {
+        return FindWindowA(nullptr, kMainCaption) ? 0 : 1;
+    }
+    if (command == "protected") {
+        OmxStandinJournal journal{};
+        return velt::standin::ReadJournal(journal) && journal.Running == 1 ? 0 : 1;
     }
     std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
                          "[seconds] | rights PATH | no-diagnostics | run COMMAND-LINE | "
-                         "hold-mutex NAME SECONDS | click-through CAPTION [seconds]\n");
+                         "hold-mutex|hold-event NAME SECONDS | protected | has-main | "
+                         "click-through CAPTION [seconds]\n");
     return 2;
 }

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The Windows Installer package's story in a fresh Wine prefix of its own, with Wine's msiexec:
-#   msi_story.sh DIR MSI UPGRADE_MSI SETUP VELT_REMOTE UPGRADE_EXE [ARCH]
+#   msi_story.sh DIR MSI UPGRADE_MSI SETUP VELT_REMOTE UPGRADE_EXE DIAGNOSTIC_DRIVER [ARCH]
 # Refusals (a bad property; a copy in another session; a folder of other files; a linked folder;
 # the setup program's installation, and the setup program refusing the package's); a silent,
 # logged install without the log-on start and with machine defaults; the program started and
-# activated; a reboot; a major upgrade over the running copy; a silent removal. ARCH win64 tells
+# activated; a reboot (into the stand-in driver whose journal can be read); a repair and a refused
+# installation that leave the active protection alone; a major upgrade over the running copy; a
+# silent removal. ARCH win64 tells
 # it on 64-bit Windows (the x64 driver, Program Files (x86), the 32-bit registry view).
 set -u -o pipefail
-dir=$1 msi=$2 upgrade=$3 setup=$4 remote=$5 upgrade_exe=$6 arch=${7:-win32}
+dir=$1 msi=$2 upgrade=$3 setup=$4 remote=$5 upgrade_exe=$6 diagnostic=$7 arch=${8:-win32}
 . "$(dirname "$0")/story_helpers.sh"
 trap '"$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -25,6 +27,8 @@ start() { (cd / && exec setsid wine "$inst/Veltarion.exe" </dev/null >/dev/null 
 check "refuses a bad property (1603)" exit_code 1603 msiexec /i "$msi" /qn DEACTIVATEAFTERIDLE=soon
 check "refuses while a copy runs in another session (1603)" \
     in_other_session exit_code 1603 msiexec /i "$msi" /qn
+check "refuses while an event holds the lock's name (1603)" \
+    in_other_session --event exit_code 1603 msiexec /i "$msi" /qn
 check "refuses a folder of other files (1603)" exit_code 1603 msiexec /i "$msi" /qn 'INSTALLDIR=C:\windows'
 check "refused folder: rolled back" test ! -e "$WINEPREFIX/drive_c/windows/Profiles"
 # A link to a folder that would pass but for being linked to: it holds only kept profiles.
@@ -64,11 +68,21 @@ check "started" remote wait-main 60
 check "activated" activate
 cp "$inst/Profiles/profiles.omx" "$dir/profiles.omx"
 # A reboot: the loaded driver goes with the server; nothing but the service manager starts it.
+# It loads the stand-in whose journal tells whether the driver was stopped.
+cp "$diagnostic" "$inst/OMXDRV.SYS"
 wineserver -k
 wineserver -w
 check "driver running after the reboot, before any program" running
 start
 check "program connects after the reboot" eval 'remote wait-main 60 && activate'
+# A repair (what msiexec /fa asks for) and a refused installation leave the program running and
+# its protection on: the driver was never stopped.
+msiexec /i "$msi" REINSTALL=ALL REINSTALLMODE=a /qn
+check "repair: protection still on" remote protected
+check "repair: program still runs" remote has-main
+check "refused install (1603)" exit_code 1603 msiexec /i "$upgrade" /qn DEACTIVATEAFTERIDLE=soon
+check "refused install: protection still on" remote protected
+check "refused install: program still runs" remote has-main
 
 check "major upgrade over the running copy (0)" exit_code 0 msiexec /i "$upgrade" /qn /l*v 'C:\upgrade.log'
 check "upgrade: running copy quit" not remote wait-main 2

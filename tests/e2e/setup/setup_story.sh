@@ -28,6 +28,12 @@ mkdir -p "$tools" && cp "$exe" "$tools/" && echo notes >"$tools/notes.txt"
 before=$(ls -l "$tools"; remote rights 'C:\Tools')
 check "refuses a folder of other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Tools'
 check "refused folder unchanged" same "$(ls -l "$tools"; remote rights 'C:\Tools')" "$before"
+mkdir -p "$WINEPREFIX/drive_c/Open" && chmod o+w "$WINEPREFIX/drive_c/Open"
+check "refuses a folder whose parent others may change (4)" \
+    exit_code 4 wine "$setup" /S '/D=C:\Open\Veltarion'
+check "refused: nothing made in that parent" test -z "$(ls -A "$WINEPREFIX/drive_c/Open")"
+check "refuses while an event holds the lock's name (5)" \
+    in_other_session --event exit_code 5 wine "$setup" /S
 check "refuses while a copy runs in another session (5)" \
     in_other_session exit_code 5 wine "$setup" /S
 check "refused: nothing installed" not wine "$reg" query "$uninst"

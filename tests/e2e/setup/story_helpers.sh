@@ -37,11 +37,13 @@ activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
 # The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
 machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
-# in_other_session COMMAND...: runs the command while a copy of Veltarion seems to run in another
-# log-on session (its machine-wide mutex held by another process).
+# in_other_session [--event] COMMAND...: runs the command while a copy of Veltarion seems to run in
+# another log-on session (its machine-wide mutex held by another process), or while an event holds
+# the mutex's name.
 in_other_session() {
-    local holder status
-    wine "$remote" hold-mutex 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+    local holder status hold=hold-mutex
+    [ "$1" = --event ] && hold=hold-event && shift
+    wine "$remote" $hold 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
     holder=$!
     sleep 2
     "$@"
@@ -53,7 +55,7 @@ in_other_session() {
 # entry is gone) and the driver service started with the system, for the installed file, running.
 installed_folder_and_service() {
     check "install folder rights set" not everyone "$win"
-    check "Profiles rights set" not everyone "$win\\Profiles"
+    check "no Profiles folder for users to write" test ! -e "$inst/Profiles"
     check "service starts with the system" same "$(value "$svc" Start)" 0x2
     check "service image path unquoted" same "$(value "$svc" ImagePath)" "$win\\OMXDRV.SYS"
     check "service running" running

@@ -1,0 +1,69 @@
+// The tool tips of a form's controls: one tool tip window per form, made for its first hint.
+#include "win32/Win32Ui.h"
+
+#include "forms/Control.h"
+#include "forms/Form.h"
+#include "win32/Win32Dpi.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace velt {
+
+namespace {
+
+// The tool tip's record of a control's window on its form's window.
+TOOLINFOA ToolOf(HWND form, HWND control) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    return info;
+}
+
+} // namespace
+
+HWND Win32Ui::TooltipOf(Form& form) {
+    if (const auto it = tooltips_.find(&form); it != tooltips_.end()) {
+        return it->second;
+    }
+    HWND tip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
+    // Long tips (a profile's whole path list) wrap at a readable width, wider at a larger scale.
+    constexpr int kTipWidth = 300;
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, DpiOf(form)));
+    tooltips_.emplace(&form, tip);
+    return tip;
+}
+
+void Win32Ui::UpdateTip(Control& control) {
+    HWND window = WindowOf(control);
+    if (window == nullptr) {
+        return;
+    }
+    Form& form = control.Owner();
+    if (control.Hint().empty() && tooltips_.find(&form) == tooltips_.end()) {
+        return;
+    }
+    HWND tip = TooltipOf(form);
+    TOOLINFOA info = ToolOf(WindowOf(form), window);
+    SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    if (!control.Hint().empty()) {
+        std::string text = control.Hint();
+        info.lpszText = text.data();
+        SendMessageA(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void Win32Ui::RemoveTip(Control& control) {
+    if (const auto tip = tooltips_.find(&control.Owner()); tip != tooltips_.end()) {
+        TOOLINFOA info = ToolOf(WindowOf(control.Owner()), WindowOf(control));
+        SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+} // namespace velt
