@@ -81,19 +81,15 @@ TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
 }
 
 TEST(OmvexLocks, OnlyAHeldSessionMutexEndsACopyAndOnlyAnOwnedMachineMutexStartsOne) {
-    struct Case {
-        MutexState state;
-        bool otherInSession;
-        bool otherOnMachine;
-    };
-    const Case cases[] = {
+    // The mutex's state, then whether another copy runs in the session and on the machine.
+    const std::tuple<MutexState, bool, bool> cases[] = {
         {MutexState::Owned, false, false},    {MutexState::Abandoned, false, false},
         {MutexState::Held, true, true},       {MutexState::Denied, false, true},
         {MutexState::OtherKind, false, true}, {MutexState::WaitFailed, false, true},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(OtherCopyInSession(c.state), c.otherInSession) << static_cast<int>(c.state);
-        EXPECT_EQ(OtherCopyOnMachine(c.state), c.otherOnMachine) << static_cast<int>(c.state);
+    for (const auto& [state, inSession, onMachine] : cases) {
+        EXPECT_EQ(OtherCopyInSession(state), inSession) << static_cast<int>(state);
+        EXPECT_EQ(OtherCopyOnMachine(state), onMachine) << static_cast<int>(state);
     }
 }
 

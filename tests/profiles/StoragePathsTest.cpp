@@ -19,38 +19,31 @@ TEST(StoragePaths, ProfilesFilePathFromTheExecutableDirectory) {
 }
 
 TEST(StoragePaths, AnInstalledCopyKeepsTheStoreInLocalAppDataAndAPortableOneBesideItself) {
-    struct Case {
-        const char* setupRecord; // the setup program's InstallLocation, nullptr: none
-        std::vector<std::string> msiFolders;
-        const char* localAppData;
-        const char* storage;
-        const char* shared;
+    const std::string beside = "C:\\Program Files\\Veltarion\\Profiles\\profiles.omx";
+    const std::string local = "C:\\Users\\me\\AppData\\Local";
+    const std::string own = local + "\\Veltarion\\profiles.omx";
+    // The setup program's record (empty: none), Windows Installer's, local app data, the answer.
+    const std::tuple<std::string, std::vector<std::string>, std::string, StoreLocation> cases[] = {
+        {"", {}, local, {beside, ""}},
+        {"c:\\program files\\VELTARION", {}, local + "\\", {own, beside}},
+        {"", {"D:\\Other\\", "C:\\Program Files\\Veltarion\\"}, local, {own, beside}},
+        {"C:\\Program Files\\Velt", {"C:\\Program Files"}, local, {beside, ""}},
+        {"C:\\Program Files\\Veltarion", {}, "", {"", beside}},
     };
-    const char* kBeside = "C:\\Program Files\\Veltarion\\Profiles\\profiles.omx";
-    const char* kOwn = "C:\\Users\\me\\AppData\\Local\\Veltarion\\profiles.omx";
-    const char* kLocal = "C:\\Users\\me\\AppData\\Local";
-    const Case cases[] = {
-        {nullptr, {}, kLocal, kBeside, ""},
-        {"c:\\program files\\VELTARION", {}, "C:\\Users\\me\\AppData\\Local\\", kOwn, kBeside},
-        {nullptr, {"D:\\Other\\", "C:\\Program Files\\Veltarion\\"}, kLocal, kOwn, kBeside},
-        {"C:\\Program Files\\Velt", {"C:\\Program Files"}, kLocal, kBeside, ""},
-        {"C:\\Program Files\\Veltarion", {}, "", "", kBeside},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [record, msiFolders, localAppData, expected] : cases) {
         FakeRegistry machine;
         FakeShell shell;
-        shell.productFolders = c.msiFolders;
-        if (c.setupRecord != nullptr) {
-            const std::string record(c.setupRecord);
+        shell.productFolders = msiFolders;
+        if (!record.empty()) {
             machine.OpenKey(kUninstallKeyPath, true)
                 ->WriteRaw(
                     kInstallLocationValue, kRegSz,
                     std::vector<std::uint8_t>(record.c_str(), record.c_str() + record.size() + 1));
         }
         const StoreLocation where = ChooseStoreLocation(
-            "C:\\Program Files\\Veltarion", RecordedInstallFolders(machine, shell), c.localAppData);
-        EXPECT_EQ(where.storagePath, c.storage) << c.localAppData;
-        EXPECT_EQ(where.sharedStoragePath, c.shared) << c.localAppData;
+            "C:\\Program Files\\Veltarion", RecordedInstallFolders(machine, shell), localAppData);
+        EXPECT_EQ(where.storagePath, expected.storagePath) << record;
+        EXPECT_EQ(where.sharedStoragePath, expected.sharedStoragePath) << record;
     }
 }
 

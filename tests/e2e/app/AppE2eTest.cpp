@@ -559,13 +559,8 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     EXPECT_EQ(app_->WaitExit(), 0U);
 
     // A file of 129 MiB is refused at once, unread, and left as it is.
-    constexpr LONG kHuge = 129 << 20;
-    HANDLE huge = CreateFileA(install_.StorageFile().c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(huge, INVALID_HANDLE_VALUE);
-    SetFilePointer(huge, kHuge, nullptr, FILE_BEGIN);
-    SetEndOfFile(huge);
-    CloseHandle(huge);
+    constexpr std::size_t kHuge = 129 << 20;
+    ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), std::vector<std::uint8_t>(kHuge)));
     main = Start();
     box = app_->WaitMessageBox(kApplicationTitle, 5000);
     ASSERT_NE(box, nullptr);
@@ -574,7 +569,7 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 0);
     ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
     EXPECT_EQ(app_->WaitExit(), 0U);
-    EXPECT_EQ(FileSize(install_.StorageFile()), std::uint64_t{kHuge});
+    EXPECT_EQ(FileSize(install_.StorageFile()), kHuge);
 
     // Recorded by a setup, the same folder is an installed copy: its profiles go to the user's
     // local application data, copied once from the shared file, and the folder stays as it was.
@@ -592,7 +587,6 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
                    reinterpret_cast<const BYTE*>(install_.Dir().c_str()),
                    static_cast<DWORD>(install_.Dir().size() + 1));
     RegCloseKey(key);
-    DeleteFileA(install_.Path("Profiles\\profiles.bak").c_str());
     for (const auto& sharedNow : {shared, std::vector<std::uint8_t>(1024, 0)}) {
         ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), sharedNow));
         main = Start();
@@ -606,8 +600,6 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
         EXPECT_FALSE(FileExists(install_.Path("Profiles\\profiles.bak")));
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
-    DeleteFileA(own.c_str());
-    DeleteFileA((own.substr(0, own.size() - 3) + "bak").c_str());
 }
 
 TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
