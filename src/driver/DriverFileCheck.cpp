@@ -83,7 +83,10 @@ bool PathCannotBeSwapped(IDriverFiles& files, const std::string& folder,
         if (!files.ReadSecurity(part, summary)) {
             return false;
         }
-        VeltPathPart facts{summary.reparsePoint ? 1 : 0,
+        // The root directory of a volume is never a reparse point on Windows; Wine reports one
+        // for a drive that maps a Unix mount point (Z:\ for /).
+        const bool driveRoot = part.size() == 3 && part[1] == ':';
+        VeltPathPart facts{summary.reparsePoint && !driveRoot ? 1 : 0,
                            Trusted(summary.owner, systemWriters) ? 1 : 0, 0};
         facts.untrustedRights = summary.hasAccessList ? 0 : kGenericAll;
         for (const AccessEntry& e : summary.entries) {

@@ -27,7 +27,13 @@ namespace {
 
 // Everyone may wait for the mutex (SYNCHRONIZE); SYSTEM and Administrators may do anything with
 // it. No one else may change its rights or take it over, and a copy in any session can see it.
+// Windows 95, 98 and ME have no access lists (and no descriptors to convert): the mutex is made
+// as it is.
 HANDLE CreateMutexWithRights(const char* name) {
+    constexpr DWORD kNotNt = 0x80000000;
+    if ((GetVersion() & kNotNt) != 0) {
+        return CreateMutexA(nullptr, FALSE, name);
+    }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (ConvertStringSecurityDescriptorToSecurityDescriptorA(
             shared::kSddlMachineLock, SDDL_REVISION_1, &descriptor, nullptr) == FALSE) {
