@@ -12,7 +12,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 bash scripts/install-deps.sh
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Veltarion velt_remote
+cmake --build --preset win32 --target velt_program velt_remote
 
 build=$repo/build/win32
 exe=$(find "$build/src/win32/main" -maxdepth 1 -name Veltarion.exe | head -n1)

@@ -11,16 +11,9 @@ using ::testing::ElementsAre;
 enum class State { Inactive, Refused, Active, StopRefused };
 enum class Event { Lock, Unlock, Sleep, Resume, IdleUp, IdleAfterInput };
 
-// One main window on the doubles, for each row of a table.
-class Scene : public MainWindowTest {
+// The main window with the stored choices and the protection state a row starts from.
+class Scene : public MainWindowScene {
   public:
-    void TestBody() override {}
-    using MainWindowTest::LaterRequests;
-    using MainWindowTest::main;
-    using MainWindowTest::session;
-    using MainWindowTest::TrayIconName;
-    using MainWindowTest::TrayTip;
-    using MainWindowTest::ui;
     bool Watching() { return session.watched.count(ui.WindowHandle(*main)) != 0; }
 
     void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
@@ -50,7 +43,7 @@ class Scene : public MainWindowTest {
     static constexpr std::uint32_t kStartTick = 0xFFFFF000U; // the tick count wraps meanwhile
 };
 
-class AutoDeactivateTest : public Scene {};
+class AutoDeactivateTest : public ::testing::Test, public Scene {};
 
 TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
     struct Case {
@@ -173,7 +166,7 @@ TEST(AutoDeactivate, StoredValuesOutOfBoundsMeanOffAndTheMarksFollowTheRegistry)
             }
         }
         t.Begin(State::Active);
-        t.ui.TrayMouse(*t.main, 516);
+        t.ui.TrayMouse(*t.main, kTrayRightButtonDown);
         EXPECT_EQ(t.ui.Menus().back().checked, c.checked);
         EXPECT_TRUE(t.ui.Boxes().empty());
     }
@@ -233,7 +226,7 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     Begin(State::Active);
     const auto open = [this](std::string caption) {
         ui.ChooseNext(std::move(caption));
-        ui.TrayMouse(*main, 516);
+        ui.TrayMouse(*main, kTrayRightButtonDown);
     };
     open("When the computer goes to sleep");
     open("After 15 minutes without input");
@@ -257,18 +250,24 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     registry.failWrite = false;
     ui.ClearBoxes();
     open("When the computer is locked");
-    for (const auto& [name, value] : {std::pair(kDeactivateOnLockValue, 0),
+    for (const auto& [name, value] : {std::pair(kDeactivateOnLockValue, 1),
                                       {kDeactivateOnSleepValue, 1},
                                       {kDeactivateIdleValue, 300}}) {
         policy.OpenKey(kPolicyKeyPath, true)->WriteDword(name, value);
     }
+    // Clicked in a menu opened before the policy came, too.
+    auto& a = main->AutoDeactivate;
+    a.OnLockItem.OnClick();
+    a.Idle60Item.OnClick();
     open("When the computer is locked");
-    main->AutoDeactivate.OnLockItem.OnClick();
-    main->AutoDeactivate.Idle60Item.OnClick();
     EXPECT_THAT(ui.Menus().back().checked,
-                ElementsAre("When the computer goes to sleep", "After 5 minutes without input"));
-    const auto& items = main->IconMenu.Items();
-    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](auto* i) { return !i->Enabled; }), 6);
+                ElementsAre("When the computer is locked", "When the computer goes to sleep",
+                            "After 5 minutes without input"));
+    std::vector<const MenuItem*> disabled;
+    std::ranges::copy_if(main->IconMenu.Items(), std::back_inserter(disabled),
+                         [](auto* i) { return !i->Enabled; });
+    EXPECT_THAT(disabled, ElementsAre(&a.OnLockItem, &a.OnSleepItem, &a.Idle5Item, &a.Idle15Item,
+                                      &a.Idle60Item, &a.IdleNeverItem));
     EXPECT_TRUE(ui.Boxes().empty());
     policy.DeleteTree(kPolicyKeyPath);
     open("");
@@ -290,10 +289,10 @@ TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysS
     expectWatch(false, 60000);
     // No timer while the lock is not chosen; each menu opening tries again.
     StoreDword(kDeactivateOnLockValue, 0);
-    ui.TrayMouse(*main, 516);
+    ui.TrayMouse(*main, kTrayRightButtonDown);
     expectWatch(false, 0);
     StoreDword(kDeactivateOnLockValue, 1);
-    ui.TrayMouse(*main, 516);
+    ui.TrayMouse(*main, kTrayRightButtonDown);
     expectWatch(false, 60000);
     ui.Tick(*main, kWatchRetryTimerId);
     expectWatch(true, 0);

@@ -30,16 +30,17 @@ namespace velt::testing {
 inline constexpr const char* kExe = "C:\\Omvex\\Veltarion.exe";
 inline constexpr const char* kStorage = "C:\\Omvex\\Profiles\\profiles.omx";
 
-class MainWindowTest : public ::testing::Test {
-  protected:
-    MainWindowTest() {
+// The main window and its doubles, as one object: a test fixture, or one per row of a table.
+class MainWindowScene {
+  public:
+    MainWindowScene() {
         os.service = fakes::FakeDriverOs::Service::Running;
         shell.exeName = kExe;
         files.AddDirectory("C:\\Omvex");
         OmxModuleInit(os, driverFiles, kExe);
         ui.App().SetTitle("Omvex");
     }
-    ~MainWindowTest() override {
+    ~MainWindowScene() {
         AboutForm = nullptr;
         DefaultForm = nullptr;
     }
@@ -121,5 +122,7 @@ class MainWindowTest : public ::testing::Test {
     TestUi ui;
     TSetParamForm* main = nullptr;
 };
+
+class MainWindowTest : public ::testing::Test, public MainWindowScene {};
 
 } // namespace velt::testing

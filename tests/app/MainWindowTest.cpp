@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, ActivationHandsUpperCasedListAndDigestToDriverThenSaves) 
     EXPECT_STREQ(reinterpret_cast<const char*>(block.data() + 256),
                  "C:\\CONFIDENT\\*.*;D:\\\xc0\xdf");
     const std::string digest = PasswordDigest("secret");
-    EXPECT_EQ(0, std::memcmp(block.data() + 512, digest.data(), 16));
+    EXPECT_EQ(0, std::memcmp(block.data() + 512, digest.data(), kDigestSize));
     EXPECT_EQ(block[576], 2);
     // The stored profile keeps its path list as typed.
     EXPECT_EQ(main->ProfileList.Profile(1).PathList, "c:\\confident\\*.*;d:\\\xe0\xff");
@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, RefusedStartKeepsReadyTrayAndTellsTheUser) {
     EXPECT_EQ(StoredIndex(), 0);
     // And Deactivate knows nothing is active.
     ui.ChooseNext("Deactivate");
-    ui.TrayMouse(*main, 516);
+    ui.TrayMouse(*main, kTrayRightButtonDown);
     EXPECT_EQ(ui.Boxes().back().text, "Omvex is already in inactive mode !");
 }
 
@@ -332,7 +332,7 @@ TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
         ui.Deliver(*main, ui.RegisterMessageId("VeltarionQuit"), 0, 0);
     } else {
         ui.ChooseNext("Quit");
-        ui.TrayMouse(*main, 516);
+        ui.TrayMouse(*main, kTrayRightButtonDown);
     }
     EXPECT_TRUE(ui.App().Terminated());
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP));
@@ -347,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(TrayOrQuitMessage, MainWindowQuitTest, ::testing::Bool(
 TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
     Start();
     ui.SetCursor({700, 500});
-    ui.TrayMouse(*main, 516);
+    ui.TrayMouse(*main, kTrayRightButtonDown);
     ASSERT_EQ(ui.Menus().size(), 1U);
     const auto& menu = ui.Menus()[0];
     EXPECT_EQ(menu.at.x, 700);

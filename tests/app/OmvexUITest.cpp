@@ -128,7 +128,7 @@ TEST_F(OmvexMainTest, QuitFromTheTrayStopsTwiceAndEndsWithZero) {
     ui.Queue([&] {
         ASSERT_NE(SetParamForm, nullptr);
         ui.ChooseNext("Quit");
-        ui.TrayMouse(*SetParamForm, 516);
+        ui.TrayMouse(*SetParamForm, kTrayRightButtonDown);
     });
     EXPECT_EQ(Run(), 0);
     const auto codes = os.RequestCodes();

@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, MissingStorageFileAgainBringsDefaultAndNewWelcome) {
 TEST_F(MainWindowTest, QuitBeforeAnySaveLeavesAnEmptyStorageFile) {
     Start();
     ui.ChooseNext("Quit");
-    ui.TrayMouse(*main, 516);
+    ui.TrayMouse(*main, kTrayRightButtonDown);
     main->Destroy();
     EXPECT_EQ(files.Contents(kStorage), std::vector<std::uint8_t>{});
 }

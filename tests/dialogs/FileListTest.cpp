@@ -148,13 +148,14 @@ TEST_F(FileListTest, AddAppendsAndSelectsAndReplaceChangesLetterCaseInPlace) {
 }
 
 TEST_F(FileListTest, AddStopsAtSixteenEntriesButLongerListsLoadWhole) {
-    Open(Entries(15));
+    constexpr int kMax = TFileListForm::kMaxAddedItems;
+    Open(Entries(kMax - 1));
     ui.Paste(wizard.edFile, "c:\\new16");
     ui.Click(wizard.btnAdd);
-    EXPECT_EQ(wizard.lbxFileList.Count(), 16);
+    EXPECT_EQ(wizard.lbxFileList.Count(), kMax);
     ui.Paste(wizard.edFile, "c:\\new17");
     EXPECT_TRUE(ui.Click(wizard.btnAdd));
-    EXPECT_EQ(wizard.lbxFileList.Count(), 16);
+    EXPECT_EQ(wizard.lbxFileList.Count(), kMax);
     EXPECT_TRUE(AddAndReplaceEnabled()) << "a refused Add runs no enable rule";
 
     TestUi otherUi;

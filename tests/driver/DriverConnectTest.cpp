@@ -13,11 +13,11 @@ using Shown = fakes::RecordingMessenger::Shown;
 using Calls = std::vector<std::string>;
 
 const Shown kNtFailure{"Can not run WinNT-service !  Program can not work in this situation !",
-                       "Loading driver ...", 16};
+                       "Loading driver ...", kMbIconError};
 const Shown kVxdFailure{"Can not connect with VXD !  Program can not work in this situation !",
-                        "Initialize VXD ...", 16};
+                        "Initialize VXD ...", kMbIconError};
 const Shown kMaskWarning{"At least one CD-drive not anaccessible (probably no disk in drive).",
-                         "Analyze drives ...", 48};
+                         "Analyze drives ...", kMbIconExclamation};
 
 const std::string kOpenNt = "OpenDevice(\\\\.\\OMXDRV,0xC0000000,0x0,3,0x80)";
 const std::string kCreate = "CreateKernelService(OMXDRV,OMXDRV,0xF01FF,1,3,1,"
@@ -338,6 +338,9 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         {"Users may write the file", false, i386, grant(file, {{users, 0x2}}), 'R'},
         {"Users may delete in the folder", false, i386, grant(folder, {{users, 0x40}}), 'R'},
         {"Users may change the rights", false, i386, grant(file, {{users, 0x40000}}), 'R'},
+        {"Users may take the ownership", false, i386, grant(file, {{users, 0x80000}}), 'R'},
+        {"empty file Users may write", false, std::vector<std::uint8_t>{},
+         grant(file, {{users, 0x2}}), 'R'},
         {"generic write for Users", false, i386, grant(file, {{users, 0x40000000}}), 'R'},
         {"missing file, open folder", false, std::nullopt, grant(folder, {{everyone, 0x2}}), 'R'},
         {"denying and inherit-only entries", false, i386,
@@ -385,8 +388,8 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
             EXPECT_TRUE(messenger.shown.empty());
             continue;
         }
-        EXPECT_EQ(messenger.shown,
-                  (std::vector<Shown>{{texts.at(row.refusal), "Loading driver ...", 16}}));
+        EXPECT_EQ(messenger.shown, (std::vector<Shown>{{texts.at(row.refusal), "Loading driver ...",
+                                                        kMbIconError}}));
         EXPECT_EQ(messenger.terminateRequests, 1);
         EXPECT_EQ(os.service, Service::Missing) << "nothing installed";
         EXPECT_EQ(ServiceCalls(os.calls),
@@ -422,6 +425,14 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
     grant(folder, {{everyone, 0x1301FF}})(files);
     Init();
     EXPECT_TRUE(Connect());
+
+    // A program at a drive's root: the root's rights count, not the drive's current folder's.
+    os = fakes::FakeDriverOs::Nt();
+    files = Files{};
+    files.contents["C:\\OMXDRV.SYS"] = i386;
+    grant("C:\\", {{everyone, 0x1301FF}})(files);
+    Init("C:\\Veltarion.exe");
+    EXPECT_FALSE(Connect());
 }
 
 } // namespace

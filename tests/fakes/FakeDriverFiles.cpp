@@ -37,6 +37,12 @@ std::int64_t FakeDriverFiles::ReadFileAt(std::string_view path, std::uint32_t of
 }
 
 bool FakeDriverFiles::ReadSecurity(std::string_view path, SecuritySummary& out) {
+    // A missing file has no rights to read (a name with an extension names a file here).
+    const auto dot = path.find_last_of('.');
+    if (dot != std::string_view::npos && path.find('\\', dot) == std::string_view::npos &&
+        !contents.contains(std::string(path))) {
+        return false;
+    }
     const auto named = security.find(std::string(path));
     if (named == security.end()) {
         out = defaultSecurity;

@@ -16,8 +16,8 @@ class FakeDriverFiles : public IDriverFiles {
   public:
     // The files that exist, by full name; every other file is missing.
     std::map<std::string, std::vector<std::uint8_t>> contents;
-    // Every path has the rights of `defaultSecurity` unless `security` names it (nullopt: cannot
-    // be read).
+    // Every path but a missing file has the rights of `defaultSecurity` unless `security` names
+    // it (nullopt: cannot be read).
     SecuritySummary defaultSecurity = AdminsOnly();
     std::map<std::string, std::optional<SecuritySummary>> security;
     std::string systemFolder = "C:\\WINDOWS\\system32";

@@ -392,14 +392,21 @@ TEST_F(SaveTest, AfterAnIncompleteLoadTheStorageFileIsLeftUnchanged) {
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
               StorageLeftUnchangedText(RefusedPath(2)));
     EXPECT_FALSE(files.Exists(RefusedPath(3)));
+    // Unless the user has removed its copy: then it is written again.
+    files.Remove(RefusedPath(2));
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+              StorageLeftUnchangedText(RefusedPath(2)));
     for (int n = 1; n <= 2; ++n) {
         FillList(list, n, 40 + n);
         EXPECT_EQ(files.Contents(RefusedPath(n)), FileOf(list));
     }
-    for (int n = 3; n <= kMaxRefusedSaves; ++n) {
+    for (int n = 3; n < kMaxRefusedSaves; ++n) {
         files.PutFile(RefusedPath(n), {});
     }
     FillList(list, 3, 50);
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
+              StorageLeftUnchangedText(RefusedPath(kMaxRefusedSaves)));
+    FillList(list, 4, 50);
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 0); }),
               NoMoreCopiesText(std::string(kExeDir) + "\\Profiles"));
     EXPECT_EQ(NoMoreCopiesText("C:\\P"),
@@ -447,11 +454,17 @@ TEST_F(SaveTest, StorageFileMisreportedAsMissingIsReadAndNeverOverwritten) {
     // Refused until the next load, even once the file is seen: it is not the one loaded.
     files.MisreportAsMissing(false);
     PutStored(3);
+    const auto stored = files.Contents(storagePath);
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
               "The profiles file on the disk is not the one that was loaded, so it was left "
               "unchanged. Your profiles were saved to \"" +
                   RefusedPath(1) + "\".");
-    EXPECT_EQ(files.Contents(storagePath), FileOf(PutStored(3)));
+    EXPECT_EQ(files.Contents(storagePath), stored);
+    // A new load that stops partway refuses for its own reason.
+    SetCurrentProfileValue(kRegSz, {'x', 0});
+    EXPECT_FALSE(ErrorText([&] { store.LoadProfiles(list, index); }).empty());
+    EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
+              StorageLeftUnchangedText(RefusedPath(2)));
 }
 
 TEST_F(SaveTest, SaveAfterTheStorageFileWentAwayMovesTheNewFileIntoPlace) {

@@ -81,6 +81,32 @@ class AppE2e : public ::testing::Test {
         EXPECT_TRUE(ChooseTrayItem(app_->Pid(), main, item));
         return app_->WaitMessageBox(caption);
     }
+    // Shows the main window if it is hidden, activates and waits for the start.
+    void ActivateShown(HWND main) {
+        if (!Visible(main)) {
+            Tray(main, kTrayDoubleClick);
+            ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
+        }
+        Activate(main, "Secret12");
+        ASSERT_TRUE(WaitUntil([&] { return JournalCodes().back() == OMX_IOCTL_START; }));
+    }
+    // Chooses Deactivate while protection is off and closes the answer.
+    void ExpectInactive(HWND main) {
+        HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
+        Answer(box, IDOK);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    }
+    // Chooses Deactivate while protection is on, answers Yes and waits for the stop.
+    void Deactivate(HWND main) {
+        HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box), "Do you really want to deactivate Omvex ?");
+        Answer(box, IDYES);
+        ASSERT_TRUE(WaitUntil([&] { return JournalCodes() == Codes{OMX_IOCTL_STOP}; }));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    }
 
     // The storage file's size, -1 while it does not exist (it is being replaced). Polled without
     // opening the file: an open handle at the wrong moment would make the program's save fail.
@@ -212,7 +238,7 @@ TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
     const auto* block = journal.LastBlock;
     EXPECT_STREQ(reinterpret_cast<const char*>(block), "*");
     EXPECT_STREQ(reinterpret_cast<const char*>(block + 256), "C:\\CONFIDENT\\*.*");
-    EXPECT_EQ(0, std::memcmp(block + 512, PasswordDigest("Secret12").data(), 16));
+    EXPECT_EQ(0, std::memcmp(block + 512, PasswordDigest("Secret12").data(), kDigestSize));
     EXPECT_EQ(block[576], 2);
 
     // Saved: one record of the default profile, as typed, and the index.
@@ -233,33 +259,29 @@ TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
     Answer(box, IDNO);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     EXPECT_EQ(JournalCodes().size(), 4U);
+    ASSERT_TRUE(standin::ResetJournal());
+    Deactivate(main);
+    ExpectInactive(main);
+}
 
-    // A refused stop is told, and protection stays on: the next Deactivate asks again.
+TEST_F(AppE2e, RefusedStopIsToldAndProtectionStaysOn) {
+    HWND main = Start();
+    DismissWelcome();
+    Activate(main, "Secret12");
+    ASSERT_TRUE(WaitUntil([&] { return JournalCodes().back() == OMX_IOCTL_START; }));
     OmxStandinFaults faults{};
     faults.RefuseCode = OMX_IOCTL_STOP;
-    for (const bool refused : {true, false}) {
-        ASSERT_TRUE(standin::ResetJournal(refused ? faults : OmxStandinFaults{}));
-        box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(MessageBoxText(box), "Do you really want to deactivate Omvex ?");
-        Answer(box, IDYES);
-        ASSERT_TRUE(WaitUntil([&] { return JournalCodes() == Codes{OMX_IOCTL_STOP}; }));
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
-        if (refused) {
-            box = app_->WaitMessageBox("Deactivation");
-            ASSERT_NE(box, nullptr);
-            Screenshot("refused-stop");
-            EXPECT_NE(std::string(MessageBoxText(box)).find("could not stop ciphering"),
-                      std::string::npos);
-            Answer(box, IDOK);
-            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
-        }
-    }
-
-    box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
+    ASSERT_TRUE(standin::ResetJournal(faults));
+    Deactivate(main);
+    HWND box = app_->WaitMessageBox("Deactivation");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
+    Screenshot("refused-stop");
+    EXPECT_NE(std::string(MessageBoxText(box)).find("could not stop ciphering"), std::string::npos);
     Answer(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    // Still on: Deactivate asks again.
+    ASSERT_TRUE(standin::ResetJournal());
+    Deactivate(main);
 }
 
 TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
@@ -280,35 +302,14 @@ TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
     // Saved all the same.
     EXPECT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
     ASSERT_TRUE(standin::ResetJournal());
-    box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
-    Answer(box, IDOK);
+    ExpectInactive(main);
 }
 
 // Walking away: each chosen event turns active protection off without asking, delivered as the
-// system delivers it; an event not chosen changes nothing; idle time counts from the last real
-// input.
-TEST_F(AppE2e, ProtectionTurnsItselfOffOnLockSleepAndIdleAsChosen) {
+// system delivers it; an event not chosen changes nothing.
+TEST_F(AppE2e, LockChosenInTheMenuTurnsProtectionOffAndARefusedStopIsTold) {
     HWND main = Start();
     DismissWelcome();
-    const auto last = [] { return JournalCodes().back(); };
-    const auto activate = [&] {
-        if (!Visible(main)) {
-            Tray(main, kTrayDoubleClick);
-            ASSERT_TRUE(WaitUntil([&] { return Visible(main); }));
-        }
-        Activate(main, "Secret12");
-        ASSERT_TRUE(WaitUntil([&] { return last() == OMX_IOCTL_START; }));
-    };
-    const auto expectInactive = [&] {
-        HWND box = TrayItemBox(main, kMenuDeactivate, "Deactivation");
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(MessageBoxText(box), "Omvex is already in inactive mode !");
-        Answer(box, IDOK);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
-    };
-
     // The lock is chosen in the submenu (its first item); sleep is not.
     HWND menu = OpenTrayMenu(app_->Pid(), main);
     ASSERT_NE(menu, nullptr);
@@ -317,9 +318,9 @@ TEST_F(AppE2e, ProtectionTurnsItselfOffOnLockSleepAndIdleAsChosen) {
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     ASSERT_TRUE(WaitUntil([] { return SettingsDword(kDeactivateOnLockValue) == 1U; }));
 
-    activate();
+    ActivateShown(main);
     SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    EXPECT_EQ(last(), OMX_IOCTL_START) << "sleep is not chosen";
+    EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_START) << "sleep is not chosen";
     // Refused, the stop leaves protection on (a later lock stops it) and a balloon tells.
     OmxStandinFaults faults{};
     faults.RefuseCode = OMX_IOCTL_STOP;
@@ -331,54 +332,64 @@ TEST_F(AppE2e, ProtectionTurnsItselfOffOnLockSleepAndIdleAsChosen) {
     SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
     EXPECT_EQ(JournalCodes(), Codes{OMX_IOCTL_STOP});
     Screenshot("locked-balloon");
-    expectInactive();
+    ExpectInactive(main);
+}
 
+TEST_F(AppE2e, SleepChosenInTheRegistryAndALockFixedByPolicyTurnProtectionOff) {
+    HWND main = Start();
+    DismissWelcome();
     // Sleep chosen by an administrator in the registry, the lock turned off.
     WriteSettingsDword(kDeactivateOnLockValue, 0);
     WriteSettingsDword(kDeactivateOnSleepValue, 1);
-    activate();
+    ActivateShown(main);
     SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
-    EXPECT_EQ(last(), OMX_IOCTL_START) << "the lock is not chosen";
+    EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_START) << "the lock is not chosen";
     SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    EXPECT_EQ(last(), OMX_IOCTL_STOP);
-    expectInactive();
+    EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_STOP);
+    ExpectInactive(main);
 
     // The lock fixed on by machine policy: obeyed over the user's "off"; its item shows it checked
     // and greyed, and choosing it writes nothing (a click would write 0).
     WritePolicyDword(kDeactivateOnLockValue, 1);
-    activate();
+    ActivateShown(main);
     SendMessageA(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
-    EXPECT_EQ(last(), OMX_IOCTL_STOP);
-    expectInactive();
+    EXPECT_EQ(JournalCodes().back(), OMX_IOCTL_STOP);
+    ExpectInactive(main);
     WriteSettingsDword(kDeactivateOnLockValue, 1);
-    menu = OpenTrayMenu(app_->Pid(), main);
+    HWND menu = OpenTrayMenu(app_->Pid(), main);
     ASSERT_NE(menu, nullptr);
     OpenSubmenu(menu, kMenuAutoDeactivate);
     Screenshot("auto-deactivate-policy");
+    // Choosing it, then the sleep item below: once sleep's click is written, the lock's was seen.
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    EXPECT_FALSE(WaitUntil([] { return SettingsDword(kDeactivateOnLockValue) != 1U; }, 1000));
-    DismissMenu(menu);
-    DismissMenu(menu);
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0x00500001);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ASSERT_TRUE(WaitUntil([] { return SettingsDword(kDeactivateOnSleepValue) == 0U; }));
+    EXPECT_EQ(SettingsDword(kDeactivateOnLockValue), 1U);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
-    WriteSettingsDword(kDeactivateOnLockValue, 0);
     WritePolicyDword(kDeactivateOnLockValue, 2); // invalid: counts as not set from here on
+}
 
-    // Idle: the timer looks when the period would be up, and again a period after later input.
+// The timer looks when the period would be up, and again a period after later input.
+TEST_F(AppE2e, IdleTimeTurnsProtectionOffCountingFromTheLastInput) {
+    HWND main = Start();
+    DismissWelcome();
     constexpr DWORD kIdleMs = 3000;
     WriteSettingsDword(kDeactivateIdleValue, kIdleMs / 1000);
-    activate();
-    DWORD start = GetTickCount();
-    ASSERT_TRUE(WaitUntil([&] { return last() == OMX_IOCTL_STOP; }, 2 * kIdleMs + 2000));
-    EXPECT_GE(GetTickCount() - start, kIdleMs - 500);
-    expectInactive();
+    const auto stopAfter = [](DWORD from) {
+        ASSERT_TRUE(
+            WaitUntil([] { return JournalCodes().back() == OMX_IOCTL_STOP; }, 2 * kIdleMs + 2000));
+        EXPECT_GE(GetTickCount() - from, kIdleMs - 500);
+    };
+    ActivateShown(main);
+    stopAfter(GetTickCount());
+    ExpectInactive(main);
 
-    activate();
-    start = GetTickCount();
+    // A key press moves the stop from half a period after it to a whole period after it.
+    ActivateShown(main);
     Sleep(kIdleMs / 2); // no input for half the period, then a key press
     ASSERT_TRUE(PressKeyOnDisplay("shift"));
-    EXPECT_FALSE(WaitUntil([&] { return last() == OMX_IOCTL_STOP; },
-                           static_cast<int>(start + kIdleMs + 500 - GetTickCount())));
-    EXPECT_TRUE(WaitUntil([&] { return last() == OMX_IOCTL_STOP; }));
+    stopAfter(GetTickCount());
 }
 
 TEST_F(AppE2e, TrayRightClickOpensMenuAndDoubleClickBringsWindowBack) {
@@ -618,10 +629,13 @@ TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
         EXPECT_EQ(app.WaitExit(), 0U);
     }
     ASSERT_TRUE(standin::RemoveDriver());
+    ASSERT_TRUE(standin::EnsureRunning(standin::DriverBesideExe()));
+}
 
-    // No service yet, and a driver file that must not be loaded: one in a folder that everyone
-    // may write, one built for the other kind of Windows. Each is told; neither is registered as
-    // a service.
+// No service yet, and a driver file that must not be loaded: one in a folder that everyone may
+// write, one built for the other kind of Windows. Each is told; neither is registered as a service.
+TEST_F(AppE2e, DriverFileUsersMayChangeOrForTheOtherWindowsIsRefused) {
+    ASSERT_TRUE(standin::RemoveDriver());
     const auto refused = [&](Install& copy, const char* shot, const char* expected) {
         App app(copy);
         HWND box = app.WaitMessageBox("Loading driver ...", 15000);

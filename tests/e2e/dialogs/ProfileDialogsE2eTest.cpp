@@ -215,7 +215,7 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     const char* sentList = reinterpret_cast<const char*>(journal.LastBlock + 256);
     EXPECT_EQ(std::string(sentList), "C:\\WORK\\*.*;E:\\SHARED FOLDER\\*.*");
     const std::string digest = PasswordDigest("Tiger9");
-    EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), 16), 0);
+    EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), kDigestSize), 0);
 
     // Delete it.
     ShowMain();
@@ -224,9 +224,11 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     box = app_.WaitMessageBox("Deleting selected profile");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), "Do you realy want to delete profile \"Work\" ?");
-    // The taskbar's Close meanwhile brings the question forward and neither hides nor saves.
+    // The taskbar's Close meanwhile, or a close sent to the disabled main window, brings the
+    // question forward and neither hides nor saves.
     const auto bytes = ReadFileBytes(install_.StorageFile());
     SendMessageA(GetWindow(main_, GW_OWNER), WM_CLOSE, 0, 0);
+    SendMessageA(main_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == box; }));
     EXPECT_TRUE(Visible(main_));
     EXPECT_EQ(ReadFileBytes(install_.StorageFile()), bytes);
@@ -277,14 +279,16 @@ TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesByte
     SetText(Item(main_, kPassEdit1), password);
     SetText(Item(main_, kPassEdit2), password); // shown for the default profile only
     ASSERT_EQ(Enabled(Item(main_, kActivateButton)), held);
-    Click(Item(main_, kActivateButton));
     OmxStandinJournal journal{};
     if (!held) {
-        Sleep(500);
+        // Sent, not posted: once it returns, the click has been handled.
+        SendMessageTimeoutA(Item(main_, kActivateButton), BM_CLICK, 0, 0, SMTO_NORMAL, kWaitMs,
+                            nullptr);
         ASSERT_TRUE(standin::ReadJournal(journal));
         EXPECT_EQ(journal.Starts, 0u) << "nothing is sent";
         return;
     }
+    Click(Item(main_, kActivateButton));
     const std::string cp1251Name = "\xCF\xE0\xEF\xEA\xE0";
     const std::string cp1251Password = "\xEF\xE0\xF0\xEE\xEB\xFC";
     const TProfileObj stored = StoredProfiles(install_)[1];
@@ -295,7 +299,7 @@ TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesByte
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(journal.LastBlock + 256)),
               "C:\\\xCF\xC0\xCF\xCA\xC0\\*.*");
     const std::string digest = PasswordDigest(cp1251Password);
-    EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), 16), 0);
+    EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), kDigestSize), 0);
 }
 
 TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {

@@ -10,7 +10,8 @@
 //   velt_remote run COMMAND-LINE      runs the command line as it is (no quoting added), waits
 //                                     for its end and exits with its exit code
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
-//                                     another session would; hold-event an event of that name
+//                                     another session would, once it holds it printing "held";
+//                                     hold-event an event of that name
 //   velt_remote protected             succeeds while the stand-in driver reports ciphering on
 //   velt_remote has-main              succeeds while the main window exists, shown or hidden
 //   velt_remote click-through CAPTION [seconds]
@@ -212,6 +213,8 @@ int main(int argc, char** argv) {
     if ((command == "hold-mutex" || command == "hold-event") && argc > 3) {
         HANDLE held = command == "hold-mutex" ? CreateMutexA(nullptr, TRUE, argv[2])
                                               : CreateEventA(nullptr, TRUE, FALSE, argv[2]);
+        std::puts(held ? "held" : "not held");
+        std::fflush(stdout);
         Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
         return held ? 0 : 1;
     }

@@ -41,11 +41,13 @@ machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr
 # another log-on session (its machine-wide mutex held by another process), or while an event holds
 # the mutex's name.
 in_other_session() {
-    local holder status hold=hold-mutex
+    local holder status held hold=hold-mutex
     [ "$1" = --event ] && hold=hold-event && shift
-    wine "$remote" $hold 'Global\OmvexMachineMutex' 30 </dev/null >/dev/null &
+    held=$(mktemp)
+    wine "$remote" $hold 'Global\OmvexMachineMutex' 30 </dev/null >"$held" &
     holder=$!
-    sleep 2
+    wait_for grep -q '^held' "$held"
+    rm -f "$held"
     "$@"
     status=$?
     kill $holder && wait $holder 2>/dev/null
