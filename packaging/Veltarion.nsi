@@ -62,6 +62,8 @@ RequestExecutionLevel admin
 !include "${NAMES}"
 !define PRODUCT "Veltarion"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
+; The Event Log's source (not redirected on 64-bit Windows: the services key is shared).
+!define EVENTLOG_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SETUP "$PLUGINSDIR\VeltarionSetup.dll"
 !define NEW "~setup.new"
@@ -105,6 +107,7 @@ Var StandIn      ; 1 when the driver installed on this Windows is the stand-in
 !addincludedir "${__FILEDIR__}"
 !include "SetupLog.nsh"
 !include "RunAsUser.nsh"
+!include "RunningAndProfiles.nsh"
 
 !define MUI_ABORTWARNING
 !define MUI_ICON "${ICON}"
@@ -118,8 +121,10 @@ BrandingText "${PRODUCT} ${VERSION}"
     !define MUI_LICENSEPAGE_TEXT_BOTTOM "This package is for evaluation only. Press I Understand to go on."
     !define MUI_LICENSEPAGE_BUTTON "I &Understand"
     !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipUnlessStandIn
+    !define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowRunningNotice
     !insertmacro MUI_PAGE_LICENSE "${STANDIN_NOTICE}"
 !endif
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowRunningNotice
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
@@ -196,8 +201,9 @@ BrandingText "${PRODUCT} ${VERSION}"
     ; must not be stopped under it. After a copy here quit: when any other copy still runs.
     Function ${UN}RefuseOtherSessions
         System::Call '${SETUP}::VeltRunningCopy() i .r0'
-        ${If} $0 <> 0
-        ${AndIf} $0 <> 1
+        ; Compared as text: a call that failed leaves "error", which refuses.
+        ${If} $0 != "0"
+        ${AndIf} $0 != "1"
             !if "${UN}" == ""
                 Call RestartIfItRan
             !endif
@@ -216,7 +222,7 @@ BrandingText "${PRODUCT} ${VERSION}"
         ${If} $0 = 1
             StrCpy $WasRunning 1
             ${Log} "The running Veltarion quit"
-        ${ElseIf} $0 <> 0
+        ${ElseIf} $0 != "0"
             StrCpy $Failed "the running Veltarion did not quit"
         ${EndIf}
     FunctionEnd
@@ -365,8 +371,8 @@ Section "Veltarion (required)" SecMain
         Call RestartIfItRan
         StrCpy $R9 ${EXIT_FOLDER_REFUSED}
         Call Refuse
-    ${ElseIf} $0 <> 0
-        StrCpy $Failed "$R8"
+    ${ElseIf} $0 != "0"
+        StrCpy $Failed "the folder $INSTDIR: $R8"
     ${Else}
         ClearErrors
         CreateDirectory "$INSTDIR\${OLD}"
@@ -455,6 +461,9 @@ Section "Veltarion (required)" SecMain
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
     SectionGetSize ${SecMain} $0
     WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+    ; The program's own file carries the Event Log's texts; error, warning and information.
+    WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\Veltarion.exe"
+    WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
 SectionEnd
 
 Section "Start Veltarion when I log on" SecRun
@@ -533,6 +542,7 @@ Section "un.Veltarion (required)"
     Delete "$SMPROGRAMS\Veltarion.lnk"
     DeleteRegValue HKLM "${RUN_KEY}" "Veltarion"
     DeleteRegKey HKLM "${UNINST_KEY}"
+    DeleteRegKey HKLM "${EVENTLOG_KEY}"
     Delete "$INSTDIR\policy\en-US\Veltarion.adml"
     Delete "$INSTDIR\policy\Veltarion.admx"
     RMDir "$INSTDIR\policy\en-US"
@@ -540,6 +550,11 @@ Section "un.Veltarion (required)"
     ; The folder goes once empty (never scheduled for a restart): every user's profiles stay, in
     ; their own application data and in an earlier version's Profiles folder.
     RMDir "$INSTDIR"
+SectionEnd
+
+; Last: where the profiles that stay are.
+Section "-un.Profiles kept"
+    Call un.LogKeptProfiles
 SectionEnd
 
 Function un.onInit

@@ -14,7 +14,9 @@ BOOL VELT_EXPORT VeltMachineLockFree(void) {
 }
 
 static HWND CopyHere(void) {
-    return FindWindowW(VELT_WindowClass, VELT_WindowCaption);
+    /* Its caption names the stand-in driver when that is the driver it loaded. */
+    HWND window = FindWindowW(VELT_WindowClass, VELT_WindowCaption);
+    return window != NULL ? window : FindWindowW(VELT_WindowClass, VELT_StandInWindowCaption);
 }
 
 int VELT_EXPORT VeltRunningCopy(void) {

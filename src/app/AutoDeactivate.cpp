@@ -213,7 +213,7 @@ bool AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
     if (!hooks_.active()) {
         return true;
     }
-    const bool stopped = hooks_.deactivate();
+    const bool stopped = hooks_.deactivate(event);
     icon_.ShowBalloon(owner_.App().Title(),
                       stopped ? WalkAwayNotice(event, idleSeconds) : kNotTurnedOffNotice);
     return stopped;

@@ -65,13 +65,13 @@ std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_
                            std::uint32_t since);
 
 // The submenu and the watch, for the window that owns the tray icon. `active` tells whether
-// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does, false when the
-// driver refused.
+// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does, for the walk-away
+// given, false when the driver refused.
 class AutoDeactivation {
   public:
     struct Hooks {
         std::function<bool()> active;
-        std::function<bool()> deactivate;
+        std::function<bool(WalkAway)> deactivate;
     };
     AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
                      ISessionWatch& session, std::string_view keyPath, Hooks hooks);

@@ -4,8 +4,10 @@
 #include "app/OmvexUI.h"
 #include "ResourceNames.h"
 #include "dialogs/About.h"
+#include "dialogs/InputReasons.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
+#include "driver/StandInDriver.h"
 #include "profiles/DefaultProf.h"
 #include "profiles/StoragePaths.h"
 
@@ -39,7 +41,12 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       DeacivateItem(IconMenu, "Deactivate"),
       AutoDeactivate(IconMenu, IconData, {services.registry, services.machine}, services.session,
                      kSettingsKeyPath,
-                     {[this] { return Activated; }, [this] { return Deactivate(); }}),
+                     {[this] { return Activated; },
+                      [this](WalkAway event) {
+                          return Deactivate(event == WalkAway::Lock    ? OffCause::Lock
+                                            : event == WalkAway::Sleep ? OffCause::Sleep
+                                                                       : OffCause::Idle);
+                      }}),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
       QuitItem(IconMenu, "Quit"), services_(services) {
     SetHelpContext(kHelpContext);
@@ -63,13 +70,13 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     Keys.Add({kKeyDelete}, &Profiles, DeleteProfile);
 
     PassEdit1.SetPassword(true);
-    PassEdit1.SetMaxLength(kMaxPassword);
+    PassEdit1.SetMaxLength(kMaxPasswordLength);
     PassEdit1.SetHint("Enter here your password for opening access to files and folders from "
                       "selected profile");
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     PassLabel2.SetVisible(false);
     PassEdit2.SetPassword(true);
-    PassEdit2.SetMaxLength(kMaxPassword);
+    PassEdit2.SetMaxLength(kMaxPasswordLength);
     PassEdit2.SetHint("Reenter password, which you type in previous field");
     PassEdit2.SetVisible(false);
     PassEdit2.OnChange = [this] { PassEdit1Change(); };
@@ -99,8 +106,15 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnTimer = [this](unsigned id) { AutoDeactivate.TimerDue(id); };
     OnSystemEvent = [this](SystemEvent event) {
         if (event == SystemEvent::SessionEnding) {
-            // The session ends and so does the program: protection must not outlive it.
-            DriverStop();
+            // The session ends and so does the program: protection must not outlive it, and
+            // the user's changes must.
+            const bool wasOn = Activated;
+            const bool stopped = DriverStop();
+            if (wasOn) {
+                services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::SessionEnd)
+                                                  : StopRefusedEntry());
+            }
+            KeepShownProfiles();
         } else {
             AutoDeactivate.SystemEventRaised(event);
         }
@@ -143,20 +157,24 @@ void TSetParamForm::FormCreate() {
     AutoDeactivate.Start();
 
     Activated = false;
-    DriverConnect(App());
+    DriverConnect(App(), [this](std::string_view file, std::string_view reason) {
+        services_.eventLog.Report(DriverFileRefusedEntry(file, reason));
+    });
 
     // A start that ends because the driver is out of reach leaves nothing behind, so that the
     // next start is a true first start.
     if (!App().Terminated()) {
         Store().EnsureSettingsKey();
     }
-    SetCaption(kCaption);
+    StandIn = DriverIsStandIn();
+    SetCaption(StandIn ? kStandInCaption : kCaption);
     Backend().SetForeground(*this);
     App().OnHelp = [this](unsigned command, long data) { ApplicationHelp(command, data); };
     FocusControl(PassEdit1);
 }
 
 void TSetParamForm::FormDestroy() {
+    EndCommand(kExitCancelled);
     AutoDeactivate.Stop();
     DriverStop();
     IconData.Data.uFlags = 0;
@@ -215,19 +233,25 @@ void TSetParamForm::DeacivateItemClick() {
         return;
     }
     // Protection may have turned itself off while the question was open.
-    if (Activated && !Deactivate()) {
-        App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
-                          "profile's paths may still be ciphered: \"" +
-                              activePaths_ + "\".",
-                          "Deactivation", kMbIconError);
+    if (Activated && !Deactivate(OffCause::User)) {
+        TellStopRefused();
     }
 }
 
-bool TSetParamForm::Deactivate() {
+void TSetParamForm::TellStopRefused() {
+    App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
+                      "profile's paths may still be ciphered: \"" +
+                          activePaths_ + "\".",
+                      "Deactivation", kMbIconError);
+}
+
+bool TSetParamForm::Deactivate(OffCause cause) {
     if (!DriverStop()) {
         // The driver may still be ciphering: the state and the tray go on saying so.
+        services_.eventLog.Report(StopRefusedEntry());
         return false;
     }
+    services_.eventLog.Report(ProtectionOffEntry(cause));
     Activated = false;
     ShowTrayState(false);
     return true;
@@ -237,6 +261,7 @@ void TSetParamForm::AboutItemClick() {
     if (AboutForm == nullptr) {
         return;
     }
+    AboutForm->StandInLabel.SetVisible(StandIn);
     // Never a second one: an open about box is only brought to the front.
     if (AboutForm->Visible()) {
         AboutForm->Show();
@@ -246,14 +271,41 @@ void TSetParamForm::AboutItemClick() {
 }
 
 void TSetParamForm::QuitItemClick() {
-    DriverStop();
+    EndCommand(kExitCancelled);
+    const bool stopped = DriverStop();
+    if (Activated) {
+        services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::Quit)
+                                          : StopRefusedEntry());
+    }
     App().RequestTerminate();
+    KeepShownProfiles();
+}
+
+void TSetParamForm::KeepShownProfiles() {
+    // A hidden window's list was saved when the window was hidden; saving it again would only
+    // push the older generation out of the backup.
+    if (Visible()) {
+        SaveList();
+    }
 }
 
 void TSetParamForm::FormClose(CloseAction& action) {
     action = CloseAction::None;
     Hide();
-    Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    EndCommand(kExitCancelled);
+    SaveList();
+}
+
+void TSetParamForm::SaveList() {
+    const std::string before = Store().RefusedCopyPath();
+    try {
+        Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    } catch (const StoreError&) {
+        if (Store().RefusedCopyPath() != before) {
+            services_.eventLog.Report(SaveRefusedEntry(Store().RefusedCopyPath()));
+        }
+        throw;
+    }
 }
 
 void TSetParamForm::CancelButtonClick() {
@@ -264,14 +316,16 @@ void TSetParamForm::CancelButtonClick() {
 }
 
 void TSetParamForm::PassEdit1Change() {
-    const std::size_t length = PassEdit1.Text().size();
-    bool enabled =
-        length >= kMinPassword && Profiles.ItemIndex() >= 0 && !PassEdit1.Unrepresentable();
+    std::string_view fault = Profiles.ItemIndex() < 0 ? kReasonNoProfile : PasswordFault(PassEdit1);
     // Only the lengths are compared here; the texts are compared when Activate is pressed.
-    if (PassEdit2.Visible()) {
-        enabled = enabled && length == PassEdit2.Text().size() && !PassEdit2.Unrepresentable();
+    if (fault.empty() && PassEdit2.Visible()) {
+        fault = PasswordFault(PassEdit2);
+        if (fault.empty() && PassEdit1.Text().size() != PassEdit2.Text().size()) {
+            fault = kReasonDiffer;
+        }
     }
-    ActivateButton.SetEnabled(enabled);
+    ActivateButton.SetEnabled(fault.empty());
+    ActivateButton.SetHint(std::string(fault));
 }
 
 void TSetParamForm::ActivateButtonClick() {
@@ -282,6 +336,7 @@ void TSetParamForm::ActivateButtonClick() {
     if (PassEdit2.Visible() && PassEdit1.Text() != PassEdit2.Text()) {
         App().ShowMessage("Passwords don't match! Please retype and try again.",
                           "Passwords don't match", kMbIconError);
+        SelectForRetyping();
         return;
     }
     const TProfileObj& p = ProfileList.Profile(static_cast<std::size_t>(i));
@@ -289,21 +344,31 @@ void TSetParamForm::ActivateButtonClick() {
         App().ShowMessage("Password is not correct ! Selected profile requires another password. "
                           "Please retype and try again.",
                           "Password is not correct", kMbIconError);
+        SelectForRetyping();
         return;
     }
     Hide();
+    const std::string name = p.ProfileName.str();
     activePaths_ = p.PathList.str();
     std::string s = activePaths_;
     MakeUpperCase(s);
     // The password goes to the driver straight from the edit: no copy of it is made here.
     const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);
     Activated = started;
+    if (started) {
+        services_.eventLog.Report(ProtectionOnEntry(name, services_.eventLog.UserName()));
+    }
     PassEdit1.SetText("");
     PassEdit2.SetText("");
     ActivateButton.SetEnabled(false);
     // Telling the shell may let other window messages in, and a lock among them may turn
     // protection off again at once: that is no refused start.
     ShowTrayState(Activated);
+    // The command waiting for this activation ends with it; another profile is not the one it
+    // asked for.
+    if (commandReply_) {
+        EndCommand(name != commandProfile_ ? kExitCancelled : started ? kExitDone : kExitFailed);
+    }
     if (!started) {
         // A refused start must not look like protection: the tray stays ready and the user is
         // told.
@@ -311,11 +376,18 @@ void TSetParamForm::ActivateButtonClick() {
                           "Your files are not protected. Please try again.",
                           "Activation", kMbIconError);
     }
-    Store().SaveProfiles(ProfileList, Profiles.ItemIndex());
+    SaveList();
+}
+
+void TSetParamForm::SelectForRetyping() {
+    // The texts stay, selected, so that what the user types next replaces them.
+    PassEdit1.SelectAll();
+    PassEdit2.SelectAll();
+    FocusControl(PassEdit1);
 }
 
 void TSetParamForm::ShowTrayState(bool working) {
-    IconData.SetTip(working ? kTipWorking : kTipReady);
+    IconData.SetTip(!working ? kTipReady : StandIn ? kTipWorkingStandIn : kTipWorking);
     IconData.SetIcon(working ? res::kIconWork : res::kIconNotWork);
     IconData.Modify();
     AutoDeactivate.ProtectionChanged();

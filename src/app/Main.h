@@ -5,6 +5,8 @@
 #pragma once
 
 #include "app/AutoDeactivate.h"
+#include "app/CommandLine.h"
+#include "app/ProgramEvents.h"
 #include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/Edit.h"
@@ -13,6 +15,7 @@
 #include "forms/PopupMenu.h"
 #include "forms/StaticControls.h"
 #include "forms/TrayIcon.h"
+#include "platform/EventLog.h"
 #include "platform/Files.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
@@ -22,6 +25,7 @@
 #include "SharedNames.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,13 +52,15 @@ class TSetParamForm final : public Form {
         kCancelButton = 113,
     };
     static constexpr const char* kCaption = shared::kWindowCaption;
+    // The caption while the loaded driver is our stand-in, which ciphers nothing.
+    static constexpr const char* kStandInCaption = shared::kStandInWindowCaption;
     static constexpr int kHelpContext = 1;
-    static constexpr std::size_t kMaxPassword = 32;
-    static constexpr std::size_t kMinPassword = 4;
 
     // Tray tips.
     static constexpr const char* kTipReady = "OMVEX: Ready for job";
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
+    static constexpr const char* kTipWorkingStandIn =
+        "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is ciphered)";
     // The registered window message that asks a running copy to quit as its tray Quit does
     // (sent by the setup program and the uninstaller before they replace or remove the files).
     static constexpr const char* kQuitMessageName = shared::kQuitMessage;
@@ -66,6 +72,7 @@ class TSetParamForm final : public Form {
         IFiles& files;
         MachineRegistry machine;
         ISessionWatch& session;
+        IEventLog& eventLog;
     };
 
     TSetParamForm(Application& app, Services services);
@@ -103,6 +110,9 @@ class TSetParamForm final : public Form {
 
     // The result of the last start request sent from this window.
     bool Activated = false;
+    // The driver connected at creation is our stand-in: the caption, the working tip and the
+    // about box say that nothing is ciphered.
+    bool StandIn = false;
     // The full name of the profile storage file, set at creation.
     std::string ProfilesFilePath;
     // The profiles shown by the combo box Profiles, entry for entry.
@@ -132,6 +142,11 @@ class TSetParamForm final : public Form {
     void EditProfileClick();
     void DeleteProfileClick();
 
+    // A command from the command line, carried out here (MainCommands.cpp): its exit code, or
+    // kCommandPending while an activation waits for the user; `reply` then gets the code once the
+    // user activated (0), the driver refused (1) or the window closed first (5).
+    int RunCommand(const Command& command, std::function<void(int)> reply);
+
     // The application's help handler: opens "ReadMe.htm" from the current directory, whatever
     // the command and the context.
     void ApplicationHelp(unsigned command, long data);
@@ -152,7 +167,17 @@ class TSetParamForm final : public Form {
     void ShowTrayState(bool working);
     // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
     // with nothing changed, when the driver refused to stop.
-    bool Deactivate();
+    bool Deactivate(OffCause cause);
+    void TellStopRefused();
+    // Saves the list; a refused save goes to the Event Log with where its copy was kept.
+    void SaveList();
+    // Ends the pending activation command, if any, with `code`.
+    void EndCommand(int code);
+    // Quit and the end of the session keep the list of a shown window as closing it does, under
+    // the store's rules (an unloaded or refused store is not written).
+    void KeepShownProfiles();
+    // After a refused password: the password edits' texts selected, the focus in the first.
+    void SelectForRetyping();
 
     Services services_;
     std::optional<ProfileStore> store_;
@@ -160,6 +185,9 @@ class TSetParamForm final : public Form {
     std::string activePaths_;
     unsigned taskbarCreated_ = 0;
     unsigned quitRequest_ = 0;
+    // The activation command waiting for the user: its profile and where its result goes.
+    std::string commandProfile_;
+    std::function<void(int)> commandReply_;
 };
 
 } // namespace velt

@@ -2,6 +2,7 @@
 // list in memory only; it reaches the storage file at the window's next save.
 #include "app/Main.h"
 #include "app/OmvexUI.h"
+#include "dialogs/InputReasons.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
 #include "digest/MD5_RC4.h"
@@ -70,25 +71,27 @@ void TSetParamForm::EditProfileClick() {
     if (ProfileList.Profile(i).CheckFlag != 0) {
         TPasswordsForm& prompt = *PasswordsForm;
         prompt.PassEdit1.SetText("");
-        if (prompt.ShowModal() != kMrOk || ProfileList.Generation() != generation) {
-            prompt.PassEdit1.SetText("");
-            return;
-        }
-        const bool correct =
-            PasswordCheckByte(prompt.PassEdit1.Text()) == ProfileList.Profile(i).CheckByte;
-        if (correct) {
-            dialog.Pass1Edit.SetText(prompt.PassEdit1.Text());
-            dialog.Pass2Edit.SetText(prompt.PassEdit1.Text());
-        } else {
+        for (;;) {
+            if (prompt.ShowModal() != kMrOk || ProfileList.Generation() != generation) {
+                prompt.PassEdit1.SetText("");
+                return;
+            }
+            if (PasswordCheckByte(prompt.PassEdit1.Text()) == ProfileList.Profile(i).CheckByte)
+                break;
             dialog.Pass1Edit.SetText("");
             dialog.Pass2Edit.SetText("");
+            App().ShowMessage(kWrongPassword, kWrongPasswordCaption, kMbOk);
+            if (App().Terminated()) {
+                prompt.PassEdit1.SetText("");
+                return;
+            }
+            // Asked again with the wrong text selected: typing replaces it, Cancel ends.
+            prompt.PassEdit1.SelectAll();
         }
+        dialog.Pass1Edit.SetText(prompt.PassEdit1.Text());
+        dialog.Pass2Edit.SetText(prompt.PassEdit1.Text());
         // The prompt's copy of the password is not needed any more.
         prompt.PassEdit1.SetText("");
-        if (!correct) {
-            App().ShowMessage(kWrongPassword, kWrongPasswordCaption, kMbOk);
-            return;
-        }
     }
 
     const TProfileObj& shownProfile = ProfileList.Profile(i);
@@ -99,6 +102,7 @@ void TSetParamForm::EditProfileClick() {
     dialog.CheckPassword.SetChecked(check);
     EnablePasswordControls(dialog, check);
     dialog.ApplyButton.SetEnabled(false);
+    dialog.ApplyButton.SetHint(std::string(kReasonUnchanged));
     if (dialog.ShowModal() != kMrOk || ProfileList.Generation() != generation)
         return;
 

@@ -1,6 +1,7 @@
 #include "app/OmvexUI.h"
 
 #include "app/Main.h"
+#include "app/ProgramEvents.h"
 #include "dialogs/About.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
@@ -55,17 +56,22 @@ int OmvexMain(OmvexPlatform& platform) {
     Application& app = platform.application();
     app.SetTitle(kApplicationTitle);
     if (otherSession) {
+        platform.eventLog.Report(OtherUserLockEntry());
         app.ShowMessage(kOtherSessionText, kApplicationTitle, kMbOk | kMbIconExclamation);
         return 0;
     }
-    SetParamForm = &app.CreateForm<TSetParamForm>(TSetParamForm::Services{
-        platform.shell, platform.registry, platform.files, platform.machine, platform.session});
+    SetParamForm = &app.CreateForm<TSetParamForm>(
+        TSetParamForm::Services{platform.shell, platform.registry, platform.files, platform.machine,
+                                platform.session, platform.eventLog});
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);
     PasswordsForm = &app.CreateForm<TPasswordsForm>();
     // The dialogs the main window opens lie above it, whichever window the user activates.
     PFPropertysForm->SetOwnerForm(SetParamForm);
     PasswordsForm->SetOwnerForm(SetParamForm);
     AboutForm = &app.CreateForm<TAboutForm>();
+    if (platform.commands) {
+        platform.commands(app, *SetParamForm);
+    }
     app.Run();
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
+#include "platform/EventLog.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
 #include "platform/SessionWatch.h"
@@ -51,9 +52,13 @@ struct OmvexPlatform {
     IFiles& files;
     IFileBrowser& fileBrowser;
     ISessionWatch& session;
+    IEventLog& eventLog;
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;
+    // Called once the windows exist, before the message loop: where commands from the command
+    // line come in (may be empty).
+    std::function<void(Application&, TSetParamForm&)> commands;
 };
 
 // Whether another copy runs in this log-on session: only a mutex held by another process says so.

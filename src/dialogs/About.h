@@ -15,6 +15,7 @@ class TAboutForm final : public Form {
         kLabel1 = 401,
         kLabel2 = 402,
         kOKButton = 403,
+        kStandInLabel = 404,
     };
     static constexpr const char* kCaption = "About";
     static constexpr int kHelpContext = 4;
@@ -25,6 +26,8 @@ class TAboutForm final : public Form {
     Label Label1;
     Label Label2;
     Button OKButton;
+    // Shown while the loaded driver is our stand-in.
+    Label StandInLabel;
 
     // Closes the dialog (Enter and Esc press the button too).
     void OKButtonClick();

@@ -1,6 +1,7 @@
 #include "dialogs/PFPropertys.h"
 
 #include "ResourceNames.h"
+#include "dialogs/InputReasons.h"
 
 namespace velt {
 
@@ -23,8 +24,11 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
       ApplyButton(*this, kApplyButton, {36, 216, 90, 26}, "Apply"),
       CancelButton(*this, kCancelButton, {161, 216, 90, 26}, "Cancel"), browser_(browser) {
     SetHelpContext(kHelpContext);
+    // A password longer than the main window takes could never be typed there again.
     Pass1Edit.SetPassword(true);
+    Pass1Edit.SetMaxLength(kMaxPasswordLength);
     Pass2Edit.SetPassword(true);
+    Pass2Edit.SetMaxLength(kMaxPasswordLength);
     CheckPassword.SetChecked(true);
 
     CallWizardButton.SetPicture(res::kBmpWizard);
@@ -49,17 +53,34 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
 }
 
 void TPFPropertysForm::ProfileNameEditChange() {
+    const std::string_view fault = ApplyFault();
+    ApplyButton.SetEnabled(fault.empty());
+    ApplyButton.SetHint(std::string(fault));
+}
+
+std::string_view TPFPropertysForm::ApplyFault() const {
     // A text the code page cannot store is never taken: it would be kept as question marks.
-    bool complete = !ProfileNameEdit.Text().empty() && !ListEdit.Text().empty() &&
-                    ListEdit.Text().size() <= kMaxPathList && !ProfileNameEdit.Unrepresentable() &&
-                    !ListEdit.Unrepresentable();
-    if (CheckPassword.Checked()) {
-        const std::string& first = Pass1Edit.Text();
-        const std::string& second = Pass2Edit.Text();
-        complete = complete && first.size() >= kMinPassword && second.size() >= kMinPassword &&
-                   first == second && !Pass1Edit.Unrepresentable() && !Pass2Edit.Unrepresentable();
+    if (ProfileNameEdit.Text().empty()) {
+        return kReasonNoName;
     }
-    ApplyButton.SetEnabled(complete);
+    if (ListEdit.Text().empty()) {
+        return kReasonNoList;
+    }
+    if (ListEdit.Text().size() > kMaxPathList) {
+        return kReasonListTooLong;
+    }
+    if (ProfileNameEdit.Unrepresentable() || ListEdit.Unrepresentable()) {
+        return kReasonUnrepresentable;
+    }
+    if (!CheckPassword.Checked()) {
+        return {};
+    }
+    for (const Edit* edit : {&Pass1Edit, &Pass2Edit}) {
+        if (const std::string_view fault = PasswordFault(*edit); !fault.empty()) {
+            return fault;
+        }
+    }
+    return Pass1Edit.Text() == Pass2Edit.Text() ? std::string_view() : kReasonDiffer;
 }
 
 void TPFPropertysForm::CheckPasswordClick() {

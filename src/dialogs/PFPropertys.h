@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 namespace velt {
 
@@ -43,7 +44,6 @@ class TPFPropertysForm final : public Form {
     static constexpr const char* kCreateCaption = "Create new profile";
     static constexpr const char* kEditCaption = "Edit selected profile";
     static constexpr int kHelpContext = 2;
-    static constexpr std::size_t kMinPassword = 4;
     // The longest path list a profile can hold; a longer one keeps Apply disabled, so that
     // nothing is cut off when the profile stores it.
     static constexpr std::size_t kMaxPathList = 255;
@@ -69,7 +69,7 @@ class TPFPropertysForm final : public Form {
     Button ApplyButton;
     Button CancelButton;
 
-    // The enable rule of Apply, shared by the four edits.
+    // The enable rule of Apply, shared by the four edits: a disabled Apply's tool tip says why.
     void ProfileNameEditChange();
     // Enables the password labels and edits while the box is ticked (texts are kept).
     void CheckPasswordClick();
@@ -82,6 +82,9 @@ class TPFPropertysForm final : public Form {
     TFileListForm* LastWizard() const { return wizard_.get(); }
 
   private:
+    // Why Apply cannot be pressed; empty when it can.
+    std::string_view ApplyFault() const;
+
     IFileBrowser& browser_;
     std::unique_ptr<TFileListForm> wizard_;
 };

@@ -1,5 +1,7 @@
 #include "dialogs/passwds.h"
 
+#include "dialogs/InputReasons.h"
+
 namespace velt {
 
 TPasswordsForm::TPasswordsForm(Application& app)
@@ -10,7 +12,7 @@ TPasswordsForm::TPasswordsForm(Application& app)
       CancelButton(*this, kCancelButton, {152, 60, 80, 24}, "Cancel") {
     // No help context: F1 does nothing here.
     SetHelpContext(0);
-    PassEdit1.SetMaxLength(kMaxPassword);
+    PassEdit1.SetMaxLength(kMaxPasswordLength);
     PassEdit1.SetPassword(true);
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     OkButton.SetDefault(true);
@@ -27,7 +29,9 @@ TPasswordsForm::TPasswordsForm(Application& app)
 }
 
 void TPasswordsForm::PassEdit1Change() {
-    OkButton.SetEnabled(PassEdit1.Text().size() >= kMinPassword && !PassEdit1.Unrepresentable());
+    const std::string_view fault = PasswordFault(PassEdit1);
+    OkButton.SetEnabled(fault.empty());
+    OkButton.SetHint(std::string(fault));
 }
 
 } // namespace velt

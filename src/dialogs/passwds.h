@@ -21,8 +21,6 @@ class TPasswordsForm final : public Form {
         kCancelButton = 304,
     };
     static constexpr const char* kCaption = "Password checking for selected profile";
-    static constexpr std::size_t kMaxPassword = 32;
-    static constexpr std::size_t kMinPassword = 4;
 
     explicit TPasswordsForm(Application& app);
 
@@ -33,7 +31,7 @@ class TPasswordsForm final : public Form {
     Button CancelButton;
 
     // OK is enabled exactly when the password has at least 4 characters, all of which the code
-    // page can store.
+    // page can store; a disabled OK's tool tip says why.
     void PassEdit1Change();
 };
 

@@ -148,7 +148,7 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
     return result;
 }
 
-bool DriverConnect(IMessenger& messenger) {
+bool DriverConnect(IMessenger& messenger, const DriverFileRefused& refused) {
     omx::Module& m = omx::State();
     if (m.os == nullptr) {
         return false;
@@ -165,6 +165,9 @@ bool DriverConnect(IMessenger& messenger) {
     if (m.isNtFamily) {
         std::string refusal;
         result = ConnectNtDriver(kDriverServiceName, m.driverFilePath, m.handle, &refusal);
+        if (!result && !refusal.empty() && refused) {
+            refused(m.driverFilePath, refusal);
+        }
         if (!result) {
             messenger.ShowMessage(refusal.empty() ? kNtFailText : std::string_view(refusal),
                                   kNtFailCaption, kMbOk | kMbIconError);

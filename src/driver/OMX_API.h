@@ -11,6 +11,7 @@
 #include "platform/Messenger.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,9 @@ const DriverParamBlock& CurrentParamBlock();
 // Reaches the driver (NT: device, else check the driver file, install and start the service,
 // device again; 9x: the VXD), then on NT exchanges the drive mask, and on both sends the zero
 // parameter block. When the driver cannot be reached it shows the failure message and asks the
-// application to end.
-bool DriverConnect(IMessenger& messenger);
+// application to end. A refused driver file is also told to `refused` (the file, the reason).
+using DriverFileRefused = std::function<void(std::string_view file, std::string_view reason)>;
+bool DriverConnect(IMessenger& messenger, const DriverFileRefused& refused = {});
 // Before installing or starting the service it examines the driver file (DriverFileRefusal): a
 // refused one is neither installed nor started, and the reason goes to `refusal`.
 bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePath,

@@ -90,6 +90,9 @@ void Application::RemoveForm(Form& form) {
     if (mainForm_ == &form) {
         mainForm_ = nullptr;
     }
+    if (lastFront_ == &form) {
+        lastFront_ = nullptr;
+    }
 }
 
 void Application::ScheduleRelease(Form& form) {

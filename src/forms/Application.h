@@ -63,6 +63,9 @@ class Application final : public IMessenger {
     Form* MainForm() const { return mainForm_; }
     Form* ActiveForm() const;
     const std::vector<Form*>& Forms() const { return forms_; }
+    // The form last brought to the front (null once it is gone).
+    Form* LastFront() const { return lastFront_; }
+    void NoteFront(Form& form) { lastFront_ = &form; }
 
     // Bookkeeping of the forms.
     void AddForm(Form& form);
@@ -77,6 +80,7 @@ class Application final : public IMessenger {
     std::string title_;
     bool terminated_ = false;
     Form* mainForm_ = nullptr;
+    Form* lastFront_ = nullptr;
     std::vector<Form*> forms_;
     std::vector<std::unique_ptr<Form>> owned_;
     std::vector<Form*> released_;

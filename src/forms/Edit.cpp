@@ -19,6 +19,7 @@ void Edit::Replace(std::string_view text) {
     // The new text may be a view into the old one (a user deleting its last character): copy it
     // before the old text is wiped.
     std::string next(text);
+    allSelected_ = false;
     if (password_) {
         SecureWipe(text_);
     }
@@ -54,6 +55,11 @@ bool Edit::UserEdit(std::string_view text, bool representable) {
         OnChange();
     }
     return true;
+}
+
+void Edit::SelectAll() {
+    allSelected_ = true;
+    Changed(ControlChange::Selection);
 }
 
 void Edit::SetMaxLength(std::size_t length) {

@@ -26,6 +26,10 @@ class Edit final : public Control {
     bool UserEdit(std::string_view text, bool representable = true);
     // The user's text holds characters the code page cannot store (until the next text).
     bool Unrepresentable() const { return unrepresentable_; }
+    // Selects the whole text, so that what the user types next replaces it (until the text
+    // changes).
+    void SelectAll();
+    bool AllSelected() const { return allSelected_; }
 
     // The most characters a user may type; 0 = no limit. Text set by code is not cut.
     std::size_t MaxLength() const { return maxLength_; }
@@ -50,6 +54,7 @@ class Edit final : public Control {
     std::size_t maxLength_ = 0;
     bool password_ = false;
     bool unrepresentable_ = false;
+    bool allSelected_ = false;
 };
 
 } // namespace velt

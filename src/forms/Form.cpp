@@ -87,8 +87,17 @@ void Form::Show() {
                 break;
             }
         }
+        Form* const front = app_.LastFront();
         if (OnShow) {
             OnShow();
+        }
+        // A window that OnShow brought to the front (the welcome dialog over the main window)
+        // keeps the front and the activation. Raising this one over it would leave the other to
+        // win them back when it is deactivated, a round trip through the message queue that
+        // any other window taking the activation meanwhile can cut short.
+        if (Form* shown = app_.LastFront();
+            shown != nullptr && shown != front && shown != this && shown->Visible()) {
+            return;
         }
     }
     BringToFront();
@@ -110,6 +119,7 @@ void Form::Hide() {
 
 void Form::BringToFront() {
     if (created_ && visible_) {
+        app_.NoteFront(*this);
         Backend().FormChanged(*this, FormChange::BringToFront);
     }
 }

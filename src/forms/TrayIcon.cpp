@@ -18,6 +18,8 @@ void TrayIcon::SetTip(std::string_view tip) {
     std::memset(Data.szTip, 0, sizeof Data.szTip);
     const std::size_t length = std::min(tip.size(), sizeof Data.szTip - 1);
     std::memcpy(Data.szTip, tip.data(), length);
+    constexpr std::size_t kLongestTip = 127;
+    tip_.assign(tip.substr(0, kLongestTip));
 }
 
 void TrayIcon::FillWindow() {
@@ -26,7 +28,7 @@ void TrayIcon::FillWindow() {
 
 bool TrayIcon::Send(unsigned operation) {
     FillWindow();
-    return owner_.Backend().NotifyIcon(operation, Data);
+    return owner_.Backend().NotifyIcon(operation, Data, tip_);
 }
 
 bool TrayIcon::ShowBalloon(std::string_view title, std::string_view text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace velt {
@@ -40,8 +41,10 @@ class TrayIcon {
 
     // Loads an icon of the program's resources by name into the record.
     void SetIcon(std::string_view resourceName);
-    // Copies at most 63 characters and zero-fills the rest of the tip.
+    // Copies at most 63 characters and zero-fills the rest of the record's tip; the shell gets
+    // up to 127 where it shows that many.
     void SetTip(std::string_view tip);
+    const std::string& Tip() const { return tip_; }
 
     // Shell_NotifyIconA with NIM_ADD, NIM_MODIFY and NIM_DELETE; the shell's answer.
     bool Add();
@@ -55,6 +58,7 @@ class TrayIcon {
     void FillWindow();
 
     Form& owner_;
+    std::string tip_;
 };
 
 } // namespace velt

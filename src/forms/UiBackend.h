@@ -18,7 +18,18 @@ struct TrayIconData;
 enum class FormChange { Caption, Visible, BringToFront, Focus, Size };
 
 // Which part of a control's state changed.
-enum class ControlChange { Text, Enabled, Visible, Hint, Bounds, Items, ItemIndex, Checked, Style };
+enum class ControlChange {
+    Text,
+    Enabled,
+    Visible,
+    Hint,
+    Bounds,
+    Items,
+    ItemIndex,
+    Checked,
+    Style,
+    Selection
+};
 
 // Operations of Shell_NotifyIconA.
 inline constexpr unsigned kNimAdd = 0;
@@ -55,7 +66,9 @@ class IUiBackend {
     virtual int ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) = 0;
     // An icon of the program's own resources, as the 32-bit handle the tray record carries.
     virtual std::uint32_t LoadIconByName(std::string_view name) = 0;
-    virtual bool NotifyIcon(unsigned operation, const TrayIconData& data) = 0;
+    // tip: the whole tip; a shell that shows longer tips than the record's 63 characters gets it
+    // all (up to 127).
+    virtual bool NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) = 0;
     // Shows the menu at a screen position; returns the index of the chosen item or -1.
     virtual int TrackPopup(Form& owner, const PopupMenu& menu, Point at) = 0;
     virtual Point CursorPos() = 0;

@@ -1,5 +1,6 @@
 // What the driver link reads before it installs the driver file: the file's bytes, its owner and
-// access list and those of its folder, the system folder, and whether Windows is 64-bit.
+// access list and those of its folder, the system folder, and whether Windows is 64-bit; and the
+// description its version resource gives.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,9 @@ class IDriverFiles {
     // Whether this 32-bit program runs on 64-bit Windows (IsWow64Process, looked up at run
     // time: a Windows without it is 32-bit).
     virtual bool Is64BitWindows() = 0;
+    // The FileDescription of the file's version resource, in its first language, at most 255
+    // characters; empty without a version resource or without that entry.
+    virtual std::string FileDescription(std::string_view path) = 0;
 };
 
 } // namespace velt

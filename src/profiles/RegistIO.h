@@ -78,6 +78,8 @@ class ProfileStore {
     // Whether the last load read every whole record of the storage file, so that the list in
     // memory may replace it. False before the first load.
     bool StorageLoaded() const { return storageLoaded_; }
+    // The file the last refused save's list was kept in; empty when none since the load.
+    const std::string& RefusedCopyPath() const { return refusedPath_; }
 
   private:
     enum class Creation { Made, FoundExisting, Failed };

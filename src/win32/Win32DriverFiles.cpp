@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -123,6 +125,50 @@ bool Win32DriverFiles::Is64BitWindows() {
     BOOL wow64 = FALSE;
     // Without the function (XP before SP2) or its answer, Windows is 32-bit.
     return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
+}
+
+std::string Win32DriverFiles::FileDescription(std::string_view path) {
+    // version.dll from the system folder, loaded when needed rather than imported.
+    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    HMODULE version = LoadSystemLibrary("version.dll");
+    const auto infoSize = ExportOf<SizeFn>(version, "GetFileVersionInfoSizeA");
+    const auto info = ExportOf<InfoFn>(version, "GetFileVersionInfoA");
+    const auto query = ExportOf<QueryFn>(version, "VerQueryValueA");
+    std::string description;
+    const std::string name(path);
+    DWORD unused = 0;
+    const DWORD size = infoSize != nullptr ? infoSize(name.c_str(), &unused) : 0;
+    constexpr DWORD kMaxVersionInfo = 64 * 1024;
+    std::vector<BYTE> data(size > 0 && size <= kMaxVersionInfo ? size : 0);
+    WORD* languages = nullptr;
+    UINT languagesSize = 0;
+    if (!data.empty() && info != nullptr && query != nullptr &&
+        info(name.c_str(), 0, size, data.data()) != FALSE &&
+        query(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&languages),
+              &languagesSize) != FALSE &&
+        languagesSize >= 2 * sizeof(WORD)) {
+        // "\StringFileInfo\<language><code page>\FileDescription", each as four hex digits.
+        std::string key = "\\StringFileInfo\\";
+        for (const WORD word : {languages[0], languages[1]}) {
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                key.push_back("0123456789abcdef"[(word >> shift) & 0xF]);
+            }
+        }
+        key += "\\FileDescription";
+        char* text = nullptr;
+        UINT length = 0;
+        if (query(data.data(), key.c_str(), reinterpret_cast<LPVOID*>(&text), &length) != FALSE &&
+            text != nullptr) {
+            constexpr std::size_t kMaxDescription = 255;
+            description.assign(text, strnlen(text, std::min<std::size_t>(length, kMaxDescription)));
+        }
+    }
+    if (version != nullptr) {
+        FreeLibrary(version);
+    }
+    return description;
 }
 
 } // namespace velt

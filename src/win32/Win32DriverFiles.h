@@ -13,6 +13,7 @@ class Win32DriverFiles : public IDriverFiles {
     bool ReadSecurity(std::string_view path, SecuritySummary& out) override;
     std::string SystemFolder() override;
     bool Is64BitWindows() override;
+    std::string FileDescription(std::string_view path) override;
 };
 
 } // namespace velt

@@ -61,7 +61,7 @@ class Win32Ui final : public IUiBackend {
     void WakeUp() override;
     int ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
     std::uint32_t LoadIconByName(std::string_view name) override;
-    bool NotifyIcon(unsigned operation, const TrayIconData& data) override;
+    bool NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) override;
     int TrackPopup(Form& owner, const PopupMenu& menu, Point at) override;
     Point CursorPos() override;
     void SetForeground(Form& form) override;

@@ -456,6 +456,9 @@ void Win32Ui::PushControl(Control& control, ControlChange what) {
     case ControlChange::Style:
         PushStyle(control);
         break;
+    case ControlChange::Selection:
+        SendMessageA(window, EM_SETSEL, 0, -1);
+        break;
     }
 }
 

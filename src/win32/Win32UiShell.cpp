@@ -7,6 +7,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <map>
@@ -32,7 +33,7 @@ std::uint32_t Win32Ui::LoadIconByName(std::string_view name) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(icon));
 }
 
-bool Win32Ui::NotifyIcon(unsigned operation, const TrayIconData& data) {
+bool Win32Ui::NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) {
     NOTIFYICONDATAA record{};
     record.cbSize = data.cbSize;
     record.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(data.hWnd));
@@ -41,6 +42,18 @@ bool Win32Ui::NotifyIcon(unsigned operation, const TrayIconData& data) {
     record.uCallbackMessage = data.uCallbackMessage;
     record.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(data.hIcon));
     std::memcpy(record.szTip, data.szTip, sizeof data.szTip);
+    if ((data.uFlags & NIF_TIP) != 0 && tip.size() >= sizeof data.szTip) {
+        // A longer tip needs the record's second form (Windows 2000 and later); an older shell
+        // refuses it and gets the first 63 characters.
+        NOTIFYICONDATAA longer = record;
+        longer.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        const std::size_t length = std::min(tip.size(), sizeof longer.szTip - 1);
+        std::memcpy(longer.szTip, tip.data(), length);
+        longer.szTip[length] = '\0';
+        if (Shell_NotifyIconA(operation, &longer) != FALSE) {
+            return true;
+        }
+    }
     return Shell_NotifyIconA(operation, &record) != FALSE;
 }
 

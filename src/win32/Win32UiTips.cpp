@@ -23,6 +23,20 @@ TOOLINFOA ToolOf(HWND form, HWND control) {
     return info;
 }
 
+// A disabled button gets no mouse messages: its parent does. So a button's tip is also a tool of
+// the button's place on its parent, which shows it while the button is disabled (a disabled
+// Apply or Activate tells why).
+TOOLINFOA PlaceOf(HWND control) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.uFlags = TTF_SUBCLASS;
+    info.hwnd = GetParent(control);
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    GetWindowRect(control, &info.rect);
+    MapWindowPoints(nullptr, info.hwnd, reinterpret_cast<POINT*>(&info.rect), 2);
+    return info;
+}
+
 } // namespace
 
 HWND Win32Ui::TooltipOf(Form& form) {
@@ -52,10 +66,19 @@ void Win32Ui::UpdateTip(Control& control) {
     HWND tip = TooltipOf(form);
     TOOLINFOA info = ToolOf(WindowOf(form), window);
     SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+    const bool button = control.Kind() == ControlKind::Button;
+    TOOLINFOA place = button ? PlaceOf(window) : TOOLINFOA{};
+    if (button) {
+        SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&place));
+    }
     if (!control.Hint().empty()) {
         std::string text = control.Hint();
         info.lpszText = text.data();
         SendMessageA(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
+        if (button) {
+            place.lpszText = text.data();
+            SendMessageA(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&place));
+        }
     }
 }
 
@@ -63,6 +86,10 @@ void Win32Ui::RemoveTip(Control& control) {
     if (const auto tip = tooltips_.find(&control.Owner()); tip != tooltips_.end()) {
         TOOLINFOA info = ToolOf(WindowOf(control.Owner()), WindowOf(control));
         SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+        if (control.Kind() == ControlKind::Button && WindowOf(control) != nullptr) {
+            TOOLINFOA place = PlaceOf(WindowOf(control));
+            SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&place));
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "dialogs/FileList.h"
+#include "dialogs/InputReasons.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
 #include "fakes/FakeFileBrowser.h"
@@ -48,6 +49,9 @@ TEST_F(InputRulesTest, ATextTheCodePageCannotHoldKeepsTheConfirmingButtonDisable
         ASSERT_TRUE(ui.Paste(*edit, "????", false));
         EXPECT_TRUE(edit->Unrepresentable());
         EXPECT_FALSE(button->Enabled());
+        if (button != &wizard.btnAdd && button != &wizard.btnReplace) {
+            EXPECT_EQ(button->Hint(), kReasonUnrepresentable);
+        }
         ui.Paste(*edit, "????");
         EXPECT_TRUE(button->Enabled());
         ui.Paste(*edit, "????", false);

@@ -9,6 +9,7 @@
 #include "driver/OMX_API.h"
 #include "fakes/FakeDriverFiles.h"
 #include "fakes/FakeDriverOs.h"
+#include "fakes/FakeEventLog.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSessionWatch.h"
@@ -47,8 +48,8 @@ class MainWindowScene {
 
     // Creates the main window (FormCreate) and the about box, as start-up does.
     TSetParamForm& Create() {
-        main = &ui.App().CreateForm<TSetParamForm>(
-            TSetParamForm::Services{shell, registry, files, {policy, machineDefault}, session});
+        main = &ui.App().CreateForm<TSetParamForm>(TSetParamForm::Services{
+            shell, registry, files, {policy, machineDefault}, session, eventLog});
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;
     }
@@ -119,6 +120,7 @@ class MainWindowScene {
     FakeRegistry machineDefault; // HKEY_LOCAL_MACHINE: the machine defaults
     FakeFiles files;
     FakeSessionWatch session;
+    FakeEventLog eventLog;
     TestUi ui;
     TSetParamForm* main = nullptr;
 };

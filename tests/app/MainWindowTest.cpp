@@ -1,6 +1,7 @@
 // The main window: creation, the enable rule of Activate, the password tests, activation and its
 // refused start, deactivation, close and cancel, quit and destruction, the tray and its menu.
 #include "app/MainWindowFixture.h"
+#include "dialogs/InputReasons.h"
 
 #include <cstring>
 
@@ -53,8 +54,10 @@ TEST_F(MainWindowTest, ActivateNeedsFourCharactersAndASelectedProfile) {
     ASSERT_FALSE(main->PassEdit2.Visible());
     ui.Type(main->PassEdit1, "sec");
     EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonTooShort);
     ui.Type(main->PassEdit1, "r");
     EXPECT_TRUE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), "");
     ui.Backspace(main->PassEdit1);
     EXPECT_FALSE(main->ActivateButton.Enabled());
     // The edit refuses a 33rd character.
@@ -69,7 +72,10 @@ TEST_F(MainWindowTest, ActivateWithSecondEntryNeedsEqualLengthsOnly) {
     EXPECT_FALSE(main->ActivateButton.Enabled());
     ui.Type(main->PassEdit2, "wxy");
     EXPECT_FALSE(main->ActivateButton.Enabled());
-    ui.Type(main->PassEdit2, "z");
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonTooShort);
+    ui.Type(main->PassEdit2, "zz");
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonDiffer);
+    ui.Backspace(main->PassEdit2);
     EXPECT_TRUE(main->ActivateButton.Enabled()) << "different texts of equal length enable it";
 }
 
@@ -80,6 +86,7 @@ TEST_F(MainWindowTest, EmptyListNeverEnablesActivate) {
     EXPECT_EQ(main->Profiles.Hint(), "");
     ui.Type(main->PassEdit1, "abcdef");
     EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonNoProfile);
     // Pressed anyway (enabled from an earlier state): nothing happens.
     main->ActivateButtonClick();
     EXPECT_TRUE(main->Visible());
@@ -101,6 +108,11 @@ TEST_F(MainWindowTest, MismatchedPasswordsAreRefusedAndNothingElseChanges) {
     EXPECT_TRUE(LaterRequests().empty());
     EXPECT_EQ(ui.TrayCalls().size(), 1U);
     EXPECT_FALSE(StoredIndex().has_value());
+    // Both texts are selected and the focus is in the first: typing them again replaces them.
+    EXPECT_EQ(main->FocusedControl(), &main->PassEdit1);
+    TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
 }
 
 TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
@@ -115,6 +127,11 @@ TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
     EXPECT_EQ(ui.Boxes()[0].flags, 16U);
     EXPECT_TRUE(main->Visible());
     EXPECT_TRUE(LaterRequests().empty());
+    EXPECT_EQ(main->PassEdit1.Text(), "Secret");
+    EXPECT_EQ(main->FocusedControl(), &main->PassEdit1);
+    TypePasswords("secret", "");
+    ASSERT_TRUE(ui.Click(main->ActivateButton));
+    EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
 }
 
 TEST_F(MainWindowTest, SelectionChangeAfterTypingStillRunsBothTests) {
@@ -325,9 +342,12 @@ TEST_F(MainWindowTest, CancelHidesSavesAndEmptiesPasswords) {
 // The tray's Quit, and the registered message by which the setup asks a running copy to quit.
 class MainWindowQuitTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
-    PutProfiles({Profile("Twice", "c:\\a")});
+TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndKeepsTheShownList) {
+    PutProfiles({Profile("Twice", "c:\\a"), Profile("Two", "c:\\b")});
     Start();
+    ui.Select(main->Profiles, 1);
+    ui.AnswerNext(kIdYes);
+    ui.Click(main->DeleteProfile);
     if (GetParam()) {
         ui.Deliver(*main, ui.RegisterMessageId("VeltarionQuit"), 0, 0);
     } else {
@@ -340,9 +360,41 @@ TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndDoesNotSave) {
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_STOP, IOCTL_STOP));
     EXPECT_EQ(ui.TrayCalls().back().operation, kNimDelete);
     EXPECT_EQ(LastTray().uFlags, 0U);
-    EXPECT_FALSE(StoredIndex().has_value());
+    EXPECT_EQ(StoredProfiles(), 1U);
+    EXPECT_EQ(StoredIndex(), 0);
 }
 INSTANTIATE_TEST_SUITE_P(TrayOrQuitMessage, MainWindowQuitTest, ::testing::Bool());
+
+// Quit and the end of the session save as closing the window does, under the same rules: a
+// hidden window's list is not saved again (the backup keeps the older generation), and a store
+// that was not read is not written.
+enum class Before { SessionEnd, Close, UnreadStore };
+class QuitKeepsTest : public MainWindowTest, public ::testing::WithParamInterface<Before> {};
+
+TEST_P(QuitKeepsTest, TheShownListUnderTheStoresRules) {
+    const Before before = GetParam();
+    PutProfiles({Profile("A", "a"), Profile("B", "b")});
+    if (before == Before::UnreadStore)
+        files.FailNth(FakeFiles::Op::Open, 1, "Access denied");
+    Start();
+    ui.AnswerNext(kIdYes);
+    ui.Click(main->DeleteProfile);
+    if (before == Before::Close)
+        ui.CloseBox(*main);
+    if (before == Before::SessionEnd) {
+        ui.Raise(*main, SystemEvent::SessionEnding);
+    } else {
+        ui.ChooseNext("Quit");
+        ui.TrayMouse(*main, 516);
+    }
+    const bool unread = before == Before::UnreadStore;
+    EXPECT_EQ(files.Contents(kStorage)->size() / 512, unread ? 2U : 1U);
+    const auto backup = files.Contents(main->Store().BackupPath());
+    EXPECT_EQ(backup ? backup->size() / 512 : 0U, unread ? 0U : 2U);
+    EXPECT_EQ(ui.Boxes().back().text.starts_with(kNotLoadedCompletely), unread);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, QuitKeepsTest,
+                         ::testing::Values(Before::SessionEnd, Before::Close, Before::UnreadStore));
 
 TEST_F(MainWindowTest, RightClickOpensTheMenuAtTheCursor) {
     Start();
@@ -398,6 +450,38 @@ TEST_F(MainWindowTest, AboutOpensModallyOnceAndOnlyComesToFrontWhenOpen) {
     ui.Click(main->AboutImage);
     EXPECT_EQ(ui.ModalShows().size(), 1U);
     EXPECT_FALSE(AboutForm->Visible());
+}
+
+// Only a driver whose version resource names it a stand-in changes the texts about protection.
+TEST_F(MainWindowTest, AStandInDriverIsNamedWhereverProtectionIsSpokenOf) {
+    const struct {
+        const char* description; // nullptr: no version resource
+        bool standIn;
+    } cases[] = {
+        {nullptr, false},
+        {"OMX file-encryption filter driver", false},
+        {"Veltarion stand-in driver for evaluation (ciphers nothing)", true},
+        {"VELTARION STAND-IN DRIVER", true},
+    };
+    PutProfiles({Profile("Twice", "c:\\a")});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description != nullptr ? c.description : "none");
+        driverFiles.descriptions.clear();
+        if (c.description != nullptr) {
+            driverFiles.descriptions["C:\\Omvex\\OMXDRV.SYS"] = c.description;
+        }
+        Start();
+        EXPECT_EQ(main->Caption(), c.standIn ? "Veltarion (stand-in driver)" : "Veltarion");
+        TypePasswords("abcd", "abcd");
+        ASSERT_TRUE(ui.Click(main->ActivateButton));
+        EXPECT_EQ(ui.TrayCalls().back().tip,
+                  c.standIn ? "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is "
+                              "ciphered)"
+                            : "OMVEX: Ciphering file I/O operation");
+        ui.Queue([&] { EXPECT_EQ(AboutForm->StandInLabel.Visible(), c.standIn); });
+        main->AboutItemClick();
+        main->Destroy();
+    }
 }
 
 TEST(MakeUpperCase, MapsLatinAndCp1251LettersOnly) {

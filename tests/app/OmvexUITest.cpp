@@ -7,6 +7,7 @@
 #include "driver/DriverParamBlock.h"
 #include "fakes/FakeDriverFiles.h"
 #include "fakes/FakeDriverOs.h"
+#include "fakes/FakeEventLog.h"
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
@@ -40,10 +41,12 @@ class OmvexMainTest : public ::testing::Test {
                                files,
                                browser,
                                session,
+                               eventLog,
                                [this]() -> Application& {
                                    ++applications;
                                    return ui.App();
-                               }};
+                               },
+                               {}};
         return OmvexMain(platform);
     }
     std::vector<std::string> Created() const {
@@ -57,6 +60,7 @@ class OmvexMainTest : public ::testing::Test {
     }
 
     fakes::FakeDriverOs os;
+    FakeEventLog eventLog;
     fakes::FakeDriverFiles driverFiles;
     FakeShell shell;
     FakeRegistry registry;
@@ -105,6 +109,7 @@ TEST_F(OmvexMainTest, CopyInAnotherSessionSaysSoAndLeavesTheDriverAlone) {
     EXPECT_EQ(ui.Boxes()[0].flags, 48U);
     EXPECT_TRUE(Created().empty());
     EXPECT_TRUE(os.calls.empty());
+    EXPECT_THAT(eventLog.entries, ElementsAre(LogEntry{kEventOtherUserLock, LogType::Warning, {}}));
 }
 
 TEST_F(OmvexMainTest, WindowsAreCreatedInOrderThenShownThenDestroyed) {

@@ -2,6 +2,7 @@
 // the password prompt, as a user drives them.
 #include "MainWindowFixture.h"
 
+#include "dialogs/InputReasons.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
 #include "fakes/FakeFileBrowser.h"
@@ -154,21 +155,30 @@ TEST_F(ProfileCommandsTest, EditOfAProtectedProfileAsksThePasswordFirst) {
     EXPECT_EQ(ui.ModalShows(), std::vector<std::string>{TPasswordsForm::kCaption});
     EXPECT_TRUE(ui.Boxes().empty());
 
-    // Wrong password: the message, emptied password edits, no properties dialog.
+    // Wrong password: the message, emptied password edits, and the prompt again with the wrong
+    // text; cancelled, no properties dialog.
     QueuePrompt("lion2");
+    ui.Queue([&] {
+        EXPECT_EQ(Prompt().PassEdit1.Text(), "lion2");
+        ui.Click(Prompt().CancelButton);
+    });
     ui.Click(main->EditProfile);
     ASSERT_EQ(ui.Boxes().size(), 1u);
     EXPECT_EQ(ui.Boxes()[0].text, "Password is not correct !");
     EXPECT_EQ(ui.Boxes()[0].caption, "Password chacking");
     EXPECT_EQ(ui.Boxes()[0].flags, 0u);
-    EXPECT_EQ(ui.ModalShows().size(), 2u);
+    EXPECT_EQ(ui.ModalShows().size(), 3u);
     EXPECT_EQ(Dialog().Pass1Edit.Text(), "");
     EXPECT_EQ(Dialog().Pass2Edit.Text(), "");
     EXPECT_EQ(Prompt().PassEdit1.Text(), "") << "the prompt does not keep the password";
     ui.ClearBoxes();
 
-    // Right password: the dialog opens prepared, with Apply disabled.
-    QueuePrompt("lion1");
+    // Right password, typed over a wrong one: the dialog opens prepared, with Apply disabled.
+    QueuePrompt("lion9");
+    ui.Queue([&] {
+        ui.Type(Prompt().PassEdit1, "lion1");
+        ui.Click(Prompt().OkButton);
+    });
     ui.Queue([&] {
         EXPECT_EQ(Dialog().Caption(), "Edit selected profile");
         EXPECT_EQ(Dialog().ProfileNameEdit.Text(), "Safe");
@@ -178,13 +188,14 @@ TEST_F(ProfileCommandsTest, EditOfAProtectedProfileAsksThePasswordFirst) {
         EXPECT_EQ(Dialog().Pass1Edit.Text(), "lion1");
         EXPECT_EQ(Dialog().Pass2Edit.Text(), "lion1");
         EXPECT_FALSE(Dialog().ApplyButton.Enabled());
+        EXPECT_EQ(Dialog().ApplyButton.Hint(), kReasonUnchanged);
         ui.Paste(Dialog().ListEdit, "c:\\safe;d:\\more");
         ui.Paste(Dialog().Pass1Edit, "tiger");
         ui.Paste(Dialog().Pass2Edit, "tiger");
         ui.Click(Dialog().ApplyButton);
     });
     ui.Click(main->EditProfile);
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_EQ(ui.Boxes().size(), 1u);
     EXPECT_EQ(At(0).PathList.str(), "c:\\safe;d:\\more");
     EXPECT_EQ(At(0).CheckByte, PasswordCheckByte("tiger"));
     EXPECT_EQ(main->Profiles.ItemIndex(), 0);

@@ -87,12 +87,13 @@ TEST_F(MainWindowTest, MissingStorageFileAgainBringsDefaultAndNewWelcome) {
     EXPECT_TRUE(DefaultForm->Visible());
 }
 
-TEST_F(MainWindowTest, QuitBeforeAnySaveLeavesAnEmptyStorageFile) {
+TEST_F(MainWindowTest, QuitBeforeAnySaveKeepsTheDefaultProfile) {
     Start();
     ui.ChooseNext("Quit");
     ui.TrayMouse(*main, kTrayRightButtonDown);
     main->Destroy();
-    EXPECT_EQ(files.Contents(kStorage), std::vector<std::uint8_t>{});
+    EXPECT_EQ(StoredProfiles(), 1U);
+    EXPECT_EQ(StoredIndex(), 0);
 }
 
 } // namespace

@@ -2,12 +2,16 @@
 // wizard button and the modal results.
 #include "dialogs/PFPropertys.h"
 
+#include "dialogs/InputReasons.h"
+
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/TestUi.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace velt {
 namespace {
@@ -82,10 +86,13 @@ TEST_F(PFPropertysTest, LayoutStartsWithTheBoxTickedAndApplyDisabled) {
 TEST_F(PFPropertysTest, WithoutPasswordCheckNameAndListDecideAlone) {
     PrepareCreate();
     ui.Click(form.CheckPassword);
+    EXPECT_EQ(form.ApplyButton.Hint(), kReasonNoName);
     ui.Type(form.ProfileNameEdit, "N");
     EXPECT_FALSE(form.ApplyButton.Enabled()) << "empty path list";
+    EXPECT_EQ(form.ApplyButton.Hint(), kReasonNoList);
     ui.Type(form.ListEdit, "L");
     EXPECT_TRUE(form.ApplyButton.Enabled());
+    EXPECT_EQ(form.ApplyButton.Hint(), "");
     ui.Type(form.Pass1Edit, "ab");
     ui.Type(form.Pass2Edit, "xyz12");
     EXPECT_TRUE(form.ApplyButton.Enabled()) << "password edits are not looked at";
@@ -103,25 +110,35 @@ TEST_F(PFPropertysTest, WithPasswordCheckBothEntriesMustMatchExactlyWithFourOrMo
     struct Case {
         const char* first;
         const char* second;
-        bool enabled;
+        std::string_view reason; // empty: Apply enabled
     };
+    const std::string longest(32, 'p');
+    const std::string tooLong(40, 'p');
     const Case cases[] = {
-        {"abc", "abc", false},
-        {"abcd", "abcd", true},
-        {"abcd", "abCd", false},
-        {"abcd", "abcde", false},
-        {"abcde", "abcd", false},
-        {"", "", false},
-        {"    ", "    ", true},
-        {"abcd", "", false},
-        {"a-password-of-forty-characters-is-fine!", "a-password-of-forty-characters-is-fine!",
-         true},
+        {"abc", "abc", kReasonTooShort},
+        {"abcd", "abcd", ""},
+        {"abcd", "abCd", kReasonDiffer},
+        {"abcd", "abcde", kReasonDiffer},
+        {"abcde", "abcd", kReasonDiffer},
+        {"", "", kReasonTooShort},
+        {"    ", "    ", ""},
+        {"abcd", "", kReasonTooShort},
+        {longest.c_str(), longest.c_str(), ""},
+        // More than the main window takes: refused when typed or pasted, and when a program
+        // puts it there, Apply stays disabled.
+        {tooLong.c_str(), tooLong.c_str(), kReasonTooLong},
     };
     for (const Case& c : cases) {
-        ui.Paste(form.Pass1Edit, c.first);
-        ui.Paste(form.Pass2Edit, c.second);
-        EXPECT_EQ(form.ApplyButton.Enabled(), c.enabled)
-            << "'" << c.first << "' / '" << c.second << "'";
+        SCOPED_TRACE(std::string(c.first) + " / " + c.second);
+        for (auto [edit, text] :
+             {std::pair{&form.Pass1Edit, c.first}, {&form.Pass2Edit, c.second}}) {
+            const bool fits = std::string_view(text).size() <= 32;
+            EXPECT_EQ(ui.Paste(*edit, text), fits);
+            if (!fits)
+                edit->SetText(text);
+        }
+        EXPECT_EQ(form.ApplyButton.Enabled(), c.reason.empty());
+        EXPECT_EQ(form.ApplyButton.Hint(), c.reason);
     }
 }
 

@@ -42,7 +42,13 @@ class DriverConnectTest : public DriverLinkTest {
         os.drives = {{'A', kDriveRemovable}, {'C', kDriveFixed}, {'D', kDriveCdrom}};
         Init();
     }
-    bool Connect() { return DriverConnect(messenger); }
+    bool Connect() {
+        return DriverConnect(messenger, [this](std::string_view file, std::string_view reason) {
+            refusedFiles.emplace_back(file, reason);
+        });
+    }
+    // The driver files refused, and why, as the connection told them.
+    std::vector<std::pair<std::string, std::string>> refusedFiles;
     bool Failed() const { return messenger.terminateRequests == 1 && messenger.shown.size() == 1; }
 };
 
@@ -383,11 +389,15 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         }
         row.rights(files);
         Init();
+        refusedFiles.clear();
         EXPECT_EQ(Connect(), row.refusal == 0);
         if (row.refusal == 0) {
             EXPECT_TRUE(messenger.shown.empty());
+            EXPECT_TRUE(refusedFiles.empty());
             continue;
         }
+        EXPECT_EQ(refusedFiles, (std::vector<std::pair<std::string, std::string>>{
+                                    {file, texts.at(row.refusal)}}));
         EXPECT_EQ(messenger.shown, (std::vector<Shown>{{texts.at(row.refusal), "Loading driver ...",
                                                         kMbIconError}}));
         EXPECT_EQ(messenger.terminateRequests, 1);

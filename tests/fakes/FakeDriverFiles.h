@@ -22,6 +22,8 @@ class FakeDriverFiles : public IDriverFiles {
     std::map<std::string, std::optional<SecuritySummary>> security;
     std::string systemFolder = "C:\\WINDOWS\\system32";
     bool windows64 = false;
+    // The FileDescription of each file's version resource; none for a file not named.
+    std::map<std::string, std::string> descriptions;
 
     // The headers of a PE image for the given machine.
     static std::vector<std::uint8_t> PeImage(std::uint16_t machine);
@@ -33,6 +35,10 @@ class FakeDriverFiles : public IDriverFiles {
     bool ReadSecurity(std::string_view path, SecuritySummary& out) override;
     std::string SystemFolder() override { return systemFolder; }
     bool Is64BitWindows() override { return windows64; }
+    std::string FileDescription(std::string_view path) override {
+        const auto it = descriptions.find(std::string(path));
+        return it == descriptions.end() ? std::string() : it->second;
+    }
 };
 
 } // namespace velt::fakes

@@ -29,7 +29,11 @@ bool TestUi::Act(const Form& form, const std::function<bool()>& action) {
 
 bool TestUi::Type(Edit& edit, std::string_view chars) {
     for (const char c : chars) {
-        if (!Act(edit.Owner(), [&] { return edit.UserEdit(edit.Text() + c); })) {
+        // A selected text is replaced by the first character.
+        const auto typed = [&] {
+            return edit.UserEdit((edit.AllSelected() ? std::string() : edit.Text()) + c);
+        };
+        if (!Act(edit.Owner(), typed)) {
             return false;
         }
     }
@@ -291,11 +295,11 @@ std::string TestUi::IconName(std::uint32_t handle) const {
     return {};
 }
 
-bool TestUi::NotifyIcon(unsigned operation, const TrayIconData& data) {
+bool TestUi::NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) {
     if (whileTray_) {
         std::exchange(whileTray_, nullptr)();
     }
-    trayCalls_.push_back(TrayCall{operation, data});
+    trayCalls_.push_back(TrayCall{operation, data, std::string(tip)});
     return !trayFails_;
 }
 

@@ -37,6 +37,7 @@ class TestUi final : public IUiBackend {
     struct TrayCall {
         unsigned operation = 0;
         TrayIconData data;
+        std::string tip; // the whole tip
     };
     struct Balloon {
         std::uint32_t hWnd = 0;
@@ -66,8 +67,8 @@ class TestUi final : public IUiBackend {
     // Each returns false when the user could not do it (disabled, hidden, over the limit, or
     // the window disabled because another one is shown modally).
 
-    // Types characters one by one at the end of the text; each is one change. Stops at the
-    // first refused character.
+    // Types characters one by one at the end of the text (the first replaces a selected text);
+    // each is one change. Stops at the first refused character.
     bool Type(Edit& edit, std::string_view chars);
     // Replaces the whole text at once (select all, then paste). representable = false: the
     // pasted text holds characters the code page cannot store; text is what it converts to.
@@ -153,7 +154,7 @@ class TestUi final : public IUiBackend {
     void WakeUp() override {}
     int ShowMessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
     std::uint32_t LoadIconByName(std::string_view name) override;
-    bool NotifyIcon(unsigned operation, const TrayIconData& data) override;
+    bool NotifyIcon(unsigned operation, const TrayIconData& data, std::string_view tip) override;
     int TrackPopup(Form& owner, const PopupMenu& menu, Point at) override;
     Point CursorPos() override { return cursor_; }
     void SetForeground(Form& form) override;

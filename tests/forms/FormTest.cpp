@@ -54,6 +54,22 @@ TEST_F(FormTest, OnShowRunsOnEachHiddenToShownChange) {
     EXPECT_EQ(shows, 2);
     EXPECT_EQ(creates, 1);
     EXPECT_TRUE(dialog.Visible());
+
+    // A window its OnShow showed and closed again leaves the front to the form; one it brings
+    // up (the welcome over the main window) stays in front and active.
+    Dialog welcome(app, "Welcome");
+    for (const bool stays : {false, true}) {
+        dialog.Hide();
+        dialog.OnShow = [&] {
+            welcome.Show();
+            if (!stays) {
+                welcome.Hide();
+            }
+        };
+        dialog.Show();
+        EXPECT_EQ(ui.Log().back(), stays ? "front Welcome" : "front Dialog");
+        EXPECT_EQ(app.ActiveForm(), stays ? &welcome : static_cast<Form*>(&dialog));
+    }
 }
 
 TEST_F(FormTest, CloseHidesUnlessTheHandlerRefusesOrFrees) {

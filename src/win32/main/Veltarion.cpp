@@ -1,9 +1,12 @@
 // WinMain of Veltarion.exe: the Win32 implementations of the system services, handed to the
-// portable program entry. The command line is not read.
+// portable program entry. A command on the command line goes to the running copy instead.
+#include "app/CommandLine.h"
 #include "app/OmvexUI.h"
 #include "forms/Application.h"
+#include "win32/Win32Commands.h"
 #include "win32/Win32DriverFiles.h"
 #include "win32/Win32DriverOs.h"
+#include "win32/Win32EventLog.h"
 #include "win32/Win32FileBrowser.h"
 #include "win32/Win32Files.h"
 #include "win32/Win32Registry.h"
@@ -28,11 +31,15 @@ void __verbose_terminate_handler() {
 }
 } // namespace __gnu_cxx
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
-                   int /*show*/) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine, int /*show*/) {
     // Before anything can load a DLL on demand (the shell, the common controls, the session
     // notifications): no DLL may come from the program's folder or the current one.
     velt::RestrictDllSearch();
+    velt::Win32EventLog eventLog;
+    const velt::Command command = velt::ParseCommandLine(commandLine != nullptr ? commandLine : "");
+    if (command.kind != velt::CommandKind::Start) {
+        return velt::RunCommandLine(command, eventLog);
+    }
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
     velt::Win32DriverFiles driverFiles;
@@ -47,6 +54,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     // ends without creating any window.
     std::optional<velt::Win32Ui> ui;
     std::optional<velt::Application> app;
+    std::optional<velt::Win32CommandWindow> commands;
     velt::OmvexPlatform platform{shell,
                                  driverOs,
                                  driverFiles,
@@ -55,11 +63,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
                                  files,
                                  fileBrowser,
                                  session,
+                                 eventLog,
                                  [&]() -> velt::Application& {
                                      ui.emplace(instance);
                                      return app.emplace(*ui);
+                                 },
+                                 [&](velt::Application& application, velt::TSetParamForm& main) {
+                                     commands.emplace(instance, application, main);
                                  }};
     const int code = velt::OmvexMain(platform);
+    commands.reset();
     app.reset();
     return code;
 }

@@ -1,11 +1,15 @@
 // The real Veltarion.exe under Wine beside the stand-in driver, driven through window messages.
 #include "app/AutoDeactivate.h"
+#include "app/CommandWire.h"
 #include "app/Main.h"
 #include "app/OmvexUI.h"
 #include "digest/MD5_RC4.h"
 #include "dialogs/About.h"
 #include "e2e/harness/E2eHarness.h"
 #include "profiles/DefaultProf.h"
+#include "profiles/ProfileRecord.h"
+#include "win32/Win32Commands.h"
+#include "win32/Win32EventLog.h"
 #include "win32/driver/StandinKit.h"
 
 #include <gtest/gtest.h>
@@ -139,8 +143,9 @@ TEST_F(AppE2e, FirstStartShowsWelcomeAndDefaultProfileAndQuitStopsTwice) {
     EXPECT_EQ(app_->WaitExit(), 0U);
     EXPECT_EQ(JournalCodes(),
               (Codes{OMX_IOCTL_DRIVE_MASK, OMX_IOCTL_SET_PARAMS, OMX_IOCTL_STOP, OMX_IOCTL_STOP}));
-    // Nothing was saved: the storage file stays empty.
-    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), std::vector<std::uint8_t>{});
+    // Quit keeps the default profile the welcome dialog announced.
+    EXPECT_EQ(ReadFileBytes(install_.StorageFile()).value_or(std::vector<std::uint8_t>{}).size(),
+              512u);
 }
 
 TEST_F(AppE2e, WelcomeOkMakesConfidentFolderAndOpensGettingStartedAndF1OpensReadMe) {
@@ -484,6 +489,133 @@ TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
     EXPECT_EQ(fourth.WaitExit(), 0U);
     EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
     CloseHandle(squatter);
+}
+
+// Scripts turn protection on and off through the running copy and read the result as the exit
+// code; with no copy running, /activate starts one that keeps running.
+TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
+    // A copy the command line started ends with the scenario, whatever its outcome.
+    const std::shared_ptr<void> endStartedCopy(nullptr, [](void*) {
+        DWORD pid = 0;
+        if (GetWindowThreadProcessId(FindWindowA(kCommandWindowClass, nullptr), &pid) != 0) {
+            HANDLE copy = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+            TerminateProcess(copy, 1);
+            WaitForSingleObject(copy, kWaitMs);
+            CloseHandle(copy);
+        }
+    });
+    std::vector<std::uint8_t> stored;
+    for (const bool checked : {false, true}) {
+        TProfileObj p;
+        p.ProfileName = checked ? "Other" : "Work";
+        p.PathList = checked ? "c:\\other\\*.*" : "c:\\work\\*.*";
+        p.CheckFlag = checked ? 1 : 0;
+        p.CheckByte = PasswordCheckByte("Other123");
+        const auto record = EncodeRecord(p);
+        stored.insert(stored.end(), record.begin(), record.end());
+    }
+    ASSERT_TRUE(CreateDirectoryA(install_.Path("Profiles").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), stored));
+    // The source is registered as the setups register it; the running copy traces its reports.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    app_ = std::make_unique<App>(install_, std::string(),
+                                 std::vector<std::string>{"WINEDEBUG=+eventlog"});
+    HWND main = app_->MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND profiles = Item(main, Main::kProfiles);
+    ASSERT_TRUE(WaitUntil([&] { return ComboIndex(profiles) == 0; }));
+    const auto run = [&](const std::string& arguments) {
+        App command(install_, {}, {}, arguments);
+        return command.WaitExit();
+    };
+    // Typed into the window the command brought up, with the focus in the password edit.
+    const auto typeInto = [&](HWND window, DWORD& pid) {
+        if (!WaitUntil([&] {
+                return Visible(window) && ComboIndex(Item(window, Main::kProfiles)) == 1;
+            })) {
+            return false;
+        }
+        GUITHREADINFO focus{};
+        focus.cbSize = sizeof focus;
+        const DWORD thread = GetWindowThreadProcessId(window, &pid);
+        EXPECT_TRUE(WaitUntil([&] {
+            return GetGUIThreadInfo(thread, &focus) &&
+                   focus.hwndFocus == Item(window, Main::kPassEdit1);
+        }));
+        return ActivateFromMainWindow(window, "Other123");
+    };
+
+    ASSERT_TRUE(standin::ResetJournal());
+    {
+        App command(install_, {}, {}, "/activate Other");
+        DWORD pid = 0;
+        ASSERT_TRUE(typeInto(main, pid));
+        EXPECT_EQ(pid, app_->Pid());
+        EXPECT_EQ(command.WaitExit(), 0U);
+    }
+    EXPECT_EQ(JournalCodes(), (Codes{OMX_IOCTL_SET_PARAMS, OMX_IOCTL_START}));
+    OmxStandinJournal journal{};
+    ASSERT_TRUE(standin::ReadJournal(journal));
+    EXPECT_STREQ(reinterpret_cast<const char*>(journal.LastBlock + 256), "C:\\OTHER\\*.*");
+    EXPECT_EQ(run("/deactivate"), 0U);
+    EXPECT_EQ(run("/status"), 6U);
+
+    // Nothing of these reaches the driver: an unknown name, Cancel, and foreign messages.
+    ASSERT_TRUE(standin::ResetJournal());
+    EXPECT_EQ(run("/activate Nobody"), 3U);
+    EXPECT_FALSE(Visible(main));
+    {
+        App command(install_, {}, {}, "/activate \"Other\"");
+        ASSERT_TRUE(WaitUntil([&] { return Visible(main) && ComboIndex(profiles) == 1; }));
+        Click(Item(main, Main::kCancelButton));
+        EXPECT_EQ(command.WaitExit(), 5U);
+    }
+    HWND commands = FindWindowA(kCommandWindowClass, nullptr);
+    ASSERT_NE(commands, nullptr);
+    std::vector<std::uint8_t> garbage(1 << 20, 0x5A);
+    for (const std::uint32_t tag : {0x5A5A5A5AU, kCommandMagic}) {
+        COPYDATASTRUCT data{tag, static_cast<DWORD>(garbage.size()), garbage.data()};
+        EXPECT_EQ(SendMessageA(commands, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
+    }
+    EXPECT_EQ(JournalCodes(), Codes{});
+    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), stored);
+
+    // The activation's entry went to the Event Log with its ID.
+    const std::string text = ErrorOutputOf(install_.Path("Veltarion.exe"));
+    EXPECT_EQ(run("/quit"), 0U);
+    EXPECT_EQ(app_->WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), (Codes{OMX_IOCTL_STOP, OMX_IOCTL_STOP})) << "quit as the tray's";
+    EXPECT_NE(text.find(",0x0004,0x0000,0x000003e8,"), std::string::npos)
+        << "ID 1000, protection on: " << text.substr(0, 2000);
+    EXPECT_EQ(text.find("c:\\\\other"), std::string::npos) << "no path in the log";
+
+    // With no copy running, only /activate starts one, which then keeps running.
+    EXPECT_EQ(run("/status"), 6U);
+    EXPECT_EQ(run("/deactivate"), 0U);
+    EXPECT_EQ(run("/quit"), 0U);
+    ASSERT_TRUE(standin::ResetJournal());
+    // The new copy starts on Work: Other is selected once the command is in.
+    const DWORD first = 0;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Veltarion", &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "CurrentProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&first), 4);
+    RegCloseKey(key);
+    App command(install_, {}, {}, "/activate Other");
+    HWND started = nullptr;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (started = FindWindowA(nullptr, kMainCaption)) != nullptr; }));
+    DWORD pid = 0;
+    ASSERT_TRUE(typeInto(started, pid));
+    EXPECT_EQ(command.WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), (Codes{OMX_IOCTL_DRIVE_MASK, OMX_IOCTL_SET_PARAMS,
+                                     OMX_IOCTL_SET_PARAMS, OMX_IOCTL_START}));
+    HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    EXPECT_EQ(WaitForSingleObject(copy, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "keeps running";
+    EXPECT_EQ(run("/quit"), 0U);
+    EXPECT_EQ(WaitForSingleObject(copy, kWaitMs), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(copy);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
 }
 
 TEST_F(AppE2e, CopyAfterACrashedOneStartsNormally) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace velt::e2e {
 namespace {
@@ -137,7 +138,7 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     EXPECT_TRUE(Visible(welcome));
     CloseWelcome();
 
-    CheckOpened(main, Main::kCaption, declared_.main, Main::kPassEdit1, true, false);
+    CheckOpened(main, Main::kStandInCaption, declared_.main, Main::kPassEdit1, true, false);
     ExpectTabCycle(main, declared_.main, VK_SHIFT);
 
     // The tool buttons' commands by keyboard: Insert in the profile list creates a profile.
@@ -194,9 +195,11 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(wizard); }));
 
-    // The passwords by keyboard; Enter in an edit presses Apply.
+    // The passwords by keyboard, longer than the main window takes: the edits keep the first 32
+    // characters, as the main window's does. Enter in an edit presses Apply.
+    const std::string password = "abcdefghij0123456789ABCDEFGHIJ-and-more";
     ClickAt(Item(properties, TPFPropertysForm::kListEdit));
-    TypeText("\t\tabcd\tabcd");
+    TypeText("\t\t" + password + "\t" + password);
     ASSERT_TRUE(
         WaitUntil([&] { return Enabled(Item(properties, TPFPropertysForm::kApplyButton)); }));
     PressKey(VK_RETURN);
@@ -232,6 +235,22 @@ TEST_F(WindowHandlingE2e, EveryWindowByKeyboardAndTheTrayNeverHidesAnOpenDialog)
     ASSERT_NE(question, nullptr);
     Answer(question, IDNO);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question) && ComboCount(combo) == 2; }));
+
+    // A wrong password: the text stays selected with the focus in its edit, so the same long
+    // password typed over it (and cut to 32 characters as in the dialog) activates the profile.
+    ClickAt(Item(main, Main::kPassEdit1));
+    TypeText("wrong one");
+    PressKey(VK_RETURN);
+    HWND wrong = app_->WaitMessageBox("Password is not correct");
+    ASSERT_NE(wrong, nullptr);
+    Answer(wrong, IDOK);
+    WaitFocusOn(main, Main::kPassEdit1);
+    TypeText(password);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+    EXPECT_EQ(app_->FindWindowOf(nullptr, "Password is not correct"), nullptr);
+    Tray(main, kTrayDoubleClick);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
 
     ClickAt(Item(main, Main::kAboutImage));
     HWND about =

@@ -174,7 +174,7 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     EXPECT_EQ(stored[1].CheckFlag, 1);
     EXPECT_EQ(stored[1].CheckByte, PasswordCheckByte("Tiger9"));
 
-    // Edit: a wrong password is refused before the dialog opens.
+    // Edit: a wrong password is refused before the dialog opens, and the prompt asks again.
     ShowMain();
     SelectCombo(combo, 1);
     Click(Item(main_, kEditProfile));
@@ -190,7 +190,6 @@ TEST_F(ProfileDialogsE2eTest, CreateEditActivateAndDeleteAProtectedProfile) {
     EXPECT_EQ(app_.FindWindowOf(nullptr, kEditCaption), nullptr);
 
     // The right one opens it with the password filled in; change the path list.
-    Click(Item(main_, kEditProfile));
     prompt = Wait(kPromptCaption);
     ASSERT_NE(prompt, nullptr);
     SetText(Item(prompt, kPromptPassEdit), "Tiger9");
@@ -302,7 +301,7 @@ TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesByte
     EXPECT_EQ(std::memcmp(journal.LastBlock + 512, digest.data(), kDigestSize), 0);
 }
 
-TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {
+TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingKeepsTheNewProfile) {
     // A saved list to start from: the default profile.
     CloseMainAndWaitForSave(1);
     ShowMain();
@@ -310,14 +309,15 @@ TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingDiscardsTheNewProfile) {
     ASSERT_EQ(ComboCount(Item(main_, kProfiles)), 2);
     ASSERT_TRUE(ChooseTrayItem(app_.Pid(), main_, kMenuQuit));
     ASSERT_TRUE(app_.WaitExit().has_value());
-    ASSERT_EQ(StoredProfiles(install_).size(), 1u);
+    ASSERT_EQ(StoredProfiles(install_).size(), 2u);
 
     App again(install_);
     HWND main2 = again.MainWindow();
     ASSERT_NE(main2, nullptr);
     HWND combo = Item(main2, kProfiles);
-    EXPECT_TRUE(WaitUntil([&] { return ComboCount(combo) == 1; }));
-    EXPECT_EQ(ComboItem(combo, 0), "My Confidential Data");
+    EXPECT_TRUE(WaitUntil([&] { return ComboCount(combo) == 2; }));
+    EXPECT_EQ(ComboItem(combo, 1), "Scratch");
+    EXPECT_EQ(ComboIndex(combo), 1);
     ChooseTrayItem(again.Pid(), main2, kMenuQuit);
     again.WaitExit();
 }

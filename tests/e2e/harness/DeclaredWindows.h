@@ -8,6 +8,7 @@
 #include "dialogs/FileList.h"
 #include "dialogs/PFPropertys.h"
 #include "dialogs/passwds.h"
+#include "fakes/FakeEventLog.h"
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
@@ -26,7 +27,8 @@ struct Declared {
     FakeFiles files;
     FakeFileBrowser browser;
     FakeSessionWatch session;
-    TSetParamForm main{ui.App(), {shell, registry, files, {machine, machine}, session}};
+    FakeEventLog eventLog;
+    TSetParamForm main{ui.App(), {shell, registry, files, {machine, machine}, session, eventLog}};
     TDefaultForm welcome{ui.App(), main, shell};
     TPFPropertysForm properties{ui.App(), browser};
     TFileListForm wizard{ui.App(), browser};

@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cstring>
 #include <cstdio>
@@ -104,7 +105,14 @@ std::vector<char> EnvironmentBlock(const std::vector<std::string>& extra) {
     std::vector<char> block;
     LPCH env = GetEnvironmentStringsA();
     for (const char* p = env; p && *p; p += std::char_traits<char>::length(p) + 1) {
-        block.insert(block.end(), p, p + std::char_traits<char>::length(p) + 1);
+        // An extra variable replaces the inherited one of its name.
+        const std::string_view name = std::string_view(p).substr(0, std::string_view(p).find('='));
+        if (std::none_of(extra.begin(), extra.end(), [&](const std::string& var) {
+                return lstrcmpiA(std::string(name).c_str(), var.substr(0, var.find('=')).c_str()) ==
+                       0;
+            })) {
+            block.insert(block.end(), p, p + std::char_traits<char>::length(p) + 1);
+        }
     }
     FreeEnvironmentStringsA(env);
     for (const auto& var : extra) {
@@ -172,18 +180,20 @@ Install::~Install() {
         3000);
 }
 
-App::App(const Install& install, std::string workDir, const std::vector<std::string>& extraEnv) {
+App::App(const Install& install, std::string workDir, const std::vector<std::string>& extraEnv,
+         const std::string& arguments) {
     if (workDir.empty()) {
         workDir = install.Dir();
     }
     const std::string exe = install.Path("Veltarion.exe");
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> env = EnvironmentBlock(extraEnv);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                       workDir.c_str(), &startup, &info)) {
+    const BOOL created = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                                        env.data(), workDir.c_str(), &startup, &info);
+    if (created) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         pid_ = info.dwProcessId;
@@ -738,6 +748,30 @@ bool IsAbove(HWND upper, HWND lower) {
         }
     }
     return false;
+}
+
+std::string ErrorOutputOf(const std::string& program) {
+    // Wine runs each program as a Unix process whose debug channels write to its descriptor 2.
+    // The Wine server opens the files ("self" would be the server): the process is found by name.
+    const auto text = [](const std::string& path) {
+        const auto bytes = ReadFileBytes("Z:\\proc\\" + path);
+        return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    };
+    WIN32_FIND_DATAA entry{};
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+    std::string output;
+    while (find != INVALID_HANDLE_VALUE && output.empty()) {
+        const std::string pid = entry.cFileName;
+        if (std::isdigit(static_cast<unsigned char>(pid[0])) &&
+            text(pid + "\\cmdline").find(program) != std::string::npos) {
+            output = text(pid + "\\fd\\2");
+        }
+        if (!FindNextFileA(find, &entry)) {
+            FindClose(find);
+            find = INVALID_HANDLE_VALUE;
+        }
+    }
+    return output;
 }
 
 } // namespace velt::e2e

@@ -21,7 +21,8 @@
 namespace velt::e2e {
 
 // The main window's caption, the tray callback message and its mouse messages.
-inline constexpr const char* kMainCaption = "Veltarion";
+// Every test runs the program beside the stand-in driver, which its caption names.
+inline constexpr const char* kMainCaption = "Veltarion (stand-in driver)";
 inline constexpr UINT kTrayMessage = 1024;
 inline constexpr LPARAM kTrayDoubleClick = WM_LBUTTONDBLCLK; // 515
 inline constexpr LPARAM kTrayRightClick = WM_RBUTTONDOWN;    // 516
@@ -64,9 +65,10 @@ class Install {
 class App {
   public:
     // Starts <install>\Veltarion.exe with the given current directory (default: the install
-    // folder) and the extra environment variables (NAME=value).
+    // folder), the extra environment variables (NAME=value, replacing inherited ones) and the
+    // arguments after the program's name.
     explicit App(const Install& install, std::string workDir = {},
-                 const std::vector<std::string>& extraEnv = {});
+                 const std::vector<std::string>& extraEnv = {}, const std::string& arguments = {});
     App(const App&) = delete;
     App& operator=(const App&) = delete;
     ~App();
@@ -196,6 +198,9 @@ std::optional<std::uint64_t> FileSize(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// What the running program whose command line holds `program` has written to its standard error
+// so far, when that goes to a file (as the test runner has it): Wine's debug channels write there.
+std::string ErrorOutputOf(const std::string& program);
 
 // Documents: registers the recorder program for ".htm" in the prefix (every open of a .htm file
 // then appends "<file>|<current directory>" to the log), and reads the log's lines.

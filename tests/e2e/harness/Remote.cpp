@@ -11,17 +11,20 @@
 //                                     for its end and exits with its exit code
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
 //                                     another session would, once it holds it printing "held";
-//                                     hold-event an event of that name
+//                                     hold-event the same with an event of that name
 //   velt_remote protected             succeeds while the stand-in driver reports ciphering on
 //   velt_remote has-main              succeeds while the main window exists, shown or hidden
 //   velt_remote click-through CAPTION [seconds]
 //                                     presses a setup's Next, Install or Finish button (id 1), as
 //                                     each page enables it, until the setup window (caption
-//                                     starting with CAPTION) is gone
+//                                     starting with CAPTION) is gone; prints each page's subtitle
+//   velt_remote tray-icon [seconds]   succeeds once the running program's tray icon exists (the
+//                                     shell accepts a change of it that changes nothing)
 #include "e2e/harness/E2eHarness.h"
 #include "win32/driver/StandinKit.h"
 
 #include <sddl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -140,6 +143,7 @@ int ClickThrough(std::string_view caption, int seconds) {
                [&] {
                    HWND next = GetDlgItem(setup, IDOK);
                    if (next && IsWindowEnabled(next) && IsWindowVisible(next)) {
+                       std::printf("page: %s\n", Text(GetDlgItem(setup, 1038)).c_str());
                        Click(next);
                        Sleep(300); // the next page's button, not this one again
                    }
@@ -210,6 +214,17 @@ int main(int argc, char** argv) {
     if (command == "click-through" && argc > 2) {
         return ClickThrough(argv[2], argc > 3 ? std::atoi(argv[3]) : 60);
     }
+    if (command == "tray-icon") {
+        HWND main = WaitMain(seconds);
+        NOTIFYICONDATAA icon{};
+        icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        icon.hWnd = main;
+        icon.uID = 1;
+        return main && WaitUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; },
+                                 seconds * 1000)
+                   ? 0
+                   : 1;
+    }
     if ((command == "hold-mutex" || command == "hold-event") && argc > 3) {
         HANDLE held = command == "hold-mutex" ? CreateMutexA(nullptr, TRUE, argv[2])
                                               : CreateEventA(nullptr, TRUE, FALSE, argv[2]);
@@ -228,6 +243,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
                          "[seconds] | rights PATH | no-diagnostics | run COMMAND-LINE | "
                          "hold-mutex|hold-event NAME SECONDS | protected | has-main | "
-                         "click-through CAPTION [seconds]\n");
+                         "click-through CAPTION [seconds] | tray-icon [seconds]\n");
     return 2;
 }

@@ -60,6 +60,9 @@ check "machine default: sleep left unset" same "$(value "$defaults" DeactivateOn
 first="$arp\\$(product "$msi")"
 check "uninstall entry: version" same "$(value "$first" DisplayVersion)" 1.0.4.0
 check "uninstall entry: location" same "$(value "$first" InstallLocation)" "$win\\"
+events='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion'
+check "Event Log source: the program's texts" same "$(value "$events" EventMessageFile)" "$win\\Veltarion.exe"
+check "Event Log source: its types" same "$(value "$events" TypesSupported)" 0x7
 check "the setup program refuses beside the package (1638)" exit_code 1638 wine "$setup" /S
 check "setup refused: nothing changed" test ! -e "$inst/uninstall.exe"
 
@@ -102,6 +105,7 @@ for f in "${files[@]}"; do check "removal: ${f##*/} gone" test ! -e "$f"; done
 check "removal: shortcut gone" not shortcut
 check "removal: Run entry gone" same "$(value "$run" Veltarion)" ""
 check "removal: uninstall entry gone" not wine "$reg" query "$arp\\$(product "$upgrade")"
+check "removal: Event Log source gone" not wine "$reg" query "$events"
 check "removal: profiles kept" profiles_kept
 echo "$failed failed"
 [ $failed -eq 0 ]

@@ -6,7 +6,9 @@
 # activated; a reboot (server ended, then wineboot, which runs the Run entries as a log-on does);
 # an upgrade refused for a linked Profiles, one that cannot replace a file; an upgrade over the
 # running copy, without the Run entry and with a log; the quiet uninstall command; an interactive
-# install over the kept profiles to its finish page. ARCH win64 tells the story on 64-bit Windows
+# install over the kept profiles to its finish page, and an upgrade clicked through over the copy
+# that page started (which tells it will be closed); each copy a finish page starts shows its tray
+# icon. ARCH win64 tells the story on 64-bit Windows
 # (the x64 driver, Program Files (x86), the 32-bit registry view), where a setup without an x64
 # driver (NO_X64_SETUP) must refuse first.
 set -u -o pipefail
@@ -28,6 +30,9 @@ mkdir -p "$tools" && cp "$exe" "$tools/" && echo notes >"$tools/notes.txt"
 before=$(ls -l "$tools"; remote rights 'C:\Tools')
 check "refuses a folder of other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Tools'
 check "refused folder unchanged" same "$(ls -l "$tools"; remote rights 'C:\Tools')" "$before"
+kept="$WINEPREFIX/drive_c/Kept/Profiles"
+mkdir -p "$kept" && touch "$kept/profiles.omx" "$kept/notes.txt"
+check "refuses a Profiles folder that holds other files (4)" exit_code 4 wine "$setup" /S '/D=C:\Kept'
 mkdir -p "$WINEPREFIX/drive_c/Open" && chmod o+w "$WINEPREFIX/drive_c/Open"
 check "refuses a folder whose parent others may change (4)" \
     exit_code 4 wine "$setup" /S '/D=C:\Open\Veltarion'
@@ -58,6 +63,9 @@ check "uninstall entry: name" same "$(value "$uninst" DisplayName)" "$name"
 check "uninstall entry: quiet" same "$(value "$uninst" QuietUninstallString)" \
     "\"$win\\uninstall.exe\" /S _?=$win"
 check "uninstall entry: size" test "$(value "$uninst" EstimatedSize)" != 0x0
+events='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion'
+check "Event Log source: the program's texts" same "$(value "$events" EventMessageFile)" "$win\\Veltarion.exe"
+check "Event Log source: its types" same "$(value "$events" TypesSupported)" 0x7
 check "uninstaller signed" signed "$inst/uninstall.exe"
 
 command=$(value "$run" Veltarion)
@@ -123,21 +131,35 @@ check "program runs again" remote wait-main 60
 
 # The quiet uninstall command returns when the removal is done; the uninstaller's own file goes
 # a moment later.
-check "quiet uninstall command" remote run "$(value "$uninst" QuietUninstallString)"
+quiet=$(value "$uninst" QuietUninstallString)
+check "quiet uninstall command" remote run "${quiet% _\?=*} /LOG=C:\\uninstall.log _?=${quiet##*_\?=}"
 check "uninstall: service gone" not wine sc query OMXDRV
 wait_for test ! -e "$inst/uninstall.exe"
 for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
 check "uninstall: Run entry gone" same "$(value "$run" Veltarion)" ""
 check "uninstall: entry gone" not wine "$reg" query "$uninst"
+check "uninstall: Event Log source gone" not wine "$reg" query "$events"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
 check "uninstall: backup kept" test -f "$own/profiles.bak"
+check "uninstall: log tells where the profiles stay" \
+    grep -qF "Profiles kept: C:\\users\\$(id -un)\\AppData\\Local\\Veltarion\\profiles.omx" \
+    "$WINEPREFIX/drive_c/uninstall.log"
 
 # An interactive install into the folder that kept the profiles, clicked through to its finish
 # page, whose ticked "Start Veltarion now" starts the program through the user's shell.
 wine "$setup" </dev/null >/dev/null 2>&1 &
 check "interactive install clicked through" remote click-through "Veltarion 1.0.4" 120
 check "finish page started the program" remote wait-main 60
+check "finish page's copy shows its tray icon" remote tray-icon 30
 check "reinstall: profiles kept" profiles_kept
+
+# An upgrade clicked through while that copy runs: its first page says the copy will be closed
+# and protection turned off; the copy its finish page starts shows its tray icon.
+wine "$upgrade" </dev/null >/dev/null 2>&1 &
+pages=$(remote click-through "Veltarion 1.0.4" 120)
+check "upgrade's first page tells the copy will be closed" grep -q "will be closed" <<<"$pages"
+check "upgrade's finish page started the program" remote wait-main 60
+check "upgrade's copy shows its tray icon" remote tray-icon 30
 echo "$failed failed"
 [ $failed -eq 0 ]

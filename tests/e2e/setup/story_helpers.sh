@@ -27,7 +27,7 @@ everyone() { remote rights "$1" | grep ';WD)' >/dev/null; }
 # exit_code CODE COMMAND...: the command ends with the Windows exit code CODE (Wine hands a Linux
 # parent its low byte).
 exit_code() { "${@:2}"; [ $? -eq $(($1 % 256)) ]; }
-value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
+value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
 same() { [ "$1" = "$2" ]; }
 wait_for() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }

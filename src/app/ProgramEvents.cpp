@@ -1,0 +1,63 @@
+#include "app/ProgramEvents.h"
+
+#include <string>
+
+namespace velt {
+
+namespace {
+
+LogEntry Entry(EventId id, LogType type, std::initializer_list<std::string_view> inserts = {}) {
+    LogEntry entry{id, type, {}};
+    for (const std::string_view insert : inserts) {
+        entry.inserts.emplace_back(insert);
+    }
+    return entry;
+}
+
+} // namespace
+
+LogEntry ProtectionOnEntry(std::string_view profileName, std::string_view user) {
+    return Entry(kEventProtectionOn, LogType::Information, {profileName, user});
+}
+
+LogEntry ProtectionOffEntry(OffCause cause) {
+    static constexpr struct {
+        OffCause cause;
+        EventId id;
+    } kIds[] = {{OffCause::User, kEventOffByUser},
+                {OffCause::Lock, kEventOffOnLock},
+                {OffCause::Sleep, kEventOffOnSleep},
+                {OffCause::Idle, kEventOffOnIdle},
+                {OffCause::SessionEnd, kEventOffOnSessionEnd},
+                {OffCause::Quit, kEventOffOnQuit},
+                {OffCause::CommandLine, kEventOffByCommand}};
+    EventId id = kEventOffByUser;
+    for (const auto& entry : kIds) {
+        if (entry.cause == cause) {
+            id = entry.id;
+        }
+    }
+    return Entry(id, LogType::Information);
+}
+
+LogEntry StopRefusedEntry() {
+    return Entry(kEventStopRefused, LogType::Error);
+}
+
+LogEntry DriverFileRefusedEntry(std::string_view file, std::string_view reason) {
+    return Entry(kEventDriverFileRefused, LogType::Error, {file, reason});
+}
+
+LogEntry SaveRefusedEntry(std::string_view keptAt) {
+    return Entry(kEventSaveRefused, LogType::Error, {keptAt});
+}
+
+LogEntry OtherUserLockEntry() {
+    return Entry(kEventOtherUserLock, LogType::Warning);
+}
+
+LogEntry StartRefusedByPolicyEntry(std::string_view what) {
+    return Entry(kEventStartRefusedByPolicy, LogType::Warning, {what});
+}
+
+} // namespace velt

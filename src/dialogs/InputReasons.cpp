@@ -1,0 +1,19 @@
+#include "dialogs/InputReasons.h"
+
+namespace velt {
+
+std::string_view PasswordFault(const Edit& edit) {
+    const std::size_t length = edit.Text().size();
+    if (length < kMinPasswordLength) {
+        return kReasonTooShort;
+    }
+    if (length > kMaxPasswordLength) {
+        return kReasonTooLong;
+    }
+    if (edit.Unrepresentable()) {
+        return kReasonUnrepresentable;
+    }
+    return {};
+}
+
+} // namespace velt

@@ -1,0 +1,31 @@
+// The limits of a typed password, and the reasons a disabled confirming button gives in its tool
+// tip: the windows show no message for incomplete input, so the tip is how the user learns what
+// is missing.
+#pragma once
+
+#include "forms/Edit.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace velt {
+
+inline constexpr std::size_t kMinPasswordLength = 4;
+inline constexpr std::size_t kMaxPasswordLength = 32;
+
+inline constexpr std::string_view kReasonNoProfile = "Select a profile first.";
+inline constexpr std::string_view kReasonNoName = "Type a name for the profile.";
+inline constexpr std::string_view kReasonNoList = "Give the files and folders to protect.";
+inline constexpr std::string_view kReasonListTooLong =
+    "The files and folders to protect take more than 255 characters.";
+inline constexpr std::string_view kReasonTooShort = "A password has at least 4 characters.";
+inline constexpr std::string_view kReasonTooLong = "A password has at most 32 characters.";
+inline constexpr std::string_view kReasonDiffer = "The two passwords differ.";
+inline constexpr std::string_view kReasonUnchanged = "Nothing has been changed yet.";
+inline constexpr std::string_view kReasonUnrepresentable =
+    "The text holds characters this computer's language setting cannot store.";
+
+// Why the edit's text cannot be taken as a password; empty when it can.
+std::string_view PasswordFault(const Edit& edit);
+
+} // namespace velt
