@@ -711,6 +711,10 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     Answer(box, IDOK);
     EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 0);
     ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    box = app_->WaitMessageBox(kApplicationTitle); // Quit's save goes to a file of its own
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find("left unchanged"), std::string::npos);
+    Answer(box, IDOK);
     EXPECT_EQ(app_->WaitExit(), 0U);
     EXPECT_EQ(FileSize(install_.StorageFile()), kHuge);
 
@@ -730,6 +734,7 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
                    reinterpret_cast<const BYTE*>(install_.Dir().c_str()),
                    static_cast<DWORD>(install_.Dir().size() + 1));
     RegCloseKey(key);
+    DeleteFileA(install_.Path("Profiles\\profiles.bak").c_str());
     for (const auto& sharedNow : {shared, std::vector<std::uint8_t>(1024, 0)}) {
         ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), sharedNow));
         main = Start();
