@@ -138,8 +138,13 @@ ProfileStore& TSetParamForm::Store() {
 }
 
 void TSetParamForm::FormCreate() {
-    ProfilesFilePath = velt::ProfilesFilePath(ExtractFileDir(services_.shell.ExecutableName()));
-    store_.emplace(services_.registry, services_.files, ProfilesFilePath);
+    const std::string exeDirectory = ExtractFileDir(services_.shell.ExecutableName());
+    const StoreLocation where = ChooseStoreLocation(
+        exeDirectory, RecordedInstallFolders(services_.machine.defaults, services_.shell),
+        services_.shell.LocalAppDataFolder());
+    ProfilesFilePath = where.storagePath;
+    store_.emplace(services_.registry, services_.files, ProfilesFilePath,
+                   std::string(kSettingsKeyPath), where.sharedStoragePath);
 
     IconData.Data.uFlags = kNifMessage | kNifIcon | kNifTip;
     IconData.Data.uCallbackMessage = kTrayCallbackMessage;

@@ -34,18 +34,23 @@ struct WindowReferences {
 
 } // namespace
 
+bool OtherCopyInSession(MutexState state) {
+    return state == MutexState::Held;
+}
+
+bool OtherCopyOnMachine(MutexState state) {
+    return state != MutexState::Owned && state != MutexState::Abandoned;
+}
+
 int OmvexMain(OmvexPlatform& platform) {
     // Module initialisation of the driver link: a zero parameter block and the driver's paths.
     OmxModuleInit(platform.driverOs, platform.driverFiles, platform.shell.ExecutableName());
 
-    // Timing out means another copy holds the mutex. Every other answer carries on: owned,
-    // abandoned by a copy that died, or failed (then without single-instance protection).
-    if (platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs) == kWaitTimeout) {
+    if (OtherCopyInSession(platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs))) {
         return 0;
     }
-    // The same answers count for the machine: a mutex abandoned by a copy that died is free.
     const bool otherSession =
-        platform.shell.AcquireNamedMutex(kMachineMutexName, kOneCopyWaitMs) == kWaitTimeout;
+        OtherCopyOnMachine(platform.shell.AcquireNamedMutex(kMachineMutexName, kOneCopyWaitMs));
 
     WindowReferences references;
     Application& app = platform.application();

@@ -38,7 +38,8 @@ inline constexpr const char* kOneCopyMutexName = "OmvexOneCopyMutex";
 // controls it, whichever log-on session it runs in.
 inline constexpr const char* kMachineMutexName = shared::kMachineLock;
 inline constexpr const char* kOtherSessionText =
-    "Omvex is already running for another user of this computer.";
+    "Omvex is already running for another user of this computer. That user must quit it "
+    "(tray menu, Quit) before Omvex can start here.";
 inline constexpr std::uint32_t kOneCopyWaitMs = 50;
 inline constexpr const char* kApplicationTitle = "Omvex";
 
@@ -60,9 +61,20 @@ struct OmvexPlatform {
     std::function<void(Application&, TSetParamForm&)> commands;
 };
 
+// Whether another copy runs in this log-on session: only a mutex held by another process says so.
+// Any other answer lets this copy start (a failure here costs only the single-copy comfort; the
+// machine's lock still guards the driver).
+bool OtherCopyInSession(MutexState state);
+
+// Whether the driver may belong to another copy anywhere on the machine. Fails closed: only a
+// mutex this copy now holds (owned, or abandoned by a copy that died) says no; one that cannot
+// be created, opened or waited for, or whose name another kind of object took, may hide a
+// running copy.
+bool OtherCopyOnMachine(MutexState state);
+
 // Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held
-// by another process) ends at once, silently. A copy in another log-on session (the machine
-// mutex is held) says so and ends without a word to the driver.
+// by another process) ends at once, silently. A copy that cannot be sure it is the only one on
+// the machine says that the other copy must quit first and ends without a word to the driver.
 int OmvexMain(OmvexPlatform& platform);
 
 } // namespace velt

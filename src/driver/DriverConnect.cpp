@@ -1,6 +1,7 @@
 #include "driver/OMX_API.h"
 #include "driver/DriverFileCheck.h"
 #include "driver/OmxModule.h"
+#include "driver/ServiceImage.h"
 
 #include <string>
 
@@ -37,6 +38,20 @@ void ExchangeDriveMask(IMessenger& messenger) {
     }
 }
 
+// Empty when the file the registered service loads may be loaded; else why not. A service that
+// a setup, another copy or anyone else registered earlier may point anywhere: its file must pass
+// the checks the file beside the program passes. One whose file cannot be told is not trusted.
+std::string ServiceImageRefusal(IDriverOs& os, IDriverFiles& files, OsHandle service) {
+    std::string image;
+    const bool read = os.ServiceImagePath(service, image);
+    const std::string file = read ? ServiceImageFile(image, files.SystemFolder()) : std::string();
+    if (file.empty()) {
+        return "The driver service " + std::string(kDriverServiceName) + " loads \"" + image +
+               "\", which cannot be checked, so it is not started.";
+    }
+    return DriverFileRefusal(files, file);
+}
+
 } // namespace
 
 bool OpenDriverDevice(std::string_view deviceName, OsHandle& handle) {
@@ -70,17 +85,23 @@ bool InstallDriverService(OsHandle manager, std::string_view serviceName,
     return true;
 }
 
-bool StartDriverService(OsHandle manager, std::string_view serviceName) {
+bool StartDriverService(OsHandle manager, std::string_view serviceName, std::string* refusal) {
     IDriverOs* os = omx::State().os;
-    if (os == nullptr) {
+    IDriverFiles* files = omx::State().files;
+    if (os == nullptr || files == nullptr) {
         return false;
     }
     const OsHandle service = os->OpenNamedService(manager, serviceName, kServiceAllAccess);
     if (service == kNullHandle) {
         return false;
     }
-    bool started = os->RunService(service);
-    if (!started) {
+    std::string refused = ServiceImageRefusal(*os, *files, service);
+    bool started = false;
+    if (!refused.empty()) {
+        if (refusal != nullptr) {
+            *refusal = std::move(refused);
+        }
+    } else if (!(started = os->RunService(service))) {
         started = os->LastError() == kErrorServiceAlreadyRunning;
     }
     os->CloseService(service);
@@ -106,13 +127,19 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
                 *refusal = std::move(refused);
             }
         } else {
-            // All three run, in this order, whatever the earlier ones gave. Only an open device
-            // counts as reaching the driver: a service that was created or started but whose
-            // device cannot be opened (a missing or broken driver file) would leave the program
-            // running with every request failing, so that is reported like any other failure.
+            // All three run, in this order, whatever the earlier ones gave, unless the service
+            // that exists loads a file that is refused. Only an open device counts as reaching
+            // the driver: a service that was created or started but whose device cannot be
+            // opened (a missing or broken driver file) would leave the program running with
+            // every request failing, so that is reported like any other failure.
             InstallDriverService(manager, serviceName, driverFilePath);
-            StartDriverService(manager, serviceName);
-            result = OpenDriverDevice(deviceName, handle);
+            std::string refusedImage;
+            StartDriverService(manager, serviceName, &refusedImage);
+            if (refusedImage.empty()) {
+                result = OpenDriverDevice(deviceName, handle);
+            } else if (refusal != nullptr) {
+                *refusal = std::move(refusedImage);
+            }
         }
     }
     if (manager != kNullHandle) {

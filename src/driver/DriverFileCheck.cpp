@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "bytes/LittleEndian.h"
+#include "driver/PathTrust.h"
 #include "platform/PathNames.h"
 
 #include "SharedNames.h"
@@ -20,6 +21,7 @@ constexpr std::string_view kTrustedInstaller = shared::kSidTrustedInstaller;
 // The rights that let an account change what the file holds or which file is there: write data
 // (add a file, for a folder), append data (add a subfolder), delete a child, delete, change the
 // rights, take the ownership, and the generic write and all.
+constexpr std::uint32_t kGenericAll = 0x10000000U; // everything, for an object without a list
 constexpr std::uint32_t kChangeRights = 0x00000002U | 0x00000004U | 0x00000040U | 0x00010000U |
                                         0x00040000U | 0x00080000U | 0x40000000U | 0x10000000U;
 
@@ -30,6 +32,11 @@ constexpr std::uint16_t kMachineAmd64 = 0x8664;
 
 bool Contains(const std::vector<std::string>& list, std::string_view item) {
     return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+bool Trusted(std::string_view account, const std::vector<std::string>& systemWriters) {
+    return account == kSystem || account == kAdministrators || account == kTrustedInstaller ||
+           Contains(systemWriters, account);
 }
 
 bool MayChange(const AccessEntry& entry) {
@@ -44,6 +51,52 @@ std::string FolderOf(std::string_view path) {
         folder += '\\';
     }
     return folder;
+}
+
+// Each folder from the root of the drive or share down to the folder itself: "C:\", "C:\A",
+// "C:\A\B"; "\\srv\share\", "\\srv\share\A".
+std::vector<std::string> FolderAndAncestors(const std::string& folder) {
+    std::size_t root = 3;
+    if (folder.rfind("\\\\", 0) == 0) {
+        const std::size_t share = folder.find('\\', 2);
+        const std::size_t end = share == std::string::npos ? share : folder.find('\\', share + 1);
+        root = end == std::string::npos ? folder.size() : end + 1;
+    }
+    std::vector<std::string> parts{folder.substr(0, root)};
+    for (std::size_t at = folder.find('\\', root); at != std::string::npos;
+         at = folder.find('\\', at + 1)) {
+        parts.push_back(folder.substr(0, at));
+    }
+    if (folder.size() > root) {
+        parts.push_back(folder);
+    }
+    return parts;
+}
+
+// Whether no one but the trusted accounts may swap the folder or any folder above it (the
+// ancestor rule of PathTrust.h). Rights that cannot be read protect nothing.
+bool PathCannotBeSwapped(IDriverFiles& files, const std::string& folder,
+                         const std::vector<std::string>& systemWriters) {
+    std::vector<VeltPathPart> parts;
+    for (const std::string& part : FolderAndAncestors(folder)) {
+        SecuritySummary summary;
+        if (!files.ReadSecurity(part, summary)) {
+            return false;
+        }
+        // The root directory of a volume is never a reparse point on Windows; Wine reports one
+        // for a drive that maps a Unix mount point (Z:\ for /).
+        const bool driveRoot = part.size() == 3 && part[1] == ':';
+        VeltPathPart facts{summary.reparsePoint && !driveRoot ? 1 : 0,
+                           Trusted(summary.owner, systemWriters) ? 1 : 0, 0};
+        facts.untrustedRights = summary.hasAccessList ? 0 : kGenericAll;
+        for (const AccessEntry& e : summary.entries) {
+            if (e.allows && !e.inheritOnly && !Trusted(e.trustee, systemWriters)) {
+                facts.untrustedRights |= e.mask;
+            }
+        }
+        parts.push_back(facts);
+    }
+    return VeltJudgePath(parts.data(), parts.size(), nullptr) == VELT_PATH_TRUSTED;
 }
 
 } // namespace
@@ -91,10 +144,7 @@ std::vector<std::string> SystemFolderWriters(const SecuritySummary& systemFolder
 
 bool OnlyTrustedMayChange(const SecuritySummary& object,
                           const std::vector<std::string>& systemWriters) {
-    const auto trusted = [&](std::string_view account) {
-        return account == kSystem || account == kAdministrators || account == kTrustedInstaller ||
-               Contains(systemWriters, account);
-    };
+    const auto trusted = [&](std::string_view account) { return Trusted(account, systemWriters); };
     if (!object.hasAccessList || !trusted(object.owner)) {
         return false; // everyone may do everything, or the owner may give itself any right
     }
@@ -120,7 +170,8 @@ std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePa
     // The folder first: a service registered for a file still missing there would load whatever
     // someone puts there later.
     const DriverMachine machine = ReadDriverMachine(files, driverFilePath);
-    if (!safe(FolderOf(driverFilePath)) ||
+    const std::string folder = FolderOf(driverFilePath);
+    if (!safe(folder) || !PathCannotBeSwapped(files, folder, systemWriters) ||
         (machine != DriverMachine::Missing && !safe(driverFilePath))) {
         return "The driver file " + std::string(driverFilePath) +
                " can be changed by users who are not administrators, so it is not loaded into "

@@ -54,7 +54,10 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
 bool OpenDriverDevice(std::string_view deviceName, OsHandle& handle);
 bool InstallDriverService(OsHandle manager, std::string_view serviceName,
                           std::string_view driverFilePath);
-bool StartDriverService(OsHandle manager, std::string_view serviceName);
+// Starts the service only when the file its recorded image path names passes the driver-file
+// checks; else the reason goes to `refusal` and nothing is started.
+bool StartDriverService(OsHandle manager, std::string_view serviceName,
+                        std::string* refusal = nullptr);
 
 // Bit n set for each fixed or CD-ROM drive whose letter is the n-th of the alphabet.
 std::uint32_t LocalDriveMask();

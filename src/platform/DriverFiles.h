@@ -20,12 +20,14 @@ struct AccessEntry {
     bool inheritOnly = false;
 };
 
-// A file's or folder's owner and access list. Without an access list (a null DACL) everyone may
-// do everything.
+// A file's or folder's owner and access list, and whether it is a reparse point (a junction,
+// mount point or symbolic link). Without an access list (a null DACL) everyone may do
+// everything.
 struct SecuritySummary {
     std::string owner;
     bool hasAccessList = true;
     std::vector<AccessEntry> entries;
+    bool reparsePoint = false;
 };
 
 class IDriverFiles {
@@ -36,8 +38,9 @@ class IDriverFiles {
     // count read (0 past its end), or -1 when the file cannot be opened.
     virtual std::int64_t ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
                                     std::uint32_t size) = 0;
-    // The owner and access list of a file or folder (GetFileSecurityA); false when they cannot
-    // be read (a missing file, no right to read them, a file system without security).
+    // The owner and access list of a file or folder (GetFileSecurityA) and its reparse point
+    // attribute; false when they cannot be read (a missing file, no right to read them, a file
+    // system without security).
     virtual bool ReadSecurity(std::string_view path, SecuritySummary& out) = 0;
     // The system folder (GetSystemDirectoryA), without a trailing backslash; empty on failure.
     virtual std::string SystemFolder() = 0;

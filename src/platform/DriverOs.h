@@ -64,6 +64,9 @@ class IDriverOs {
     virtual OsHandle OpenNamedService(OsHandle manager, std::string_view serviceName,
                                       std::uint32_t access) = 0;
     virtual bool RunService(OsHandle service) = 0;
+    // The image path the service manager recorded for the service (QueryServiceConfigA's
+    // binary path name, as registered); false when it cannot be read.
+    virtual bool ServiceImagePath(OsHandle service, std::string& out) = 0;
     virtual bool CloseService(OsHandle handle) = 0;
     // GetLastError of the calling thread, as the last failing call above left it.
     virtual std::uint32_t LastError() = 0;

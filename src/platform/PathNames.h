@@ -2,10 +2,21 @@
 // store, the driver link and the windows.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <string_view>
 
 namespace velt {
+
+// Whether two names are the same but for the letter case of their ASCII letters, as Windows
+// compares file and folder names.
+inline bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char p, char q) {
+               return std::tolower(static_cast<unsigned char>(p)) ==
+                      std::tolower(static_cast<unsigned char>(q));
+           });
+}
 
 // Whether the path names one place whatever the current drive and directory: a drive letter
 // with a backslash ("C:\...") or a UNC or device name ("\\server\...", "\\?\...").

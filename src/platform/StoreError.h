@@ -28,6 +28,8 @@ inline constexpr std::string_view kErrAccessDenied = "File access denied";
 inline constexpr std::string_view kErrFileNotFound = "File not found";
 inline constexpr std::string_view kErrInvalidFilename = "Invalid filename";
 inline constexpr std::string_view kErrDiskFull = "Disk full";
+inline constexpr std::string_view kErrStorageTooLarge =
+    "The profiles file is larger than 128 MiB, so it was not read";
 
 // "Invalid data type for '<name>'": a registry value that is not of the expected type.
 inline std::string InvalidDataTypeText(std::string_view valueName) {

@@ -14,14 +14,18 @@ namespace {
 
 // Records are read and written in batches: fewer system calls, bounded memory.
 constexpr std::size_t kRecordsPerBatch = 128;
+// No one keeps a quarter of a million profiles: a larger file is refused before any of it is
+// read, rather than leaving the window without an answer for minutes.
+constexpr std::uint64_t kMaxStorageBytes = std::uint64_t{128} << 20;
 
 } // namespace
 
 ProfileStore::ProfileStore(ISettingsRegistry& registry, IFiles& files, std::string storagePath,
-                           std::string keyPath)
+                           std::string keyPath, std::string sharedStoragePath)
     : registry_(registry), files_(files), storagePath_(std::move(storagePath)),
       newPath_(ChangeFileExt(storagePath_, ".new")),
-      backupPath_(ChangeFileExt(storagePath_, ".bak")), keyPath_(std::move(keyPath)) {}
+      backupPath_(ChangeFileExt(storagePath_, ".bak")), keyPath_(std::move(keyPath)),
+      sharedPath_(std::move(sharedStoragePath)) {}
 
 bool ProfileStore::EnsureSettingsKey() {
     return registry_.OpenKey(keyPath_, true) != nullptr;
@@ -65,9 +69,51 @@ ProfileStore::Creation ProfileStore::CreateEmptyStorage() {
     }
 }
 
+void ProfileStore::ImportSharedStore() {
+    // The shared file is only ever read. One that holds no whole records, is too large or
+    // cannot be read is left alone, and the user starts as on a first start.
+    if (sharedPath_.empty() || files_.Exists(storagePath_) || !files_.Exists(sharedPath_)) {
+        return;
+    }
+    try {
+        const auto from = files_.Open(sharedPath_, FileAccess::Read, FileShare::Read);
+        const std::uint64_t size = from->Size();
+        if (size == 0 || size % kRecordSize != 0 || size > kMaxStorageBytes) {
+            return;
+        }
+        try {
+            files_.MakeDirectory(ExtractFileDir(storagePath_));
+        } catch (const StoreError&) {
+        }
+        // Copied whole to the new file first: a copy cut short is never taken for the store.
+        {
+            const auto to = files_.Create(newPath_);
+            std::vector<std::uint8_t> batch;
+            while (from->Position() < size) {
+                batch.resize(static_cast<std::size_t>(std::min<std::uint64_t>(
+                    size - from->Position(), kRecordsPerBatch * kRecordSize)));
+                from->Read(batch.data(), batch.size());
+                to->Write(batch.data(), batch.size());
+            }
+            to->Flush();
+        }
+        if (files_.MoveNew(newPath_, storagePath_)) {
+            return;
+        }
+    } catch (const StoreError&) {
+    }
+    try {
+        files_.Remove(newPath_);
+    } catch (const StoreError&) {
+    }
+}
+
 void ProfileStore::ReadRecords(ProfileList& list) {
     const auto file = files_.Open(storagePath_, FileAccess::ReadWrite);
     const std::uint64_t size = file->Size();
+    if (size > kMaxStorageBytes) {
+        ThrowStoreError(kErrStorageTooLarge);
+    }
     // Room for the records up front, but no more than a modest amount on the file's word alone.
     list.Reserve(list.Count() +
                  static_cast<std::size_t>(std::min<std::uint64_t>(size / kRecordSize, 1U << 16)));
@@ -99,6 +145,7 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     refusedPath_.clear();
     refusedBytes_.clear();
     RequireAbsolutePath();
+    ImportSharedStore();
 
     if (!registry_.KeyExists(keyPath_)) {
         // The key vanished (or could never be created): make it, select nothing, and still read

@@ -50,8 +50,11 @@ inline std::string NoMoreCopiesText(std::string_view folder,
 
 class ProfileStore {
   public:
+    // A shared storage path names an older store that several users shared: a load that finds
+    // no storage file first copies that one's profiles in (see ImportSharedStore).
     ProfileStore(ISettingsRegistry& registry, IFiles& files, std::string storagePath,
-                 std::string keyPath = std::string(kSettingsKeyPath));
+                 std::string keyPath = std::string(kSettingsKeyPath),
+                 std::string sharedStoragePath = {});
 
     // Opens the settings key, creating it when missing; writes nothing. False when the key
     // could not be opened or created (the next load then tries again).
@@ -84,6 +87,7 @@ class ProfileStore {
     void RequireAbsolutePath() const;
     std::int32_t ReadCurrentProfile(IRegistryKey& key) const;
     Creation CreateEmptyStorage();
+    void ImportSharedStore();
     void ReadRecords(ProfileList& list);
     static void WriteRecords(IFile& file, const ProfileList& list);
     [[noreturn]] void RefuseSave(const ProfileList& list);
@@ -98,6 +102,7 @@ class ProfileStore {
     std::string newPath_;
     std::string backupPath_;
     std::string keyPath_;
+    std::string sharedPath_;
     bool storageLoaded_ = false;
     std::string_view refusal_ = kNotLoadedCompletely;
     // The last refused save's file and content since the load.

@@ -1,21 +1,69 @@
 #include "profiles/StoragePaths.h"
 
+#include <algorithm>
+
+#include "SharedNames.h"
+
 namespace velt {
 
 namespace {
+
+// A folder name no longer than Windows' longest path is all a recorded location may hold.
+constexpr std::size_t kMaxRecordedBytes = 32767;
 
 bool IsDriveRoot(std::string_view dir) {
     return dir.size() == 3 && dir[1] == ':' && dir[2] == '\\';
 }
 
+std::string WithoutTrailingBackslash(std::string_view dir) {
+    std::string out(dir);
+    while (!out.empty() && out.back() == '\\' && !IsDriveRoot(out)) {
+        out.pop_back();
+    }
+    return out;
+}
+
+bool SameFolder(std::string_view a, std::string_view b) {
+    return SameNameIgnoringCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
+}
+
 } // namespace
 
 std::string ProfilesFilePath(std::string_view exeDirectory) {
-    std::string dir(exeDirectory);
-    while (!dir.empty() && dir.back() == '\\' && !IsDriveRoot(dir)) {
-        dir.pop_back();
+    return WithoutTrailingBackslash(exeDirectory) + "\\Profiles\\profiles.omx";
+}
+
+bool IsInstalledFolder(std::string_view exeDirectory, const std::vector<std::string>& installed) {
+    return !exeDirectory.empty() &&
+           std::any_of(installed.begin(), installed.end(),
+                       [&](const std::string& folder) { return SameFolder(folder, exeDirectory); });
+}
+
+StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
+                                  const std::vector<std::string>& installed,
+                                  std::string_view localAppData) {
+    if (!IsInstalledFolder(exeDirectory, installed)) {
+        return {ProfilesFilePath(exeDirectory), {}};
     }
-    return dir + "\\Profiles\\profiles.omx";
+    StoreLocation where{{}, ProfilesFilePath(exeDirectory)};
+    if (IsAbsolutePath(localAppData)) {
+        where.storagePath = WithoutTrailingBackslash(localAppData) + "\\Veltarion\\profiles.omx";
+    }
+    return where;
+}
+
+std::vector<std::string> RecordedInstallFolders(ISettingsRegistry& machine, IShell& shell) {
+    std::vector<std::string> folders =
+        shell.InstalledProductFolders("{" + std::string(shared::kUpgradeCode) + "}");
+    const auto key = machine.OpenKey(kUninstallKeyPath, false);
+    const auto value =
+        key ? key->ReadValue(kInstallLocationValue, kMaxRecordedBytes) : std::nullopt;
+    if (value && value->type == kRegSz && value->size <= kMaxRecordedBytes) {
+        std::string folder(value->data.begin(), value->data.end());
+        folder.erase(std::find(folder.begin(), folder.end(), '\0'), folder.end());
+        folders.push_back(std::move(folder));
+    }
+    return folders;
 }
 
 } // namespace velt

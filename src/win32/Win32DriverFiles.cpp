@@ -90,7 +90,12 @@ bool Win32DriverFiles::ReadSecurity(std::string_view path, SecuritySummary& out)
         GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &aclDefaulted) == FALSE) {
         return false;
     }
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
     SecuritySummary summary;
+    summary.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     summary.owner = SidText(owner);
     summary.hasAccessList = present != FALSE && acl != nullptr;
     if (summary.hasAccessList) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace velt {
 
@@ -67,6 +68,26 @@ OsHandle Win32DriverOs::OpenNamedService(OsHandle manager, std::string_view serv
 
 bool Win32DriverOs::RunService(OsHandle service) {
     return StartServiceA(ToScHandle(service), 0, nullptr) != FALSE;
+}
+
+bool Win32DriverOs::ServiceImagePath(OsHandle service, std::string& out) {
+    // A configuration is a few hundred bytes; a larger answer is not read.
+    constexpr DWORD kMaxConfig = 64 * 1024;
+    DWORD needed = 0;
+    QueryServiceConfigA(ToScHandle(service), nullptr, 0, &needed);
+    if (needed == 0 || needed > kMaxConfig) {
+        return false;
+    }
+    // QUERY_SERVICE_CONFIGA holds pointers: the buffer is aligned for them.
+    std::vector<QUERY_SERVICE_CONFIGA> config(needed / sizeof(QUERY_SERVICE_CONFIGA) + 1);
+    if (QueryServiceConfigA(ToScHandle(service), config.data(),
+                            static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGA)),
+                            &needed) == FALSE ||
+        config[0].lpBinaryPathName == nullptr) {
+        return false;
+    }
+    out = config[0].lpBinaryPathName;
+    return true;
 }
 
 bool Win32DriverOs::CloseService(OsHandle handle) {

@@ -16,6 +16,7 @@ class Win32DriverOs : public IDriverOs {
     OsHandle OpenNamedService(OsHandle manager, std::string_view serviceName,
                               std::uint32_t access) override;
     bool RunService(OsHandle service) override;
+    bool ServiceImagePath(OsHandle service, std::string& out) override;
     bool CloseService(OsHandle handle) override;
     std::uint32_t LastError() override;
     OsHandle OpenDevice(std::string_view path, std::uint32_t access, std::uint32_t shareMode,

@@ -9,8 +9,10 @@ class Win32Shell final : public IShell {
   public:
     void OpenDocument(std::string_view file) override;
     bool MakeDirectory(std::string_view path) override;
-    std::uint32_t AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) override;
+    MutexState AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) override;
     std::string ExecutableName() override;
+    std::string LocalAppDataFolder() override;
+    std::vector<std::string> InstalledProductFolders(std::string_view upgradeCode) override;
 };
 
 } // namespace velt

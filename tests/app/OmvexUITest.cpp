@@ -73,7 +73,7 @@ class OmvexMainTest : public ::testing::Test {
 };
 
 TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
-    shell.mutexAnswer = kWaitTimeout;
+    shell.mutexAnswer = MutexState::Held;
     EXPECT_EQ(Run(), 0);
     EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex"));
     EXPECT_THAT(shell.mutexTimeouts, ElementsAre(50U));
@@ -84,35 +84,33 @@ TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
     EXPECT_TRUE(ui.Boxes().empty());
 }
 
-class OmvexMainStartsTest : public OmvexMainTest,
-                            public ::testing::WithParamInterface<std::uint32_t> {};
-
-TEST_P(OmvexMainStartsTest, OwnedAbandonedOrFailedMutexStartsTheProgram) {
-    shell.mutexAnswer = GetParam();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(applications, 1);
-    EXPECT_EQ(ui.App().Title(), "Omvex");
-    EXPECT_THAT(Created(), ::testing::Contains("Veltarion"));
-    // The machine's mutex gave the same answer: held by no copy that runs.
-    EXPECT_THAT(shell.mutexNames, ElementsAre(kOneCopyMutexName, kMachineMutexName));
-    EXPECT_TRUE(ui.Boxes().empty());
+TEST(OmvexLocks, OnlyAHeldSessionMutexEndsACopyAndOnlyAnOwnedMachineMutexStartsOne) {
+    // The mutex's state, then whether another copy runs in the session and on the machine.
+    const std::tuple<MutexState, bool, bool> cases[] = {
+        {MutexState::Owned, false, false},    {MutexState::Abandoned, false, false},
+        {MutexState::Held, true, true},       {MutexState::Denied, false, true},
+        {MutexState::OtherKind, false, true}, {MutexState::WaitFailed, false, true},
+    };
+    for (const auto& [state, inSession, onMachine] : cases) {
+        EXPECT_EQ(OtherCopyInSession(state), inSession) << static_cast<int>(state);
+        EXPECT_EQ(OtherCopyOnMachine(state), onMachine) << static_cast<int>(state);
+    }
 }
 
 TEST_F(OmvexMainTest, CopyInAnotherSessionSaysSoAndLeavesTheDriverAlone) {
-    shell.mutexAnswers[kMachineMutexName] = kWaitTimeout;
+    shell.mutexAnswers[kMachineMutexName] = MutexState::OtherKind;
     EXPECT_EQ(Run(), 0);
     EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex", "Global\\OmvexMachineMutex"));
     ASSERT_EQ(ui.Boxes().size(), 1U);
-    EXPECT_EQ(ui.Boxes()[0].text, "Omvex is already running for another user of this computer.");
+    EXPECT_EQ(ui.Boxes()[0].text,
+              "Omvex is already running for another user of this computer. "
+              "That user must quit it (tray menu, Quit) before Omvex can start here.");
     EXPECT_EQ(ui.Boxes()[0].caption, "Omvex");
     EXPECT_EQ(ui.Boxes()[0].flags, 48U);
     EXPECT_TRUE(Created().empty());
     EXPECT_TRUE(os.calls.empty());
     EXPECT_THAT(eventLog.entries, ElementsAre(LogEntry{kEventOtherUserLock, LogType::Warning, {}}));
 }
-
-INSTANTIATE_TEST_SUITE_P(WaitResults, OmvexMainStartsTest,
-                         ::testing::Values(kWaitObject0, kWaitAbandoned, kWaitFailed));
 
 TEST_F(OmvexMainTest, WindowsAreCreatedInOrderThenShownThenDestroyed) {
     EXPECT_EQ(Run(), 0);

@@ -363,6 +363,15 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
          'R'},
         {"unreadable folder rights", false, i386, [&](Files& o) { o.security[folder].reset(); },
          'R'},
+        {"Users may delete the folder from its parent", false, i386,
+         grant("C:\\Program Files", {{users, 0x40}}), 'R'},
+        {"a junction above the folder", false, i386,
+         [&](Files& o) {
+             o.security["C:\\Program Files"] = Files::AdminsOnly();
+             o.security["C:\\Program Files"]->reparsePoint = true;
+         },
+         'R'},
+        {"Users may add folders to the root", false, i386, grant("C:\\", {{users, 0x4}}), 0},
         {"owned by the system folder's owner (Wine)", false, i386,
          [&](Files& o) {
              o.defaultSecurity = {wineUser, true, {{wineUser, 0x1F01FF}, {everyone, 0x1200A9}}};
@@ -395,6 +404,28 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         EXPECT_EQ(os.service, Service::Missing) << "nothing installed";
         EXPECT_EQ(ServiceCalls(os.calls),
                   (Calls{"OpenServiceManager(0xF003F)", kOpenNt, "CloseService()"}));
+    }
+
+    // A service that exists is started only for a file that passes the same checks.
+    const std::pair<std::string, const char*> images[] = {
+        {"\\??\\" + file, nullptr},
+        {"System32\\DRIVERS\\OMXDRV.SYS", nullptr},
+        {"C:\\Temp\\OMXDRV.SYS", "C:\\Temp\\OMXDRV.SYS can be changed by users"},
+        {"\\Device\\HarddiskVolume1\\OMXDRV.SYS", "which cannot be checked"},
+        {"C:\\Program Files\\..\\Temp\\OMXDRV.SYS", "which cannot be checked"},
+    };
+    for (const auto& [image, refusal] : images) {
+        os = fakes::FakeDriverOs::Nt();
+        files = Files{};
+        messenger = fakes::RecordingMessenger{};
+        os.service = Service::Stopped;
+        os.serviceBinaryPath = image;
+        grant("C:\\Temp", {{everyone, 0x1301FF}})(files);
+        Init();
+        EXPECT_EQ(Connect(), refusal == nullptr) << image;
+        EXPECT_EQ(os.service, refusal ? Service::Stopped : Service::Running) << image;
+        const std::string shown = messenger.shown.empty() ? "" : messenger.shown[0].text;
+        EXPECT_EQ(shown.find(refusal ? refusal : "~") != std::string::npos, refusal != nullptr);
     }
 
     // A driver that runs is used whatever its file.

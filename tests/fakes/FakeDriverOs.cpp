@@ -156,6 +156,17 @@ bool FakeDriverOs::RunService(OsHandle handle) {
     return true;
 }
 
+bool FakeDriverOs::ServiceImagePath(OsHandle handle, std::string& out) {
+    if (!Holds(handle, Kind::Service)) {
+        return Fail(kErrorInvalidHandle);
+    }
+    if (refuseQueryConfig) {
+        return Fail(kErrorAccessDenied);
+    }
+    out = serviceBinaryPath;
+    return true;
+}
+
 bool FakeDriverOs::CloseService(OsHandle handle) {
     calls.emplace_back("CloseService()");
     if (!Holds(handle, Kind::Manager) && !Holds(handle, Kind::Service)) {

@@ -30,7 +30,9 @@ class FakeDriverOs : public IDriverOs {
     OsVersion version{kPlatformWin32Nt, 5};
     bool versionFails = false;
     Service service = Service::Missing;
-    std::string serviceBinaryPath;        // as registered by CreateKernelService
+    // As registered by CreateKernelService (one made before: the test program's folder).
+    std::string serviceBinaryPath = "C:\\Program Files\\Veltarion\\OMXDRV.SYS";
+    bool refuseQueryConfig = false;       // QueryServiceConfigA fails
     bool deviceOpensWhenRunning = true;   // false: the service runs but its device cannot be opened
     bool vxdPresent = true;               // the 9x virtual device driver can be opened
     bool refuseManager = false;           // OpenSCManagerA fails (access denied)
@@ -66,6 +68,7 @@ class FakeDriverOs : public IDriverOs {
     OsHandle OpenNamedService(OsHandle manager, std::string_view serviceName,
                               std::uint32_t access) override;
     bool RunService(OsHandle service) override;
+    bool ServiceImagePath(OsHandle service, std::string& out) override;
     bool CloseService(OsHandle handle) override;
     std::uint32_t LastError() override { return lastError; }
     OsHandle OpenDevice(std::string_view path, std::uint32_t access, std::uint32_t shareMode,

@@ -49,7 +49,7 @@ bool FakeShell::MakeDirectory(std::string_view path) {
     return true;
 }
 
-std::uint32_t FakeShell::AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) {
+MutexState FakeShell::AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) {
     mutexNames.emplace_back(name);
     mutexTimeouts.push_back(timeoutMs);
     const auto named = mutexAnswers.find(std::string(name));

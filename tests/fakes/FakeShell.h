@@ -15,14 +15,21 @@ class FakeShell final : public IShell {
   public:
     void OpenDocument(std::string_view file) override;
     bool MakeDirectory(std::string_view path) override;
-    std::uint32_t AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) override;
+    MutexState AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) override;
     std::string ExecutableName() override { return exeName; }
+    std::string LocalAppDataFolder() override { return localAppData; }
+    std::vector<std::string> InstalledProductFolders(std::string_view upgradeCode) override {
+        return upgradeCode == productUpgradeCode ? productFolders : std::vector<std::string>{};
+    }
 
     // Played state.
     std::string exeName = "C:\\Program Files\\Veltarion\\Veltarion.exe";
-    std::uint32_t mutexAnswer = kWaitObject0;
-    std::map<std::string, std::uint32_t> mutexAnswers; // by name, before mutexAnswer
-    std::set<std::string> directories{"C:\\"}; // existing directories, compared ignoring case
+    MutexState mutexAnswer = MutexState::Owned;
+    std::map<std::string, MutexState> mutexAnswers; // by name, before mutexAnswer
+    std::set<std::string> directories{"C:\\"};      // existing directories, compared ignoring case
+    std::string localAppData = "C:\\Users\\me\\AppData\\Local";
+    std::string productUpgradeCode = "{F1C2EA4C-BA4F-455C-9E0C-5702DF99E871}";
+    std::vector<std::string> productFolders; // what Windows Installer recorded for that code
 
     // Recorded calls.
     std::vector<std::string> openedDocuments;

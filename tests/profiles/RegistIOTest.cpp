@@ -24,6 +24,30 @@ TEST_F(LoadTest, FirstStartGivesTheDefaultProfileAndAnEmptyStorageFile) {
     EXPECT_TRUE(files.DirectoryExists(std::string(kExeDir) + "\\Profiles"));
 }
 
+TEST_F(LoadTest, AUserWithoutAStoreStartsWithTheSharedOnesProfilesAndLeavesItAlone) {
+    const std::string own = "C:\\Users\\me\\AppData\\Local\\Veltarion\\profiles.omx";
+    files.AddDirectory("C:\\Users\\me\\AppData\\Local");
+    files.AddDirectory(ExtractFileDir(storagePath));
+    ProfileList shared;
+    FillList(shared, 3, 1);
+    FakeFiles::Bytes torn = FileOf(shared);
+    torn.pop_back();
+    // The shared file, and how many profiles the user then starts with (1: the first-run one).
+    const std::pair<FakeFiles::Bytes, std::size_t> cases[] = {
+        {FileOf(shared), 3}, {torn, 1}, {{}, 1}};
+    for (const auto& [bytes, listed] : cases) {
+        files.PutFile(storagePath, bytes);
+        ProfileStore store(registry, files, own, std::string(kSettingsKeyPath), storagePath);
+        store.EnsureSettingsKey();
+        ProfileList list;
+        std::int32_t index = 0;
+        EXPECT_EQ(store.LoadProfiles(list, index), listed != 1) << listed;
+        EXPECT_EQ(list.Count(), listed);
+        EXPECT_EQ(files.Contents(storagePath), bytes) << "the shared file is never changed";
+        files.Remove(own);
+    }
+}
+
 TEST_F(LoadTest, EmptyStorageFileGivesAnEmptyListAndNoWelcome) {
     files.PutFile(storagePath, {});
     auto store = MakeStore();

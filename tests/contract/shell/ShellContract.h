@@ -41,7 +41,7 @@ TEST_F(ShellContract, ExecutableNameIsAFullPathToAnExe) {
 }
 
 TEST_F(ShellContract, AFreshMutexIsOwnedAtOnce) {
-    EXPECT_EQ(shell->AcquireNamedMutex("VeltShellContractMutex", 50), kWaitObject0);
+    EXPECT_EQ(shell->AcquireNamedMutex("VeltShellContractMutex", 50), MutexState::Owned);
 }
 
 } // namespace velt::contract

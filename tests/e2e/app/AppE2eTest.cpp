@@ -13,6 +13,7 @@
 #include "win32/driver/StandinKit.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -476,6 +477,18 @@ TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
     EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
     ReleaseMutex(held);
     CloseHandle(held);
+
+    // An event that took the lock's name first hides whether another copy runs: the same.
+    HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, kMachineMutexName);
+    ASSERT_NE(squatter, nullptr);
+    App fourth(install_);
+    box = fourth.WaitMessageBox(kApplicationTitle);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), kOtherSessionText);
+    Answer(box, IDOK);
+    EXPECT_EQ(fourth.WaitExit(), 0U);
+    EXPECT_EQ(JournalCodes(), Codes{}) << "no request reaches the driver";
+    CloseHandle(squatter);
 }
 
 // Scripts turn protection on and off through the running copy and read the result as the exit
@@ -687,6 +700,54 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 1) << "the whole record is listed";
     ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
     EXPECT_EQ(app_->WaitExit(), 0U);
+
+    // A file of 129 MiB is refused at once, unread, and left as it is.
+    constexpr std::size_t kHuge = 129 << 20;
+    ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), std::vector<std::uint8_t>(kHuge)));
+    main = Start();
+    box = app_->WaitMessageBox(kApplicationTitle, 5000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "The profiles file is larger than 128 MiB, so it was not read.");
+    Answer(box, IDOK);
+    EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 0);
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    box = app_->WaitMessageBox(kApplicationTitle); // Quit's save goes to a file of its own
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find("left unchanged"), std::string::npos);
+    Answer(box, IDOK);
+    EXPECT_EQ(app_->WaitExit(), 0U);
+    EXPECT_EQ(FileSize(install_.StorageFile()), kHuge);
+
+    // Recorded by a setup, the same folder is an installed copy: its profiles go to the user's
+    // local application data, copied once from the shared file, and the folder stays as it was.
+    const auto shared = std::vector<std::uint8_t>(stored.begin(), stored.begin() + 512);
+    char local[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+    const std::string own = std::string(local) + "\\Veltarion\\profiles.omx";
+    DeleteFileA(own.c_str());
+    constexpr const char* kUninstall =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltarion";
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, "InstallLocation", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(install_.Dir().c_str()),
+                   static_cast<DWORD>(install_.Dir().size() + 1));
+    RegCloseKey(key);
+    DeleteFileA(install_.Path("Profiles\\profiles.bak").c_str());
+    for (const auto& sharedNow : {shared, std::vector<std::uint8_t>(1024, 0)}) {
+        ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), sharedNow));
+        main = Start();
+        EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 1) << "copied once, then the user's own";
+        PostMessageA(main, WM_CLOSE, 0, 0); // hiding the window saves the list
+        ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
+        ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+        EXPECT_EQ(app_->WaitExit(), 0U);
+        EXPECT_EQ(FileSize(own), 512U);
+        EXPECT_EQ(ReadFileBytes(install_.StorageFile()), sharedNow);
+        EXPECT_FALSE(FileExists(install_.Path("Profiles\\profiles.bak")));
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
 }
 
 TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {
@@ -727,6 +788,20 @@ TEST_F(AppE2e, DriverFileUsersMayChangeOrForTheOtherWindowsIsRefused) {
         ASSERT_TRUE(UnixChmod(open.Dir(), "o+w"));
         refused(open, "driver-open-folder",
                 "OMXDRV.SYS can be changed by users who are not administrators");
+
+        // A service that exists for the file there is not started, even from a sound folder.
+        ASSERT_TRUE(standin::InstallDriver(open.Path("OMXDRV.SYS")));
+        Install sound;
+        App app(sound);
+        HWND box = app.WaitMessageBox("Loading driver ...", 15000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(MessageBoxText(box).find(open.Path("OMXDRV.SYS") + " can be changed"),
+                  std::string::npos)
+            << MessageBoxText(box);
+        Answer(box, IDOK);
+        EXPECT_EQ(app.WaitExit(), 0U);
+        EXPECT_EQ(standin::QueryServiceState(), standin::ServiceState::Stopped);
+        ASSERT_TRUE(standin::RemoveDriver());
         UnixChmod(open.Dir(), "o-w");
     }
     {

@@ -69,7 +69,7 @@ check "setup refused: nothing changed" test ! -e "$inst/uninstall.exe"
 start
 check "started" remote wait-main 60
 check "activated" activate
-cp "$inst/Profiles/profiles.omx" "$dir/profiles.omx"
+cp "$own/profiles.omx" "$dir/profiles.omx"
 # A reboot: the loaded driver goes with the server; nothing but the service manager starts it.
 # It loads the stand-in whose journal tells whether the driver was stopped.
 cp "$diagnostic" "$inst/OMXDRV.SYS"
@@ -106,6 +106,6 @@ check "removal: shortcut gone" not shortcut
 check "removal: Run entry gone" same "$(value "$run" Veltarion)" ""
 check "removal: uninstall entry gone" not wine "$reg" query "$arp\\$(product "$upgrade")"
 check "removal: Event Log source gone" not wine "$reg" query "$events"
-check "removal: profiles kept" test -f "$inst/Profiles/profiles.omx"
+check "removal: profiles kept" profiles_kept
 echo "$failed failed"
 [ $failed -eq 0 ]

@@ -73,7 +73,8 @@ command=${command#\"}
 (cd / && exec setsid wine "${command%\"}" </dev/null >/dev/null 2>&1) &
 check "started as at log-on" remote wait-main 60
 check "activated" activate
-cp "$inst/Profiles/profiles.omx" "$dir/profiles.omx"
+check "profiles saved outside the program folder" test ! -e "$inst/Profiles/profiles.omx"
+cp "$own/profiles.omx" "$dir/profiles.omx"
 
 # A reboot: the loaded driver goes with the server; nothing but the service manager starts it.
 wineserver -k
@@ -85,7 +86,7 @@ check "Run entry started the program at log-on" test -n "$pid"
 check "program connects after the reboot" activate
 
 # A Profiles folder replaced by a link: the upgrade refuses it and changes nothing where it points.
-mv "$inst/Profiles" "$dir/Profiles" && mkdir -p "$dir/elsewhere" && ln -s "$dir/elsewhere" "$inst/Profiles"
+mkdir -p "$inst/Profiles" && mv "$inst/Profiles" "$dir/Profiles" && mkdir -p "$dir/elsewhere" && ln -s "$dir/elsewhere" "$inst/Profiles"
 check "upgrade refuses a linked Profiles (4)" exit_code 4 wine "$upgrade" /S
 check "linked Profiles: target rights unchanged" everyone "Z:$dir/elsewhere"
 check "linked Profiles: old program kept" cmp "$inst/Veltarion.exe" "$exe"
@@ -140,9 +141,10 @@ check "uninstall: entry gone" not wine "$reg" query "$uninst"
 check "uninstall: Event Log source gone" not wine "$reg" query "$events"
 check "uninstall: program quit" not remote wait-main 2
 check "uninstall: profiles kept" profiles_kept
-check "uninstall: backup kept" test -f "$inst/Profiles/profiles.bak"
+check "uninstall: backup kept" test -f "$own/profiles.bak"
 check "uninstall: log tells where the profiles stay" \
-    grep -qF "Profiles kept: $win\\Profiles\\profiles.omx" "$WINEPREFIX/drive_c/uninstall.log"
+    grep -qF "Profiles kept: C:\\users\\$(id -un)\\AppData\\Local\\Veltarion\\profiles.omx" \
+    "$WINEPREFIX/drive_c/uninstall.log"
 
 # An interactive install into the folder that kept the profiles, clicked through to its finish
 # page, whose ticked "Start Veltarion now" starts the program through the user's shell.

@@ -31,10 +31,12 @@ value() { wine "$reg" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ 
 running() { wine sc query OMXDRV 2>/dev/null | grep RUNNING >/dev/null; }
 same() { [ "$1" = "$2" ]; }
 wait_for() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
-saved() { test -s "$inst/Profiles/profiles.omx" -a ! -e "$inst/Profiles/profiles.new"; }
+# The user's own profiles: an installed copy keeps them in local application data.
+own="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Veltarion"
+saved() { test -s "$own/profiles.omx" -a ! -e "$own/profiles.new"; }
 # Activates from the main window and waits for the save that follows an activation.
 activate() { remote activate Secret12 && wait_for saved; }
-profiles_kept() { cmp "$dir/profiles.omx" "$inst/Profiles/profiles.omx"; }
+profiles_kept() { cmp "$dir/profiles.omx" "$own/profiles.omx"; }
 # The PE machine type of a file, in hex: 014c i386, 8664 AMD64.
 machine_of() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | tr -d ' '; }
 # in_other_session [--event] COMMAND...: runs the command while a copy of Veltarion seems to run in

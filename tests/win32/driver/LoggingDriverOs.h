@@ -27,6 +27,11 @@ class LoggingDriverOs : public IDriverOs {
     OsHandle OpenNamedService(OsHandle manager, std::string_view serviceName,
                               std::uint32_t access) override;
     bool RunService(OsHandle service) override;
+    bool ServiceImagePath(OsHandle service, std::string& out) override {
+        const bool ok = inner_.ServiceImagePath(service, out);
+        Log("ServiceImagePath", ok);
+        return ok;
+    }
     bool CloseService(OsHandle handle) override;
     std::uint32_t LastError() override { return inner_.LastError(); }
     OsHandle OpenDevice(std::string_view path, std::uint32_t access, std::uint32_t shareMode,
