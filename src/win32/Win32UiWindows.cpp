@@ -2,6 +2,7 @@
 #include "win32/Win32Ui.h"
 
 #include "ResourceNames.h"
+#include "SharedNames.h"
 #include "forms/Application.h"
 #include "forms/Control.h"
 #include "forms/Form.h"
@@ -18,7 +19,8 @@ namespace velt {
 
 namespace {
 
-constexpr const char* kFormClass = "VeltarionForm";
+// The installers find the main window by this class.
+constexpr const char* kFormClass = shared::kWindowClass;
 // Forms with a dialog frame: the same class without an icon, so that none shows in the caption.
 constexpr const char* kDialogClass = "VeltarionDialog";
 constexpr const char* kAppClass = "VeltarionApp";
