@@ -20,10 +20,11 @@ constexpr std::string_view kTrustedInstaller = shared::kSidTrustedInstaller;
 
 // The rights that let an account change what the file holds or which file is there: write data
 // (add a file, for a folder), append data (add a subfolder), delete a child, delete, change the
-// rights, take the ownership, and the generic write and all.
+// rights and take the ownership, after generic rights are mapped to the file rights they stand for.
 constexpr std::uint32_t kGenericAll = 0x10000000U; // everything, for an object without a list
-constexpr std::uint32_t kChangeRights = 0x00000002U | 0x00000004U | 0x00000040U | 0x00010000U |
-                                        0x00040000U | 0x00080000U | 0x40000000U | 0x10000000U;
+constexpr std::uint32_t kChangeRights = VELT_FILE_WRITE_DATA | VELT_FILE_APPEND_DATA |
+                                        VELT_FILE_DELETE_CHILD | VELT_DELETE | VELT_WRITE_DAC |
+                                        VELT_WRITE_OWNER;
 
 constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderOffsetField = 60;
@@ -40,7 +41,7 @@ bool Trusted(std::string_view account, const std::vector<std::string>& systemWri
 }
 
 bool MayChange(const AccessEntry& entry) {
-    return entry.allows && !entry.inheritOnly && (entry.mask & kChangeRights) != 0;
+    return entry.allows && !entry.inheritOnly && (VeltFileRights(entry.mask) & kChangeRights) != 0;
 }
 
 // The folder of a full file name; a drive's root keeps its backslash ("C:" alone would name the

@@ -2,10 +2,10 @@
 
 namespace {
 
-constexpr uint32_t kFileDeleteChild = 0x00000040U;
-constexpr uint32_t kDelete = 0x00010000U;
-constexpr uint32_t kWriteDac = 0x00040000U;
-constexpr uint32_t kWriteOwner = 0x00080000U;
+constexpr uint32_t kFileDeleteChild = VELT_FILE_DELETE_CHILD;
+constexpr uint32_t kDelete = VELT_DELETE;
+constexpr uint32_t kWriteDac = VELT_WRITE_DAC;
+constexpr uint32_t kWriteOwner = VELT_WRITE_OWNER;
 constexpr uint32_t kGenericAll = 0x10000000U;
 constexpr uint32_t kGenericExecute = 0x20000000U;
 constexpr uint32_t kGenericWrite = 0x40000000U;

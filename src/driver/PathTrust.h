@@ -45,6 +45,16 @@ typedef enum VeltPathVerdict {
     VELT_PATH_MAY_DELETE_CHILD    /* ... may delete the next part from this one */
 } VeltPathVerdict;
 
+/* The file rights the decision names (winnt.h's values). */
+enum {
+    VELT_FILE_WRITE_DATA = 0x00000002,
+    VELT_FILE_APPEND_DATA = 0x00000004,
+    VELT_FILE_DELETE_CHILD = 0x00000040,
+    VELT_DELETE = 0x00010000,
+    VELT_WRITE_DAC = 0x00040000,
+    VELT_WRITE_OWNER = 0x00080000
+};
+
 /* The rights of a file or folder access mask with its generic rights mapped to the file
  * rights they stand for (GENERIC_ALL to FILE_ALL_ACCESS, and so on). */
 uint32_t VeltFileRights(uint32_t mask);
