@@ -16,11 +16,6 @@
 /* Parts of a path: "C:\", "C:\Program Files", ... at most one per two characters. */
 #define MAX_PARTS (MAX_PATH / 2)
 #define MAX_TRUSTED 40
-/* The rights that let an account change the system folder: add or delete files or folders,
- * delete it, change its rights or owner, and the generic write and all. */
-#define CHANGE_RIGHTS                                                                              \
-    (FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC |              \
-     WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)
 
 /* The accounts trusted with the program folder: SYSTEM, Administrators, TrustedInstaller, and
  * whoever owns or may change the system folder (that account can replace the system itself). */
@@ -66,7 +61,8 @@ static void OpenTrust(Trust* trust) {
     for (i = 0; i < size.AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = NULL;
         if (GetAce(dacl, i, (void**)&ace) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-            (ace->Header.AceFlags & INHERIT_ONLY_ACE) == 0 && (ace->Mask & CHANGE_RIGHTS) != 0) {
+            (ace->Header.AceFlags & INHERIT_ONLY_ACE) == 0 &&
+            (VeltFileRights(ace->Mask) & VELT_CHANGE_RIGHTS) != 0) {
             AddTrusted(trust, (PSID)&ace->SidStart);
         }
     }

@@ -18,14 +18,6 @@ constexpr std::string_view kSystem = shared::kSidSystem;
 constexpr std::string_view kAdministrators = shared::kSidAdministrators;
 constexpr std::string_view kTrustedInstaller = shared::kSidTrustedInstaller;
 
-// The rights that let an account change what the file holds or which file is there: write data
-// (add a file, for a folder), append data (add a subfolder), delete a child, delete, change the
-// rights and take the ownership, after generic rights are mapped to the file rights they stand for.
-constexpr std::uint32_t kGenericAll = 0x10000000U; // everything, for an object without a list
-constexpr std::uint32_t kChangeRights = VELT_FILE_WRITE_DATA | VELT_FILE_APPEND_DATA |
-                                        VELT_FILE_DELETE_CHILD | VELT_DELETE | VELT_WRITE_DAC |
-                                        VELT_WRITE_OWNER;
-
 constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderOffsetField = 60;
 constexpr std::uint16_t kMachineI386 = 0x014C;
@@ -41,7 +33,8 @@ bool Trusted(std::string_view account, const std::vector<std::string>& systemWri
 }
 
 bool MayChange(const AccessEntry& entry) {
-    return entry.allows && !entry.inheritOnly && (VeltFileRights(entry.mask) & kChangeRights) != 0;
+    return entry.allows && !entry.inheritOnly &&
+           (VeltFileRights(entry.mask) & VELT_CHANGE_RIGHTS) != 0;
 }
 
 // The folder of a full file name; a drive's root keeps its backslash ("C:" alone would name the
@@ -89,7 +82,7 @@ bool PathCannotBeSwapped(IDriverFiles& files, const std::string& folder,
         const bool driveRoot = part.size() == 3 && part[1] == ':';
         VeltPathPart facts{summary.reparsePoint && !driveRoot ? 1 : 0,
                            Trusted(summary.owner, systemWriters) ? 1 : 0, 0};
-        facts.untrustedRights = summary.hasAccessList ? 0 : kGenericAll;
+        facts.untrustedRights = summary.hasAccessList ? 0 : VELT_GENERIC_ALL;
         for (const AccessEntry& e : summary.entries) {
             if (e.allows && !e.inheritOnly && !Trusted(e.trustee, systemWriters)) {
                 facts.untrustedRights |= e.mask;

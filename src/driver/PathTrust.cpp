@@ -2,11 +2,7 @@
 
 namespace {
 
-constexpr uint32_t kFileDeleteChild = VELT_FILE_DELETE_CHILD;
-constexpr uint32_t kDelete = VELT_DELETE;
-constexpr uint32_t kWriteDac = VELT_WRITE_DAC;
-constexpr uint32_t kWriteOwner = VELT_WRITE_OWNER;
-constexpr uint32_t kGenericAll = 0x10000000U;
+constexpr uint32_t kGenericAll = VELT_GENERIC_ALL;
 constexpr uint32_t kGenericExecute = 0x20000000U;
 constexpr uint32_t kGenericWrite = 0x40000000U;
 constexpr uint32_t kGenericRead = 0x80000000U;
@@ -45,16 +41,16 @@ VeltPathVerdict JudgePart(const VeltPathPart& part, bool hasChild) {
     if (part.ownerTrusted == 0) {
         return VELT_PATH_UNTRUSTED_OWNER;
     }
-    if ((rights & kDelete) != 0) {
+    if ((rights & VELT_DELETE) != 0) {
         return VELT_PATH_MAY_DELETE;
     }
-    if ((rights & kWriteDac) != 0) {
+    if ((rights & VELT_WRITE_DAC) != 0) {
         return VELT_PATH_MAY_CHANGE_RIGHTS;
     }
-    if ((rights & kWriteOwner) != 0) {
+    if ((rights & VELT_WRITE_OWNER) != 0) {
         return VELT_PATH_MAY_TAKE_OWNERSHIP;
     }
-    if (hasChild && (rights & kFileDeleteChild) != 0) {
+    if (hasChild && (rights & VELT_FILE_DELETE_CHILD) != 0) {
         return VELT_PATH_MAY_DELETE_CHILD;
     }
     return VELT_PATH_TRUSTED;

@@ -52,7 +52,15 @@ enum {
     VELT_FILE_DELETE_CHILD = 0x00000040,
     VELT_DELETE = 0x00010000,
     VELT_WRITE_DAC = 0x00040000,
-    VELT_WRITE_OWNER = 0x00080000
+    VELT_WRITE_OWNER = 0x00080000,
+    /* Every right, as an object without an access list gives everyone. */
+    VELT_GENERIC_ALL = 0x10000000,
+    /* The rights that let an account change what a file or folder holds or which one is there:
+     * write data (add a file, for a folder), append data (add a subfolder), delete a child,
+     * delete, change the rights and take the ownership. Compare with VeltFileRights(mask), so
+     * that generic rights count for the file rights they stand for. */
+    VELT_CHANGE_RIGHTS = VELT_FILE_WRITE_DATA | VELT_FILE_APPEND_DATA | VELT_FILE_DELETE_CHILD |
+                         VELT_DELETE | VELT_WRITE_DAC | VELT_WRITE_OWNER
 };
 
 /* The rights of a file or folder access mask with its generic rights mapped to the file
