@@ -108,12 +108,7 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
         if (event == SystemEvent::SessionEnding) {
             // The session ends and so does the program: protection must not outlive it, and
             // the user's changes must.
-            const bool wasOn = Activated;
-            const bool stopped = DriverStop();
-            if (wasOn) {
-                services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::SessionEnd)
-                                                  : StopRefusedEntry());
-            }
+            StopProtection(OffCause::SessionEnd);
             KeepShownProfiles();
         } else {
             AutoDeactivate.SystemEventRaised(event);
@@ -245,13 +240,20 @@ void TSetParamForm::TellStopRefused() {
                       "Deactivation", kMbIconError);
 }
 
+bool TSetParamForm::StopProtection(OffCause cause) {
+    const bool wasOn = Activated;
+    const bool stopped = DriverStop();
+    if (wasOn) {
+        services_.eventLog.Report(stopped ? ProtectionOffEntry(cause) : StopRefusedEntry());
+    }
+    return stopped;
+}
+
 bool TSetParamForm::Deactivate(OffCause cause) {
-    if (!DriverStop()) {
+    if (!StopProtection(cause)) {
         // The driver may still be ciphering: the state and the tray go on saying so.
-        services_.eventLog.Report(StopRefusedEntry());
         return false;
     }
-    services_.eventLog.Report(ProtectionOffEntry(cause));
     Activated = false;
     ShowTrayState(false);
     return true;
@@ -272,11 +274,7 @@ void TSetParamForm::AboutItemClick() {
 
 void TSetParamForm::QuitItemClick() {
     EndCommand(kExitCancelled);
-    const bool stopped = DriverStop();
-    if (Activated) {
-        services_.eventLog.Report(stopped ? ProtectionOffEntry(OffCause::Quit)
-                                          : StopRefusedEntry());
-    }
+    StopProtection(OffCause::Quit);
     App().RequestTerminate();
     KeepShownProfiles();
 }

@@ -165,6 +165,9 @@ class TSetParamForm final : public Form {
     // The tray icon's callback and the registered messages.
     bool HandleMessage(unsigned message, std::intptr_t lParam);
     void ShowTrayState(bool working);
+    // Tells the driver to stop; when protection was on, the Event Log hears that it went off
+    // for `cause`, or that the driver refused. False when it refused.
+    bool StopProtection(OffCause cause);
     // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
     // with nothing changed, when the driver refused to stop.
     bool Deactivate(OffCause cause);
