@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "platform/PathNames.h"
+
 #include <optional>
 #include <vector>
 
@@ -42,10 +44,6 @@ std::optional<CommandKind> SwitchOf(std::string_view argument) {
     if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
         return std::nullopt;
     }
-    std::string name;
-    for (const char c : argument.substr(1)) {
-        name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
     static constexpr struct {
         std::string_view name;
         CommandKind kind;
@@ -55,7 +53,7 @@ std::optional<CommandKind> SwitchOf(std::string_view argument) {
                      {"quit", CommandKind::Quit},
                      {"?", CommandKind::Usage}};
     for (const auto& entry : kSwitches) {
-        if (name == entry.name) {
+        if (SameNameIgnoringCase(argument.substr(1), entry.name)) {
             return entry.kind;
         }
     }
