@@ -1,9 +1,10 @@
 #include "app/CommandWire.h"
-#include "app/Main.h"
+#include "app/CommandTarget.h"
 #include "forms/Application.h"
 #include "win32/ProcessUser.h"
 #include "win32/Win32Commands.h"
 
+#include <memory>
 #include <vector>
 
 namespace velt {
@@ -34,8 +35,9 @@ bool SameUserAndSession(DWORD processId) {
                     reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid) != FALSE;
 }
 
-Win32CommandWindow::Win32CommandWindow(HINSTANCE instance, Application& app, TSetParamForm& main)
-    : app_(app), main_(main), resultMessage_(RegisterWindowMessageA(kCommandResultMessage)) {
+Win32CommandWindow::Win32CommandWindow(HINSTANCE instance, Application& app,
+                                       ICommandTarget& target)
+    : app_(app), target_(target), resultMessage_(RegisterWindowMessageA(kCommandResultMessage)) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &Proc;
     windowClass.hInstance = instance;
@@ -81,14 +83,21 @@ LRESULT Win32CommandWindow::Take(HWND sender, const COPYDATASTRUCT& data) {
         !SameUserAndSession(caller)) {
         return kCommandAnswer + kExitFailed;
     }
-    int code = kExitFailed;
+    // A result given at once is the answer; a later one goes to the reply window.
+    auto answer = std::make_shared<int>(-1);
+    auto returned = std::make_shared<bool>(false);
     const UINT resultMessage = resultMessage_;
     app_.RunEvent([&] {
-        code = main_.RunCommand(wire->command, [reply, resultMessage](int result) {
-            PostMessageA(reply, resultMessage, static_cast<WPARAM>(result), 0);
+        target_.RunCommand(wire->command, [=](CommandResult result) {
+            if (!*returned) {
+                *answer = result.code;
+            } else {
+                PostMessageA(reply, resultMessage, static_cast<WPARAM>(result.code), 0);
+            }
         });
     });
-    return code == kCommandPending ? kCommandPending : kCommandAnswer + code;
+    *returned = true;
+    return *answer >= 0 ? kCommandAnswer + *answer : kCommandPending;
 }
 
 } // namespace velt

@@ -3,6 +3,12 @@
 #include "app/CommandWire.h"
 #include "app/MainWindowFixture.h"
 
+namespace velt {
+void PrintTo(const CommandResult& result, std::ostream* os) {
+    *os << "{" << result.code << ", \"" << result.line << "\"}";
+}
+} // namespace velt
+
 namespace velt::testing {
 namespace {
 
@@ -63,15 +69,81 @@ TEST(CommandWireTest, OnlyTheCommandLayoutIsTaken) {
     EXPECT_TRUE(refused(n, 0, n + 1) && refused(n, 0, 13) && refused(n, 0, 4096)) << "size";
 }
 
-class MainCommandsTest : public MainWindowTest {
-  protected:
-    int Run(Command command) {
-        return main->RunCommand(command, [this](int code) { replies.push_back(code); });
+TEST(FindProfileByName, ExactFirstThenTheOnlyOneButForCase) {
+    ProfileList list;
+    for (const char* name : {"Work", "work", "Other", "Home", "HOME"}) {
+        list.AppendByName(MainWindowScene::Profile(name, "c:\\p"));
     }
-    std::vector<int> replies;
+    const struct {
+        const char* name;
+        int index;
+        const char* reason;
+    } cases[] = {
+        {"Work", 0, ""},
+        {"work", 1, ""},
+        {"WORK", -1, "Several profiles are named \"WORK\" but for the letter case; give the name "
+                     "exactly."},
+        {"other", 2, ""},
+        {"Home", 3, ""},
+        {"hOME", -1, "Several profiles are named \"hOME\" but for the letter case; give the name "
+                     "exactly."},
+        {"Nobody", -1, "No profile is named \"Nobody\"."},
+        {"Othe", -1, "No profile is named \"Othe\"."},
+    };
+    for (const auto& c : cases) {
+        const NameMatch match = FindProfileByName(list, c.name);
+        EXPECT_EQ(match.index, c.index) << c.name;
+        EXPECT_EQ(match.reason, c.reason) << c.name;
+    }
+}
+
+// Commands run on a main window, with their answers.
+class CommandRunner {
+  public:
+    explicit CommandRunner(MainWindowScene& scene) : scene_(scene) {}
+    CommandRunner(const CommandRunner&) = delete;
+    CommandRunner& operator=(const CommandRunner&) = delete;
+    // Every command is answered at most once.
+    ~CommandRunner() {
+        for (int id = 1; id <= commands_; ++id) {
+            EXPECT_LE(std::count_if(replies_.begin(), replies_.end(),
+                                    [id](const auto& reply) { return reply.first == id; }),
+                      1)
+                << "command " << id;
+        }
+    }
+
+    // Runs a command; its answer when it came at once, nothing while it waits.
+    std::optional<CommandResult> Run(Command command) {
+        const int id = ++commands_;
+        scene_.main->Commands.RunCommand(command, [this, id](CommandResult result) {
+            replies_.emplace_back(id, std::move(result));
+        });
+        return AnswerOf(id);
+    }
+    std::optional<CommandResult> AnswerOf(int id) const {
+        for (const auto& [of, result] : replies_) {
+            if (of == id) {
+                return result;
+            }
+        }
+        return std::nullopt;
+    }
+    int Last() const { return commands_; }
+
+  private:
+    MainWindowScene& scene_;
+    std::vector<std::pair<int, CommandResult>> replies_;
+    int commands_ = 0;
 };
 
-TEST_F(MainCommandsTest, EachCommandEndsWithItsCode) {
+class MainCommandsTest : public MainWindowTest {
+  protected:
+    std::optional<CommandResult> Run(Command command) { return runner.Run(std::move(command)); }
+    CommandRunner runner{*this};
+};
+
+TEST_F(MainCommandsTest, AnActivationWaitsForTheUserAndEndsWithItsCode) {
     using Step = std::function<void()>;
     const Step typeAndActivate = [this] {
         TypePasswords("abcd", "abcd");
@@ -81,24 +153,29 @@ TEST_F(MainCommandsTest, EachCommandEndsWithItsCode) {
         const char* what;
         bool refuseStart;
         Step user;
-        int reply;
+        CommandResult reply;
         bool active;
     } cases[] = {
-        {"activated", false, typeAndActivate, kExitDone, true},
-        {"driver refused", true, typeAndActivate, kExitFailed, false},
-        {"Cancel", false, [this] { ui.PressEscape(*main); }, kExitCancelled, false},
-        {"close box", false, [this] { ui.CloseBox(*main); }, kExitCancelled, false},
+        {"activated", false, typeAndActivate, {kExitDone, ""}, true},
+        {"driver refused", true, typeAndActivate, {kExitFailed, PendingCommand::kStartRefused}, false},
+        {"Cancel", false, [this] { ui.PressEscape(*main); },
+         {kExitCancelled, PendingCommand::kWindowClosed}, false},
+        {"close box", false, [this] { ui.CloseBox(*main); },
+         {kExitCancelled, PendingCommand::kWindowClosed}, false},
         {"another profile", false, [&] { ui.Select(main->Profiles, 0), typeAndActivate(); },
-         kExitCancelled, true},
-        {"quit", false,
+         {kExitCancelled, PendingCommand::kOtherProfile}, true},
+        {"second /activate", false,
          [this] {
-             Run({K::Quit, ""});
+             EXPECT_EQ(Run({K::Activate, "work"}), std::nullopt);
+             EXPECT_EQ(main->Profiles.ItemIndex(), 0);
          },
-         kExitCancelled, false},
+         {kExitCancelled, PendingCommand::kTakenOver}, false},
+        // Last: the program ends.
+        {"quit", false, [this] { Run({K::Quit, ""}); },
+         {kExitCancelled, PendingCommand::kProgramEnded}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        replies.clear();
         os.refusedCodes.clear();
         if (c.refuseStart) {
             os.refusedCodes = {IOCTL_START};
@@ -106,19 +183,80 @@ TEST_F(MainCommandsTest, EachCommandEndsWithItsCode) {
         PutProfiles({Profile("Work", "c:\\w"), Profile("Other", "c:\\o")});
         Start();
         main->Hide();
-        EXPECT_EQ(Run({K::Activate, "Nobody"}), kExitNoProfile);
+        EXPECT_EQ(Run({K::Activate, "Nobody"}),
+                  (CommandResult{kExitNoProfile, "No profile is named \"Nobody\"."}));
         EXPECT_FALSE(main->Visible());
-        EXPECT_EQ(Run({K::Activate, "Other"}), kCommandPending);
+        EXPECT_EQ(Run({K::Activate, "other"}), std::nullopt);
+        const int waiting = runner.Last();
         EXPECT_TRUE(main->Visible());
         EXPECT_EQ(main->Profiles.ItemIndex(), 1);
         EXPECT_TRUE(main->PassEdit2.Visible());
         c.user();
-        EXPECT_EQ(replies, std::vector<int>{c.reply});
-        EXPECT_EQ(Run({K::Status, ""}), c.active ? kExitDone : kExitInactive);
-        EXPECT_EQ(Run({K::Deactivate, ""}), kExitDone);
-        EXPECT_EQ(Run({K::Status, ""}), kExitInactive);
+        EXPECT_EQ(runner.AnswerOf(waiting), c.reply);
+        EXPECT_EQ(Run({K::Status, ""}), c.active ? (CommandResult{kExitDone, "on"})
+                                                 : (CommandResult{kExitInactive, "off"}));
         main->Destroy();
     }
+}
+
+TEST(MainCommands, EachCommandAnswersAtOnceWithItsCodeAndWhy) {
+    const struct {
+        const char* what;
+        bool on;
+        bool refuseStop;
+        Command command;
+        CommandResult answer;
+        bool onAfter;
+        bool ended;
+    } cases[] = {
+        {"status off", false, false, {K::Status, ""}, {kExitInactive, "off"}, false, false},
+        {"status on", true, false, {K::Status, ""}, {kExitDone, "on"}, true, false},
+        {"deactivate off", false, true, {K::Deactivate, ""}, {kExitDone, ""}, false, false},
+        {"deactivate", true, false, {K::Deactivate, ""}, {kExitDone, ""}, false, false},
+        {"deactivate refused", true, true, {K::Deactivate, ""},
+         {kExitFailed, "The driver refused to stop ciphering: protection is still on."}, true,
+         false},
+        {"quit", true, false, {K::Quit, ""}, {kExitDone, ""}, false, true},
+        {"quit refused", true, true, {K::Quit, ""},
+         {kExitFailed,
+          "The program ended, but the driver refused to stop ciphering: protection is still on."},
+         true, true},
+        {"usage", false, false, {K::Usage, ""},
+         {kExitBadUsage, "The running copy takes no such command."}, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainWindowScene t;
+        t.PutProfiles({MainWindowScene::Profile("Work", "c:\\w")});
+        t.Start();
+        CommandRunner runner(t);
+        if (c.on) {
+            t.TypePasswords("abcd", "abcd");
+            ASSERT_TRUE(t.ui.Click(t.main->ActivateButton));
+        }
+        if (c.refuseStop) {
+            t.os.refusedCodes = {IOCTL_STOP};
+        }
+        EXPECT_EQ(runner.Run(c.command), c.answer);
+        EXPECT_EQ(t.main->Protection.On(), c.onAfter);
+        EXPECT_EQ(t.TrayTip() == TrayPresenter::kTipReady, !c.onAfter);
+        EXPECT_EQ(t.ui.App().Terminated(), c.ended);
+        // The person at the desktop hears of a refused stop from the tray's Deactivate and the
+        // command alike.
+        EXPECT_EQ(t.ui.Boxes().size(), c.refuseStop && c.on && !c.ended ? 1U : 0U);
+    }
+}
+
+// A plain second start of the same user brings the running copy's window to the front.
+TEST_F(MainCommandsTest, ASecondStartShowsTheWindowInFront) {
+    PutProfiles({Profile("Work", "c:\\w")});
+    Start();
+    ui.CloseBox(*main);
+    ASSERT_FALSE(main->Visible());
+    EXPECT_EQ(Run({K::Start, ""}), (CommandResult{kExitDone, ""}));
+    EXPECT_TRUE(main->Visible());
+    ASSERT_FALSE(ui.ForegroundCalls().empty());
+    EXPECT_EQ(ui.ForegroundCalls().back(), main);
 }
 
 TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
