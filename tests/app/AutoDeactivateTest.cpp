@@ -126,6 +126,12 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
                   stopped ? "OMVEX: Ready for job" : "OMVEX: Ciphering file I/O operation");
         EXPECT_EQ(t.TrayIconName(), stopped ? "NOT_WORK" : "WORK");
         EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), stopped ? 0U : c.idle * 1000);
+        // The Event Log names the walk-away, or the refusal.
+        const EventId off = c.event == Event::Lock    ? kEventOffOnLock
+                            : c.event == Event::Sleep ? kEventOffOnSleep
+                                                      : kEventOffOnIdle;
+        ASSERT_FALSE(t.eventLog.entries.empty());
+        EXPECT_EQ(t.eventLog.entries.back().id, stopped ? off : kEventStopRefused);
         ASSERT_EQ(t.ui.Balloons().size(), 1U);
         EXPECT_EQ(t.ui.Balloons()[0].text, c.balloon);
         EXPECT_EQ(t.ui.Balloons()[0].title, "Omvex");

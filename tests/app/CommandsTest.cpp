@@ -276,6 +276,7 @@ TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
         std::function<void()> step;
         EventId id;
         LogType type;
+        bool onAfter = false; // the state, and the tray, follow what the driver did
     } cases[] = {
         {"tray", [this] { ui.AnswerNext(kIdYes), main->DeacivateItemClick(); }, kEventOffByUser,
          LogType::Information},
@@ -283,8 +284,11 @@ TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
         {"sleep", raise(SystemEvent::Suspending), kEventOffOnSleep, LogType::Information},
         {"session end", raise(SystemEvent::SessionEnding), kEventOffOnSessionEnd,
          LogType::Information},
+        {"session end refused",
+         [&] { os.refusedCodes = {IOCTL_STOP}, ui.Raise(*main, SystemEvent::SessionEnding); },
+         kEventStopRefused, LogType::Error, true},
         {"command", command(false), kEventOffByCommand, LogType::Information},
-        {"refused stop", command(true), kEventStopRefused, LogType::Error},
+        {"refused stop", command(true), kEventStopRefused, LogType::Error, true},
         {"quit", [this] { main->QuitItemClick(); }, kEventOffOnQuit, LogType::Information},
     };
     for (const auto& c : cases) {
@@ -297,6 +301,11 @@ TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
         os.refusedCodes.clear();
         const LogEntry on{kEventProtectionOn, LogType::Information, {"Work", "tester"}};
         EXPECT_THAT(eventLog.entries, ElementsAre(on, LogEntry{c.id, c.type, {}}));
+        EXPECT_EQ(main->Protection.On(), c.onAfter);
+        EXPECT_EQ(TrayIconName(), c.onAfter ? "WORK" : "NOT_WORK");
+        if (c.onAfter) {
+            Run({K::Deactivate, ""});
+        }
     }
 }
 

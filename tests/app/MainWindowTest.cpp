@@ -39,6 +39,20 @@ TEST_F(MainWindowTest, UnreachableDriverIsReportedAndEndsTheProgram) {
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].caption, "Loading driver ...");
     EXPECT_TRUE(ui.App().Terminated());
+    EXPECT_TRUE(eventLog.entries.empty()) << "no driver file was refused";
+}
+
+TEST_F(MainWindowTest, RefusedDriverFileIsReportedAndLogged) {
+    os.service = fakes::FakeDriverOs::Service::Missing;
+    driverFiles.contents["C:\\Omvex\\OMXDRV.SYS"] = fakes::FakeDriverFiles::PeImage(0x14C);
+    driverFiles.security["C:\\Omvex"].reset(); // its rights cannot be read: refused
+    Create();
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_TRUE(ui.App().Terminated());
+    EXPECT_THAT(eventLog.entries,
+                ElementsAre(LogEntry{kEventDriverFileRefused,
+                                     LogType::Error,
+                                     {"C:\\Omvex\\OMXDRV.SYS", ui.Boxes()[0].text}}));
 }
 
 TEST_F(MainWindowTest, F1AnywhereOpensReadMeFromTheCurrentDirectory) {
