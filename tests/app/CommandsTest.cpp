@@ -31,6 +31,8 @@ TEST(CommandLineTest, EachLineGivesItsCommand) {
         {"/activate", {K::BadUsage, ""}},
         {"/activate \"\"", {K::BadUsage, ""}},
         {"/activate a b", {K::BadUsage, ""}},
+        // Both sides of the profile name's limit.
+        {"/activate " + std::string(99, 'n'), {K::Activate, std::string(99, 'n')}},
         {"/activate " + std::string(100, 'n'), {K::BadUsage, ""}},
         {"/status now", {K::BadUsage, ""}},
         {"status", {K::BadUsage, ""}},
