@@ -377,7 +377,8 @@ void TSetParamForm::ProfilesChange() {
     ProfileList.SetItemIndex(i);
     // A password is for the profile it was typed for: another selection empties both edits (a
     // reload that selects the same profile again keeps them).
-    const std::string name = i < 0 ? std::string() : ProfileList.Profile(static_cast<std::size_t>(i)).ProfileName.str();
+    const std::string name =
+        i < 0 ? std::string() : ProfileList.Profile(static_cast<std::size_t>(i)).ProfileName.str();
     if (i != passwordsFor_ || name != passwordsForName_) {
         passwordsFor_ = i;
         passwordsForName_ = name;

@@ -80,11 +80,13 @@ void MainCommands::Carry(const Command& command, const Reply& reply) {
         main_.TellStopRefused();
         return;
     case CommandKind::Status:
-        reply(protection.On() ? CommandResult{kExitDone, "on"} : CommandResult{kExitInactive, "off"});
+        reply(protection.On() ? CommandResult{kExitDone, "on"}
+                              : CommandResult{kExitInactive, "off"});
         return;
     case CommandKind::Quit: {
         const bool stopped = main_.Quit();
-        reply(stopped ? CommandResult{kExitDone, {}} : CommandResult{kExitFailed, kQuitStopRefused});
+        reply(stopped ? CommandResult{kExitDone, {}}
+                      : CommandResult{kExitFailed, kQuitStopRefused});
         return;
     }
     case CommandKind::Usage:
@@ -115,9 +117,8 @@ void MainCommands::Activate(const std::string& name, const Reply& reply) {
     main_.Backend().SetForeground(main_);
     main_.FocusControl(main_.PassEdit1);
     // A second command takes the window over: the first one's activation did not happen.
-    main_.Pending.Begin(main_.ProfileList.Profile(static_cast<std::size_t>(match.index))
-                            .ProfileName.str(),
-                        reply);
+    main_.Pending.Begin(
+        main_.ProfileList.Profile(static_cast<std::size_t>(match.index)).ProfileName.str(), reply);
 }
 
 } // namespace velt

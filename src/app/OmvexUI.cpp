@@ -37,9 +37,9 @@ struct WindowReferences {
 
 ProfileStore MakeUserStore(IShell& shell, const MachineRegistry& machine,
                            ISettingsRegistry& registry, IFiles& files) {
-    const StoreLocation where =
-        ChooseStoreLocation(ExtractFileDir(shell.ExecutableName()),
-                            RecordedInstallFolders(machine.defaults, shell), shell.LocalAppDataFolder());
+    const StoreLocation where = ChooseStoreLocation(ExtractFileDir(shell.ExecutableName()),
+                                                    RecordedInstallFolders(machine.defaults, shell),
+                                                    shell.LocalAppDataFolder());
     return {registry, files, where.storagePath, std::string(kSettingsKeyPath),
             where.sharedStoragePath};
 }

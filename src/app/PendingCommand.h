@@ -16,7 +16,8 @@ class PendingCommand {
 
     static constexpr const char* kTakenOver =
         "Another /activate took the main window over before this activation.";
-    static constexpr const char* kWindowClosed = "The main window was closed before the activation.";
+    static constexpr const char* kWindowClosed =
+        "The main window was closed before the activation.";
     static constexpr const char* kProgramEnded = "The program ended before the activation.";
     static constexpr const char* kOtherProfile = "Another profile was activated instead.";
     static constexpr const char* kStartRefused = "The driver refused to start ciphering.";

@@ -35,8 +35,7 @@ bool SameUserAndSession(DWORD processId) {
                     reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid) != FALSE;
 }
 
-Win32CommandWindow::Win32CommandWindow(HINSTANCE instance, Application& app,
-                                       ICommandTarget& target)
+Win32CommandWindow::Win32CommandWindow(HINSTANCE instance, Application& app, ICommandTarget& target)
     : app_(app), target_(target), resultMessage_(RegisterWindowMessageA(kCommandResultMessage)) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &Proc;

@@ -83,12 +83,14 @@ TEST(FindProfileByName, ExactFirstThenTheOnlyOneButForCase) {
     } cases[] = {
         {"Work", 0, ""},
         {"work", 1, ""},
-        {"WORK", -1, "Several profiles are named \"WORK\" but for the letter case; give the name "
-                     "exactly."},
+        {"WORK", -1,
+         "Several profiles are named \"WORK\" but for the letter case; give the name "
+         "exactly."},
         {"other", 2, ""},
         {"Home", 3, ""},
-        {"hOME", -1, "Several profiles are named \"hOME\" but for the letter case; give the name "
-                     "exactly."},
+        {"hOME", -1,
+         "Several profiles are named \"hOME\" but for the letter case; give the name "
+         "exactly."},
         {"Nobody", -1, "No profile is named \"Nobody\"."},
         {"Othe", -1, "No profile is named \"Othe\"."},
     };
@@ -159,22 +161,42 @@ TEST_F(MainCommandsTest, AnActivationWaitsForTheUserAndEndsWithItsCode) {
         bool active;
     } cases[] = {
         {"activated", false, typeAndActivate, {kExitDone, ""}, true},
-        {"driver refused", true, typeAndActivate, {kExitFailed, PendingCommand::kStartRefused}, false},
-        {"Cancel", false, [this] { ui.PressEscape(*main); },
-         {kExitCancelled, PendingCommand::kWindowClosed}, false},
-        {"close box", false, [this] { ui.CloseBox(*main); },
-         {kExitCancelled, PendingCommand::kWindowClosed}, false},
-        {"another profile", false, [&] { ui.Select(main->Profiles, 0), typeAndActivate(); },
-         {kExitCancelled, PendingCommand::kOtherProfile}, true},
-        {"second /activate", false,
+        {"driver refused",
+         true,
+         typeAndActivate,
+         {kExitFailed, PendingCommand::kStartRefused},
+         false},
+        {"Cancel",
+         false,
+         [this] { ui.PressEscape(*main); },
+         {kExitCancelled, PendingCommand::kWindowClosed},
+         false},
+        {"close box",
+         false,
+         [this] { ui.CloseBox(*main); },
+         {kExitCancelled, PendingCommand::kWindowClosed},
+         false},
+        {"another profile",
+         false,
+         [&] { ui.Select(main->Profiles, 0), typeAndActivate(); },
+         {kExitCancelled, PendingCommand::kOtherProfile},
+         true},
+        {"second /activate",
+         false,
          [this] {
              EXPECT_EQ(Run({K::Activate, "work"}), std::nullopt);
              EXPECT_EQ(main->Profiles.ItemIndex(), 0);
          },
-         {kExitCancelled, PendingCommand::kTakenOver}, false},
+         {kExitCancelled, PendingCommand::kTakenOver},
+         false},
         // Last: the program ends.
-        {"quit", false, [this] { Run({K::Quit, ""}); },
-         {kExitCancelled, PendingCommand::kProgramEnded}, false},
+        {"quit",
+         false,
+         [this] {
+             Run({K::Quit, ""});
+         },
+         {kExitCancelled, PendingCommand::kProgramEnded},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -215,16 +237,29 @@ TEST(MainCommands, EachCommandAnswersAtOnceWithItsCodeAndWhy) {
         {"status on", true, false, {K::Status, ""}, {kExitDone, "on"}, true, false},
         {"deactivate off", false, true, {K::Deactivate, ""}, {kExitDone, ""}, false, false},
         {"deactivate", true, false, {K::Deactivate, ""}, {kExitDone, ""}, false, false},
-        {"deactivate refused", true, true, {K::Deactivate, ""},
-         {kExitFailed, "The driver refused to stop ciphering: protection is still on."}, true,
+        {"deactivate refused",
+         true,
+         true,
+         {K::Deactivate, ""},
+         {kExitFailed, "The driver refused to stop ciphering: protection is still on."},
+         true,
          false},
         {"quit", true, false, {K::Quit, ""}, {kExitDone, ""}, false, true},
-        {"quit refused", true, true, {K::Quit, ""},
+        {"quit refused",
+         true,
+         true,
+         {K::Quit, ""},
          {kExitFailed,
           "The program ended, but the driver refused to stop ciphering: protection is still on."},
-         true, true},
-        {"usage", false, false, {K::Usage, ""},
-         {kExitBadUsage, "The running copy takes no such command."}, false, false},
+         true,
+         true},
+        {"usage",
+         false,
+         false,
+         {K::Usage, ""},
+         {kExitBadUsage, "The running copy takes no such command."},
+         false,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

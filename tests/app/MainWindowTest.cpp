@@ -158,10 +158,14 @@ TEST(PasswordEdits, AnotherSelectedProfileEmptiesThem) {
     } cases[] = {
         {"user selects another", [](auto& t) { t.ui.Select(t.main->Profiles, 1); }, false},
         {"command selects another",
-         [](auto& t) { t.main->Commands.RunCommand({CommandKind::Activate, "Twice"}, [](auto) {}); },
+         [](auto& t) {
+             t.main->Commands.RunCommand({CommandKind::Activate, "Twice"}, [](auto) {});
+         },
          false},
         {"command selects it again",
-         [](auto& t) { t.main->Commands.RunCommand({CommandKind::Activate, "Other"}, [](auto) {}); },
+         [](auto& t) {
+             t.main->Commands.RunCommand({CommandKind::Activate, "Other"}, [](auto) {});
+         },
          true},
         {"shown again after the close box",
          [](auto& t) { t.ui.CloseBox(*t.main), t.main->ActivateItemClick(); }, true},
