@@ -7,9 +7,7 @@
 #include "dialogs/InputReasons.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
-#include "driver/StandInDriver.h"
 #include "profiles/DefaultProf.h"
-#include "profiles/StoragePaths.h"
 
 namespace velt {
 
