@@ -18,7 +18,6 @@
 #include "forms/StaticControls.h"
 #include "forms/TrayIcon.h"
 #include "platform/EventLog.h"
-#include "platform/Files.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
 #include "profiles/ProfileList.h"
@@ -63,7 +62,6 @@ class TSetParamForm final : public Form {
     struct Services {
         IShell& shell;
         ISettingsRegistry& registry;
-        IFiles& files;
         MachineRegistry machine;
         ISessionWatch& session;
         IEventLog& eventLog;
@@ -153,7 +151,6 @@ class TSetParamForm final : public Form {
     // Puts the entries of ProfileList into Profiles and selects ProfileList's current entry.
     void ShowProfileList();
     ProfileStore& Store() { return store_; }
-    IShell& Shell() const { return services_.shell; }
 
   private:
     // The tray icon's callback and the registered messages.

@@ -71,7 +71,7 @@ int OmvexMain(OmvexPlatform& platform) {
         return 0;
     }
     SetParamForm = &app.CreateForm<TSetParamForm>(
-        TSetParamForm::Services{platform.shell, platform.registry, platform.files, platform.machine,
+        TSetParamForm::Services{platform.shell, platform.registry, platform.machine,
                                 platform.session, platform.eventLog},
         MakeUserStore(platform.shell, platform.machine, platform.registry, platform.files));
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);

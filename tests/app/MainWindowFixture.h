@@ -50,7 +50,7 @@ class MainWindowScene {
     TSetParamForm& Create() {
         const MachineRegistry machine{policy, machineDefault};
         main = &ui.App().CreateForm<TSetParamForm>(
-            TSetParamForm::Services{shell, registry, files, machine, session, eventLog},
+            TSetParamForm::Services{shell, registry, machine, session, eventLog},
             MakeUserStore(shell, machine, registry, files));
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;

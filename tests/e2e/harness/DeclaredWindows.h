@@ -30,7 +30,7 @@ struct Declared {
     FakeSessionWatch session;
     FakeEventLog eventLog;
     TSetParamForm main{ui.App(),
-                       {shell, registry, files, {machine, machine}, session, eventLog},
+                       {shell, registry, {machine, machine}, session, eventLog},
                        MakeUserStore(shell, {machine, machine}, registry, files)};
     TDefaultForm welcome{ui.App(), main, shell};
     TPFPropertysForm properties{ui.App(), browser};
