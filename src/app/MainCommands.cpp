@@ -3,8 +3,6 @@
 #include "app/Main.h"
 #include "platform/PathNames.h"
 
-#include <exception>
-#include <memory>
 #include <utility>
 
 namespace velt {
@@ -16,6 +14,8 @@ constexpr const char* kStopRefused =
 constexpr const char* kQuitStopRefused =
     "The program ended, but the driver refused to stop ciphering: protection is still on.";
 constexpr const char* kNotForTheRunningCopy = "The running copy takes no such command.";
+// The window's error message tells the person at the desktop what failed.
+constexpr const char* kCommandFailed = "The running copy failed to carry the command out.";
 
 } // namespace
 
@@ -43,60 +43,61 @@ NameMatch FindProfileByName(const ProfileList& list, std::string_view name) {
 }
 
 void MainCommands::RunCommand(const Command& command, std::function<void(CommandResult)> reply) {
-    // Answered exactly once, also when the window's work fails half-way (the application's
-    // handler then shows the error as for any event).
-    auto answered = std::make_shared<bool>(false);
-    const Reply once = [answered, reply = std::move(reply)](CommandResult result) {
-        if (!std::exchange(*answered, true)) {
-            reply(std::move(result));
-        }
-    };
+    // Each way through Carry answers once, or hands the reply on to the pending activation.
     try {
-        Carry(command, once);
-    } catch (const std::exception& error) {
-        once({kExitFailed, error.what()});
+        Carry(command, reply);
+    } catch (...) {
+        // Failed half-way: the caller hears so (the application's handler shows the error).
+        if (reply) {
+            Answer(reply, {kExitFailed, kCommandFailed});
+        }
         throw;
     }
 }
 
-void MainCommands::Carry(const Command& command, const Reply& reply) {
+void MainCommands::Answer(Reply& reply, CommandResult result) {
+    const Reply once = std::exchange(reply, nullptr);
+    once(std::move(result));
+}
+
+void MainCommands::Carry(const Command& command, Reply& reply) {
     Protection& protection = main_.Protection;
     switch (command.kind) {
     case CommandKind::Start:
         // A plain second start: the user wants the window, as from the tray.
         main_.ActivateItemClick();
-        reply({kExitDone, {}});
+        Answer(reply, {kExitDone, {}});
         return;
     case CommandKind::Activate:
         Activate(command.profile, reply);
         return;
     case CommandKind::Deactivate:
         if (!protection.On() || protection.Stop(OffCause::CommandLine)) {
-            reply({kExitDone, {}});
+            Answer(reply, {kExitDone, {}});
             return;
         }
         // The script hears it at once; the person at the desktop is told too.
-        reply({kExitFailed, kStopRefused});
+        Answer(reply, {kExitFailed, kStopRefused});
         main_.TellStopRefused();
         return;
     case CommandKind::Status:
-        reply(protection.On() ? CommandResult{kExitDone, "on"}
-                              : CommandResult{kExitInactive, "off"});
+        Answer(reply, protection.On() ? CommandResult{kExitDone, "on"}
+                                      : CommandResult{kExitInactive, "off"});
         return;
     case CommandKind::Quit: {
         const bool stopped = main_.Quit();
-        reply(stopped ? CommandResult{kExitDone, {}}
-                      : CommandResult{kExitFailed, kQuitStopRefused});
+        Answer(reply, stopped ? CommandResult{kExitDone, {}}
+                              : CommandResult{kExitFailed, kQuitStopRefused});
         return;
     }
     case CommandKind::Usage:
     case CommandKind::BadUsage:
         break;
     }
-    reply({kExitBadUsage, kNotForTheRunningCopy});
+    Answer(reply, {kExitBadUsage, kNotForTheRunningCopy});
 }
 
-void MainCommands::Activate(const std::string& name, const Reply& reply) {
+void MainCommands::Activate(const std::string& name, Reply& reply) {
     const bool wasVisible = main_.Visible();
     // Showing a hidden window reloads the list, as the tray's "Activate ..." does.
     main_.Store().EnsureSettingsKey();
@@ -106,7 +107,7 @@ void MainCommands::Activate(const std::string& name, const Reply& reply) {
         if (!wasVisible) {
             main_.Hide(); // as it was: not closed, so nothing is saved either
         }
-        reply({kExitNoProfile, match.reason});
+        Answer(reply, {kExitNoProfile, match.reason});
         return;
     }
     // As if the user had chosen it: the rules of that profile's password apply, and a password
@@ -118,7 +119,8 @@ void MainCommands::Activate(const std::string& name, const Reply& reply) {
     main_.FocusControl(main_.PassEdit1);
     // A second command takes the window over: the first one's activation did not happen.
     main_.Pending.Begin(
-        main_.ProfileList.Profile(static_cast<std::size_t>(match.index)).ProfileName.str(), reply);
+        main_.ProfileList.Profile(static_cast<std::size_t>(match.index)).ProfileName.str(),
+        std::exchange(reply, nullptr));
 }
 
 } // namespace velt

@@ -27,8 +27,10 @@ class MainCommands final : public ICommandTarget {
 
   private:
     using Reply = std::function<void(CommandResult)>;
-    void Carry(const Command& command, const Reply& reply);
-    void Activate(const std::string& name, const Reply& reply);
+    void Carry(const Command& command, Reply& reply);
+    void Activate(const std::string& name, Reply& reply);
+    // Calls the reply and empties it: it is answered once.
+    static void Answer(Reply& reply, CommandResult result);
 
     TSetParamForm& main_;
 };

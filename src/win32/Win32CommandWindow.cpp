@@ -4,7 +4,7 @@
 #include "win32/ProcessUser.h"
 #include "win32/Win32Commands.h"
 
-#include <memory>
+#include <utility>
 #include <vector>
 
 namespace velt {
@@ -82,21 +82,24 @@ LRESULT Win32CommandWindow::Take(HWND sender, const COPYDATASTRUCT& data) {
         !SameUserAndSession(caller)) {
         return kCommandAnswer + kExitFailed;
     }
-    // A result given at once is the answer; a later one goes to the reply window.
-    auto answer = std::make_shared<int>(-1);
-    auto returned = std::make_shared<bool>(false);
+    // A result given while the command is being taken is the answer; a later one goes to the
+    // reply window. (Another command may be taken meanwhile, from a nested message loop.)
+    const unsigned call = ++calls_;
+    const unsigned outer = std::exchange(taking_, call);
+    const int outerAnswer = std::exchange(answer_, -1);
     const UINT resultMessage = resultMessage_;
     app_.RunEvent([&] {
-        target_.RunCommand(wire->command, [=](CommandResult result) {
-            if (!*returned) {
-                *answer = result.code;
+        target_.RunCommand(wire->command, [this, call, reply, resultMessage](CommandResult result) {
+            if (taking_ == call) {
+                answer_ = result.code;
             } else {
                 PostMessageA(reply, resultMessage, static_cast<WPARAM>(result.code), 0);
             }
         });
     });
-    *returned = true;
-    return *answer >= 0 ? kCommandAnswer + *answer : kCommandPending;
+    const int answer = std::exchange(answer_, outerAnswer);
+    taking_ = outer;
+    return answer >= 0 ? kCommandAnswer + answer : kCommandPending;
 }
 
 } // namespace velt

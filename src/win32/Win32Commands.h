@@ -35,6 +35,10 @@ class Win32CommandWindow {
     ICommandTarget& target_;
     UINT resultMessage_;
     HWND window_ = nullptr;
+    // The command being taken, and its answer once given.
+    unsigned calls_ = 0;
+    unsigned taking_ = 0;
+    int answer_ = -1;
 };
 
 // The caller's side: carries the command out through the running copy of this session, or for
