@@ -284,6 +284,22 @@ TEST(MainCommands, EachCommandAnswersAtOnceWithItsCodeAndWhy) {
     }
 }
 
+// A command the window fails to carry out (here the list's reload on showing) is answered once
+// with a failure, and the person at the desktop sees the error as for any event.
+TEST_F(MainCommandsTest, AFailureHalfWayIsAnsweredOnceAndShown) {
+    PutProfiles({Profile("Work", "c:\\w")});
+    Start();
+    main->Hide();
+    auto torn = *files.Contents(kStorage);
+    torn.resize(600);
+    files.PutFile(kStorage, torn);
+    ui.App().RunEvent([this] { Run({K::Activate, "Work"}); });
+    EXPECT_EQ(runner.AnswerOf(runner.Last()),
+              (CommandResult{kExitFailed, "The running copy failed to carry the command out."}));
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_EQ(ui.Boxes()[0].text, "Read beyond end of file.");
+}
+
 // A plain second start of the same user brings the running copy's window to the front.
 TEST_F(MainCommandsTest, ASecondStartShowsTheWindowInFront) {
     PutProfiles({Profile("Work", "c:\\w")});
