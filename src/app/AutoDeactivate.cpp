@@ -38,6 +38,18 @@ std::optional<WalkAway> WalkAwayOf(SystemEvent event) {
     return std::nullopt;
 }
 
+OffCause OffCauseOf(WalkAway event) {
+    switch (event) {
+    case WalkAway::Lock:
+        return OffCause::Lock;
+    case WalkAway::Sleep:
+        return OffCause::Sleep;
+    case WalkAway::Idle:
+        break;
+    }
+    return OffCause::Idle;
+}
+
 std::string WalkAwayNotice(WalkAway event, std::uint32_t idleSeconds) {
     switch (event) {
     case WalkAway::Lock:
@@ -60,14 +72,15 @@ std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_
 }
 
 AutoDeactivation::AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
-                                   ISessionWatch& session, std::string_view keyPath, Hooks hooks)
+                                   ISessionWatch& session, std::string_view keyPath,
+                                   Protection& protection)
     : Submenu(menu, "Deactivate automatically"), OnLockItem(Submenu, kOnLockCaption),
       OnSleepItem(Submenu, "When the computer goes to sleep"), Line(Submenu, "-"),
       Idle5Item(Submenu, "After 5 minutes without input"),
       Idle15Item(Submenu, "After 15 minutes without input"),
       Idle60Item(Submenu, "After 60 minutes without input"), IdleNeverItem(Submenu, "Never"),
       owner_(menu.Owner()), icon_(icon), sources_(sources), session_(session), keyPath_(keyPath),
-      hooks_(std::move(hooks)) {
+      protection_(protection) {
     // A choice fixed by policy is never written over, even when its disabled item is chosen.
     OnLockItem.OnClick = [this] {
         if (const auto s = Settings(); !s.onLockFixed) {
@@ -165,7 +178,7 @@ void AutoDeactivation::Stop() {
 }
 
 void AutoDeactivation::ProtectionChanged() {
-    if (hooks_.active()) {
+    if (protection_.On()) {
         // Turning protection on is input of its own: the idle time counts from then at the least.
         activeSince_ = session_.TickCount();
     }
@@ -175,7 +188,7 @@ void AutoDeactivation::ProtectionChanged() {
 void AutoDeactivation::CheckIdle() {
     IUiBackend& backend = owner_.Backend();
     const AutoDeactivateSettings settings = Settings();
-    if (!hooks_.active() || settings.idleSeconds == 0) {
+    if (!protection_.On() || settings.idleSeconds == 0) {
         // No timer at all while there is nothing to watch.
         if (timerRunning_) {
             backend.StopTimer(owner_, kIdleTimerId);
@@ -218,10 +231,10 @@ void AutoDeactivation::SystemEventRaised(SystemEvent event) {
 }
 
 bool AutoDeactivation::TurnOff(WalkAway event, std::uint32_t idleSeconds) {
-    if (!hooks_.active()) {
+    if (!protection_.On()) {
         return true;
     }
-    const bool stopped = hooks_.deactivate(event);
+    const bool stopped = protection_.Stop(OffCauseOf(event));
     icon_.ShowBalloon(owner_.App().Title(),
                       stopped ? WalkAwayNotice(event, idleSeconds) : kNotTurnedOffNotice);
     return stopped;

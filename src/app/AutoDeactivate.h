@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/EffectiveSetting.h"
+#include "app/Protection.h"
 #include "forms/Form.h"
 #include "forms/PopupMenu.h"
 #include "forms/TrayIcon.h"
@@ -16,7 +17,6 @@
 #include "platform/SettingsRegistry.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,17 +64,14 @@ inline constexpr const char* kNotTurnedOffNotice =
 std::uint32_t IdleTimeLeft(std::uint32_t idleMs, std::uint32_t now, std::uint32_t lastInput,
                            std::uint32_t since);
 
-// The submenu and the watch, for the window that owns the tray icon. `active` tells whether
-// protection is on; `deactivate` turns it off as a confirmed "Deactivate" does, for the walk-away
-// given, false when the driver refused.
+// The cause the Event Log gives for protection turned off by a walk-away.
+OffCause OffCauseOf(WalkAway event);
+
+// The submenu and the watch, for the window that owns the tray icon; it turns `protection` off.
 class AutoDeactivation {
   public:
-    struct Hooks {
-        std::function<bool()> active;
-        std::function<bool(WalkAway)> deactivate;
-    };
     AutoDeactivation(PopupMenu& menu, TrayIcon& icon, SettingSources sources,
-                     ISessionWatch& session, std::string_view keyPath, Hooks hooks);
+                     ISessionWatch& session, std::string_view keyPath, Protection& protection);
 
     MenuItem Submenu;
     MenuItem OnLockItem;
@@ -120,7 +117,7 @@ class AutoDeactivation {
     SettingSources sources_;
     ISessionWatch& session_;
     std::string keyPath_;
-    Hooks hooks_;
+    Protection& protection_;
     std::uint32_t activeSince_ = 0;
     bool timerRunning_ = false;
     bool watching_ = false;

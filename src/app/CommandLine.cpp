@@ -75,7 +75,7 @@ Command ParseCommandLine(std::string_view arguments) {
     if (*kind != CommandKind::Activate) {
         return words.size() == 1 ? Command{*kind, {}} : bad;
     }
-    if (words.size() != 2 || words[1].empty() || words[1].size() > kMaxCommandProfile ||
+    if (words.size() != 2 || words[1].empty() || words[1].size() > kProfileNameCapacity ||
         words[1].find('\0') != std::string::npos) {
         return bad;
     }

@@ -2,6 +2,8 @@
 // running copy, and the exit codes that tell the caller what happened. A password is never on it.
 #pragma once
 
+#include "profiles/profiles.h"
+
 #include <string>
 #include <string_view>
 
@@ -25,9 +27,6 @@ struct Command {
     std::string profile; // Activate only
     bool operator==(const Command&) const = default;
 };
-
-// The longest profile name a command may carry (the profile's own limit).
-inline constexpr std::size_t kMaxCommandProfile = 99;
 
 // Reads the arguments after the program name, split as Windows splits them (blanks separate,
 // double quotes group, a quote inside a group is written as two). Switches are case-insensitive and

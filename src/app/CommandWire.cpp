@@ -29,7 +29,7 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 std::vector<std::uint8_t> EncodeCommand(const WireCommand& wire) {
     const Command& command = wire.command;
     const bool named = command.kind == CommandKind::Activate;
-    if (named && (command.profile.empty() || command.profile.size() > kMaxCommandProfile)) {
+    if (named && (command.profile.empty() || command.profile.size() > kProfileNameCapacity)) {
         return {};
     }
     for (const auto& entry : kCodes) {

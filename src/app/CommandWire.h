@@ -24,7 +24,7 @@ namespace velt {
 inline constexpr std::uint32_t kCommandMagic = 0x444D4356;
 inline constexpr std::uint16_t kCommandVersion = 1;
 inline constexpr std::size_t kCommandHeaderSize = 14;
-inline constexpr std::size_t kMaxCommandSize = kCommandHeaderSize + kMaxCommandProfile;
+inline constexpr std::size_t kMaxCommandSize = kCommandHeaderSize + kProfileNameCapacity;
 // The registered window message that carries a pending command's result to the reply window
 // (wParam: the exit code).
 inline constexpr const char* kCommandResultMessage = "VeltarionCommandResult";

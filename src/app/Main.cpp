@@ -7,9 +7,7 @@
 #include "dialogs/InputReasons.h"
 #include "digest/MD5_RC4.h"
 #include "driver/OMX_API.h"
-#include "driver/StandInDriver.h"
 #include "profiles/DefaultProf.h"
-#include "profiles/StoragePaths.h"
 
 namespace velt {
 
@@ -19,7 +17,7 @@ constexpr const char* kHelpDocument = "ReadMe.htm";
 
 } // namespace
 
-TSetParamForm::TSetParamForm(Application& app, Services services)
+TSetParamForm::TSetParamForm(Application& app, Services services, ProfileStore store)
     : Form(app, kCaption, 326, 198), Panel1(*this, kPanel1, {4, 4, 317, 145}),
       Label1(Panel1, kLabel1, Panel1.FromClient({8, 16, 0, 0}), "Select profile"),
       Profiles(Panel1, kProfiles, Panel1.FromClient({8, 39, 301, 21})),
@@ -36,19 +34,15 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
       PassEdit2(Panel1, kPassEdit2, Panel1.FromClient({100, 112, 150, 21})),
       AboutImage(Panel1, kAboutImage, Panel1.FromClient({256, 78, 54, 54}), res::kMainIcon),
       ActivateButton(*this, kActivateButton, {60, 160, 95, 28}, "Activate"),
-      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"), IconData(*this),
-      IconMenu(*this), ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
+      CancelButton(*this, kCancelButton, {172, 160, 95, 28}, "Cancel"),
+      Protection(services.eventLog), IconData(*this), Tray(IconData, Protection), IconMenu(*this),
+      ActivateItem(IconMenu, "Activate ..."), Line1(IconMenu, "-"),
       DeacivateItem(IconMenu, "Deactivate"),
       AutoDeactivate(IconMenu, IconData, {services.registry, services.machine}, services.session,
-                     kSettingsKeyPath,
-                     {[this] { return Activated; },
-                      [this](WalkAway event) {
-                          return Deactivate(event == WalkAway::Lock    ? OffCause::Lock
-                                            : event == WalkAway::Sleep ? OffCause::Sleep
-                                                                       : OffCause::Idle);
-                      }}),
+                     kSettingsKeyPath, Protection),
       Line2(IconMenu, "-"), AboutItem(IconMenu, "About Omvex ..."), Line3(IconMenu, "-"),
-      QuitItem(IconMenu, "Quit"), services_(services) {
+      QuitItem(IconMenu, "Quit"), ProfilesFilePath(store.StoragePath()), Commands(*this),
+      services_(services), store_(std::move(store)) {
     SetHelpContext(kHelpContext);
     SetBorder(BorderStyle::Single);
 
@@ -98,6 +92,7 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     DeacivateItem.OnClick = [this] { DeacivateItemClick(); };
     AboutItem.OnClick = [this] { AboutItemClick(); };
     QuitItem.OnClick = [this] { QuitItemClick(); };
+    Protection.OnChange = [this] { ProtectionChanged(); };
 
     OnCreate = [this] { FormCreate(); };
     OnDestroy = [this] { FormDestroy(); };
@@ -107,8 +102,8 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     OnSystemEvent = [this](SystemEvent event) {
         if (event == SystemEvent::SessionEnding) {
             // The session ends and so does the program: protection must not outlive it, and
-            // the user's changes must.
-            StopProtection(OffCause::SessionEnd);
+            // the user's changes must. A refused stop keeps saying that protection is on.
+            Protection.Stop(OffCause::SessionEnd);
             KeepShownProfiles();
         } else {
             AutoDeactivate.SystemEventRaised(event);
@@ -125,33 +120,13 @@ TSetParamForm::~TSetParamForm() {
     }
 }
 
-ProfileStore& TSetParamForm::Store() {
-    if (!store_) {
-        throw UsageError("the main window has not been created yet");
-    }
-    return *store_;
-}
-
 void TSetParamForm::FormCreate() {
-    const std::string exeDirectory = ExtractFileDir(services_.shell.ExecutableName());
-    const StoreLocation where = ChooseStoreLocation(
-        exeDirectory, RecordedInstallFolders(services_.machine.defaults, services_.shell),
-        services_.shell.LocalAppDataFolder());
-    ProfilesFilePath = where.storagePath;
-    store_.emplace(services_.registry, services_.files, ProfilesFilePath,
-                   std::string(kSettingsKeyPath), where.sharedStoragePath);
-
-    IconData.Data.uFlags = kNifMessage | kNifIcon | kNifTip;
-    IconData.Data.uCallbackMessage = kTrayCallbackMessage;
-    IconData.SetIcon(res::kIconNotWork);
-    IconData.SetTip(kTipReady);
-    IconData.Add();
+    Tray.Add();
     // Explorer announces a restart with this message; the icon is then added again.
     taskbarCreated_ = Backend().RegisterMessageId("TaskbarCreated");
     quitRequest_ = Backend().RegisterMessageId(kQuitMessageName);
     AutoDeactivate.Start();
 
-    Activated = false;
     DriverConnect(App(), [this](std::string_view file, std::string_view reason) {
         services_.eventLog.Report(DriverFileRefusedEntry(file, reason));
     });
@@ -161,19 +136,18 @@ void TSetParamForm::FormCreate() {
     if (!App().Terminated()) {
         Store().EnsureSettingsKey();
     }
-    StandIn = DriverIsStandIn();
-    SetCaption(StandIn ? kStandInCaption : kCaption);
+    Protection.JudgeDriver();
+    SetCaption(Protection.StandIn() ? kStandInCaption : kCaption);
     Backend().SetForeground(*this);
     App().OnHelp = [this](unsigned command, long data) { ApplicationHelp(command, data); };
     FocusControl(PassEdit1);
 }
 
 void TSetParamForm::FormDestroy() {
-    EndCommand(kExitCancelled);
+    Pending.Cancel(PendingCommand::kProgramEnded);
     AutoDeactivate.Stop();
-    DriverStop();
-    IconData.Data.uFlags = 0;
-    IconData.Delete();
+    Protection.Stop(OffCause::Quit);
+    Tray.Remove();
 }
 
 bool TSetParamForm::HandleMessage(unsigned message, std::intptr_t lParam) {
@@ -182,7 +156,7 @@ bool TSetParamForm::HandleMessage(unsigned message, std::intptr_t lParam) {
         return true;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-        IconData.Add();
+        Tray.Add();
         return true;
     }
     if (quitRequest_ != 0 && message == quitRequest_) {
@@ -219,7 +193,7 @@ void TSetParamForm::ActivateItemClick() {
 }
 
 void TSetParamForm::DeacivateItemClick() {
-    if (!Activated) {
+    if (!Protection.On()) {
         App().ShowMessage("Omvex is already in inactive mode !", "Deactivation", kMbOk);
         return;
     }
@@ -228,42 +202,20 @@ void TSetParamForm::DeacivateItemClick() {
         return;
     }
     // Protection may have turned itself off while the question was open.
-    if (Activated && !Deactivate(OffCause::User)) {
+    if (Protection.On() && !Protection.Stop(OffCause::User)) {
         TellStopRefused();
     }
 }
 
 void TSetParamForm::TellStopRefused() {
-    App().ShowMessage("Omvex could not stop ciphering: the driver refused. The files on the "
-                      "profile's paths may still be ciphered: \"" +
-                          activePaths_ + "\".",
-                      "Deactivation", kMbIconError);
-}
-
-bool TSetParamForm::StopProtection(OffCause cause) {
-    const bool wasOn = Activated;
-    const bool stopped = DriverStop();
-    if (wasOn) {
-        services_.eventLog.Report(stopped ? ProtectionOffEntry(cause) : StopRefusedEntry());
-    }
-    return stopped;
-}
-
-bool TSetParamForm::Deactivate(OffCause cause) {
-    if (!StopProtection(cause)) {
-        // The driver may still be ciphering: the state and the tray go on saying so.
-        return false;
-    }
-    Activated = false;
-    ShowTrayState(false);
-    return true;
+    App().ShowMessage(Protection.StopRefusedText(), "Deactivation", kMbIconError);
 }
 
 void TSetParamForm::AboutItemClick() {
     if (AboutForm == nullptr) {
         return;
     }
-    AboutForm->StandInLabel.SetVisible(StandIn);
+    AboutForm->StandInLabel.SetVisible(Protection.StandIn());
     // Never a second one: an open about box is only brought to the front.
     if (AboutForm->Visible()) {
         AboutForm->Show();
@@ -273,10 +225,15 @@ void TSetParamForm::AboutItemClick() {
 }
 
 void TSetParamForm::QuitItemClick() {
-    EndCommand(kExitCancelled);
-    StopProtection(OffCause::Quit);
+    Quit();
+}
+
+bool TSetParamForm::Quit() {
+    Pending.Cancel(PendingCommand::kProgramEnded);
+    const bool stopped = Protection.Stop(OffCause::Quit);
     App().RequestTerminate();
     KeepShownProfiles();
+    return stopped;
 }
 
 void TSetParamForm::KeepShownProfiles() {
@@ -290,7 +247,7 @@ void TSetParamForm::KeepShownProfiles() {
 void TSetParamForm::FormClose(CloseAction& action) {
     action = CloseAction::None;
     Hide();
-    EndCommand(kExitCancelled);
+    Pending.Cancel(PendingCommand::kWindowClosed);
     SaveList();
 }
 
@@ -308,6 +265,11 @@ void TSetParamForm::SaveList() {
 
 void TSetParamForm::CancelButtonClick() {
     Close();
+    ClearPasswords();
+}
+
+void TSetParamForm::ClearPasswords() {
+    // Password edits wipe the text they replace.
     PassEdit1.SetText("");
     PassEdit2.SetText("");
     ActivateButton.SetEnabled(false);
@@ -347,26 +309,12 @@ void TSetParamForm::ActivateButtonClick() {
     }
     Hide();
     const std::string name = p.ProfileName.str();
-    activePaths_ = p.PathList.str();
-    std::string s = activePaths_;
-    MakeUpperCase(s);
     // The password goes to the driver straight from the edit: no copy of it is made here.
-    const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);
-    Activated = started;
-    if (started) {
-        services_.eventLog.Report(ProtectionOnEntry(name, services_.eventLog.UserName()));
-    }
-    PassEdit1.SetText("");
-    PassEdit2.SetText("");
-    ActivateButton.SetEnabled(false);
-    // Telling the shell may let other window messages in, and a lock among them may turn
-    // protection off again at once: that is no refused start.
-    ShowTrayState(Activated);
+    const bool started = Protection.Start(p, PassEdit1.Text());
+    ClearPasswords();
     // The command waiting for this activation ends with it; another profile is not the one it
     // asked for.
-    if (commandReply_) {
-        EndCommand(name != commandProfile_ ? kExitCancelled : started ? kExitDone : kExitFailed);
-    }
+    Pending.Activated(name, started);
     if (!started) {
         // A refused start must not look like protection: the tray stays ready and the user is
         // told.
@@ -384,10 +332,8 @@ void TSetParamForm::SelectForRetyping() {
     FocusControl(PassEdit1);
 }
 
-void TSetParamForm::ShowTrayState(bool working) {
-    IconData.SetTip(!working ? kTipReady : StandIn ? kTipWorkingStandIn : kTipWorking);
-    IconData.SetIcon(working ? res::kIconWork : res::kIconNotWork);
-    IconData.Modify();
+void TSetParamForm::ProtectionChanged() {
+    Tray.Show();
     AutoDeactivate.ProtectionChanged();
 }
 
@@ -427,6 +373,15 @@ void TSetParamForm::ShowProfileList() {
 void TSetParamForm::ProfilesChange() {
     const int i = Profiles.ItemIndex();
     ProfileList.SetItemIndex(i);
+    // A password is for the profile it was typed for: another selection empties both edits (a
+    // reload that selects the same profile again keeps them).
+    const std::string name =
+        i < 0 ? std::string() : ProfileList.Profile(static_cast<std::size_t>(i)).ProfileName.str();
+    if (i != passwordsFor_ || name != passwordsForName_) {
+        passwordsFor_ = i;
+        passwordsForName_ = name;
+        ClearPasswords();
+    }
     if (i < 0) {
         Profiles.SetHint("");
         return;
@@ -440,15 +395,6 @@ void TSetParamForm::ProfilesChange() {
 
 void TSetParamForm::ApplicationHelp(unsigned /*command*/, long /*data*/) {
     services_.shell.OpenDocument(kHelpDocument);
-}
-
-void TSetParamForm::MakeUpperCase(std::string& s) {
-    for (char& c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 97 && b <= 122) || b >= 224) {
-            c = static_cast<char>(b - 32);
-        }
-    }
 }
 
 } // namespace velt

@@ -5,8 +5,10 @@
 #pragma once
 
 #include "app/AutoDeactivate.h"
-#include "app/CommandLine.h"
-#include "app/ProgramEvents.h"
+#include "app/MainCommands.h"
+#include "app/PendingCommand.h"
+#include "app/Protection.h"
+#include "app/TrayPresenter.h"
 #include "forms/Application.h"
 #include "forms/Button.h"
 #include "forms/Edit.h"
@@ -16,7 +18,6 @@
 #include "forms/StaticControls.h"
 #include "forms/TrayIcon.h"
 #include "platform/EventLog.h"
-#include "platform/Files.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
 #include "profiles/ProfileList.h"
@@ -25,9 +26,7 @@
 #include "SharedNames.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace velt {
@@ -55,12 +54,6 @@ class TSetParamForm final : public Form {
     // The caption while the loaded driver is our stand-in, which ciphers nothing.
     static constexpr const char* kStandInCaption = shared::kStandInWindowCaption;
     static constexpr int kHelpContext = 1;
-
-    // Tray tips.
-    static constexpr const char* kTipReady = "OMVEX: Ready for job";
-    static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
-    static constexpr const char* kTipWorkingStandIn =
-        "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is ciphered)";
     // The registered window message that asks a running copy to quit as its tray Quit does
     // (sent by the setup program and the uninstaller before they replace or remove the files).
     static constexpr const char* kQuitMessageName = shared::kQuitMessage;
@@ -69,13 +62,13 @@ class TSetParamForm final : public Form {
     struct Services {
         IShell& shell;
         ISettingsRegistry& registry;
-        IFiles& files;
         MachineRegistry machine;
         ISessionWatch& session;
         IEventLog& eventLog;
     };
 
-    TSetParamForm(Application& app, Services services);
+    // `store` keeps the profile list where start-up chose (MakeUserStore).
+    TSetParamForm(Application& app, Services services, ProfileStore store);
     ~TSetParamForm() override;
 
     Panel Panel1;
@@ -93,9 +86,13 @@ class TSetParamForm final : public Form {
     Button ActivateButton;
     Button CancelButton;
 
+    // Protection as the driver was told it (before the tray and the menu, which show it and
+    // turn it off).
+    velt::Protection Protection;
     // The notification-area icon and its 88-byte record (before the menu: the automatic
     // deactivation keeps a reference to it).
     TrayIcon IconData;
+    TrayPresenter Tray;
 
     PopupMenu IconMenu;
     MenuItem ActivateItem;
@@ -108,12 +105,7 @@ class TSetParamForm final : public Form {
     MenuItem Line3;
     MenuItem QuitItem;
 
-    // The result of the last start request sent from this window.
-    bool Activated = false;
-    // The driver connected at creation is our stand-in: the caption, the working tip and the
-    // about box say that nothing is ciphered.
-    bool StandIn = false;
-    // The full name of the profile storage file, set at creation.
+    // The full name of the profile storage file.
     std::string ProfilesFilePath;
     // The profiles shown by the combo box Profiles, entry for entry.
     velt::ProfileList ProfileList;
@@ -142,55 +134,46 @@ class TSetParamForm final : public Form {
     void EditProfileClick();
     void DeleteProfileClick();
 
-    // A command from the command line, carried out here (MainCommands.cpp): its exit code, or
-    // kCommandPending while an activation waits for the user; `reply` then gets the code once the
-    // user activated (0), the driver refused (1) or the window closed first (5).
-    int RunCommand(const Command& command, std::function<void(int)> reply);
+    // The activation command waiting for the user, and the commands of the command line.
+    PendingCommand Pending;
+    MainCommands Commands;
+
+    // Quit, from the tray, a command or an installer: stops the driver and ends the program. False
+    // when the driver refused to stop (the program ends all the same).
+    bool Quit();
+    // Tells the user that the driver refused to stop, and which paths may still be ciphered.
+    void TellStopRefused();
 
     // The application's help handler: opens "ReadMe.htm" from the current directory, whatever
     // the command and the context.
     void ApplicationHelp(unsigned command, long data);
 
-    // Upper-cases in place the Latin letters a-z and the Windows-1251 Cyrillic letters
-    // (224-255 become 192-223); every other byte stays.
-    static void MakeUpperCase(std::string& s);
-
     // Puts the entries of ProfileList into Profiles and selects ProfileList's current entry.
     void ShowProfileList();
-    // The store of the profile list, available once the window was created.
-    ProfileStore& Store();
-    IShell& Shell() const { return services_.shell; }
+    ProfileStore& Store() { return store_; }
 
   private:
     // The tray icon's callback and the registered messages.
     bool HandleMessage(unsigned message, std::intptr_t lParam);
-    void ShowTrayState(bool working);
-    // Tells the driver to stop; when protection was on, the Event Log hears that it went off
-    // for `cause`, or that the driver refused. False when it refused.
-    bool StopProtection(OffCause cause);
-    // Stops the driver and shows the tray ready: a confirmed or automatic deactivation. False,
-    // with nothing changed, when the driver refused to stop.
-    bool Deactivate(OffCause cause);
-    void TellStopRefused();
+    // The tray and the idle watch follow a change of protection.
+    void ProtectionChanged();
     // Saves the list; a refused save goes to the Event Log with where its copy was kept.
     void SaveList();
-    // Ends the pending activation command, if any, with `code`.
-    void EndCommand(int code);
     // Quit and the end of the session keep the list of a shown window as closing it does, under
     // the store's rules (an unloaded or refused store is not written).
     void KeepShownProfiles();
     // After a refused password: the password edits' texts selected, the focus in the first.
     void SelectForRetyping();
+    // Empties both password edits (their texts are wiped) and disables Activate.
+    void ClearPasswords();
 
     Services services_;
-    std::optional<ProfileStore> store_;
-    // The path list of the profile last handed to the driver, for telling a refused stop.
-    std::string activePaths_;
+    ProfileStore store_;
     unsigned taskbarCreated_ = 0;
     unsigned quitRequest_ = 0;
-    // The activation command waiting for the user: its profile and where its result goes.
-    std::string commandProfile_;
-    std::function<void(int)> commandReply_;
+    // The profile the password edits were last emptied for: a password belongs to it alone.
+    int passwordsFor_ = -1;
+    std::string passwordsForName_;
 };
 
 } // namespace velt

@@ -7,6 +7,7 @@
 #include "dialogs/passwds.h"
 #include "driver/OMX_API.h"
 #include "forms/Application.h"
+#include "profiles/StoragePaths.h"
 
 namespace velt {
 
@@ -33,6 +34,15 @@ struct WindowReferences {
 };
 
 } // namespace
+
+ProfileStore MakeUserStore(IShell& shell, const MachineRegistry& machine,
+                           ISettingsRegistry& registry, IFiles& files) {
+    const StoreLocation where = ChooseStoreLocation(ExtractFileDir(shell.ExecutableName()),
+                                                    RecordedInstallFolders(machine.defaults, shell),
+                                                    shell.LocalAppDataFolder());
+    return {registry, files, where.storagePath, std::string(kSettingsKeyPath),
+            where.sharedStoragePath};
+}
 
 bool OtherCopyInSession(MutexState state) {
     return state == MutexState::Held;
@@ -61,8 +71,9 @@ int OmvexMain(OmvexPlatform& platform) {
         return 0;
     }
     SetParamForm = &app.CreateForm<TSetParamForm>(
-        TSetParamForm::Services{platform.shell, platform.registry, platform.files, platform.machine,
-                                platform.session, platform.eventLog});
+        TSetParamForm::Services{platform.shell, platform.registry, platform.machine,
+                                platform.session, platform.eventLog},
+        MakeUserStore(platform.shell, platform.machine, platform.registry, platform.files));
     PFPropertysForm = &app.CreateForm<TPFPropertysForm>(platform.fileBrowser);
     PasswordsForm = &app.CreateForm<TPasswordsForm>();
     // The dialogs the main window opens lie above it, whichever window the user activates.
@@ -70,7 +81,7 @@ int OmvexMain(OmvexPlatform& platform) {
     PasswordsForm->SetOwnerForm(SetParamForm);
     AboutForm = &app.CreateForm<TAboutForm>();
     if (platform.commands) {
-        platform.commands(app, *SetParamForm);
+        platform.commands(app, SetParamForm->Commands);
     }
     app.Run();
     return 0;

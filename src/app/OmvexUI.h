@@ -10,6 +10,7 @@
 #include "platform/SessionWatch.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
+#include "profiles/RegistIO.h"
 
 #include "SharedNames.h"
 
@@ -20,6 +21,7 @@ namespace velt {
 
 class Application;
 class TSetParamForm;
+class ICommandTarget;
 class TPFPropertysForm;
 class TPasswordsForm;
 class TAboutForm;
@@ -56,10 +58,15 @@ struct OmvexPlatform {
     // Initialises the application object; called once this copy knows it is the only one. The
     // object must outlive OmvexMain.
     std::function<Application&()> application;
-    // Called once the windows exist, before the message loop: where commands from the command
-    // line come in (may be empty).
-    std::function<void(Application&, TSetParamForm&)> commands;
+    // Called once the windows exist, before the message loop, with where commands from the
+    // command line are carried out (may be empty).
+    std::function<void(Application&, ICommandTarget&)> commands;
 };
+
+// The store of the user's profiles where this copy keeps them: beside a portable copy, in the
+// user's own folder for an installed one (a folder a setup recorded).
+ProfileStore MakeUserStore(IShell& shell, const MachineRegistry& machine,
+                           ISettingsRegistry& registry, IFiles& files);
 
 // Whether another copy runs in this log-on session: only a mutex held by another process says so.
 // Any other answer lets this copy start (a failure here costs only the single-copy comfort; the

@@ -56,8 +56,4 @@ LogEntry OtherUserLockEntry() {
     return Entry(kEventOtherUserLock, LogType::Warning);
 }
 
-LogEntry StartRefusedByPolicyEntry(std::string_view what) {
-    return Entry(kEventStartRefusedByPolicy, LogType::Warning, {what});
-}
-
 } // namespace velt

@@ -17,6 +17,5 @@ LogEntry StopRefusedEntry();
 LogEntry DriverFileRefusedEntry(std::string_view file, std::string_view reason);
 LogEntry SaveRefusedEntry(std::string_view keptAt);
 LogEntry OtherUserLockEntry();
-LogEntry StartRefusedByPolicyEntry(std::string_view what);
 
 } // namespace velt

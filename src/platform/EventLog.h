@@ -25,7 +25,6 @@ enum EventId : std::uint32_t {
     kEventDriverFileRefused = 2002, // %1 file, %2 reason
     kEventSaveRefused = 2003,       // %1 where the refused copy was kept
     kEventOtherUserLock = 3001,
-    kEventStartRefusedByPolicy = 3002, // %1 what the policy forbids
 };
 
 struct LogEntry {

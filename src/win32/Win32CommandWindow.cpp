@@ -1,9 +1,10 @@
 #include "app/CommandWire.h"
-#include "app/Main.h"
+#include "app/CommandTarget.h"
 #include "forms/Application.h"
 #include "win32/ProcessUser.h"
 #include "win32/Win32Commands.h"
 
+#include <utility>
 #include <vector>
 
 namespace velt {
@@ -34,8 +35,8 @@ bool SameUserAndSession(DWORD processId) {
                     reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid) != FALSE;
 }
 
-Win32CommandWindow::Win32CommandWindow(HINSTANCE instance, Application& app, TSetParamForm& main)
-    : app_(app), main_(main), resultMessage_(RegisterWindowMessageA(kCommandResultMessage)) {
+Win32CommandWindow::Win32CommandWindow(HINSTANCE instance, Application& app, ICommandTarget& target)
+    : app_(app), target_(target), resultMessage_(RegisterWindowMessageA(kCommandResultMessage)) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &Proc;
     windowClass.hInstance = instance;
@@ -81,14 +82,24 @@ LRESULT Win32CommandWindow::Take(HWND sender, const COPYDATASTRUCT& data) {
         !SameUserAndSession(caller)) {
         return kCommandAnswer + kExitFailed;
     }
-    int code = kExitFailed;
+    // A result given while the command is being taken is the answer; a later one goes to the
+    // reply window. (Another command may be taken meanwhile, from a nested message loop.)
+    const unsigned call = ++calls_;
+    const unsigned outer = std::exchange(taking_, call);
+    const int outerAnswer = std::exchange(answer_, -1);
     const UINT resultMessage = resultMessage_;
     app_.RunEvent([&] {
-        code = main_.RunCommand(wire->command, [reply, resultMessage](int result) {
-            PostMessageA(reply, resultMessage, static_cast<WPARAM>(result), 0);
+        target_.RunCommand(wire->command, [this, call, reply, resultMessage](CommandResult result) {
+            if (taking_ == call) {
+                answer_ = result.code;
+            } else {
+                PostMessageA(reply, resultMessage, static_cast<WPARAM>(result.code), 0);
+            }
         });
     });
-    return code == kCommandPending ? kCommandPending : kCommandAnswer + code;
+    const int answer = std::exchange(answer_, outerAnswer);
+    taking_ = outer;
+    return answer >= 0 ? kCommandAnswer + answer : kCommandPending;
 }
 
 } // namespace velt

@@ -11,7 +11,7 @@
 namespace velt {
 
 class Application;
-class TSetParamForm;
+class ICommandTarget;
 
 inline constexpr const char* kCommandWindowClass = "VeltarionCommand";
 
@@ -19,10 +19,10 @@ inline constexpr const char* kCommandWindowClass = "VeltarionCommand";
 // cannot be told.
 bool SameUserAndSession(DWORD processId);
 
-// The running copy's side: commands go to `main`, each as one event of `app`.
+// The running copy's side: commands go to `target`, each as one event of `app`.
 class Win32CommandWindow {
   public:
-    Win32CommandWindow(HINSTANCE instance, Application& app, TSetParamForm& main);
+    Win32CommandWindow(HINSTANCE instance, Application& app, ICommandTarget& target);
     Win32CommandWindow(const Win32CommandWindow&) = delete;
     Win32CommandWindow& operator=(const Win32CommandWindow&) = delete;
     ~Win32CommandWindow();
@@ -32,9 +32,13 @@ class Win32CommandWindow {
     LRESULT Take(HWND sender, const COPYDATASTRUCT& data);
 
     Application& app_;
-    TSetParamForm& main_;
+    ICommandTarget& target_;
     UINT resultMessage_;
     HWND window_ = nullptr;
+    // The command being taken, and its answer once given.
+    unsigned calls_ = 0;
+    unsigned taking_ = 0;
+    int answer_ = -1;
 };
 
 // The caller's side: carries the command out through the running copy of this session, or for

@@ -82,7 +82,7 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         t.StoreDword(kDeactivateIdleValue, c.idle);
         t.Begin(c.state);
         const bool active = c.state == State::Active || c.state == State::StopRefused;
-        ASSERT_EQ(t.main->Activated, active);
+        ASSERT_EQ(t.main->Protection.On(), active);
         EXPECT_TRUE(t.Watching());
         // The idle timer runs only while protection is on and an idle time is chosen, and looks
         // once per period when no input comes.
@@ -110,7 +110,7 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         }
         EXPECT_TRUE(t.ui.Boxes().empty());
         if (c.balloon == nullptr) {
-            EXPECT_EQ(t.main->Activated, active);
+            EXPECT_EQ(t.main->Protection.On(), active);
             EXPECT_EQ(t.LaterRequests(), before);
             EXPECT_TRUE(t.ui.Balloons().empty());
             if (c.event == Event::IdleAfterInput) {
@@ -120,12 +120,18 @@ TEST(AutoDeactivate, ChosenEventsTurnActiveProtectionOffAndSayWhy) {
         }
         // A refused stop leaves protection on and the tray saying so; idle tries a period later.
         const bool stopped = c.state != State::StopRefused;
-        EXPECT_EQ(t.main->Activated, !stopped);
+        EXPECT_EQ(t.main->Protection.On(), !stopped);
         EXPECT_THAT(t.LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
         EXPECT_EQ(t.TrayTip(),
                   stopped ? "OMVEX: Ready for job" : "OMVEX: Ciphering file I/O operation");
         EXPECT_EQ(t.TrayIconName(), stopped ? "NOT_WORK" : "WORK");
         EXPECT_EQ(t.ui.TimerInterval(*t.main, kIdleTimerId), stopped ? 0U : c.idle * 1000);
+        // The Event Log names the walk-away, or the refusal.
+        const EventId off = c.event == Event::Lock    ? kEventOffOnLock
+                            : c.event == Event::Sleep ? kEventOffOnSleep
+                                                      : kEventOffOnIdle;
+        ASSERT_FALSE(t.eventLog.entries.empty());
+        EXPECT_EQ(t.eventLog.entries.back().id, stopped ? off : kEventStopRefused);
         ASSERT_EQ(t.ui.Balloons().size(), 1U);
         EXPECT_EQ(t.ui.Balloons()[0].text, c.balloon);
         EXPECT_EQ(t.ui.Balloons()[0].title, "Omvex");
@@ -244,7 +250,7 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
     open("When the computer is locked");
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].text, "Failed to set data for 'DeactivateOnLock'.");
-    EXPECT_TRUE(main->Activated);
+    EXPECT_TRUE(main->Protection.On());
 
     // Fixed by policy over the user's choices: shown as set and disabled, never written over.
     registry.failWrite = false;
@@ -297,7 +303,7 @@ TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysS
     ui.Tick(*main, kWatchRetryTimerId);
     expectWatch(true, 0);
     ui.Raise(*main, SystemEvent::SessionLocked);
-    EXPECT_FALSE(main->Activated);
+    EXPECT_FALSE(main->Protection.On());
 }
 
 TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {
@@ -308,14 +314,14 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     ui.DuringNextBox([this] { ui.Raise(*main, SystemEvent::SessionLocked); });
     ui.AnswerNext(kIdYes);
     main->DeacivateItemClick();
-    EXPECT_FALSE(main->Activated);
+    EXPECT_FALSE(main->Protection.On());
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START, IOCTL_STOP));
     // Locked while the shell is told of an activation: off again, and no refused start reported.
     ui.ClearBoxes();
     TypePasswords("abcd", "abcd");
     ui.WhileNextTrayCall([this] { ui.Raise(*main, SystemEvent::SessionLocked); });
     ASSERT_TRUE(ui.Click(main->ActivateButton));
-    EXPECT_FALSE(main->Activated);
+    EXPECT_FALSE(main->Protection.On());
     EXPECT_TRUE(ui.Boxes().empty());
     EXPECT_EQ(TrayTip(), "OMVEX: Ready for job");
     // Active again, with the about box open.
@@ -323,7 +329,7 @@ TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarri
     ASSERT_TRUE(ui.Click(main->ActivateButton));
     ui.Queue([this] {
         ui.Raise(*main, SystemEvent::SessionLocked);
-        EXPECT_FALSE(main->Activated);
+        EXPECT_FALSE(main->Protection.On());
         EXPECT_EQ(ui.ModalForm(), AboutForm);
     });
     main->AboutItemClick();

@@ -60,6 +60,19 @@ TEST_F(InputRulesTest, ATextTheCodePageCannotHoldKeepsTheConfirmingButtonDisable
     }
 }
 
+// A text put into a password edit from outside (another program's WM_SETTEXT comes as the user's
+// change) is held to the same limit as typing: 32 characters are taken, 33 never.
+TEST_F(InputRulesTest, APasswordSetFromOutsideIsHeldToItsLimit) {
+    for (Edit* edit : {&main->PassEdit1, &main->PassEdit2, &properties.Pass1Edit,
+                       &properties.Pass2Edit, &prompt.PassEdit1}) {
+        SCOPED_TRACE(edit->Hint());
+        const std::string most(32, 'p');
+        EXPECT_TRUE(ui.Paste(*edit, most));
+        EXPECT_FALSE(ui.Paste(*edit, std::string(33, 'q')));
+        EXPECT_EQ(edit->Text(), most);
+    }
+}
+
 TEST_F(InputRulesTest, EachKeyPressesItsButtonFromItsControlWhileTheButtonCanBeClicked) {
     struct Row {
         Form& form;

@@ -48,8 +48,10 @@ class MainWindowScene {
 
     // Creates the main window (FormCreate) and the about box, as start-up does.
     TSetParamForm& Create() {
-        main = &ui.App().CreateForm<TSetParamForm>(TSetParamForm::Services{
-            shell, registry, files, {policy, machineDefault}, session, eventLog});
+        const MachineRegistry machine{policy, machineDefault};
+        main = &ui.App().CreateForm<TSetParamForm>(
+            TSetParamForm::Services{shell, registry, machine, session, eventLog},
+            MakeUserStore(shell, machine, registry, files));
         AboutForm = &ui.App().CreateForm<TAboutForm>();
         return *main;
     }

@@ -21,7 +21,7 @@ TEST_F(MainWindowTest, CreationAddsReadyIconConnectsDriverAndMakesSettingsKey) {
     EXPECT_EQ(add.data.uCallbackMessage, 1024U);
     EXPECT_EQ(ui.IconName(add.data.hIcon), "NOT_WORK");
     EXPECT_STREQ(add.data.szTip, "OMVEX: Ready for job");
-    EXPECT_FALSE(main->Activated);
+    EXPECT_FALSE(main->Protection.On());
     // The connection: drive mask, then the zero parameter block.
     EXPECT_THAT(os.RequestCodes(), ElementsAre(IOCTL_DRIVE_MASK, IOCTL_SET_PARAMS));
     EXPECT_TRUE(registry.KeyExists("Software\\Veltarion"));
@@ -39,6 +39,20 @@ TEST_F(MainWindowTest, UnreachableDriverIsReportedAndEndsTheProgram) {
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].caption, "Loading driver ...");
     EXPECT_TRUE(ui.App().Terminated());
+    EXPECT_TRUE(eventLog.entries.empty()) << "no driver file was refused";
+}
+
+TEST_F(MainWindowTest, RefusedDriverFileIsReportedAndLogged) {
+    os.service = fakes::FakeDriverOs::Service::Missing;
+    driverFiles.contents["C:\\Omvex\\OMXDRV.SYS"] = fakes::FakeDriverFiles::PeImage(0x14C);
+    driverFiles.security["C:\\Omvex"].reset(); // its rights cannot be read: refused
+    Create();
+    ASSERT_EQ(ui.Boxes().size(), 1U);
+    EXPECT_TRUE(ui.App().Terminated());
+    EXPECT_THAT(eventLog.entries,
+                ElementsAre(LogEntry{kEventDriverFileRefused,
+                                     LogType::Error,
+                                     {"C:\\Omvex\\OMXDRV.SYS", ui.Boxes()[0].text}}));
 }
 
 TEST_F(MainWindowTest, F1AnywhereOpensReadMeFromTheCurrentDirectory) {
@@ -134,19 +148,41 @@ TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
 }
 
-TEST_F(MainWindowTest, SelectionChangeAfterTypingStillRunsBothTests) {
-    // A checked profile first, then the user types and switches to an ask-twice profile: the
-    // button stays enabled, and pressing it compares the two entries.
-    PutProfiles({Profile("Checked", "c:\\a", "secret"), Profile("Twice", "c:\\b")});
-    Start();
-    ui.Type(main->PassEdit1, "secret");
-    ASSERT_TRUE(main->ActivateButton.Enabled());
-    ui.Select(main->Profiles, 1);
-    EXPECT_TRUE(main->PassEdit2.Visible());
-    EXPECT_TRUE(main->ActivateButton.Enabled());
-    ui.Click(main->ActivateButton);
-    ASSERT_EQ(ui.Boxes().size(), 1U);
-    EXPECT_EQ(ui.Boxes()[0].caption, "Passwords don't match");
+// A password is for the profile it was typed for: another selection, by the user or by a command,
+// empties both edits; the same profile selected again keeps them.
+TEST(PasswordEdits, AnotherSelectedProfileEmptiesThem) {
+    const struct {
+        const char* what;
+        std::function<void(MainWindowScene&)> select;
+        bool kept;
+    } cases[] = {
+        {"user selects another", [](auto& t) { t.ui.Select(t.main->Profiles, 1); }, false},
+        {"command selects another",
+         [](auto& t) {
+             t.main->Commands.RunCommand({CommandKind::Activate, "Twice"}, [](auto) {});
+         },
+         false},
+        {"command selects it again",
+         [](auto& t) {
+             t.main->Commands.RunCommand({CommandKind::Activate, "Other"}, [](auto) {});
+         },
+         true},
+        {"shown again after the close box",
+         [](auto& t) { t.ui.CloseBox(*t.main), t.main->ActivateItemClick(); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainWindowScene t;
+        t.PutProfiles({MainWindowScene::Profile("Other", "c:\\a"),
+                       MainWindowScene::Profile("Twice", "c:\\b")});
+        t.Start();
+        t.TypePasswords("secret", "secret");
+        ASSERT_TRUE(t.main->ActivateButton.Enabled());
+        c.select(t);
+        EXPECT_EQ(t.main->PassEdit1.Text(), c.kept ? "secret" : "");
+        EXPECT_EQ(t.main->PassEdit2.Text(), c.kept ? "secret" : "");
+        EXPECT_EQ(t.main->ActivateButton.Enabled(), c.kept);
+    }
 }
 
 TEST_F(MainWindowTest, ActivationHandsUpperCasedListAndDigestToDriverThenSaves) {
@@ -160,7 +196,7 @@ TEST_F(MainWindowTest, ActivationHandsUpperCasedListAndDigestToDriverThenSaves) 
 
     EXPECT_TRUE(ui.Boxes().empty());
     EXPECT_FALSE(main->Visible());
-    EXPECT_TRUE(main->Activated);
+    EXPECT_TRUE(main->Protection.On());
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
     const auto& block = os.requests[2].input;
     ASSERT_EQ(block.size(), 580U);
@@ -202,7 +238,7 @@ TEST_F(MainWindowTest, RefusedStartKeepsReadyTrayAndTellsTheUser) {
     TypePasswords("abcd", "abcd");
     ASSERT_TRUE(ui.Click(main->ActivateButton));
 
-    EXPECT_FALSE(main->Activated);
+    EXPECT_FALSE(main->Protection.On());
     EXPECT_EQ(TrayTip(), "OMVEX: Ready for job");
     EXPECT_EQ(TrayIconName(), "NOT_WORK");
     ASSERT_EQ(ui.Boxes().size(), 1U);
@@ -238,7 +274,7 @@ TEST_F(MainWindowTest, SaveFailureAfterActivationIsReportedAndWindowStaysHidden)
     registry.failWrite = true;
     TypePasswords("abcd", "abcd");
     ui.Click(main->ActivateButton);
-    EXPECT_TRUE(main->Activated);
+    EXPECT_TRUE(main->Protection.On());
     EXPECT_EQ(TrayIconName(), "WORK");
     EXPECT_FALSE(main->Visible());
     ASSERT_EQ(ui.Boxes().size(), 1U);
@@ -253,7 +289,7 @@ class DeactivationTest : public MainWindowTest {
         Start();
         TypePasswords("abcd", "abcd");
         ASSERT_TRUE(ui.Click(main->ActivateButton));
-        ASSERT_TRUE(main->Activated);
+        ASSERT_TRUE(main->Protection.On());
     }
 };
 
@@ -274,7 +310,7 @@ TEST_F(DeactivationTest, AnsweredNoChangesNothing) {
     main->DeacivateItemClick();
     EXPECT_EQ(ui.Boxes().back().text, "Do you really want to deactivate Omvex ?");
     EXPECT_EQ(ui.Boxes().back().flags, 36U);
-    EXPECT_TRUE(main->Activated);
+    EXPECT_TRUE(main->Protection.On());
     EXPECT_THAT(LaterRequests(), ElementsAre(IOCTL_SET_PARAMS, IOCTL_START));
     EXPECT_EQ(ui.TrayCalls().size(), trayCalls);
 }
@@ -292,7 +328,7 @@ TEST_F(DeactivationTest, AnsweredYesStopsAndShowsReadyOrTellsTheRefusal) {
         ui.AnswerNext(kIdYes);
         main->DeacivateItemClick();
         EXPECT_EQ(LaterRequests().back(), IOCTL_STOP);
-        EXPECT_EQ(main->Activated, refused);
+        EXPECT_EQ(main->Protection.On(), refused);
         EXPECT_EQ(TrayTip(),
                   refused ? "OMVEX: Ciphering file I/O operation" : "OMVEX: Ready for job");
         EXPECT_EQ(TrayIconName(), refused ? "WORK" : "NOT_WORK");
@@ -478,31 +514,15 @@ TEST_F(MainWindowTest, AStandInDriverIsNamedWhereverProtectionIsSpokenOf) {
                   c.standIn ? "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is "
                               "ciphered)"
                             : "OMVEX: Ciphering file I/O operation");
-        ui.Queue([&] { EXPECT_EQ(AboutForm->StandInLabel.Visible(), c.standIn); });
+        bool shown = false;
+        ui.Queue([&] {
+            shown = AboutForm->Visible();
+            EXPECT_EQ(AboutForm->StandInLabel.Visible(), c.standIn);
+        });
         main->AboutItemClick();
+        EXPECT_TRUE(shown) << "the about box was not shown";
         main->Destroy();
     }
-}
-
-TEST(MakeUpperCase, MapsLatinAndCp1251LettersOnly) {
-    std::string s = "c:\\confident\\*.*";
-    TSetParamForm::MakeUpperCase(s);
-    EXPECT_EQ(s, "C:\\CONFIDENT\\*.*");
-
-    std::string all;
-    for (int b = 1; b < 256; ++b) {
-        all.push_back(static_cast<char>(b));
-    }
-    std::string upper = all;
-    TSetParamForm::MakeUpperCase(upper);
-    for (int b = 1; b < 256; ++b) {
-        const auto got = static_cast<unsigned char>(upper[static_cast<std::size_t>(b - 1)]);
-        const bool mapped = (b >= 'a' && b <= 'z') || b >= 224;
-        EXPECT_EQ(got, mapped ? b - 32 : b) << "byte " << b;
-    }
-    std::string empty;
-    TSetParamForm::MakeUpperCase(empty);
-    EXPECT_EQ(empty, "");
 }
 
 } // namespace

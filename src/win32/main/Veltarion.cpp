@@ -1,6 +1,7 @@
 // WinMain of Veltarion.exe: the Win32 implementations of the system services, handed to the
 // portable program entry. A command on the command line goes to the running copy instead.
 #include "app/CommandLine.h"
+#include "app/CommandTarget.h"
 #include "app/OmvexUI.h"
 #include "forms/Application.h"
 #include "win32/Win32Commands.h"
@@ -68,8 +69,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
                                      ui.emplace(instance);
                                      return app.emplace(*ui);
                                  },
-                                 [&](velt::Application& application, velt::TSetParamForm& main) {
-                                     commands.emplace(instance, application, main);
+                                 [&](velt::Application& application, velt::ICommandTarget& target) {
+                                     commands.emplace(instance, application, target);
                                  }};
     const int code = velt::OmvexMain(platform);
     commands.reset();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/Main.h"
+#include "app/OmvexUI.h"
 #include "dialogs/About.h"
 #include "dialogs/FileList.h"
 #include "dialogs/PFPropertys.h"
@@ -28,7 +29,9 @@ struct Declared {
     FakeFileBrowser browser;
     FakeSessionWatch session;
     FakeEventLog eventLog;
-    TSetParamForm main{ui.App(), {shell, registry, files, {machine, machine}, session, eventLog}};
+    TSetParamForm main{ui.App(),
+                       {shell, registry, {machine, machine}, session, eventLog},
+                       MakeUserStore(shell, {machine, machine}, registry, files)};
     TDefaultForm welcome{ui.App(), main, shell};
     TPFPropertysForm properties{ui.App(), browser};
     TFileListForm wizard{ui.App(), browser};
