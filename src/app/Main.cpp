@@ -148,7 +148,6 @@ void TSetParamForm::FormCreate() {
     IconData.Add();
     // Explorer announces a restart with this message; the icon is then added again.
     taskbarCreated_ = Backend().RegisterMessageId("TaskbarCreated");
-    quitRequest_ = Backend().RegisterMessageId(kQuitMessageName);
     AutoDeactivate.Start();
 
     Activated = false;
@@ -183,10 +182,6 @@ bool TSetParamForm::HandleMessage(unsigned message, std::intptr_t lParam) {
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
         IconData.Add();
-        return true;
-    }
-    if (quitRequest_ != 0 && message == quitRequest_) {
-        QuitItemClick();
         return true;
     }
     return false;

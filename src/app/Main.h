@@ -61,9 +61,6 @@ class TSetParamForm final : public Form {
     static constexpr const char* kTipWorking = "OMVEX: Ciphering file I/O operation";
     static constexpr const char* kTipWorkingStandIn =
         "OMVEX: Ciphering file I/O operation (stand-in driver: nothing is ciphered)";
-    // The registered window message that asks a running copy to quit as its tray Quit does
-    // (sent by the setup program and the uninstaller before they replace or remove the files).
-    static constexpr const char* kQuitMessageName = shared::kQuitMessage;
 
     // The services the window reaches the system through; they must outlive the window.
     struct Services {
@@ -187,7 +184,6 @@ class TSetParamForm final : public Form {
     // The path list of the profile last handed to the driver, for telling a refused stop.
     std::string activePaths_;
     unsigned taskbarCreated_ = 0;
-    unsigned quitRequest_ = 0;
     // The activation command waiting for the user: its profile and where its result goes.
     std::string commandProfile_;
     std::function<void(int)> commandReply_;

@@ -1,7 +1,9 @@
 // Commands from the command line, carried out by the running copy's main window as the user would
 // carry them out there; the policy and the driver's answers hold as they do for the tray.
-#include "app/CommandWire.h"
 #include "app/Main.h"
+#include "app/MainCommandTarget.h"
+
+#include <memory>
 
 namespace velt {
 
@@ -64,6 +66,21 @@ void TSetParamForm::EndCommand(int code) {
     commandReply_ = nullptr;
     commandProfile_.clear();
     reply(code);
+}
+
+void MainCommandTarget::RunCommand(const Command& command,
+                                   std::function<void(CommandResult)> reply) {
+    if (command.kind == CommandKind::Start) {
+        main_.ActivateItemClick();
+        reply({kExitDone, {}});
+        return;
+    }
+    // Called at once or, for a pending activation, once the user decided.
+    auto once = std::make_shared<std::function<void(CommandResult)>>(std::move(reply));
+    const int code = main_.RunCommand(command, [once](int result) { (*once)({result, {}}); });
+    if (code != kCommandPending) {
+        (*once)({code, {}});
+    }
 }
 
 } // namespace velt

@@ -26,6 +26,8 @@ enum EventId : std::uint32_t {
     kEventSaveRefused = 2003,       // %1 where the refused copy was kept
     kEventOtherUserLock = 3001,
     kEventStartRefusedByPolicy = 3002, // %1 what the policy forbids
+    kEventCommandPipeTaken = 3003,     // %1 the pipe's name
+    kEventQuitEventUntrusted = 3004,   // %1 the event's name
 };
 
 struct LogEntry {

@@ -1,6 +1,7 @@
 // WinMain of Veltarion.exe: the Win32 implementations of the system services, handed to the
 // portable program entry. A command on the command line goes to the running copy instead.
 #include "app/CommandLine.h"
+#include "app/MainCommandTarget.h"
 #include "app/OmvexUI.h"
 #include "forms/Application.h"
 #include "win32/Win32Commands.h"
@@ -40,6 +41,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     if (command.kind != velt::CommandKind::Start) {
         return velt::RunCommandLine(command, eventLog);
     }
+    // A plain second start of this user in this session brings the running copy's window up.
+    if (velt::ShowRunningCopy()) {
+        return 0;
+    }
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
     velt::Win32DriverFiles driverFiles;
@@ -54,7 +59,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     // ends without creating any window.
     std::optional<velt::Win32Ui> ui;
     std::optional<velt::Application> app;
-    std::optional<velt::Win32CommandWindow> commands;
+    std::optional<velt::MainCommandTarget> target;
+    std::optional<velt::Win32CommandServer> commands;
     velt::OmvexPlatform platform{shell,
                                  driverOs,
                                  driverFiles,
@@ -69,10 +75,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
                                      return app.emplace(*ui);
                                  },
                                  [&](velt::Application& application, velt::TSetParamForm& main) {
-                                     commands.emplace(instance, application, main);
+                                     commands.emplace(instance, application,
+                                                      target.emplace(main), eventLog);
                                  }};
     const int code = velt::OmvexMain(platform);
     commands.reset();
+    target.reset();
     app.reset();
     return code;
 }

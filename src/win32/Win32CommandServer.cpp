@@ -1,0 +1,326 @@
+#include "app/CommandWire.h"
+#include "app/ProgramEvents.h"
+#include "forms/Application.h"
+#include "win32/SystemLibrary.h"
+#include "win32/Win32Commands.h"
+#include "win32/Win32ProcessFacts.h"
+
+#include <sddl.h>
+
+#include <vector>
+#include <utility>
+
+namespace velt {
+
+namespace {
+
+constexpr const char* kServerWindowClass = "VeltarionCommandServer";
+// Posted to the server's window: "look at the queue". Whoever else posts it finds nothing there.
+constexpr UINT kWakeMessage = WM_APP + 1;
+constexpr DWORD kPipeBufferSize = 4096;
+// A client that connected has this long to send its command, and the reply this long to go out.
+constexpr DWORD kIoWaitMs = 5000;
+// PIPE_REJECT_REMOTE_CLIENTS, which Windows XP does not know (it would refuse the call).
+constexpr DWORD kRejectRemoteClients = 0x00000008;
+
+// One connected client's end of the pipe, closed with its last owner. Closing after the reply
+// went out leaves the reply for the client to read.
+class PipeEnd {
+  public:
+    explicit PipeEnd(HANDLE pipe) : pipe_(pipe) {}
+    PipeEnd(const PipeEnd&) = delete;
+    PipeEnd& operator=(const PipeEnd&) = delete;
+    ~PipeEnd() { Close(); }
+
+    void Reply(const CommandResult& result) {
+        if (pipe_ == nullptr) {
+            return;
+        }
+        const std::vector<std::uint8_t> bytes = EncodeReply(result);
+        OVERLAPPED io{};
+        io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        DWORD written = 0;
+        if (io.hEvent != nullptr &&
+            WriteFile(pipe_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &io) ==
+                FALSE &&
+            GetLastError() == ERROR_IO_PENDING &&
+            WaitForSingleObject(io.hEvent, kIoWaitMs) != WAIT_OBJECT_0) {
+            CancelIo(pipe_);
+        }
+        if (io.hEvent != nullptr) {
+            GetOverlappedResult(pipe_, &io, &written, TRUE);
+            CloseHandle(io.hEvent);
+        }
+        Close();
+    }
+
+  private:
+    void Close() {
+        if (pipe_ != nullptr) {
+            CloseHandle(pipe_);
+            pipe_ = nullptr;
+        }
+    }
+    HANDLE pipe_;
+};
+
+struct Queued {
+    Command command;
+    std::shared_ptr<PipeEnd> pipe; // null: the installers' quit request
+};
+
+} // namespace
+
+// What the listening thread and the windows' thread share: the queue under its lock, and the
+// objects both read but neither changes after the start.
+struct Win32CommandServer::Shared {
+    Shared() { InitializeCriticalSection(&lock); }
+    Shared(const Shared&) = delete;
+    Shared& operator=(const Shared&) = delete;
+    ~Shared() {
+        for (HANDLE handle : {stop, quit, listening}) {
+            if (handle != nullptr) {
+                CloseHandle(handle);
+            }
+        }
+        if (descriptor != nullptr) {
+            LocalFree(descriptor);
+        }
+        DeleteCriticalSection(&lock);
+    }
+
+    void Push(Queued item) {
+        EnterCriticalSection(&lock);
+        queue.push_back(std::move(item));
+        LeaveCriticalSection(&lock);
+        PostMessageA(window, kWakeMessage, 0, 0);
+    }
+    std::vector<Queued> TakeAll() {
+        EnterCriticalSection(&lock);
+        std::vector<Queued> items = std::move(queue);
+        queue.clear();
+        LeaveCriticalSection(&lock);
+        return items;
+    }
+
+    // A further instance of the pipe this copy created; never the first, which would be someone
+    // else's when this copy's are all gone.
+    HANDLE CreateInstance(bool first) const {
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+        const DWORD mode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT |
+                           (LOBYTE(LOWORD(GetVersion())) >= 6 ? kRejectRemoteClients : 0U);
+        HANDLE pipe = CreateNamedPipeA(
+            name.c_str(),
+            PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0U),
+            mode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0, &attributes);
+        return pipe == INVALID_HANDLE_VALUE ? nullptr : pipe;
+    }
+
+    CRITICAL_SECTION lock;
+    std::vector<Queued> queue;
+    HWND window = nullptr;
+    ProcessFacts self;
+    std::string name;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    HANDLE stop = nullptr;
+    HANDLE quit = nullptr;
+    HANDLE listening = nullptr; // the instance waiting for the next client
+};
+
+namespace {
+
+// Waits for an overlapped operation on `pipe` or the server's end; false (the operation
+// cancelled) when it did not complete in `timeoutMs`, or the server ends.
+bool AwaitIo(HANDLE pipe, OVERLAPPED& io, HANDLE stop, DWORD timeoutMs, DWORD& transferred) {
+    const HANDLE waits[] = {io.hEvent, stop};
+    const DWORD wait = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
+    if (wait != WAIT_OBJECT_0) {
+        CancelIo(pipe);
+    }
+    return GetOverlappedResult(pipe, &io, &transferred, TRUE) != FALSE && wait == WAIT_OBJECT_0;
+}
+
+// The client's facts: from its process where the system names it, else from the token it
+// lends the pipe (at identification level, which is enough to read it).
+ProcessFacts ClientFacts(HANDLE pipe) {
+    using ClientProcessId = BOOL(WINAPI*)(HANDLE, PULONG);
+    if (const auto clientId = Kernel32Export<ClientProcessId>("GetNamedPipeClientProcessId")) {
+        ULONG id = 0;
+        return clientId(pipe, &id) != FALSE && id != 0 ? ProcessFactsOf(id) : ProcessFacts{};
+    }
+    ProcessFacts facts;
+    if (ImpersonateNamedPipeClient(pipe) == FALSE) {
+        return facts;
+    }
+    HANDLE token = nullptr;
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) != FALSE) {
+        facts = TokenFacts(token);
+        CloseHandle(token);
+    }
+    if (RevertToSelf() == FALSE) {
+        // A thread that cannot return to its own token must not go on serving.
+        ExitThread(1);
+    }
+    return facts;
+}
+
+// Reads the one message of a connected client and queues its command when the client may
+// command this copy and the message is a command; otherwise the client is dropped unanswered.
+void Serve(Win32CommandServer::Shared& shared, HANDLE pipe) {
+    std::uint8_t buffer[kMaxCommandSize + 1];
+    OVERLAPPED io{};
+    io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD read = 0;
+    bool got = false;
+    if (io.hEvent != nullptr) {
+        got = ReadFile(pipe, buffer, sizeof buffer, &read, &io) != FALSE ||
+              (GetLastError() == ERROR_IO_PENDING &&
+               AwaitIo(pipe, io, shared.stop, kIoWaitMs, read));
+        CloseHandle(io.hEvent);
+    }
+    // A longer message ends in ERROR_MORE_DATA and is refused with the rest.
+    std::optional<Command> command;
+    if (got && ClientMayCommand(shared.self, ClientFacts(pipe))) {
+        command = DecodeCommand(buffer, read);
+    }
+    if (!command) {
+        CloseHandle(pipe);
+        return;
+    }
+    shared.Push({std::move(*command), std::make_shared<PipeEnd>(pipe)});
+}
+
+DWORD WINAPI Listen(void* parameter) {
+    auto& shared = *static_cast<Win32CommandServer::Shared*>(parameter);
+    OVERLAPPED io{};
+    io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE quit = shared.quit;
+    while (io.hEvent != nullptr && shared.listening != nullptr) {
+        ResetEvent(io.hEvent);
+        bool connected = ConnectNamedPipe(shared.listening, &io) != FALSE ||
+                         GetLastError() == ERROR_PIPE_CONNECTED;
+        if (!connected && GetLastError() == ERROR_IO_PENDING) {
+            for (;;) {
+                const HANDLE waits[] = {io.hEvent, shared.stop, quit};
+                const DWORD wait =
+                    WaitForMultipleObjects(quit != nullptr ? 3 : 2, waits, FALSE, INFINITE);
+                if (wait == WAIT_OBJECT_0 + 2) {
+                    // Asked once: the program ends as its tray's Quit ends it.
+                    quit = nullptr;
+                    shared.Push({Command{CommandKind::Quit, {}}, nullptr});
+                    continue;
+                }
+                DWORD unused = 0;
+                if (wait != WAIT_OBJECT_0) {
+                    CancelIo(shared.listening);
+                }
+                connected = GetOverlappedResult(shared.listening, &io, &unused, TRUE) != FALSE &&
+                            wait == WAIT_OBJECT_0;
+                break;
+            }
+        }
+        if (WaitForSingleObject(shared.stop, 0) == WAIT_OBJECT_0) {
+            break;
+        }
+        // The next instance exists before this one is handed on, so that the name is never
+        // free for someone else to take.
+        HANDLE next = shared.CreateInstance(false);
+        if (connected) {
+            Serve(shared, shared.listening);
+        } else {
+            CloseHandle(shared.listening);
+        }
+        shared.listening = next;
+    }
+    if (io.hEvent != nullptr) {
+        CloseHandle(io.hEvent);
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string OwnCommandPipeName(const ProcessFacts& self) {
+    return self.userSid.empty() || !self.session ? std::string()
+                                                 : CommandPipeName(self.userSid, *self.session);
+}
+
+Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app,
+                                       ICommandTarget& target, IEventLog& log)
+    : app_(app), target_(target), shared_(std::make_unique<Shared>()) {
+    Shared& shared = *shared_;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &Proc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kServerWindowClass;
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(0, kServerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              instance, nullptr);
+    if (window_ == nullptr) {
+        return;
+    }
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    shared.window = window_;
+    shared.quit = OpenQuitRequest(log);
+    shared.self = OwnProcessFacts();
+    shared.name = OwnCommandPipeName(shared.self);
+    // Only this user, and never over the network.
+    const std::string sddl = "D:P(D;;GA;;;NU)(A;;GA;;;" + shared.self.userSid + ")";
+    shared.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (shared.name.empty() || shared.stop == nullptr ||
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                             &shared.descriptor, nullptr) == FALSE) {
+        return;
+    }
+    shared.listening = shared.CreateInstance(true);
+    if (shared.listening == nullptr) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY) {
+            log.Report(CommandPipeTakenEntry(shared.name));
+        }
+    }
+    if (shared.listening != nullptr || shared.quit != nullptr) {
+        thread_ = CreateThread(nullptr, 0, &Listen, &shared, 0, nullptr);
+    }
+}
+
+Win32CommandServer::~Win32CommandServer() {
+    if (thread_ != nullptr) {
+        SetEvent(shared_->stop);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    if (window_ != nullptr) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+LRESULT CALLBACK Win32CommandServer::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32CommandServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self != nullptr && message == kWakeMessage) {
+        self->RunQueued();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Win32CommandServer::RunQueued() {
+    for (Queued& item : shared_->TakeAll()) {
+        std::shared_ptr<PipeEnd> pipe = std::move(item.pipe);
+        if (app_.Terminated()) {
+            if (pipe) {
+                pipe->Reply({kExitFailed, "Veltarion is ending."});
+            }
+            continue;
+        }
+        auto reply = [pipe](const CommandResult& result) {
+            if (pipe) {
+                pipe->Reply(result);
+            }
+        };
+        app_.RunEvent([&] { target_.RunCommand(item.command, reply); });
+    }
+}
+
+} // namespace velt
