@@ -1,6 +1,5 @@
 #include "app/CommandWire.h"
 #include "app/OmvexUI.h"
-#include "app/ProgramEvents.h"
 #include "win32/ExecutableName.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32CommandOutput.h"
@@ -56,16 +55,23 @@ ProcessFacts ServerFacts(HANDLE pipe, DWORD& processId) {
     return facts;
 }
 
-enum class Reach { None, Believed, NotBelieved };
+} // namespace
 
-// Opens the pipe of this user and session and judges its server before anything is sent.
-// The caller lends its token for identification only: a server cannot act as the caller.
-Reach OpenRunningCopy(const ProcessFacts& self, HANDLE& pipe, DWORD& serverId) {
-    const std::string name = OwnCommandPipeName(self);
-    if (name.empty()) {
-        return Reach::None;
+Win32CommandChannel::Win32CommandChannel() : self_(OwnProcessFacts()) {}
+
+Win32CommandChannel::~Win32CommandChannel() {
+    if (pipe_ != nullptr) {
+        CloseHandle(pipe_);
     }
-    pipe = INVALID_HANDLE_VALUE;
+}
+
+// The caller lends its token for identification only: a server cannot act as the caller.
+ICommandChannel::Reach Win32CommandChannel::Open() {
+    const std::string name = OwnCommandPipeName(self_);
+    if (name.empty() || pipe_ != nullptr) {
+        return name.empty() ? Reach::NotBelieved : Reach::Believed;
+    }
+    HANDLE pipe = INVALID_HANDLE_VALUE;
     for (int i = 0; i < kBusyTries && pipe == INVALID_HANDLE_VALUE; ++i) {
         pipe = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
@@ -75,41 +81,22 @@ Reach OpenRunningCopy(const ProcessFacts& self, HANDLE& pipe, DWORD& serverId) {
         }
     }
     if (pipe == INVALID_HANDLE_VALUE) {
-        pipe = nullptr;
         return GetLastError() == ERROR_FILE_NOT_FOUND ? Reach::None : Reach::NotBelieved;
     }
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!ServerIsOwnCopy(self, ServerFacts(pipe, serverId)) ||
+    if (!ServerIsOwnCopy(self_, ServerFacts(pipe, serverId_)) ||
         SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr) == FALSE) {
         CloseHandle(pipe);
-        pipe = nullptr;
         return Reach::NotBelieved;
     }
+    pipe_ = pipe;
+    // The copy brings its main window to the front for /activate and a plain start.
+    AllowSetForegroundWindow(serverId_);
     return Reach::Believed;
 }
 
-// Sends the command and waits for its result, as long as the running copy takes (an activation
-// waits for the user).
-CommandResult Send(HANDLE pipe, const Command& command) {
-    const std::vector<std::uint8_t> bytes = EncodeCommand(command);
-    DWORD done = 0;
-    if (bytes.empty() || WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &done,
-                                   nullptr) == FALSE) {
-        return {kExitFailed, "The command could not be sent to the running copy."};
-    }
-    std::uint8_t reply[kMaxReplySize + 1];
-    std::optional<CommandResult> result;
-    if (ReadFile(pipe, reply, sizeof reply, &done, nullptr) != FALSE) {
-        result = DecodeReply(reply, done);
-    }
-    if (!result) {
-        return {kExitFailed, "The running copy ended without an answer."};
-    }
-    return *result;
-}
-
 // Starts the program without arguments and waits until its pipe can be believed.
-Reach StartCopy(const ProcessFacts& self, HANDLE& pipe, DWORD& serverId) {
+ICommandChannel::Reach Win32CommandChannel::StartCopy() {
     const std::string exe = ExecutableFileName();
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
@@ -121,9 +108,10 @@ Reach StartCopy(const ProcessFacts& self, HANDLE& pipe, DWORD& serverId) {
     }
     CloseHandle(info.hThread);
     Reach reach = Reach::None;
-    for (DWORD waited = 0; waited < kStartWaitMs && reach != Reach::Believed; waited += kPollMs) {
-        reach = OpenRunningCopy(self, pipe, serverId);
-        if (reach != Reach::Believed && WaitForSingleObject(info.hProcess, kPollMs) != WAIT_TIMEOUT) {
+    for (DWORD waited = 0; waited < kStartWaitMs; waited += kPollMs) {
+        reach = Open();
+        if (reach == Reach::Believed ||
+            WaitForSingleObject(info.hProcess, kPollMs) != WAIT_TIMEOUT) {
             break;
         }
     }
@@ -131,64 +119,37 @@ Reach StartCopy(const ProcessFacts& self, HANDLE& pipe, DWORD& serverId) {
     return reach;
 }
 
-CommandResult Carry(const Command& command, IEventLog& log) {
-    const ProcessFacts self = OwnProcessFacts();
-    HANDLE pipe = nullptr;
-    DWORD serverId = 0;
-    Reach reach = OpenRunningCopy(self, pipe, serverId);
-    if (reach == Reach::None && MachineLockHeldByOther()) {
-        log.Report(OtherUserLockEntry());
-        return {kExitOtherUser, {}};
-    }
-    if (reach != Reach::Believed && command.kind == CommandKind::Activate) {
-        reach = StartCopy(self, pipe, serverId);
-    }
-    if (reach == Reach::None) {
-        // No copy runs for this user in this session: protection is off, nothing to change.
-        return {command.kind == CommandKind::Status ? kExitInactive : kExitDone, {}};
-    }
-    if (reach == Reach::NotBelieved) {
-        return {kExitFailed, "The command pipe is not Veltarion's: nothing was sent."};
-    }
-    // The copy brings its main window to the front for /activate.
-    AllowSetForegroundWindow(serverId);
-    CommandResult result = Send(pipe, command);
-    CloseHandle(pipe);
-    return result;
+bool Win32CommandChannel::OtherUserHoldsDriver() {
+    return MachineLockHeldByOther();
 }
 
-} // namespace
-
-int RunCommandLine(const Command& command, IEventLog& log) {
-    if (command.kind == CommandKind::Usage || command.kind == CommandKind::BadUsage) {
-        const bool usage = command.kind == CommandKind::Usage;
-        const int code = usage ? kExitDone : kExitBadUsage;
-        WriteRunLine(usage ? UsageText(UsageLayout::Console) : ResultLine(command.kind, code));
-        if (!command.silent) {
-            MessageBoxA(nullptr, UsageText(UsageLayout::Box).c_str(), kUsageCaption,
-                        MB_OK | (usage ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
-        }
-        return code;
+// Sends the command and waits for its result, as long as the running copy takes (an activation
+// waits for the user).
+CommandResult Win32CommandChannel::Send(const Command& command) {
+    const std::vector<std::uint8_t> bytes = EncodeCommand(command);
+    DWORD done = 0;
+    if (pipe_ == nullptr || bytes.empty() ||
+        WriteFile(pipe_, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) == FALSE) {
+        return {kExitFailed, "The command could not be sent to the running copy."};
     }
-    CommandResult result = Carry(command, log);
-    const bool answered = result.code == kExitDone || result.code == kExitInactive;
-    if (result.line.empty() || (command.kind == CommandKind::Status && answered)) {
-        result.line = ResultLine(command.kind, result.code);
+    std::uint8_t reply[kMaxReplySize + 1];
+    std::optional<CommandResult> result;
+    if (ReadFile(pipe_, reply, sizeof reply, &done, nullptr) != FALSE) {
+        result = DecodeReply(reply, done);
     }
-    WriteRunLine(result.line);
-    return result.code;
+    if (!result) {
+        return {kExitFailed, "The running copy ended without an answer."};
+    }
+    return *result;
 }
 
-bool ShowRunningCopy() {
-    HANDLE pipe = nullptr;
-    DWORD serverId = 0;
-    if (OpenRunningCopy(OwnProcessFacts(), pipe, serverId) != Reach::Believed) {
-        return false;
-    }
-    AllowSetForegroundWindow(serverId);
-    const CommandResult result = Send(pipe, Command{CommandKind::Start, {}});
-    CloseHandle(pipe);
-    return result.code == kExitDone;
+void Win32CommandChannel::WriteLine(std::string_view line) {
+    WriteRunLine(line);
+}
+
+void Win32CommandChannel::ShowBox(std::string_view text, std::string_view caption, bool warning) {
+    MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(),
+                MB_OK | (warning ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
 }
 
 } // namespace velt

@@ -4,6 +4,7 @@
 // session before it sends anything, and takes the reply as its exit code and output line.
 #pragma once
 
+#include "app/CommandCaller.h"
 #include "app/CommandChannel.h"
 #include "app/CommandLine.h"
 #include "app/CommandTarget.h"
@@ -49,12 +50,26 @@ HANDLE OpenQuitRequest(IEventLog& log);
 // The pipe's name for this process's user and session; empty when they cannot be read.
 std::string OwnCommandPipeName(const ProcessFacts& self);
 
-// The caller's side: carries the command out through the running copy of this user and session,
-// or for /activate through a copy it starts; writes the run's line and returns the exit code.
-int RunCommandLine(const Command& command, IEventLog& log);
+// The caller's side: the pipe of this user and session, judged before anything is sent; the
+// run's line on its output, and the usage box.
+class Win32CommandChannel final : public ICommandChannel {
+  public:
+    Win32CommandChannel();
+    Win32CommandChannel(const Win32CommandChannel&) = delete;
+    Win32CommandChannel& operator=(const Win32CommandChannel&) = delete;
+    ~Win32CommandChannel() override;
 
-// A plain start: true when a running copy of this user and session took it (and shows its main
-// window); false when there is none to believe, and this copy starts as usual.
-bool ShowRunningCopy();
+    Reach Open() override;
+    Reach StartCopy() override;
+    bool OtherUserHoldsDriver() override;
+    CommandResult Send(const Command& command) override;
+    void WriteLine(std::string_view line) override;
+    void ShowBox(std::string_view text, std::string_view caption, bool warning) override;
+
+  private:
+    ProcessFacts self_;
+    HANDLE pipe_ = nullptr;
+    DWORD serverId_ = 0;
+};
 
 } // namespace velt

@@ -38,12 +38,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     velt::RestrictDllSearch();
     velt::Win32EventLog eventLog;
     const velt::Command command = velt::ParseCommandLine(commandLine != nullptr ? commandLine : "");
-    if (command.kind != velt::CommandKind::Start) {
-        return velt::RunCommandLine(command, eventLog);
-    }
-    // A plain second start of this user in this session brings the running copy's window up.
-    if (velt::ShowRunningCopy()) {
-        return 0;
+    {
+        velt::Win32CommandChannel channel;
+        if (command.kind != velt::CommandKind::Start) {
+            return velt::RunCommandLine(command, channel, eventLog);
+        }
+        // A plain second start of this user in this session brings the running copy's window up.
+        if (velt::ShowRunningCopy(channel)) {
+            return 0;
+        }
     }
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
