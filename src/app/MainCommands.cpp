@@ -3,7 +3,6 @@
 #include "app/Main.h"
 #include "app/MainCommandTarget.h"
 
-#include <memory>
 
 namespace velt {
 
@@ -75,11 +74,10 @@ void MainCommandTarget::RunCommand(const Command& command,
         reply({kExitDone, {}});
         return;
     }
-    // Called at once or, for a pending activation, once the user decided.
-    auto once = std::make_shared<std::function<void(CommandResult)>>(std::move(reply));
-    const int code = main_.RunCommand(command, [once](int result) { (*once)({result, {}}); });
+    // The window keeps the reply only while an activation waits for the user.
+    const int code = main_.RunCommand(command, [reply](int result) { reply({result, {}}); });
     if (code != kCommandPending) {
-        (*once)({code, {}});
+        reply({code, {}});
     }
 }
 

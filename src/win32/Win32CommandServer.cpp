@@ -23,17 +23,30 @@ constexpr DWORD kIoWaitMs = 5000;
 // PIPE_REJECT_REMOTE_CLIENTS, which Windows XP does not know (it would refuse the call).
 constexpr DWORD kRejectRemoteClients = 0x00000008;
 
-// One connected client's end of the pipe, closed with its last owner. Closing after the reply
-// went out leaves the reply for the client to read.
+// One connected client's end of the pipe, shared by the copies of the reply that carries the
+// command's result; closed with the last of them, so that a command that never answered (its
+// event failed) still lets its caller go. Copied and destroyed on the windows' thread only.
 class PipeEnd {
   public:
-    explicit PipeEnd(HANDLE pipe) : pipe_(pipe) {}
-    PipeEnd(const PipeEnd&) = delete;
+    PipeEnd() = default;
+    explicit PipeEnd(HANDLE pipe) : shared_(new Owned{pipe, 1}) {}
+    PipeEnd(const PipeEnd& other) : shared_(other.shared_) {
+        if (shared_ != nullptr) {
+            ++shared_->owners;
+        }
+    }
     PipeEnd& operator=(const PipeEnd&) = delete;
-    ~PipeEnd() { Close(); }
+    ~PipeEnd() {
+        if (shared_ != nullptr && --shared_->owners == 0) {
+            Close();
+            delete shared_;
+        }
+    }
+    explicit operator bool() const { return shared_ != nullptr; }
 
-    void Reply(const CommandResult& result) {
-        if (pipe_ == nullptr) {
+    // Writes the result and closes the pipe: what was written stays for the client to read.
+    void Reply(const CommandResult& result) const {
+        if (shared_ == nullptr || shared_->pipe == nullptr) {
             return;
         }
         const std::vector<std::uint8_t> bytes = EncodeReply(result);
@@ -41,32 +54,36 @@ class PipeEnd {
         io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         DWORD written = 0;
         if (io.hEvent != nullptr &&
-            WriteFile(pipe_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &io) ==
-                FALSE &&
+            WriteFile(shared_->pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                      &io) == FALSE &&
             GetLastError() == ERROR_IO_PENDING &&
             WaitForSingleObject(io.hEvent, kIoWaitMs) != WAIT_OBJECT_0) {
-            CancelIo(pipe_);
+            CancelIo(shared_->pipe);
         }
         if (io.hEvent != nullptr) {
-            GetOverlappedResult(pipe_, &io, &written, TRUE);
+            GetOverlappedResult(shared_->pipe, &io, &written, TRUE);
             CloseHandle(io.hEvent);
         }
         Close();
     }
 
   private:
-    void Close() {
-        if (pipe_ != nullptr) {
-            CloseHandle(pipe_);
-            pipe_ = nullptr;
+    struct Owned {
+        HANDLE pipe;
+        int owners;
+    };
+    void Close() const {
+        if (shared_->pipe != nullptr) {
+            CloseHandle(shared_->pipe);
+            shared_->pipe = nullptr;
         }
     }
-    HANDLE pipe_;
+    Owned* shared_ = nullptr;
 };
 
 struct Queued {
     Command command;
-    std::shared_ptr<PipeEnd> pipe; // null: the installers' quit request
+    PipeEnd pipe; // none: the installers' quit request
 };
 
 } // namespace
@@ -187,7 +204,7 @@ void Serve(Win32CommandServer::Shared& shared, HANDLE pipe) {
         CloseHandle(pipe);
         return;
     }
-    shared.Push({std::move(*command), std::make_shared<PipeEnd>(pipe)});
+    shared.Push({std::move(*command), PipeEnd(pipe)});
 }
 
 DWORD WINAPI Listen(void* parameter) {
@@ -207,7 +224,7 @@ DWORD WINAPI Listen(void* parameter) {
                 if (wait == WAIT_OBJECT_0 + 2) {
                     // Asked once: the program ends as its tray's Quit ends it.
                     quit = nullptr;
-                    shared.Push({Command{CommandKind::Quit, {}}, nullptr});
+                    shared.Push({Command{CommandKind::Quit, {}}, PipeEnd()});
                     continue;
                 }
                 DWORD unused = 0;
@@ -306,19 +323,13 @@ LRESULT CALLBACK Win32CommandServer::Proc(HWND window, UINT message, WPARAM wPar
 }
 
 void Win32CommandServer::RunQueued() {
-    for (Queued& item : shared_->TakeAll()) {
-        std::shared_ptr<PipeEnd> pipe = std::move(item.pipe);
+    for (const Queued& item : shared_->TakeAll()) {
+        const PipeEnd& pipe = item.pipe;
         if (app_.Terminated()) {
-            if (pipe) {
-                pipe->Reply({kExitFailed, "Veltarion is ending."});
-            }
+            pipe.Reply({kExitFailed, "Veltarion is ending."});
             continue;
         }
-        auto reply = [pipe](const CommandResult& result) {
-            if (pipe) {
-                pipe->Reply(result);
-            }
-        };
+        auto reply = [pipe](const CommandResult& result) { pipe.Reply(result); };
         app_.RunEvent([&] { target_.RunCommand(item.command, reply); });
     }
 }
