@@ -74,7 +74,8 @@ std::vector<std::uint8_t> EncodeCommand(const Command& command) {
 }
 
 std::optional<Command> DecodeCommand(const void* data, std::size_t size) {
-    const std::optional<std::string_view> name = Checked(kCommandMagic, kMaxCommandSize, data, size);
+    const std::optional<std::string_view> name =
+        Checked(kCommandMagic, kMaxCommandSize, data, size);
     if (!name) {
         return std::nullopt;
     }

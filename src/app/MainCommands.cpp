@@ -3,7 +3,6 @@
 #include "app/Main.h"
 #include "app/MainCommandTarget.h"
 
-
 namespace velt {
 
 int TSetParamForm::RunCommand(const Command& command, std::function<void(int)> reply) {

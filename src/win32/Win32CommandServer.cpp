@@ -126,10 +126,11 @@ struct Win32CommandServer::Shared {
         SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
         const DWORD mode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT |
                            (LOBYTE(LOWORD(GetVersion())) >= 6 ? kRejectRemoteClients : 0U);
-        HANDLE pipe = CreateNamedPipeA(
-            name.c_str(),
-            PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0U),
-            mode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0, &attributes);
+        HANDLE pipe = CreateNamedPipeA(name.c_str(),
+                                       PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
+                                           (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0U),
+                                       mode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize,
+                                       kPipeBufferSize, 0, &attributes);
         return pipe == INVALID_HANDLE_VALUE ? nullptr : pipe;
     }
 
@@ -190,9 +191,9 @@ void Serve(Win32CommandServer::Shared& shared, HANDLE pipe) {
     DWORD read = 0;
     bool got = false;
     if (io.hEvent != nullptr) {
-        got = ReadFile(pipe, buffer, sizeof buffer, &read, &io) != FALSE ||
-              (GetLastError() == ERROR_IO_PENDING &&
-               AwaitIo(pipe, io, shared.stop, kIoWaitMs, read));
+        got =
+            ReadFile(pipe, buffer, sizeof buffer, &read, &io) != FALSE ||
+            (GetLastError() == ERROR_IO_PENDING && AwaitIo(pipe, io, shared.stop, kIoWaitMs, read));
         CloseHandle(io.hEvent);
     }
     // A longer message ends in ERROR_MORE_DATA and is refused with the rest.
@@ -262,8 +263,8 @@ std::string OwnCommandPipeName(const ProcessFacts& self) {
                                                  : CommandPipeName(self.userSid, *self.session);
 }
 
-Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app,
-                                       ICommandTarget& target, IEventLog& log)
+Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app, ICommandTarget& target,
+                                       IEventLog& log)
     : app_(app), target_(target), shared_(std::make_unique<Shared>()) {
     Shared& shared = *shared_;
     WNDCLASSA windowClass{};
@@ -285,8 +286,8 @@ Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app,
     const std::string sddl = "D:P(D;;GA;;;NU)(A;;GA;;;" + shared.self.userSid + ")";
     shared.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (shared.name.empty() || shared.stop == nullptr ||
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
-                                                             &shared.descriptor, nullptr) == FALSE) {
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            sddl.c_str(), SDDL_REVISION_1, &shared.descriptor, nullptr) == FALSE) {
         return;
     }
     shared.listening = shared.CreateInstance(true);

@@ -53,8 +53,7 @@ bool Win32DriverFiles::ReadSecurity(std::string_view path, SecuritySummary& out)
     }
     const DWORD attributes = GetFileAttributesA(name.c_str());
     SecuritySummary summary;
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SummarizeDescriptor(descriptor.data(), summary)) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || !SummarizeDescriptor(descriptor.data(), summary)) {
         return false;
     }
     summary.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

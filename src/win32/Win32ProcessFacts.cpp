@@ -56,8 +56,8 @@ std::string ImageOf(HANDLE process) {
     }
     // Windows XP: the device form of the path, whose last part is the file's name all the same.
     using ImageFileName = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD);
-    const auto name = ExportOf<ImageFileName>(LoadSystemLibrary("psapi.dll"),
-                                              "GetProcessImageFileNameA");
+    const auto name =
+        ExportOf<ImageFileName>(LoadSystemLibrary("psapi.dll"), "GetProcessImageFileNameA");
     const DWORD length = name != nullptr ? name(process, path, sizeof path) : 0;
     return length > 0 && length < sizeof path ? path : "";
 }

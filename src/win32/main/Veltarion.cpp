@@ -78,8 +78,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
                                      return app.emplace(*ui);
                                  },
                                  [&](velt::Application& application, velt::TSetParamForm& main) {
-                                     commands.emplace(instance, application,
-                                                      target.emplace(main), eventLog);
+                                     commands.emplace(instance, application, target.emplace(main),
+                                                      eventLog);
                                  }};
     const int code = velt::OmvexMain(platform);
     commands.reset();
