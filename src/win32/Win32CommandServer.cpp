@@ -123,6 +123,13 @@ struct Win32CommandServer::Shared {
     // A further instance of the pipe this copy created; never the first, which would be someone
     // else's when this copy's are all gone.
     HANDLE CreateInstance(bool first) const {
+        // FILE_FLAG_FIRST_PIPE_INSTANCE refuses a name that exists; a system that ignores the
+        // flag (Wine) is asked first whether the name answers at all.
+        if (first && (WaitNamedPipeA(name.c_str(), 1) != FALSE ||
+                      GetLastError() != ERROR_FILE_NOT_FOUND)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
         SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
         const DWORD mode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT |
                            (LOBYTE(LOWORD(GetVersion())) >= 6 ? kRejectRemoteClients : 0U);
@@ -253,6 +260,12 @@ DWORD WINAPI Listen(void* parameter) {
     if (io.hEvent != nullptr) {
         CloseHandle(io.hEvent);
     }
+    // Without a pipe of its own (its name taken), the copy still hears the installers.
+    const HANDLE waits[] = {shared.stop, quit};
+    if (quit != nullptr && WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+        shared.Push({Command{CommandKind::Quit, {}}, PipeEnd()});
+        WaitForSingleObject(shared.stop, INFINITE);
+    }
     return 0;
 }
 
@@ -285,13 +298,15 @@ Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app, ICo
     // Only this user, and never over the network.
     const std::string sddl = "D:P(D;;GA;;;NU)(A;;GA;;;" + shared.self.userSid + ")";
     shared.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (shared.name.empty() || shared.stop == nullptr ||
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            sddl.c_str(), SDDL_REVISION_1, &shared.descriptor, nullptr) == FALSE) {
+    if (shared.stop == nullptr) {
         return;
     }
-    shared.listening = shared.CreateInstance(true);
-    if (shared.listening == nullptr) {
+    if (!shared.name.empty() &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            sddl.c_str(), SDDL_REVISION_1, &shared.descriptor, nullptr) != FALSE) {
+        shared.listening = shared.CreateInstance(true);
+    }
+    if (shared.listening == nullptr && shared.descriptor != nullptr) {
         const DWORD error = GetLastError();
         if (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY) {
             log.Report(CommandPipeTakenEntry(shared.name));

@@ -723,6 +723,16 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
         ASSERT_TRUE(lookAlikes.Made());
         EXPECT_EQ(run("/status"), 1U);
         EXPECT_EQ(run("/deactivate"), 1U);
+        // A copy that finds its pipe's name taken takes no command, and still hears the
+        // installers.
+        App blocked(install_);
+        ASSERT_NE(blocked.MainWindow(), nullptr);
+        EXPECT_EQ(run("/status"), 1U);
+        HANDLE request = OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEvent);
+        ASSERT_NE(request, nullptr);
+        ASSERT_TRUE(SetEvent(request));
+        EXPECT_EQ(blocked.WaitExit(), 0U);
+        CloseHandle(request);
         EXPECT_EQ(lookAlikes.BytesReceived(), 0U);
     }
     ASSERT_TRUE(standin::ResetJournal());
