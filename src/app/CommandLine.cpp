@@ -45,23 +45,25 @@ struct UsageRow {
     const char* meaning;
 };
 
+// Short enough that no row wraps in a message box, whose text Wine keeps to about 45 average
+// characters.
 constexpr UsageRow kSwitchRows[] = {
-    {"/activate name", "show the main window with that profile, for its password"},
+    {"/activate name", "show name for its password"},
     {"/deactivate", "turn protection off"},
-    {"/status", "report whether protection is on"},
+    {"/status", "tell whether it is on"},
     {"/quit", "end the running copy"},
-    {"/silent, /s", "no message box (with any of the above)"},
+    {"/silent or /s", "show no message box"},
     {"/?", "this text"},
 };
 
 constexpr UsageRow kCodeRows[] = {
-    {"0", "done (/status: protection is on)"},
-    {"1", "the driver refused, or could not be loaded"},
+    {"0", "done (/status: on)"},
+    {"1", "driver refused or missing"},
     {"2", "bad usage"},
     {"3", "no profile of that name"},
-    {"4", "another user's copy holds the driver"},
-    {"5", "cancelled before the activation"},
-    {"6", "/status: protection is off"},
+    {"4", "another user has the driver"},
+    {"5", "cancelled before activation"},
+    {"6", "/status: off"},
 };
 
 // The first column's width, in characters for a console and in tab stops (of eight average
