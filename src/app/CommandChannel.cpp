@@ -1,5 +1,6 @@
 #include "app/CommandChannel.h"
 
+#include "driver/PathTrust.h"
 #include "platform/PathNames.h"
 
 #include "SharedNames.h"
@@ -10,10 +11,12 @@ namespace {
 
 constexpr std::string_view kProgramImage = "Veltarion.exe";
 
-// The rights that signal an event or hand its control to someone: EVENT_MODIFY_STATE, DELETE,
-// WRITE_DAC, WRITE_OWNER, and the generic rights that include them.
-constexpr std::uint32_t kSignalOrControlRights =
-    0x0002U | 0x00010000U | 0x00040000U | 0x00080000U | 0x10000000U | 0x40000000U;
+constexpr std::uint32_t kEventModifyState = 0x0002; // EVENT_MODIFY_STATE: set or reset it
+constexpr std::uint32_t kGenericWrite = 0x40000000; // GENERIC_WRITE, which includes that
+// The rights that signal an event or hand its control to someone.
+constexpr std::uint32_t kSignalOrControlRights = kEventModifyState | kGenericWrite | VELT_DELETE |
+                                                 VELT_WRITE_DAC | VELT_WRITE_OWNER |
+                                                 VELT_GENERIC_ALL;
 
 bool SameUserAndSession(const ProcessFacts& a, const ProcessFacts& b) {
     return !a.userSid.empty() && a.userSid == b.userSid && a.session && b.session &&

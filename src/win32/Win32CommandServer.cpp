@@ -20,6 +20,8 @@ constexpr UINT kWakeMessage = WM_APP + 1;
 constexpr DWORD kPipeBufferSize = 4096;
 // A client that connected has this long to send its command, and the reply this long to go out.
 constexpr DWORD kIoWaitMs = 5000;
+constexpr SIZE_T kListenStackSize = 64U * 1024U;
+constexpr DWORD kStackSizeIsReservation = 0x00010000; // STACK_SIZE_PARAM_IS_A_RESERVATION
 // PIPE_REJECT_REMOTE_CLIENTS, which Windows XP does not know (it would refuse the call).
 constexpr DWORD kRejectRemoteClients = 0x00000008;
 
@@ -313,7 +315,9 @@ Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app, ICo
         }
     }
     if (shared.listening != nullptr || shared.quit != nullptr) {
-        thread_ = CreateThread(nullptr, 0, &Listen, &shared, 0, nullptr);
+        // A small stack reserved for the thread, which only waits and reads short messages.
+        thread_ = CreateThread(nullptr, kListenStackSize, &Listen, &shared,
+                               kStackSizeIsReservation, nullptr);
     }
 }
 
