@@ -36,9 +36,10 @@ HANDLE OpenQuitRequest(IEventLog& log) {
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     HANDLE event = CreateEventA(&attributes, TRUE, FALSE, shared::kQuitEvent);
-    bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    const DWORD error = GetLastError();
+    bool existed = error == ERROR_ALREADY_EXISTS;
     LocalFree(descriptor);
-    if (event == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
+    if (event == nullptr && error == ERROR_ACCESS_DENIED) {
         // Made by someone else, who lets this user wait for it at most.
         event = OpenEventA(SYNCHRONIZE | READ_CONTROL, FALSE, shared::kQuitEvent);
         existed = true;
