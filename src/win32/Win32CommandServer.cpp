@@ -7,21 +7,23 @@
 
 #include <sddl.h>
 
-#include <vector>
+#include <memory>
 #include <utility>
+#include <vector>
 
 namespace velt {
 
 namespace {
 
 constexpr const char* kServerWindowClass = "VeltarionCommandServer";
-// Posted to the server's window: "look at the queue". Whoever else posts it finds nothing there.
-constexpr UINT kWakeMessage = WM_APP + 1;
+// How often the pipe and the quit request are looked at: a command waits at most about two
+// periods to be taken.
+constexpr UINT kPollMs = 100;
+constexpr UINT_PTR kPollTimer = 1;
 constexpr DWORD kPipeBufferSize = 4096;
 // A client that connected has this long to send its command, and the reply this long to go out.
 constexpr DWORD kIoWaitMs = 5000;
-constexpr SIZE_T kListenStackSize = 64U * 1024U;
-constexpr DWORD kStackSizeIsReservation = 0x00010000; // STACK_SIZE_PARAM_IS_A_RESERVATION
+constexpr int kMaxListenTries = 8;
 // PIPE_REJECT_REMOTE_CLIENTS, which Windows XP does not know (it would refuse the call).
 constexpr DWORD kRejectRemoteClients = 0x00000008;
 
@@ -83,89 +85,18 @@ class PipeEnd {
     Owned* shared_ = nullptr;
 };
 
-struct Queued {
+// A connected client whose command is being read.
+struct Reading {
+    HANDLE pipe = nullptr;
+    OVERLAPPED io{};
+    std::uint8_t buffer[kMaxCommandSize + 1] = {};
+    DWORD since = 0;
+};
+
+struct Ready {
     Command command;
     PipeEnd pipe; // none: the installers' quit request
 };
-
-} // namespace
-
-// What the listening thread and the windows' thread share: the queue under its lock, and the
-// objects both read but neither changes after the start.
-struct Win32CommandServer::Shared {
-    Shared() { InitializeCriticalSection(&lock); }
-    Shared(const Shared&) = delete;
-    Shared& operator=(const Shared&) = delete;
-    ~Shared() {
-        for (HANDLE handle : {stop, quit, listening}) {
-            if (handle != nullptr) {
-                CloseHandle(handle);
-            }
-        }
-        if (descriptor != nullptr) {
-            LocalFree(descriptor);
-        }
-        DeleteCriticalSection(&lock);
-    }
-
-    void Push(Queued item) {
-        EnterCriticalSection(&lock);
-        queue.push_back(std::move(item));
-        LeaveCriticalSection(&lock);
-        PostMessageA(window, kWakeMessage, 0, 0);
-    }
-    std::vector<Queued> TakeAll() {
-        EnterCriticalSection(&lock);
-        std::vector<Queued> items = std::move(queue);
-        queue.clear();
-        LeaveCriticalSection(&lock);
-        return items;
-    }
-
-    // A further instance of the pipe this copy created; never the first, which would be someone
-    // else's when this copy's are all gone.
-    HANDLE CreateInstance(bool first) const {
-        // FILE_FLAG_FIRST_PIPE_INSTANCE refuses a name that exists; a system that ignores the
-        // flag (Wine) is asked first whether the name answers at all.
-        if (first && (WaitNamedPipeA(name.c_str(), 1) != FALSE ||
-                      GetLastError() != ERROR_FILE_NOT_FOUND)) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return nullptr;
-        }
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-        const DWORD mode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT |
-                           (LOBYTE(LOWORD(GetVersion())) >= 6 ? kRejectRemoteClients : 0U);
-        HANDLE pipe = CreateNamedPipeA(name.c_str(),
-                                       PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
-                                           (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0U),
-                                       mode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize,
-                                       kPipeBufferSize, 0, &attributes);
-        return pipe == INVALID_HANDLE_VALUE ? nullptr : pipe;
-    }
-
-    CRITICAL_SECTION lock;
-    std::vector<Queued> queue;
-    HWND window = nullptr;
-    ProcessFacts self;
-    std::string name;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    HANDLE stop = nullptr;
-    HANDLE quit = nullptr;
-    HANDLE listening = nullptr; // the instance waiting for the next client
-};
-
-namespace {
-
-// Waits for an overlapped operation on `pipe` or the server's end; false (the operation
-// cancelled) when it did not complete in `timeoutMs`, or the server ends.
-bool AwaitIo(HANDLE pipe, OVERLAPPED& io, HANDLE stop, DWORD timeoutMs, DWORD& transferred) {
-    const HANDLE waits[] = {io.hEvent, stop};
-    const DWORD wait = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
-    if (wait != WAIT_OBJECT_0) {
-        CancelIo(pipe);
-    }
-    return GetOverlappedResult(pipe, &io, &transferred, TRUE) != FALSE && wait == WAIT_OBJECT_0;
-}
 
 // The client's facts: from its process where the system names it, else from the token it
 // lends the pipe (at identification level, which is enough to read it).
@@ -185,93 +116,160 @@ ProcessFacts ClientFacts(HANDLE pipe) {
         CloseHandle(token);
     }
     if (RevertToSelf() == FALSE) {
-        // A thread that cannot return to its own token must not go on serving.
-        ExitThread(1);
+        // The program's thread cannot go on with another's token.
+        ExitProcess(1);
     }
     return facts;
 }
 
-// Reads the one message of a connected client and queues its command when the client may
-// command this copy and the message is a command; otherwise the client is dropped unanswered.
-void Serve(Win32CommandServer::Shared& shared, HANDLE pipe) {
-    std::uint8_t buffer[kMaxCommandSize + 1];
-    OVERLAPPED io{};
-    io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    DWORD read = 0;
-    bool got = false;
-    if (io.hEvent != nullptr) {
-        got =
-            ReadFile(pipe, buffer, sizeof buffer, &read, &io) != FALSE ||
-            (GetLastError() == ERROR_IO_PENDING && AwaitIo(pipe, io, shared.stop, kIoWaitMs, read));
-        CloseHandle(io.hEvent);
-    }
-    // A longer message ends in ERROR_MORE_DATA and is refused with the rest.
-    std::optional<Command> command;
-    if (got && ClientMayCommand(shared.self, ClientFacts(pipe))) {
-        command = DecodeCommand(buffer, read);
-    }
-    if (!command) {
-        CloseHandle(pipe);
-        return;
-    }
-    shared.Push({std::move(*command), PipeEnd(pipe)});
-}
-
-DWORD WINAPI Listen(void* parameter) {
-    auto& shared = *static_cast<Win32CommandServer::Shared*>(parameter);
-    OVERLAPPED io{};
-    io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE quit = shared.quit;
-    while (io.hEvent != nullptr && shared.listening != nullptr) {
-        ResetEvent(io.hEvent);
-        bool connected = ConnectNamedPipe(shared.listening, &io) != FALSE ||
-                         GetLastError() == ERROR_PIPE_CONNECTED;
-        if (!connected && GetLastError() == ERROR_IO_PENDING) {
-            for (;;) {
-                const HANDLE waits[] = {io.hEvent, shared.stop, quit};
-                const DWORD wait =
-                    WaitForMultipleObjects(quit != nullptr ? 3 : 2, waits, FALSE, INFINITE);
-                if (wait == WAIT_OBJECT_0 + 2) {
-                    // Asked once: the program ends as its tray's Quit ends it.
-                    quit = nullptr;
-                    shared.Push({Command{CommandKind::Quit, {}}, PipeEnd()});
-                    continue;
-                }
-                DWORD unused = 0;
-                if (wait != WAIT_OBJECT_0) {
-                    CancelIo(shared.listening);
-                }
-                connected = GetOverlappedResult(shared.listening, &io, &unused, TRUE) != FALSE &&
-                            wait == WAIT_OBJECT_0;
-                break;
-            }
-        }
-        if (WaitForSingleObject(shared.stop, 0) == WAIT_OBJECT_0) {
-            break;
-        }
-        // The next instance exists before this one is handed on, so that the name is never
-        // free for someone else to take.
-        HANDLE next = shared.CreateInstance(false);
-        if (connected) {
-            Serve(shared, shared.listening);
-        } else {
-            CloseHandle(shared.listening);
-        }
-        shared.listening = next;
-    }
-    if (io.hEvent != nullptr) {
-        CloseHandle(io.hEvent);
-    }
-    // Without a pipe of its own (its name taken), the copy still hears the installers.
-    const HANDLE waits[] = {shared.stop, quit};
-    if (quit != nullptr && WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
-        shared.Push({Command{CommandKind::Quit, {}}, PipeEnd()});
-        WaitForSingleObject(shared.stop, INFINITE);
-    }
-    return 0;
+// Ends an overlapped operation that has not completed, so that its buffer may go.
+void Abandon(HANDLE pipe, OVERLAPPED& io) {
+    DWORD unused = 0;
+    CancelIo(pipe);
+    GetOverlappedResult(pipe, &io, &unused, TRUE);
+    CloseHandle(pipe);
 }
 
 } // namespace
+
+// The pipe's instances and the clients being read, owned by the windows' thread.
+struct Win32CommandServer::State {
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State() {
+        for (const auto& reading : readings) {
+            Abandon(reading->pipe, reading->io);
+        }
+        if (listening != nullptr) {
+            Abandon(listening, connect);
+        }
+        if (quit != nullptr) {
+            CloseHandle(quit);
+        }
+        if (descriptor != nullptr) {
+            LocalFree(descriptor);
+        }
+    }
+
+    // An instance of the pipe this copy created. The first is refused when the name exists
+    // (FILE_FLAG_FIRST_PIPE_INSTANCE; a system that ignores the flag, as Wine does, is asked
+    // first whether the name answers at all); a further one is made while one of this copy's
+    // still exists, so that the name is never free for someone else to take.
+    HANDLE CreateInstance(bool first) const {
+        if (first &&
+            (WaitNamedPipeA(name.c_str(), 1) != FALSE || GetLastError() != ERROR_FILE_NOT_FOUND)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+        const DWORD mode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT |
+                           (LOBYTE(LOWORD(GetVersion())) >= 6 ? kRejectRemoteClients : 0U);
+        HANDLE pipe = CreateNamedPipeA(name.c_str(),
+                                       PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
+                                           (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0U),
+                                       mode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize,
+                                       kPipeBufferSize, 0, &attributes);
+        return pipe == INVALID_HANDLE_VALUE ? nullptr : pipe;
+    }
+
+    // Waits for the next client on the listening instance. A client that connected at once
+    // is handed on and the wait starts again on a new instance; an instance that fails is
+    // replaced, a few times at most.
+    void Listen() {
+        for (int tries = 0; listening != nullptr; ++tries) {
+            if (tries == kMaxListenTries) {
+                CloseHandle(listening);
+                listening = nullptr;
+                return;
+            }
+            connect = OVERLAPPED{};
+            const bool at = ConnectNamedPipe(listening, &connect) != FALSE;
+            const DWORD error = at ? ERROR_PIPE_CONNECTED : GetLastError();
+            if (error == ERROR_IO_PENDING) {
+                return;
+            }
+            Replace(error == ERROR_PIPE_CONNECTED);
+        }
+    }
+
+    // A new listening instance in place of one whose client connected (handed on to be read)
+    // or failed (closed).
+    void Replace(bool connected) {
+        HANDLE next = CreateInstance(false);
+        if (connected) {
+            StartReading(listening);
+        } else {
+            CloseHandle(listening);
+        }
+        listening = next;
+    }
+
+    void StartReading(HANDLE pipe) {
+        auto reading = std::make_unique<Reading>();
+        reading->pipe = pipe;
+        reading->since = GetTickCount();
+        if (ReadFile(pipe, reading->buffer, sizeof reading->buffer, nullptr, &reading->io) ==
+                FALSE &&
+            GetLastError() != ERROR_IO_PENDING) {
+            // A longer message ends in ERROR_MORE_DATA, a client that left in another error.
+            CloseHandle(pipe);
+            return;
+        }
+        readings.push_back(std::move(reading));
+    }
+
+    // What became ready since the last look: the quit request, and commands of clients that may
+    // command this copy. Calls nothing of the program, so that it never runs twice at once.
+    std::vector<Ready> Poll() {
+        std::vector<Ready> ready;
+        if (quit != nullptr && WaitForSingleObject(quit, 0) == WAIT_OBJECT_0) {
+            // Asked once: the program ends as its tray's Quit ends it.
+            CloseHandle(quit);
+            quit = nullptr;
+            ready.push_back({Command{CommandKind::Quit, {}}, PipeEnd()});
+        }
+        DWORD unused = 0;
+        if (listening != nullptr && HasOverlappedIoCompleted(&connect)) {
+            Replace(GetOverlappedResult(listening, &connect, &unused, FALSE) != FALSE);
+            Listen();
+        }
+        for (auto at = readings.begin(); at != readings.end();) {
+            Reading& reading = **at;
+            DWORD read = 0;
+            if (!HasOverlappedIoCompleted(&reading.io)) {
+                if (GetTickCount() - reading.since > kIoWaitMs) {
+                    Abandon(reading.pipe, reading.io);
+                    at = readings.erase(at);
+                } else {
+                    ++at;
+                }
+                continue;
+            }
+            std::optional<Command> command;
+            if (GetOverlappedResult(reading.pipe, &reading.io, &read, FALSE) != FALSE &&
+                ClientMayCommand(self, ClientFacts(reading.pipe))) {
+                command = DecodeCommand(reading.buffer, read);
+            }
+            if (command) {
+                ready.push_back({std::move(*command), PipeEnd(reading.pipe)});
+            } else {
+                CloseHandle(reading.pipe);
+            }
+            at = readings.erase(at);
+        }
+        return ready;
+    }
+
+    ProcessFacts self;
+    std::string name;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    HANDLE quit = nullptr;
+    HANDLE listening = nullptr; // the instance waiting for the next client
+    OVERLAPPED connect{};
+    std::vector<std::unique_ptr<Reading>> readings;
+    bool polling = false;
+};
 
 std::string OwnCommandPipeName(const ProcessFacts& self) {
     return self.userSid.empty() || !self.session ? std::string()
@@ -280,8 +278,24 @@ std::string OwnCommandPipeName(const ProcessFacts& self) {
 
 Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app, ICommandTarget& target,
                                        IEventLog& log)
-    : app_(app), target_(target), shared_(std::make_unique<Shared>()) {
-    Shared& shared = *shared_;
+    : app_(app), target_(target), state_(std::make_unique<State>()) {
+    State& state = *state_;
+    state.quit = OpenQuitRequest(log);
+    state.self = OwnProcessFacts();
+    state.name = OwnCommandPipeName(state.self);
+    // Only this user, and never over the network.
+    const std::string sddl = "D:P(D;;GA;;;NU)(A;;GA;;;" + state.self.userSid + ")";
+    if (!state.name.empty() &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                             &state.descriptor, nullptr) != FALSE) {
+        state.listening = state.CreateInstance(true);
+        const DWORD error = GetLastError();
+        if (state.listening == nullptr &&
+            (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY)) {
+            log.Report(CommandPipeTakenEntry(state.name));
+        }
+        state.Listen();
+    }
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &Proc;
     windowClass.hInstance = instance;
@@ -289,45 +303,15 @@ Win32CommandServer::Win32CommandServer(HINSTANCE instance, Application& app, ICo
     RegisterClassA(&windowClass);
     window_ = CreateWindowExA(0, kServerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               instance, nullptr);
-    if (window_ == nullptr) {
-        return;
-    }
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    shared.window = window_;
-    shared.quit = OpenQuitRequest(log);
-    shared.self = OwnProcessFacts();
-    shared.name = OwnCommandPipeName(shared.self);
-    // Only this user, and never over the network.
-    const std::string sddl = "D:P(D;;GA;;;NU)(A;;GA;;;" + shared.self.userSid + ")";
-    shared.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (shared.stop == nullptr) {
-        return;
-    }
-    if (!shared.name.empty() &&
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            sddl.c_str(), SDDL_REVISION_1, &shared.descriptor, nullptr) != FALSE) {
-        shared.listening = shared.CreateInstance(true);
-    }
-    if (shared.listening == nullptr && shared.descriptor != nullptr) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY) {
-            log.Report(CommandPipeTakenEntry(shared.name));
-        }
-    }
-    if (shared.listening != nullptr || shared.quit != nullptr) {
-        // A small stack reserved for the thread, which only waits and reads short messages.
-        thread_ = CreateThread(nullptr, kListenStackSize, &Listen, &shared,
-                               kStackSizeIsReservation, nullptr);
+    if (window_ != nullptr) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetTimer(window_, kPollTimer, kPollMs, nullptr);
     }
 }
 
 Win32CommandServer::~Win32CommandServer() {
-    if (thread_ != nullptr) {
-        SetEvent(shared_->stop);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-    }
     if (window_ != nullptr) {
+        KillTimer(window_, kPollTimer);
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
@@ -335,15 +319,24 @@ Win32CommandServer::~Win32CommandServer() {
 
 LRESULT CALLBACK Win32CommandServer::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Win32CommandServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self != nullptr && message == kWakeMessage) {
-        self->RunQueued();
+    if (self != nullptr && message == WM_TIMER && wParam == kPollTimer) {
+        self->Tick();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Win32CommandServer::RunQueued() {
-    for (const Queued& item : shared_->TakeAll()) {
+void Win32CommandServer::Tick() {
+    // A command's event may run a modal loop, whose timer messages come back here: the look at
+    // the pipe is never entered twice, the commands it found run outside it.
+    State& state = *state_;
+    if (state.polling) {
+        return;
+    }
+    state.polling = true;
+    const std::vector<Ready> ready = state.Poll();
+    state.polling = false;
+    for (const Ready& item : ready) {
         const PipeEnd& pipe = item.pipe;
         if (app_.Terminated()) {
             pipe.Reply({kExitFailed, "Veltarion is ending."});

@@ -19,8 +19,9 @@ namespace velt {
 class Application;
 
 // The running copy's side: commands go to `target`, each as one event of `app`, on the thread of
-// the windows; the pipe is served by a thread of its own, which hands each judged and decoded
-// command over through a message-only window. Also waits for the installers' quit request.
+// the windows. The pipe is served with overlapped I/O that a timer of a message-only window looks
+// at, so that it goes on while a modal window runs its own loop (a thread of its own would cost
+// the program about a megabyte under Wine). Also watches the installers' quit request.
 class Win32CommandServer {
   public:
     Win32CommandServer(HINSTANCE instance, Application& app, ICommandTarget& target,
@@ -29,17 +30,16 @@ class Win32CommandServer {
     Win32CommandServer& operator=(const Win32CommandServer&) = delete;
     ~Win32CommandServer();
 
-    struct Shared;
+    struct State;
 
   private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void RunQueued();
+    void Tick();
 
     Application& app_;
     ICommandTarget& target_;
-    std::unique_ptr<Shared> shared_;
+    std::unique_ptr<State> state_;
     HWND window_ = nullptr;
-    HANDLE thread_ = nullptr;
 };
 
 // The installers' quit request, a global event only SYSTEM and Administrators may set: created

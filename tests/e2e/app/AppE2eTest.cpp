@@ -647,7 +647,8 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
         EXPECT_EQ(command.WaitExit(), 5U);
     }
     EXPECT_EQ(JournalCodes(), Codes{});
-    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), stored);
+    // The answer may come before the hidden window's list is saved again.
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile()) == stored; }));
 
     // While protection is on, nothing but the running copy's channel is heard: a WM_COPYDATA
     // command naming the receiver's own window, sent to each of its windows, changes nothing;
