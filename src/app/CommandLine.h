@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velt {
 
@@ -25,29 +26,31 @@ enum class CommandKind { Start, Activate, Deactivate, Status, Quit, Usage, BadUs
 struct Command {
     CommandKind kind = CommandKind::Start;
     std::string profile; // Activate only
+    // /silent or /s: no message box in this run, whatever happens; the exit code and the one
+    // output line still tell the result.
+    bool silent = false;
     bool operator==(const Command&) const = default;
 };
 
-// Reads the arguments after the program name, split as Windows splits them (blanks separate,
-// double quotes group, a quote inside a group is written as two). Switches are case-insensitive and
-// start with '/' or '-'. No arguments: a plain start.
+// Splits a command line as CommandLineToArgvW splits the arguments after the program name: blanks
+// separate; double quotes group and are dropped; 2n backslashes before a quote give n backslashes
+// and the quote groups, 2n+1 give n backslashes and a literal quote; backslashes before anything
+// else stay as they are; inside a group, two quotes give one literal quote.
+std::vector<std::string> SplitArguments(std::string_view text);
+
+// Reads the arguments after the program name. Switches are case-insensitive and start with '/' or
+// '-'; /silent (or /s) may stand anywhere and adds to the one command. No command: a plain start.
 Command ParseCommandLine(std::string_view arguments);
 
 inline constexpr const char* kUsageCaption = "Veltarion command line";
-inline constexpr const char* kUsageText =
-    "Veltarion.exe /activate \"profile name\"\tshow the main window with that profile, for its "
-    "password\n"
-    "Veltarion.exe /deactivate\tturn protection off\n"
-    "Veltarion.exe /status\t\treport whether protection is on\n"
-    "Veltarion.exe /quit\t\tend the running copy\n"
-    "Veltarion.exe /?\t\tthis text\n\n"
-    "Exit codes:\n"
-    "0  done (/status: protection is on)\n"
-    "1  the driver refused, or could not be loaded\n"
-    "2  bad usage\n"
-    "3  no profile of that name\n"
-    "4  another user's copy holds the driver\n"
-    "5  cancelled before the activation\n"
-    "6  /status: protection is off";
+
+// The usage text, one row per switch and per exit code in two columns that never wrap: padded with
+// blanks for a console (a fixed-pitch font), with tabs for a message box (its tab stops).
+enum class UsageLayout { Console, Box };
+std::string UsageText(UsageLayout layout);
+
+// The sentence a run writes for `code` when the running copy gave none; /status writes "on" or
+// "off".
+std::string ResultLine(CommandKind kind, int code);
 
 } // namespace velt

@@ -124,7 +124,6 @@ void TSetParamForm::FormCreate() {
     Tray.Add();
     // Explorer announces a restart with this message; the icon is then added again.
     taskbarCreated_ = Backend().RegisterMessageId("TaskbarCreated");
-    quitRequest_ = Backend().RegisterMessageId(kQuitMessageName);
     AutoDeactivate.Start();
 
     DriverConnect(App(), [this](std::string_view file, std::string_view reason) {
@@ -157,10 +156,6 @@ bool TSetParamForm::HandleMessage(unsigned message, std::intptr_t lParam) {
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
         Tray.Add();
-        return true;
-    }
-    if (quitRequest_ != 0 && message == quitRequest_) {
-        QuitItemClick();
         return true;
     }
     return false;

@@ -54,9 +54,6 @@ class TSetParamForm final : public Form {
     // The caption while the loaded driver is our stand-in, which ciphers nothing.
     static constexpr const char* kStandInCaption = shared::kStandInWindowCaption;
     static constexpr int kHelpContext = 1;
-    // The registered window message that asks a running copy to quit as its tray Quit does
-    // (sent by the setup program and the uninstaller before they replace or remove the files).
-    static constexpr const char* kQuitMessageName = shared::kQuitMessage;
 
     // The services the window reaches the system through; they must outlive the window.
     struct Services {
@@ -170,7 +167,6 @@ class TSetParamForm final : public Form {
     Services services_;
     ProfileStore store_;
     unsigned taskbarCreated_ = 0;
-    unsigned quitRequest_ = 0;
     // The profile the password edits were last emptied for: a password belongs to it alone.
     int passwordsFor_ = -1;
     std::string passwordsForName_;

@@ -56,4 +56,27 @@ LogEntry OtherUserLockEntry() {
     return Entry(kEventOtherUserLock, LogType::Warning);
 }
 
+LogEntry CommandPipeTakenEntry(std::string_view pipe) {
+    return Entry(kEventCommandPipeTaken, LogType::Error, {pipe});
+}
+
+LogEntry QuitEventUntrustedEntry(std::string_view event) {
+    return Entry(kEventQuitEventUntrusted, LogType::Warning, {event});
+}
+
+std::string LogInsertText(std::string_view insert) {
+    std::string out;
+    for (const char c : insert.substr(0, kMaxLogInsert)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20U || byte == 0x7FU) {
+            out += ' ';
+        } else if (c == '%') {
+            out += "% ";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace velt

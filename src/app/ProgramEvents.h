@@ -5,6 +5,7 @@
 
 #include "platform/EventLog.h"
 
+#include <string>
 #include <string_view>
 
 namespace velt {
@@ -17,5 +18,13 @@ LogEntry StopRefusedEntry();
 LogEntry DriverFileRefusedEntry(std::string_view file, std::string_view reason);
 LogEntry SaveRefusedEntry(std::string_view keptAt);
 LogEntry OtherUserLockEntry();
+LogEntry CommandPipeTakenEntry(std::string_view pipe);
+LogEntry QuitEventUntrustedEntry(std::string_view event);
+
+// An insert as the Event Log gets it: it can neither add lines nor be expanded by the viewer.
+// Control characters become blanks, and each '%' is followed by a blank, so that no "%n" or "%%n"
+// remains; the text is cut to kMaxLogInsert characters.
+inline constexpr std::size_t kMaxLogInsert = 512;
+std::string LogInsertText(std::string_view insert);
 
 } // namespace velt

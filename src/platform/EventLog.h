@@ -25,6 +25,8 @@ enum EventId : std::uint32_t {
     kEventDriverFileRefused = 2002, // %1 file, %2 reason
     kEventSaveRefused = 2003,       // %1 where the refused copy was kept
     kEventOtherUserLock = 3001,
+    kEventCommandPipeTaken = 3003,     // %1 the pipe's name
+    kEventQuitEventUntrusted = 3004,   // %1 the event's name
 };
 
 struct LogEntry {

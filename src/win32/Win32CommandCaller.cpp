@@ -1,20 +1,24 @@
 #include "app/CommandWire.h"
 #include "app/OmvexUI.h"
-#include "app/ProgramEvents.h"
 #include "win32/ExecutableName.h"
+#include "win32/SystemLibrary.h"
+#include "win32/Win32CommandOutput.h"
 #include "win32/Win32Commands.h"
+#include "win32/Win32ProcessFacts.h"
+#include "win32/Win32Security.h"
+
+#include <aclapi.h>
 
 namespace velt {
 
 namespace {
 
-constexpr const char* kReplyWindowClass = "VeltarionCommandCaller";
-// How long a copy started for /activate may take to open its command window.
+// How long a copy started for /activate may take to open its pipe.
 constexpr DWORD kStartWaitMs = 60U * 1000U;
 constexpr DWORD kPollMs = 50;
-// A copy that answers no message for this long is taken as hung (SMTO_ABORTIFHUNG); otherwise
-// the caller waits as long as the command needs (a box about a refused stop stays open until read).
-constexpr UINT kSendTimeoutMs = 0x7FFFFFFF;
+// How long a pipe whose instances are all busy is waited for, each time.
+constexpr DWORD kBusyWaitMs = 2000;
+constexpr int kBusyTries = 5;
 
 // Another user's copy holds the machine lock when its mutex cannot be had, even just to look.
 bool MachineLockHeldByOther() {
@@ -30,9 +34,69 @@ bool MachineLockHeldByOther() {
     return wait == WAIT_TIMEOUT || wait == WAIT_FAILED;
 }
 
-// Starts the program without arguments and waits for its command window; null when it ended or
-// never opened one.
-HWND StartCopy(HANDLE& process) {
+// The pipe's server as the system names it; on a system that cannot (Windows XP), the pipe's
+// owner stands for it.
+ProcessFacts ServerFacts(HANDLE pipe, DWORD& processId) {
+    using ServerProcessId = BOOL(WINAPI*)(HANDLE, PULONG);
+    if (const auto serverId = Kernel32Export<ServerProcessId>("GetNamedPipeServerProcessId")) {
+        ULONG id = 0;
+        processId = serverId(pipe, &id) != FALSE ? id : 0;
+        return processId != 0 ? ProcessFactsOf(processId) : ProcessFacts{};
+    }
+    ProcessFacts facts;
+    facts.pipeOwnerOnly = true;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) == ERROR_SUCCESS) {
+        facts.userSid = SidText(owner);
+        LocalFree(descriptor);
+    }
+    return facts;
+}
+
+} // namespace
+
+Win32CommandChannel::Win32CommandChannel() : self_(OwnProcessFacts()) {}
+
+Win32CommandChannel::~Win32CommandChannel() {
+    if (pipe_ != nullptr) {
+        CloseHandle(pipe_);
+    }
+}
+
+// The caller lends its token for identification only: a server cannot act as the caller.
+ICommandChannel::Reach Win32CommandChannel::Open() {
+    const std::string name = OwnCommandPipeName(self_);
+    if (name.empty() || pipe_ != nullptr) {
+        return name.empty() ? Reach::NotBelieved : Reach::Believed;
+    }
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < kBusyTries && pipe == INVALID_HANDLE_VALUE; ++i) {
+        pipe = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+        if (pipe == INVALID_HANDLE_VALUE &&
+            (GetLastError() != ERROR_PIPE_BUSY || WaitNamedPipeA(name.c_str(), kBusyWaitMs) == 0)) {
+            break;
+        }
+    }
+    if (pipe == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? Reach::None : Reach::NotBelieved;
+    }
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    if (!ServerIsOwnCopy(self_, ServerFacts(pipe, serverId_)) ||
+        SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr) == FALSE) {
+        CloseHandle(pipe);
+        return Reach::NotBelieved;
+    }
+    pipe_ = pipe;
+    // The copy brings its main window to the front for /activate and a plain start.
+    AllowSetForegroundWindow(serverId_);
+    return Reach::Believed;
+}
+
+// Starts the program without arguments and waits until its pipe can be believed.
+ICommandChannel::Reach Win32CommandChannel::StartCopy() {
     const std::string exe = ExecutableFileName();
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
@@ -40,114 +104,52 @@ HWND StartCopy(HANDLE& process) {
     PROCESS_INFORMATION info{};
     if (exe.empty() || !CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                        nullptr, nullptr, &startup, &info)) {
-        return nullptr;
+        return Reach::None;
     }
     CloseHandle(info.hThread);
-    process = info.hProcess;
+    Reach reach = Reach::None;
     for (DWORD waited = 0; waited < kStartWaitMs; waited += kPollMs) {
-        if (HWND window = FindWindowA(kCommandWindowClass, nullptr); window != nullptr) {
-            return window;
-        }
-        if (WaitForSingleObject(process, kPollMs) != WAIT_TIMEOUT) {
-            return nullptr;
+        reach = Open();
+        if (reach == Reach::Believed ||
+            WaitForSingleObject(info.hProcess, kPollMs) != WAIT_TIMEOUT) {
+            break;
         }
     }
-    return nullptr;
+    CloseHandle(info.hProcess);
+    return reach;
 }
 
-int CodeOf(WPARAM value) {
-    return value <= kExitInactive ? static_cast<int>(value) : kExitFailed;
+bool Win32CommandChannel::OtherUserHoldsDriver() {
+    return MachineLockHeldByOther();
 }
 
-// Waits for the result of a pending command, or for the copy carrying it out to end.
-int AwaitResult(HWND reply, HANDLE process) {
-    const UINT resultMessage = RegisterWindowMessageA(kCommandResultMessage);
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, reply, 0, 0, PM_REMOVE)) {
-            if (msg.message == resultMessage) {
-                return CodeOf(msg.wParam);
-            }
-            DispatchMessageA(&msg);
-        }
-        if (process == nullptr) {
-            return kExitFailed;
-        }
-        const DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            // Ended: a result it posted on the way out is still in the queue.
-            const bool posted =
-                PeekMessageA(&msg, reply, resultMessage, resultMessage, PM_REMOVE) != 0;
-            return posted ? CodeOf(msg.wParam) : kExitFailed;
-        }
-        if (wait == WAIT_FAILED) {
-            return kExitFailed;
-        }
+// Sends the command and waits for its result, as long as the running copy takes (an activation
+// waits for the user).
+CommandResult Win32CommandChannel::Send(const Command& command) {
+    const std::vector<std::uint8_t> bytes = EncodeCommand(command);
+    DWORD done = 0;
+    if (pipe_ == nullptr || bytes.empty() ||
+        WriteFile(pipe_, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) == FALSE) {
+        return {kExitFailed, "The command could not be sent to the running copy."};
     }
+    std::uint8_t reply[kMaxReplySize + 1];
+    std::optional<CommandResult> result;
+    if (ReadFile(pipe_, reply, sizeof reply, &done, nullptr) != FALSE) {
+        result = DecodeReply(reply, done);
+    }
+    if (!result) {
+        return {kExitFailed, "The running copy ended without an answer."};
+    }
+    return *result;
 }
 
-int Send(const Command& command, HWND target, HANDLE process) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kReplyWindowClass;
-    RegisterClassA(&windowClass);
-    HWND reply = CreateWindowExA(0, kReplyWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 windowClass.hInstance, nullptr);
-    if (reply == nullptr) {
-        return kExitFailed;
-    }
-    auto bytes = EncodeCommand(
-        {command, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(reply))});
-    COPYDATASTRUCT data{kCommandMagic, static_cast<DWORD>(bytes.size()), bytes.data()};
-    DWORD_PTR answer = 0;
-    int code = kExitFailed;
-    if (!bytes.empty() && SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(reply),
-                                              reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                                              kSendTimeoutMs, &answer) != 0) {
-        if (answer == kCommandPending) {
-            code = AwaitResult(reply, process);
-        } else if (answer >= kCommandAnswer) {
-            code = CodeOf(answer - kCommandAnswer);
-        }
-    }
-    DestroyWindow(reply);
-    return code;
+void Win32CommandChannel::WriteLine(std::string_view line) {
+    WriteRunLine(line);
 }
 
-} // namespace
-
-int RunCommandLine(const Command& command, IEventLog& log) {
-    if (command.kind == CommandKind::Usage || command.kind == CommandKind::BadUsage) {
-        MessageBoxA(
-            nullptr, kUsageText, kUsageCaption,
-            MB_OK | (command.kind == CommandKind::Usage ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
-        return command.kind == CommandKind::Usage ? kExitDone : kExitBadUsage;
-    }
-    HANDLE process = nullptr;
-    HWND target = FindWindowA(kCommandWindowClass, nullptr);
-    DWORD owner = 0;
-    if (target != nullptr && GetWindowThreadProcessId(target, &owner) != 0) {
-        // The copy of another user on this desktop is never told anything.
-        if (!SameUserAndSession(owner)) {
-            return kExitOtherUser;
-        }
-        process = OpenProcess(SYNCHRONIZE, FALSE, owner);
-        // The copy brings its main window to the front for /activate.
-        AllowSetForegroundWindow(owner);
-    } else if (command.kind != CommandKind::Activate) {
-        return command.kind == CommandKind::Status ? kExitInactive : kExitDone;
-    } else if (MachineLockHeldByOther()) {
-        log.Report(OtherUserLockEntry());
-        return kExitOtherUser;
-    } else {
-        target = StartCopy(process);
-    }
-    const int code = target == nullptr ? kExitFailed : Send(command, target, process);
-    if (process != nullptr) {
-        CloseHandle(process);
-    }
-    return code;
+void Win32CommandChannel::ShowBox(std::string_view text, std::string_view caption, bool warning) {
+    MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(),
+                MB_OK | (warning ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
 }
 
 } // namespace velt

@@ -1,6 +1,7 @@
 #include "win32/Win32DriverFiles.h"
 
 #include "win32/SystemLibrary.h"
+#include "win32/Win32Security.h"
 
 #include <windows.h>
 #include <sddl.h>
@@ -14,38 +15,7 @@ namespace velt {
 
 namespace {
 
-constexpr BYTE kAllowedCallbackAce = 9; // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-constexpr BYTE kDeniedCallbackAce = 10; // ACCESS_DENIED_CALLBACK_ACE_TYPE
 constexpr DWORD kMaxDescriptor = 64 * 1024;
-
-std::string SidText(PSID sid) {
-    LPSTR text = nullptr;
-    if (sid == nullptr || ConvertSidToStringSidA(sid, &text) == FALSE) {
-        return {};
-    }
-    std::string out(text);
-    LocalFree(text);
-    return out;
-}
-
-// An access entry as the rights decision weighs it. The allowing and denying kinds carry their
-// mask and SID in the same place; an entry of any other kind is taken as allowing everything to
-// an unknown account, so that what cannot be read is never trusted.
-AccessEntry EntryOf(const ACE_HEADER* header) {
-    AccessEntry entry;
-    entry.inheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
-    const BYTE type = header->AceType;
-    if (type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_DENIED_ACE_TYPE ||
-        type == kAllowedCallbackAce || type == kDeniedCallbackAce) {
-        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-        entry.trustee = SidText(const_cast<DWORD*>(&ace->SidStart));
-        entry.mask = ace->Mask;
-        entry.allows = type == ACCESS_ALLOWED_ACE_TYPE || type == kAllowedCallbackAce;
-    } else {
-        entry.mask = ~DWORD{0};
-    }
-    return entry;
-}
 
 } // namespace
 
@@ -81,36 +51,12 @@ bool Win32DriverFiles::ReadSecurity(std::string_view path, SecuritySummary& out)
     if (GetFileSecurityA(name.c_str(), kWanted, descriptor.data(), needed, &needed) == FALSE) {
         return false;
     }
-    PSID owner = nullptr;
-    BOOL ownerDefaulted = FALSE;
-    BOOL present = FALSE;
-    PACL acl = nullptr;
-    BOOL aclDefaulted = FALSE;
-    if (GetSecurityDescriptorOwner(descriptor.data(), &owner, &ownerDefaulted) == FALSE ||
-        GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &aclDefaulted) == FALSE) {
-        return false;
-    }
     const DWORD attributes = GetFileAttributesA(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    SecuritySummary summary;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !SummarizeDescriptor(descriptor.data(), summary)) {
         return false;
     }
-    SecuritySummary summary;
     summary.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    summary.owner = SidText(owner);
-    summary.hasAccessList = present != FALSE && acl != nullptr;
-    if (summary.hasAccessList) {
-        ACL_SIZE_INFORMATION sizes{};
-        if (GetAclInformation(acl, &sizes, sizeof sizes, AclSizeInformation) == FALSE) {
-            return false;
-        }
-        for (DWORD i = 0; i < sizes.AceCount; ++i) {
-            void* ace = nullptr;
-            if (GetAce(acl, i, &ace) == FALSE) {
-                return false;
-            }
-            summary.entries.push_back(EntryOf(static_cast<const ACE_HEADER*>(ace)));
-        }
-    }
     out = std::move(summary);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "win32/Win32EventLog.h"
 
+#include "app/ProgramEvents.h"
 #include "win32/ProcessUser.h"
 
 #include <vector>
@@ -32,9 +33,14 @@ void Win32EventLog::Report(const LogEntry& entry) {
     if (source == nullptr) {
         return;
     }
-    std::vector<LPCSTR> inserts;
+    // Every insert as plain text that stays one entry, whatever a stored name carries.
+    std::vector<std::string> texts;
     for (const std::string& insert : entry.inserts) {
-        inserts.push_back(insert.c_str());
+        texts.push_back(LogInsertText(insert));
+    }
+    std::vector<LPCSTR> inserts;
+    for (const std::string& text : texts) {
+        inserts.push_back(text.c_str());
     }
     // The user column of the entry.
     const std::vector<BYTE> user = ProcessUser(GetCurrentProcess());

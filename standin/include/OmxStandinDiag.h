@@ -3,6 +3,10 @@
  * journal they return. Shared, as is, by the driver (C, kernel mode) and by the test programs
  * (C++, user mode): plain C, fixed-width fields, little-endian, no padding, bounded length.
  *
+ * The controller's device answers one open handle at a time (the running copy's); a second open is
+ * refused with a sharing violation. The diagnostic requests go to a device of their own, which only
+ * SYSTEM and Administrators may open, and which the test build alone creates.
+ *
  * Diagnostic requests (METHOD_BUFFERED, FILE_ANY_ACCESS, device type 0x8300):
  *   OMX_DIAG_READ_JOURNAL  no input; output at least sizeof(OmxStandinJournal): the journal.
  *   OMX_DIAG_RESET         input exactly sizeof(OmxStandinFaults), no output: empties the journal
@@ -18,6 +22,9 @@
 #define OMX_DEVICE_NAME_W L"\\Device\\OMXDRV"
 #define OMX_DOS_DEVICE_NAME_W L"\\DosDevices\\OMXDRV"
 #define OMX_USER_DEVICE_PATH "\\\\.\\OMXDRV"
+#define OMX_DIAG_DEVICE_NAME_W L"\\Device\\OMXDIAG"
+#define OMX_DIAG_DOS_DEVICE_NAME_W L"\\DosDevices\\OMXDIAG"
+#define OMX_DIAG_DEVICE_PATH "\\\\.\\OMXDIAG"
 
 /* The controller's four requests. */
 #define OMX_IOCTL_DRIVE_MASK 0x83000000u
@@ -69,7 +76,7 @@ typedef struct OmxStandinJournal {
     uint32_t BlocksAccepted; /* accepted 580-byte parameter blocks */
     uint32_t Starts;         /* accepted start requests */
     uint32_t Stops;          /* accepted stop requests */
-    uint32_t Opens;          /* device opens (IRP_MJ_CREATE) */
+    uint32_t Opens;          /* device opens (IRP_MJ_CREATE), refused ones included */
     uint32_t Closes;         /* device closes (IRP_MJ_CLOSE) */
     uint32_t LastMaskIn;     /* the last drive mask received */
     uint32_t LastMaskOut;    /* the mask returned for it */

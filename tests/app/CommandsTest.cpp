@@ -1,7 +1,14 @@
 // The command line: its parsing, its message to the running copy, what the running copy makes of
 // each command, and the Event Log entries of the program's events.
+#include "app/CommandCaller.h"
+#include "app/CommandChannel.h"
 #include "app/CommandWire.h"
+#include "app/MainCommands.h"
 #include "app/MainWindowFixture.h"
+#include "app/ProgramEvents.h"
+#include "fakes/FakeEventLog.h"
+
+#include <algorithm>
 
 namespace velt {
 void PrintTo(const CommandResult& result, std::ostream* os) {
@@ -24,6 +31,7 @@ TEST(CommandLineTest, EachLineGivesItsCommand) {
         {"/activate Work", {K::Activate, "Work"}},
         {"-ACTIVATE \"My Confidential Data\"", {K::Activate, "My Confidential Data"}},
         {"/Activate \"say \"\"hi\"\"\"", {K::Activate, "say \"hi\""}},
+        {"/activate \"C:\\\\Work\\\\\"", {K::Activate, "C:\\\\Work\\"}},
         {"/deactivate", {K::Deactivate, ""}},
         {"-Status", {K::Status, ""}},
         {"/QUIT", {K::Quit, ""}},
@@ -38,37 +46,350 @@ TEST(CommandLineTest, EachLineGivesItsCommand) {
         {"status", {K::BadUsage, ""}},
         {"/", {K::BadUsage, ""}},
         {"/stat", {K::BadUsage, ""}},
+        // /silent and /s stand anywhere and add to the one command.
+        {"/silent /nosuchswitch", {K::BadUsage, "", true}},
+        {"/S /status", {K::Status, "", true}},
+        {"/activate Work -s", {K::Activate, "Work", true}},
+        {"/silent", {K::Start, "", true}},
+        {"/silentx /status", {K::BadUsage, ""}},
+        {"/activate /s", {K::BadUsage, "", true}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParseCommandLine(c.line), c.command) << c.line;
     }
 }
 
-TEST(CommandWireTest, OnlyTheCommandLayoutIsTaken) {
-    const auto bytes = EncodeCommand({{K::Activate, "Work"}, 0x1234});
-    const auto decoded = DecodeCommand(kCommandMagic, bytes.data(), bytes.size());
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->command, (Command{K::Activate, "Work"}));
-    EXPECT_EQ(decoded->replyWindow, 0x1234U);
+// Each field of the usage table starts in the same column on every row, and no row is long
+// enough to wrap in a console of 80 columns or in a message box (about 45 average characters
+// under Wine; its tab stops are eight average characters apart: every first field ends before
+// the second stop).
+TEST(CommandLineTest, UsageTableKeepsItsColumns) {
+    for (const UsageLayout layout : {UsageLayout::Console, UsageLayout::Box}) {
+        const bool box = layout == UsageLayout::Box;
+        std::vector<std::size_t> columns;
+        const std::string text = UsageText(layout);
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find('\n', at), text.size());
+            const std::string line = text.substr(at, end - at);
+            at = end + 1;
+            const std::size_t gap = line.find(box ? "\t" : "  ");
+            std::size_t width = line.size();
+            if (gap != std::string::npos) {
+                EXPECT_LT(gap, 16U) << line;
+                const std::size_t second = line.find_first_not_of(" \t", gap);
+                // In a box, the second field starts at a tab stop, eight average characters each.
+                const std::size_t column = box ? 8 * (gap / 8 + second - gap) : second;
+                columns.push_back(column);
+                width = column + line.size() - second;
+            }
+            EXPECT_LT(width, box ? 46U : 80U) << line;
+        }
+        EXPECT_EQ(columns.size(), 13U);
+        EXPECT_EQ(std::count(columns.begin(), columns.end(), columns.front()),
+                  static_cast<std::ptrdiff_t>(columns.size()));
+    }
+}
 
-    // Each refused layout, by the byte changed (none: the tag), or the bytes cut or added.
+TEST(CommandWireTest, OnlyTheCommandLayoutIsTaken) {
+    for (const Command& command :
+         {Command{K::Activate, "Work"}, Command{K::Activate, std::string(99, 'w')},
+          Command{K::Deactivate, ""}, Command{K::Status, ""}, Command{K::Quit, ""},
+          Command{K::Start, ""}}) {
+        const auto bytes = EncodeCommand(command);
+        EXPECT_EQ(DecodeCommand(bytes.data(), bytes.size()), command) << command.profile;
+    }
+    for (const Command& none :
+         {Command{K::Usage, ""}, Command{K::BadUsage, ""}, Command{K::Activate, ""},
+          Command{K::Activate, std::string(100, 'w')}}) {
+        EXPECT_TRUE(EncodeCommand(none).empty());
+    }
+
+    const auto bytes = EncodeCommand({K::Activate, "Work"});
+    // Each refused layout, by the byte changed, or the bytes cut or added.
     const auto refused = [&](std::size_t at, std::uint8_t value, std::size_t size) {
         auto copy = bytes;
         copy.resize(size, 'x');
         if (at < size) {
             copy[at] = value;
         }
-        return !DecodeCommand(at == 99 ? 1 : kCommandMagic, copy.data(), copy.size());
+        return !DecodeCommand(copy.data(), copy.size());
     };
     const std::size_t n = bytes.size();
-    EXPECT_TRUE(refused(99, 0, n)) << "tag";
     EXPECT_TRUE(refused(0, 0, n)) << "magic";
-    EXPECT_TRUE(refused(4, 2, n)) << "version";
-    EXPECT_TRUE(refused(6, 9, n)) << "command";
-    EXPECT_TRUE(refused(12, 5, n)) << "name length";
-    EXPECT_TRUE(refused(12, 0, 14) && refused(6, 3, n)) << "activate without, status with a name";
-    EXPECT_TRUE(refused(15, 0, n)) << "zero in the name";
-    EXPECT_TRUE(refused(n, 0, n + 1) && refused(n, 0, 13) && refused(n, 0, 4096)) << "size";
+    EXPECT_TRUE(refused(4, 1, n)) << "version";
+    EXPECT_TRUE(refused(6, 9, n) && refused(6, 0, n)) << "command";
+    EXPECT_TRUE(refused(8, 5, n)) << "name length";
+    EXPECT_TRUE(refused(8, 0, 10) && refused(6, 3, n)) << "activate without, status with a name";
+    EXPECT_TRUE(refused(11, 0, n)) << "zero in the name";
+    EXPECT_TRUE(refused(n, 0, n + 1) && refused(n, 0, 9) && refused(n, 0, 4096)) << "size";
+    EXPECT_FALSE(DecodeCommand(nullptr, n));
+
+    // A name of 100 bytes or more, its length field matching, is still refused.
+    for (const std::size_t length : {100U, 101U, 255U}) {
+        auto longer = bytes;
+        longer[8] = static_cast<std::uint8_t>(length);
+        longer.resize(kCommandHeaderSize + length, 'w');
+        EXPECT_FALSE(DecodeCommand(longer.data(), longer.size())) << length;
+    }
+}
+
+TEST(CommandWireTest, OnlyTheReplyLayoutIsTaken) {
+    for (int code = kExitDone; code <= kExitInactive; ++code) {
+        const CommandResult result{code, "line " + std::to_string(code)};
+        const auto bytes = EncodeReply(result);
+        EXPECT_EQ(DecodeReply(bytes.data(), bytes.size()), result);
+    }
+    const std::string longest(kMaxReplyLine, 'l');
+    const auto full = EncodeReply({kExitFailed, longest + "cut"});
+    EXPECT_EQ(DecodeReply(full.data(), full.size()), (CommandResult{kExitFailed, longest}));
+    const auto unknown = EncodeReply({9, "x"});
+    EXPECT_EQ(DecodeReply(unknown.data(), unknown.size()), (CommandResult{kExitFailed, "x"}));
+
+    auto bytes = EncodeReply({kExitDone, "on"});
+    bytes[6] = 7;
+    EXPECT_FALSE(DecodeReply(bytes.data(), bytes.size())) << "code";
+    bytes = EncodeReply({kExitDone, "on"});
+    bytes[0] = 'X';
+    EXPECT_FALSE(DecodeReply(bytes.data(), bytes.size())) << "magic";
+    const auto command = EncodeCommand({K::Status, ""});
+    EXPECT_FALSE(DecodeReply(command.data(), command.size())) << "a request is no reply";
+    auto over = EncodeReply({kExitDone, longest});
+    over[8] = static_cast<std::uint8_t>((kMaxReplyLine + 1) & 0xFFU);
+    over[9] = static_cast<std::uint8_t>((kMaxReplyLine + 1) >> 8U);
+    over.push_back('l');
+    EXPECT_FALSE(DecodeReply(over.data(), over.size())) << "line over the limit";
+}
+
+// The running copy's and the caller's judgement of the other end, from the facts the system
+// gives; a fact that could not be read refuses.
+TEST(CommandChannelTest, EachEndIsJudgedFromItsFacts) {
+    const std::string user = "S-1-5-21-1-2-3-1001";
+    const ProcessFacts self{user, 1, 0x2000, "C:\\Program Files\\Veltarion\\Veltarion.exe"};
+    const struct {
+        const char* what;
+        ProcessFacts other;
+        bool client;
+        bool server;
+    } cases[] = {
+        {"itself", self, true, true},
+        {"another copy", {user, 1, 0x2000, "D:\\Portable\\VELTARION.EXE"}, true, true},
+        {"a script, higher", {user, 1, 0x3000, "C:\\Windows\\System32\\cscript.exe"}, true, false},
+        {"lower integrity", {user, 1, 0x1000, self.image}, false, true},
+        {"integrity unread", {user, 1, std::nullopt, self.image}, false, true},
+        {"another user", {"S-1-5-21-1-2-3-1002", 1, 0x2000, self.image}, false, false},
+        {"user unread", {"", 1, 0x2000, self.image}, false, false},
+        {"another session", {user, 2, 0x2000, self.image}, false, false},
+        {"session unread", {user, std::nullopt, 0x2000, self.image}, false, false},
+        {"look-alike name", {user, 1, 0x2000, "C:\\x\\Veltarion.exe.exe"}, true, false},
+        {"image unread", {user, 1, 0x2000, ""}, true, false},
+        {"no process at all", {}, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClientMayCommand(self, c.other), c.client) << c.what;
+        EXPECT_EQ(ServerIsOwnCopy(self, c.other), c.server) << c.what;
+    }
+    // Windows XP: no integrity levels at either end; the server known by its pipe's owner only.
+    const ProcessFacts xp{user, 0, 0, self.image};
+    EXPECT_TRUE(ClientMayCommand(xp, {user, 0, 0, ""}));
+    ProcessFacts owner{user, std::nullopt, std::nullopt, ""};
+    owner.pipeOwnerOnly = true;
+    EXPECT_TRUE(ServerIsOwnCopy(xp, owner));
+    owner.userSid = "S-1-5-21-1-2-3-1002";
+    EXPECT_FALSE(ServerIsOwnCopy(xp, owner));
+    owner.userSid.clear();
+    EXPECT_FALSE(ServerIsOwnCopy({}, owner));
+
+    EXPECT_NE(CommandPipeName(user, 1), CommandPipeName(user, 2));
+    EXPECT_NE(CommandPipeName(user, 1), CommandPipeName("S-1-5-21-1-2-3-100", 11));
+}
+
+TEST(CommandChannelTest, QuitRequestIsBelievedOnlyFromAdministrators) {
+    const AccessEntry wait{"S-1-1-0", 0x00120000, true, false}; // Everyone: wait, read
+    const AccessEntry system{"S-1-5-18", 0x001F0003, true, false};
+    const AccessEntry admins{"S-1-5-32-544", 0x10000000, true, false};
+    const struct {
+        const char* what;
+        SecuritySummary event;
+        bool trusted;
+    } cases[] = {
+        {"the installers'", {"S-1-5-32-544", true, {system, admins, wait}}, true},
+        {"owned by SYSTEM", {"S-1-5-18", true, {system}}, true},
+        {"owned by a user", {"S-1-5-21-1-2-3-1002", true, {system, admins, wait}}, false},
+        {"owner unread", {"", true, {system}}, false},
+        {"no access list", {"S-1-5-32-544", false, {}}, false},
+        {"users may set it",
+         {"S-1-5-32-544", true, {system, {"S-1-5-32-545", 0x0002, true, false}}},
+         false},
+        {"everyone may re-permission it",
+         {"S-1-5-32-544", true, {{"S-1-1-0", 0x00040000, true, false}}},
+         false},
+        {"generic write", {"S-1-5-32-544", true, {{"S-1-1-0", 0x40000000, true, false}}}, false},
+        {"a denial is no grant",
+         {"S-1-5-32-544", true, {{"S-1-1-0", 0x10000000, false, false}}},
+         true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(QuitEventTrusted(c.event), c.trusted) << c.what;
+    }
+}
+
+// A stored name reaches the Event Log as one line that the viewer cannot expand.
+TEST(CommandChannelTest, LogInsertsStayOneLiteralLine) {
+    const struct {
+        std::string name;
+        std::string insert;
+    } cases[] = {
+        {"Work", "Work"},
+        {"a\r\nb", "a  b"},
+        {"tab\there", "tab here"},
+        {std::string("nul\0x", 5), "nul x"},
+        {"del\x7F", "del "},
+        {"%%1234", "% % 1234"},
+        {"%1 and %n", "% 1 and % n"},
+        {"100%", "100% "},
+        {"\xC0\xFF", "\xC0\xFF"}, // Windows-1251 letters stay
+        {std::string(600, 'x'), std::string(kMaxLogInsert, 'x')},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LogInsertText(c.name), c.insert) << c.name;
+    }
+}
+
+// The caller's run over its channel: every exit code of every command, the line it writes, and
+// when anything is sent at all.
+class FakeChannel final : public ICommandChannel {
+  public:
+    Reach open = Reach::None;
+    Reach started = Reach::None;
+    bool otherUser = false;
+    CommandResult answer{kExitDone, {}};
+    std::vector<Command> sent;
+    std::vector<std::string> lines;
+    int boxes = 0;
+    int starts = 0;
+
+    Reach Open() override { return open; }
+    Reach StartCopy() override {
+        ++starts;
+        return started;
+    }
+    bool OtherUserHoldsDriver() override { return otherUser; }
+    CommandResult Send(const Command& command) override {
+        sent.push_back(command);
+        return answer;
+    }
+    void WriteLine(std::string_view line) override { lines.emplace_back(line); }
+    void ShowBox(std::string_view, std::string_view, bool) override { ++boxes; }
+};
+
+TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
+    using R = ICommandChannel::Reach;
+    constexpr R B = R::Believed, N = R::None, X = R::NotBelieved;
+    const Command status{K::Status, ""}, off{K::Deactivate, ""}, quit{K::Quit, ""};
+    const Command activate{K::Activate, "Work"};
+    const CommandResult ok{kExitDone, ""}, none{};
+    const CommandResult refused{kExitFailed, "The driver refused to stop."};
+    const std::string other = "Another user's copy of Veltarion holds the driver.";
+    const std::string notOurs = "The command pipe is not Veltarion's: nothing was sent.";
+    const std::string done = "Done.";
+    const std::string noProfile = "There is no profile of that name.";
+    const std::string closed = "The main window was closed before the activation.";
+    const std::string notStarted = "Veltarion could not be started.";
+    const CommandResult missing{kExitNoProfile, ""}, cancelled{kExitCancelled, ""};
+    const struct {
+        const char* what;
+        Command command;
+        R open;
+        R started;
+        bool otherUser;
+        CommandResult answer;
+        int code;
+        std::string line;
+        bool sent;
+        int starts;
+    } cases[] = {
+        {"status on", status, B, N, false, ok, 0, "on", true, 0},
+        {"status off", status, B, N, false, {kExitInactive, ""}, 6, "off", true, 0},
+        {"status, the copy's own words",
+         status,
+         B,
+         N,
+         false,
+         {0, "Protection is on."},
+         0,
+         "on",
+         true,
+         0},
+        {"status, no copy", status, N, N, false, none, 6, "off", false, 0},
+        {"status, another user's copy", status, N, N, true, none, 4, other, false, 0},
+        {"status, a pipe not believed", status, X, N, true, none, 1, notOurs, false, 0},
+        {"deactivate", off, B, N, false, ok, 0, done, true, 0},
+        {"deactivate refused", off, B, N, false, refused, 1, refused.line, true, 0},
+        {"deactivate, no copy", off, N, N, false, none, 0, done, false, 0},
+        {"deactivate, another user's copy", off, N, N, true, none, 4, other, false, 0},
+        {"quit", quit, B, N, false, ok, 0, done, true, 0},
+        {"quit refused", quit, B, N, false, refused, 1, refused.line, true, 0},
+        {"quit, no copy", quit, N, N, false, none, 0, done, false, 0},
+        {"activate", activate, B, N, false, ok, 0, done, true, 0},
+        {"activate, no such profile", activate, B, N, false, missing, 3, noProfile, true, 0},
+        {"activate cancelled", activate, B, N, false, cancelled, 5, closed, true, 0},
+        {"activate, a copy started", activate, N, B, false, ok, 0, done, true, 1},
+        {"activate, another user's copy", activate, N, B, true, none, 4, other, false, 0},
+        {"activate, the copy never serves", activate, N, N, false, none, 1, notStarted, false, 1},
+        {"activate past a pipe not believed", activate, X, B, false, ok, 0, done, true, 1},
+        {"activate, still not believed", activate, X, X, false, none, 1, notOurs, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const bool silent : {false, true}) {
+            FakeChannel channel;
+            channel.open = c.open;
+            channel.started = c.started;
+            channel.otherUser = c.otherUser;
+            channel.answer = c.answer;
+            FakeEventLog log;
+            Command command = c.command;
+            command.silent = silent;
+            EXPECT_EQ(RunCommandLine(command, channel, log), c.code);
+            EXPECT_EQ(channel.lines, std::vector<std::string>{c.line});
+            EXPECT_EQ(channel.sent.size(), c.sent ? 1U : 0U);
+            EXPECT_EQ(channel.starts, c.starts);
+            EXPECT_EQ(channel.boxes, 0);
+            EXPECT_EQ(log.entries.size(), c.code == kExitOtherUser ? 1U : 0U);
+        }
+    }
+}
+
+TEST(CommandCallerTest, UsageShowsItsBoxUnlessSilentAndAPlainStartShowsTheRunningCopy) {
+    for (const bool silent : {false, true}) {
+        for (const K kind : {K::Usage, K::BadUsage}) {
+            FakeChannel channel;
+            FakeEventLog log;
+            EXPECT_EQ(RunCommandLine({kind, "", silent}, channel, log),
+                      kind == K::Usage ? kExitDone : kExitBadUsage);
+            EXPECT_EQ(channel.boxes, silent ? 0 : 1);
+            ASSERT_EQ(channel.lines.size(), 1U);
+            EXPECT_EQ(channel.lines[0], kind == K::Usage
+                                            ? UsageText(UsageLayout::Console)
+                                            : "Bad usage: see Veltarion.exe /? for the switches.");
+            EXPECT_TRUE(channel.sent.empty());
+        }
+    }
+    using R = ICommandChannel::Reach;
+    for (const R open : {R::None, R::Believed, R::NotBelieved}) {
+        FakeChannel channel;
+        channel.open = open;
+        EXPECT_EQ(ShowRunningCopy(channel), open == R::Believed);
+        EXPECT_EQ(channel.sent.size(), open == R::Believed ? 1U : 0U);
+        for (const Command& sent : channel.sent) {
+            EXPECT_EQ(sent.kind, K::Start);
+        }
+        EXPECT_TRUE(channel.lines.empty());
+    }
+    FakeChannel refusing;
+    refusing.open = R::Believed;
+    refusing.answer = {kExitFailed, ""};
+    EXPECT_FALSE(ShowRunningCopy(refusing));
 }
 
 TEST(FindProfileByName, ExactFirstThenTheOnlyOneButForCase) {

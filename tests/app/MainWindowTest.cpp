@@ -1,5 +1,6 @@
 // The main window: creation, the enable rule of Activate, the password tests, activation and its
 // refused start, deactivation, close and cancel, quit and destruction, the tray and its menu.
+#include "app/MainCommands.h"
 #include "app/MainWindowFixture.h"
 #include "dialogs/InputReasons.h"
 
@@ -375,7 +376,8 @@ TEST_F(MainWindowTest, CancelHidesSavesAndEmptiesPasswords) {
     EXPECT_EQ(StoredIndex(), 0);
 }
 
-// The tray's Quit, and the registered message by which the setup asks a running copy to quit.
+// The tray's Quit, and the installers' request to quit (their event, which the running copy turns
+// into a quit command). The window message an earlier version took for it quits nothing.
 class MainWindowQuitTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndKeepsTheShownList) {
@@ -386,6 +388,8 @@ TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndKeepsTheShownList) {
     ui.Click(main->DeleteProfile);
     if (GetParam()) {
         ui.Deliver(*main, ui.RegisterMessageId("VeltarionQuit"), 0, 0);
+        EXPECT_FALSE(ui.App().Terminated());
+        main->Commands.RunCommand({CommandKind::Quit, ""}, [](const CommandResult&) {});
     } else {
         ui.ChooseNext("Quit");
         ui.TrayMouse(*main, kTrayRightButtonDown);
@@ -399,7 +403,7 @@ TEST_P(MainWindowQuitTest, QuitStopsTwiceRemovesIconAndKeepsTheShownList) {
     EXPECT_EQ(StoredProfiles(), 1U);
     EXPECT_EQ(StoredIndex(), 0);
 }
-INSTANTIATE_TEST_SUITE_P(TrayOrQuitMessage, MainWindowQuitTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(TrayOrQuitRequest, MainWindowQuitTest, ::testing::Bool());
 
 // Quit and the end of the session save as closing the window does, under the same rules: a
 // hidden window's list is not saved again (the backup keeps the older generation), and a store

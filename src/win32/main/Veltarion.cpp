@@ -38,8 +38,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     velt::RestrictDllSearch();
     velt::Win32EventLog eventLog;
     const velt::Command command = velt::ParseCommandLine(commandLine != nullptr ? commandLine : "");
-    if (command.kind != velt::CommandKind::Start) {
-        return velt::RunCommandLine(command, eventLog);
+    {
+        velt::Win32CommandChannel channel;
+        if (command.kind != velt::CommandKind::Start) {
+            return velt::RunCommandLine(command, channel, eventLog);
+        }
+        // A plain second start of this user in this session brings the running copy's window up.
+        if (velt::ShowRunningCopy(channel)) {
+            return 0;
+        }
     }
     velt::Win32Shell shell;
     velt::Win32DriverOs driverOs;
@@ -55,7 +62,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     // ends without creating any window.
     std::optional<velt::Win32Ui> ui;
     std::optional<velt::Application> app;
-    std::optional<velt::Win32CommandWindow> commands;
+    std::optional<velt::Win32CommandServer> commands;
     velt::OmvexPlatform platform{shell,
                                  driverOs,
                                  driverFiles,
@@ -70,7 +77,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
                                      return app.emplace(*ui);
                                  },
                                  [&](velt::Application& application, velt::ICommandTarget& target) {
-                                     commands.emplace(instance, application, target);
+                                     commands.emplace(instance, application, target, eventLog);
                                  }};
     const int code = velt::OmvexMain(platform);
     commands.reset();

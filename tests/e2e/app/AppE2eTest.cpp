@@ -9,6 +9,7 @@
 #include "profiles/DefaultProf.h"
 #include "profiles/ProfileRecord.h"
 #include "win32/Win32Commands.h"
+#include "win32/Win32ProcessFacts.h"
 #include "win32/Win32EventLog.h"
 #include "win32/driver/StandinKit.h"
 
@@ -498,13 +499,59 @@ TEST_F(AppE2e, SecondCopyEndsSilentlyAndACopyWhileAnotherUserRunsOneSaysSo) {
     CloseHandle(squatter);
 }
 
+// The installers' quit request, and the tag an earlier version's command messages carried.
+constexpr const char* kQuitEvent = shared::kQuitEvent;
+constexpr ULONG_PTR kForgedCommandTag = 0x444D4356;
+
+// What another program of the same user can put in the channel's way before a copy runs: the
+// pipe under the channel's name (as its first instance), and a window of the command window's
+// former class.
+class LookAlikes {
+  public:
+    LookAlikes() {
+        pipe_ = CreateNamedPipeA(velt::OwnCommandPipeName(velt::OwnProcessFacts()).c_str(),
+                                 PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_NOWAIT, 4, 4096,
+                                 4096, 0, nullptr);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "VeltarionCommand";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    }
+    LookAlikes(const LookAlikes&) = delete;
+    LookAlikes& operator=(const LookAlikes&) = delete;
+    ~LookAlikes() {
+        DestroyWindow(window_);
+        CloseHandle(pipe_);
+    }
+    bool Made() const { return pipe_ != INVALID_HANDLE_VALUE && window_ != nullptr; }
+    // What reached the pipe, and every message that reached the window.
+    DWORD BytesReceived() {
+        ConnectNamedPipe(pipe_, nullptr);
+        DWORD available = 0;
+        PeekNamedPipe(pipe_, nullptr, 0, nullptr, &available, nullptr);
+        MSG msg;
+        while (PeekMessageA(&msg, window_, 0, 0, PM_REMOVE)) {
+            available += msg.message == WM_COPYDATA ? 1 : 0;
+        }
+        return available;
+    }
+
+  private:
+    HANDLE pipe_ = INVALID_HANDLE_VALUE;
+    HWND window_ = nullptr;
+};
+
 // Scripts turn protection on and off through the running copy and read the result as the exit
 // code; with no copy running, /activate starts one that keeps running.
 TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
     // A copy the command line started ends with the scenario, whatever its outcome.
     const std::shared_ptr<void> endStartedCopy(nullptr, [](void*) {
         DWORD pid = 0;
-        if (GetWindowThreadProcessId(FindWindowA(kCommandWindowClass, nullptr), &pid) != 0) {
+        if (GetWindowThreadProcessId(FindWindowA(nullptr, kMainCaption), &pid) != 0) {
             HANDLE copy = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
             TerminateProcess(copy, 1);
             WaitForSingleObject(copy, kWaitMs);
@@ -536,6 +583,33 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
     const auto run = [&](const std::string& arguments) {
         App command(install_, {}, {}, arguments);
         return command.WaitExit();
+    };
+    // A run whose standard output is a file, as "Veltarion.exe /status > file" makes it: its exit
+    // code and what it wrote.
+    const auto RunToFile = [&](const std::string& arguments) {
+        const std::string file = install_.Path("out.txt");
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, 0, nullptr);
+        const std::string exe = install_.Path("Veltarion.exe");
+        std::string line = "\"" + exe + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out;
+        PROCESS_INFORMATION info{};
+        DWORD code = 99;
+        if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                           install_.Dir().c_str(), &startup, &info)) {
+            CloseHandle(info.hThread);
+            if (WaitForSingleObject(info.hProcess, kWaitMs) == WAIT_OBJECT_0) {
+                GetExitCodeProcess(info.hProcess, &code);
+            }
+            CloseHandle(info.hProcess);
+        }
+        CloseHandle(out);
+        const auto bytes = ReadFileBytes(file).value_or(std::vector<std::uint8_t>{});
+        return std::pair<DWORD, std::string>{code, std::string(bytes.begin(), bytes.end())};
     };
     // Typed into the window the command brought up, with the focus in the password edit; a
     // password typed for another profile is gone.
@@ -584,20 +658,68 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
         Click(Item(main, Main::kCancelButton));
         EXPECT_EQ(command.WaitExit(), 5U);
     }
-    HWND commands = FindWindowA(kCommandWindowClass, nullptr);
-    ASSERT_NE(commands, nullptr);
-    std::vector<std::uint8_t> garbage(1 << 20, 0x5A);
-    for (const std::uint32_t tag : {0x5A5A5A5AU, kCommandMagic}) {
-        COPYDATASTRUCT data{tag, static_cast<DWORD>(garbage.size()), garbage.data()};
-        EXPECT_EQ(SendMessageA(commands, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
-    }
     EXPECT_EQ(JournalCodes(), Codes{});
-    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), stored);
+    // The answer may come before the hidden window's list is saved again.
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(install_.StorageFile()) == stored; }));
+
+    // While protection is on, nothing but the running copy's channel is heard: a WM_COPYDATA
+    // command naming the receiver's own window, sent to each of its windows, changes nothing;
+    // the device answers no other process.
+    {
+        App command(install_, {}, {}, "/activate Other");
+        DWORD pid = 0;
+        ASSERT_TRUE(typeInto(main, pid));
+        EXPECT_EQ(command.WaitExit(), 0U);
+    }
+    ASSERT_TRUE(standin::ResetJournal());
+    const std::uint8_t forged[] = {'V', 'C', 'M', 'D', 1, 0, 2, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<HWND> receivers{main};
+    for (HWND w = nullptr; (w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        if (GetWindowThreadProcessId(w, &owner) != 0 && owner == app_->Pid()) {
+            receivers.push_back(w);
+        }
+    }
+    EXPECT_GE(receivers.size(), 2U) << "the channel's message window";
+    for (HWND receiver : receivers) {
+        COPYDATASTRUCT data{kForgedCommandTag, sizeof forged, const_cast<std::uint8_t*>(forged)};
+        SendMessageA(receiver, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver),
+                     reinterpret_cast<LPARAM>(&data));
+    }
+    HANDLE device = standin::OpenDevice();
+    EXPECT_TRUE(device == INVALID_HANDLE_VALUE ||
+                !standin::Control(device, OMX_IOCTL_STOP, nullptr, 0, nullptr, 0));
+    if (device != INVALID_HANDLE_VALUE) {
+        CloseHandle(device);
+    }
+    OmxStandinJournal held{};
+    ASSERT_TRUE(standin::ReadJournal(held));
+    EXPECT_EQ(held.Running, 1U);
+    EXPECT_EQ(held.Stops, 0U) << "the device is the copy's";
+    EXPECT_EQ(RunToFile("/status"), (std::pair<DWORD, std::string>{0, "on\r\n"}));
+    EXPECT_EQ(run("/deactivate"), 0U);
+    EXPECT_EQ(RunToFile("/status"), (std::pair<DWORD, std::string>{6, "off\r\n"}));
+    EXPECT_EQ(RunToFile("/silent /nosuchswitch").first, 2U) << "no box holds the run up";
+
+    // A plain second start brings the hidden main window up.
+    ASSERT_FALSE(Visible(main));
+    {
+        App second(install_);
+        EXPECT_EQ(second.WaitExit(), 0U);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Visible(main); }));
+    Click(Item(main, Main::kCancelButton));
 
     // The activation's entry went to the Event Log with its ID.
     const std::string text = ErrorOutputOf(install_.Path("Veltarion.exe"));
-    EXPECT_EQ(run("/quit"), 0U);
+    // The installers' request to quit: the event the running copy made, which administrators
+    // may set (the Wine user is one).
+    ASSERT_TRUE(standin::ResetJournal());
+    HANDLE quit = OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEvent);
+    ASSERT_NE(quit, nullptr);
+    ASSERT_TRUE(SetEvent(quit));
     EXPECT_EQ(app_->WaitExit(), 0U);
+    CloseHandle(quit);
     EXPECT_EQ(JournalCodes(), (Codes{OMX_IOCTL_STOP, OMX_IOCTL_STOP})) << "quit as the tray's";
     EXPECT_NE(text.find(",0x0004,0x0000,0x000003e8,"), std::string::npos)
         << "ID 1000, protection on: " << text.substr(0, 2000);
@@ -606,16 +728,38 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     EXPECT_EQ(lower.find("c:\\\\other"), std::string::npos) << "no path in the log, in any case";
 
-    // With no copy running, only /activate starts one, which then keeps running.
+    // With no copy running, only /activate starts one, which then keeps running. A look-alike
+    // window and a pipe of the channel's name that another program made are not believed:
+    // nothing is sent to either.
     EXPECT_EQ(run("/status"), 6U);
     EXPECT_EQ(run("/deactivate"), 0U);
     EXPECT_EQ(run("/quit"), 0U);
+    {
+        LookAlikes lookAlikes;
+        ASSERT_TRUE(lookAlikes.Made());
+        EXPECT_EQ(run("/status"), 1U);
+        EXPECT_EQ(run("/deactivate"), 1U);
+        // A copy that finds its pipe's name taken takes no command, and still hears the
+        // installers.
+        App blocked(install_);
+        ASSERT_NE(blocked.MainWindow(), nullptr);
+        EXPECT_EQ(run("/status"), 1U);
+        HANDLE request = OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEvent);
+        ASSERT_NE(request, nullptr);
+        ASSERT_TRUE(SetEvent(request));
+        EXPECT_EQ(blocked.WaitExit(), 0U);
+        CloseHandle(request);
+        EXPECT_EQ(lookAlikes.BytesReceived(), 0U);
+    }
     ASSERT_TRUE(standin::ResetJournal());
     // The new copy starts on Work: Other is selected once the command is in.
     const DWORD first = 0;
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Veltarion", &key), ERROR_SUCCESS);
     RegSetValueExA(key, "CurrentProfile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&first), 4);
     RegCloseKey(key);
+    // Made before the copy starts, owned by this program, with no access list.
+    HANDLE squatted = CreateEventA(nullptr, TRUE, FALSE, kQuitEvent);
+    ASSERT_NE(squatted, nullptr);
     App command(install_, {}, {}, "/activate Other");
     HWND started = nullptr;
     ASSERT_TRUE(
@@ -627,6 +771,12 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
                                      OMX_IOCTL_SET_PARAMS, OMX_IOCTL_START}));
     HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, pid);
     EXPECT_EQ(WaitForSingleObject(copy, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "keeps running";
+    // A quit request the copy could not trust (another program's event, which anyone may set)
+    // was never taken.
+    HANDLE untrusted = OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEvent);
+    ASSERT_NE(untrusted, nullptr);
+    ASSERT_TRUE(SetEvent(untrusted));
+    EXPECT_EQ(WaitForSingleObject(copy, 1000), static_cast<DWORD>(WAIT_TIMEOUT));
     // A refused stop is no quit done: the copy ends as the tray's Quit ends it, and says so.
     OmxStandinFaults faults{};
     faults.RefuseCode = OMX_IOCTL_STOP;
@@ -635,6 +785,8 @@ TEST_F(AppE2e, CommandLineDrivesTheRunningCopyAndTellsTheResult) {
     EXPECT_EQ(WaitForSingleObject(copy, kWaitMs), static_cast<DWORD>(WAIT_OBJECT_0));
     ASSERT_TRUE(standin::ResetJournal());
     CloseHandle(copy);
+    CloseHandle(untrusted);
+    CloseHandle(squatted);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
 }
 

@@ -183,10 +183,16 @@ HANDLE OpenDevice() {
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+HANDLE OpenDiagnostics() {
+    return CreateFileA(OMX_DIAG_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 bool DeviceOpens() {
     HANDLE device = OpenDevice();
     if (device == INVALID_HANDLE_VALUE) {
-        return false;
+        // Held by another handle (the program's): the device is there all the same.
+        return GetLastError() == ERROR_SHARING_VIOLATION;
     }
     CloseHandle(device);
     return true;
@@ -204,7 +210,7 @@ bool Control(HANDLE device, std::uint32_t code, const void* in, DWORD inLength, 
 }
 
 bool ReadJournal(OmxStandinJournal& journal) {
-    HANDLE device = OpenDevice();
+    HANDLE device = OpenDiagnostics();
     if (device == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -218,7 +224,7 @@ bool ReadJournal(OmxStandinJournal& journal) {
 }
 
 bool ResetJournal(const OmxStandinFaults& faults) {
-    HANDLE device = OpenDevice();
+    HANDLE device = OpenDiagnostics();
     if (device == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -37,8 +37,12 @@ bool RemoveDriver();
 bool EnsureRunning(const std::string& driverPath);
 
 // CreateFileA on \\.\OMXDRV as the controller opens it; INVALID_HANDLE_VALUE when it fails.
+// It answers one handle at a time: a second open fails with ERROR_SHARING_VIOLATION.
 HANDLE OpenDevice();
+// Whether the device is there: it opens, or another handle holds it.
 bool DeviceOpens();
+// \\.\OMXDIAG, the test build's diagnostics device (administrators only).
+HANDLE OpenDiagnostics();
 
 // One DeviceIoControl; the bytes returned go to *returned when given.
 bool Control(HANDLE device, std::uint32_t code, const void* in, DWORD inLength, void* out,
