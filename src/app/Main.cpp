@@ -317,10 +317,7 @@ void TSetParamForm::PassEdit1Change() {
     std::string_view fault = Profiles.ItemIndex() < 0 ? kReasonNoProfile : PasswordFault(PassEdit1);
     // Only the lengths are compared here; the texts are compared when Activate is pressed.
     if (fault.empty() && PassEdit2.Visible()) {
-        fault = PasswordFault(PassEdit2);
-        if (fault.empty() && PassEdit1.Text().size() != PassEdit2.Text().size()) {
-            fault = kReasonDiffer;
-        }
+        fault = ReenterFault(PassEdit2, PassEdit1.Text().size() == PassEdit2.Text().size());
     }
     ActivateButton.SetEnabled(fault.empty());
     ActivateButton.SetHint(std::string(fault));

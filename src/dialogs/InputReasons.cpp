@@ -16,4 +16,14 @@ std::string_view PasswordFault(const Edit& edit) {
     return {};
 }
 
+std::string_view ReenterFault(const Edit& again, bool repeats) {
+    if (again.Text().empty()) {
+        return kReasonReenter;
+    }
+    if (again.Unrepresentable()) {
+        return kReasonUnrepresentable;
+    }
+    return repeats ? std::string_view() : kReasonDiffer;
+}
+
 } // namespace velt

@@ -20,12 +20,20 @@ inline constexpr std::string_view kReasonListTooLong =
     "The files and folders to protect take more than 255 characters.";
 inline constexpr std::string_view kReasonTooShort = "A password has at least 4 characters.";
 inline constexpr std::string_view kReasonTooLong = "A password has at most 32 characters.";
+inline constexpr std::string_view kReasonReenter = "Type the password again under \"Reenter password\".";
 inline constexpr std::string_view kReasonDiffer = "The two passwords differ.";
+inline constexpr std::string_view kReasonListFull =
+    "The list holds 16 entries: replace or delete one to add this one.";
 inline constexpr std::string_view kReasonUnchanged = "Nothing has been changed yet.";
 inline constexpr std::string_view kReasonUnrepresentable =
     "The text holds characters this computer's language setting cannot store.";
 
 // Why the edit's text cannot be taken as a password; empty when it can.
 std::string_view PasswordFault(const Edit& edit);
+// Why the second entry of a password, typed to repeat a first one that passed PasswordFault, is
+// not taken; empty when it is. repeats: whether it counts as the same password (by its text, or
+// only by its length where the texts are compared later). An empty one asks for the password
+// again rather than for its length.
+std::string_view ReenterFault(const Edit& again, bool repeats);
 
 } // namespace velt

@@ -37,6 +37,7 @@ TEST_F(InputRulesTest, ATextTheCodePageCannotHoldKeepsTheConfirmingButtonDisable
         {&properties.Pass2Edit, &properties.ApplyButton},
         {&wizard.edFile, &wizard.btnAdd},
         {&wizard.edFile, &wizard.btnReplace},
+        {&wizard.edFile, &wizard.btnOK},
         {&prompt.PassEdit1, &prompt.OkButton},
     };
     // The same bytes each time: only whether the user's text could be held decides.

@@ -2,11 +2,14 @@
 // enable rule of Add and Replace, the 16-entry limit, deleting, moving and picking.
 #include "dialogs/FileList.h"
 
+#include "dialogs/InputReasons.h"
+
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/TestUi.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -172,6 +175,49 @@ TEST_F(FileListTest, AddStopsAtSixteenEntriesButLongerListsLoadWhole) {
     EXPECT_EQ(twenty.lbxFileList.Item(19), "c:\\last");
     otherUi.Click(twenty.btnOK);
     EXPECT_EQ(twenty.OutputList(), Entries(19) + ";c:\\last");
+}
+
+TEST_F(FileListTest, OkTakesAPendingEntryOrNamesWhyItCannot) {
+    browser.AddDirectory("C:\\Picked");
+    struct Case {
+        std::string input;
+        std::function<void(TestUi&, TFileListForm&)> step;
+        const char* output; // nullptr: OK refused
+        std::string_view reason;
+    };
+    const Case cases[] = {
+        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\typed"); },
+         "c:\\a;d:\\typed", {}},
+        {"c:\\a",
+         [this](TestUi& u, TFileListForm& w) {
+             browser.PickNext("C:\\Picked");
+             u.Click(w.PickButton);
+         },
+         "c:\\a;C:\\Picked\\*.*", {}},
+        {"", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\only"); }, "d:\\only", {}},
+        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Select(w.lbxFileList, 1); },
+         "c:\\a;c:\\b", {}},
+        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "c:\\b"); },
+         "c:\\a;c:\\b", {}},
+        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Click(w.btnDelete); }, "c:\\b", {}},
+        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\?", false); },
+         nullptr, kReasonUnrepresentable},
+        {Entries(TFileListForm::kMaxAddedItems),
+         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\17th"); }, nullptr,
+         kReasonListFull},
+    };
+    for (const Case& c : cases) {
+        TestUi caseUi;
+        TFileListForm w(caseUi.App(), browser);
+        w.SetInputList(c.input);
+        w.Show();
+        c.step(caseUi, w);
+        EXPECT_EQ(w.btnOK.Enabled(), c.output != nullptr) << c.input;
+        EXPECT_EQ(w.btnOK.Hint(), c.reason) << c.input;
+        caseUi.Click(w.btnOK);
+        EXPECT_EQ(w.OutputList(), c.output != nullptr ? c.output : "") << c.input;
+        EXPECT_EQ(w.ModalResult(), c.output != nullptr ? kMrOk : 0) << c.input;
+    }
 }
 
 TEST_F(FileListTest, DeleteSelectsTheSameIndexOrTheNewLastEntry) {
