@@ -69,15 +69,13 @@ TSetParamForm::TSetParamForm(Application& app, Services services)
     Keys.Add({kKeyF2}, &Profiles, EditProfile);
     Keys.Add({kKeyDelete}, &Profiles, DeleteProfile);
 
-    PassEdit1.SetPassword(true);
-    PassEdit1.SetMaxLength(kMaxPasswordLength);
     PassEdit1.SetHint("Enter here your password for opening access to files and folders from "
                       "selected profile");
+    MakePasswordEdit(PassEdit1);
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     PassLabel2.SetVisible(false);
-    PassEdit2.SetPassword(true);
-    PassEdit2.SetMaxLength(kMaxPasswordLength);
     PassEdit2.SetHint("Reenter password, which you type in previous field");
+    MakePasswordEdit(PassEdit2);
     PassEdit2.SetVisible(false);
     PassEdit2.OnChange = [this] { PassEdit1Change(); };
 

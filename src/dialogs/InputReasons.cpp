@@ -2,6 +2,15 @@
 
 namespace velt {
 
+void MakePasswordEdit(Edit& edit) {
+    edit.SetPassword(true);
+    edit.SetMaxLength(kMaxPasswordLength);
+    edit.SetCue(std::string(kPasswordRule));
+    if (edit.Hint().empty()) {
+        edit.SetHint(std::string(kPasswordRule));
+    }
+}
+
 std::string_view PasswordFault(const Edit& edit) {
     const std::size_t length = edit.Text().size();
     if (length < kMinPasswordLength) {

@@ -12,6 +12,8 @@ namespace velt {
 
 inline constexpr std::size_t kMinPasswordLength = 4;
 inline constexpr std::size_t kMaxPasswordLength = 32;
+// The rule, as every password edit shows it while empty.
+inline constexpr std::string_view kPasswordRule = "4 to 32 characters";
 
 inline constexpr std::string_view kReasonNoProfile = "Select a profile first.";
 inline constexpr std::string_view kReasonNoName = "Type a name for the profile.";
@@ -28,6 +30,9 @@ inline constexpr std::string_view kReasonUnchanged = "Nothing has been changed y
 inline constexpr std::string_view kReasonUnrepresentable =
     "The text holds characters this computer's language setting cannot store.";
 
+// Makes the edit a password edit: stars, at most 32 characters typed, the rule as its cue, and as
+// its tool tip where it has none of its own (a system that draws no cue still says the rule).
+void MakePasswordEdit(Edit& edit);
 // Why the edit's text cannot be taken as a password; empty when it can.
 std::string_view PasswordFault(const Edit& edit);
 // Why the second entry of a password, typed to repeat a first one that passed PasswordFault, is

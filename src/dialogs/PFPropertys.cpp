@@ -25,10 +25,8 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
       CancelButton(*this, kCancelButton, {161, 216, 90, 26}, "Cancel"), browser_(browser) {
     SetHelpContext(kHelpContext);
     // A password longer than the main window takes could never be typed there again.
-    Pass1Edit.SetPassword(true);
-    Pass1Edit.SetMaxLength(kMaxPasswordLength);
-    Pass2Edit.SetPassword(true);
-    Pass2Edit.SetMaxLength(kMaxPasswordLength);
+    MakePasswordEdit(Pass1Edit);
+    MakePasswordEdit(Pass2Edit);
     CheckPassword.SetChecked(true);
 
     CallWizardButton.SetPicture(res::kBmpWizard);
