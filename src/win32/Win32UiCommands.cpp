@@ -11,6 +11,8 @@
 #include "forms/StaticControls.h"
 #include "win32/Win32AnsiText.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 namespace velt {

@@ -61,6 +61,21 @@ TEST_F(InputRulesTest, ATextTheCodePageCannotHoldKeepsTheConfirmingButtonDisable
     }
 }
 
+TEST_F(InputRulesTest, EveryPasswordEditSaysItsRuleAndWhatItCut) {
+    for (Edit* edit : {&main->PassEdit1, &main->PassEdit2, &properties.Pass1Edit,
+                       &properties.Pass2Edit, &prompt.PassEdit1}) {
+        SCOPED_TRACE(edit->Id());
+        EXPECT_EQ(edit->Cue(), "4 to 32 characters");
+        EXPECT_FALSE(edit->Hint().empty()) << "its own tip, or the rule";
+        EXPECT_TRUE(ui.Paste(*edit, std::string(32, 'p')));
+        EXPECT_FALSE(ui.Paste(*edit, std::string(33, 'p')));
+        EXPECT_EQ(edit->LimitText(),
+                  "This field takes at most 32 characters: what came after them was not taken.");
+    }
+    EXPECT_EQ(prompt.PassEdit1.Hint(), "4 to 32 characters");
+    EXPECT_EQ(wizard.edFile.LimitText(), "") << "no limit, nothing cut";
+}
+
 TEST_F(InputRulesTest, EachKeyPressesItsButtonFromItsControlWhileTheButtonCanBeClicked) {
     struct Row {
         Form& form;
