@@ -22,7 +22,8 @@ inline constexpr std::string_view kReasonListTooLong =
     "The files and folders to protect take more than 255 characters.";
 inline constexpr std::string_view kReasonTooShort = "A password has at least 4 characters.";
 inline constexpr std::string_view kReasonTooLong = "A password has at most 32 characters.";
-inline constexpr std::string_view kReasonReenter = "Type the password again under \"Reenter password\".";
+inline constexpr std::string_view kReasonReenter =
+    "Type the password again under \"Reenter password\".";
 inline constexpr std::string_view kReasonDiffer = "The two passwords differ.";
 inline constexpr std::string_view kReasonListFull =
     "The list holds 16 entries: replace or delete one to add this one.";
