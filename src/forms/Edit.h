@@ -37,8 +37,8 @@ class Edit final : public Control {
     // Shows every character as '*'. The text of such an edit is wiped when replaced.
     bool Password() const { return password_; }
     void SetPassword(bool password);
-    // The grey text the empty edit shows, saying what it takes (where the system cannot draw
-    // it, the form's tool tips say the same).
+    // The grey text the empty edit shows, saying what it takes (drawn by the newer common
+    // controls; elsewhere it shows nothing).
     const std::string& Cue() const { return cue_; }
     void SetCue(std::string cue);
     // What the edit tells the user when typing or pasting went past MaxLength and the surplus

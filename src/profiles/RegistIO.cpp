@@ -62,26 +62,29 @@ ProfileStore::Creation ProfileStore::CreateStorage(const ProfileList& firstList)
     }
     // Only where no file is: one that was misreported as missing, or that another copy made a
     // moment ago, is read rather than emptied.
-    try {
-        if (firstList.Count() == 0) {
+    if (firstList.Count() == 0) {
+        try {
             return files_.CreateNew(storagePath_) ? Creation::Made : Creation::FoundExisting;
+        } catch (const StoreError&) {
+            return Creation::Failed;
         }
-        // Written whole and flushed under the new file's name first, then moved into place: a
-        // start that ends at any moment after this leaves either no storage file (the next
-        // start is a first start again) or one that holds the whole list.
+    }
+    // Written whole and flushed under the new file's name first, then moved into place: a start
+    // that ends at any moment leaves either no storage file (the next start is a first start
+    // again) or one that holds the whole list.
+    Creation result = Creation::Failed;
+    try {
         WriteRecords(*files_.Create(newPath_), firstList);
-        if (files_.MoveNew(newPath_, storagePath_)) {
-            return Creation::Made;
-        }
-        files_.Remove(newPath_);
-        return Creation::FoundExisting;
+        result = files_.MoveNew(newPath_, storagePath_) ? Creation::Made : Creation::FoundExisting;
     } catch (const StoreError&) {
+    }
+    if (result != Creation::Made) {
         try {
             files_.Remove(newPath_);
         } catch (const StoreError&) {
         }
-        return Creation::Failed;
     }
+    return result;
 }
 
 void ProfileStore::ImportSharedStore() {

@@ -487,6 +487,7 @@ TEST_F(SaveTest, StorageFileMisreportedAsMissingIsReadAndNeverOverwritten) {
     std::int32_t index = 0;
     EXPECT_TRUE(store.LoadProfiles(list, index)) << "no default profile, no welcome";
     EXPECT_EQ(Profiles(list), Profiles(old));
+    EXPECT_FALSE(files.Exists(newPath)) << "the first-run file, not moved over it, is gone";
     list.AppendByName(SampleProfile(7));
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
               StorageLeftUnchangedText(RefusedPath(1), kNotTheLoadedFile));

@@ -256,8 +256,9 @@ TEST_F(AppE2e, ActivationHandsBlockToDriverSavesAndDeactivationAsks) {
     EXPECT_EQ(0, std::memcmp(block + 512, PasswordDigest("Secret12").data(), kDigestSize));
     EXPECT_EQ(block[576], 2);
 
-    // Saved: one record of the default profile, as typed, and the index.
-    ASSERT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
+    // Saved: one record of the default profile, as typed, and the index (written first; the
+    // first start stored the same record already).
+    ASSERT_TRUE(WaitUntil([&] { return CurrentProfileValue() == 0 && StoredBytes() == 512; }));
     const auto stored = *ReadFileBytes(install_.StorageFile());
     EXPECT_EQ(std::string(stored.begin() + 1, stored.begin() + 1 + stored[0]),
               "My Confidential Data");
@@ -314,8 +315,8 @@ TEST_F(AppE2e, RefusedStartKeepsReadyStateAndTellsTheUser) {
         << MessageBoxText(box);
     Answer(box, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
-    // Saved all the same.
-    EXPECT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
+    // Saved all the same (the index marks a save: the first start wrote the file only).
+    EXPECT_TRUE(WaitUntil([&] { return CurrentProfileValue() == 0 && StoredBytes() == 512; }));
     ASSERT_TRUE(standin::ResetJournal());
     ExpectInactive(main);
 }
@@ -419,7 +420,7 @@ TEST_F(AppE2e, TrayRightClickOpensMenuAndDoubleClickBringsWindowBack) {
     // The close box hides the window (and saves); a double click on the icon shows it again.
     PostMessageA(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
-    EXPECT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
+    EXPECT_TRUE(WaitUntil([&] { return CurrentProfileValue() == 0 && StoredBytes() == 512; }));
     EXPECT_TRUE(app_->Running());
     Tray(main, kTrayDoubleClick);
     EXPECT_TRUE(WaitUntil([&] { return Visible(main); }));
@@ -448,7 +449,7 @@ TEST_F(AppE2e, CloseBoxKeepsTypedPasswordsAndCancelEmptiesThem) {
 
     // The close box saved the list; emptied again, the file shows whether Cancel saves too (the
     // program is idle now: it answered the text query above after loading the list on show).
-    ASSERT_TRUE(WaitUntil([&] { return StoredBytes() == 512; }));
+    ASSERT_TRUE(WaitUntil([&] { return CurrentProfileValue() == 0 && StoredBytes() == 512; }));
     ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), {}));
     Click(Item(main, Main::kCancelButton));
     ASSERT_TRUE(WaitUntil([&] { return !Visible(main); }));
