@@ -182,8 +182,8 @@ TEST_F(FileListTest, OkTakesAPendingEntryOrNamesWhyItCannot) {
     struct Case {
         std::string input;
         std::function<void(TestUi&, TFileListForm&)> step;
-        const char* output; // nullptr: OK refused
-        std::string_view reason;
+        std::string output;
+        std::string_view reason; // not empty: OK refused, and why
     };
     const Case cases[] = {
         {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\typed"); },
@@ -201,11 +201,13 @@ TEST_F(FileListTest, OkTakesAPendingEntryOrNamesWhyItCannot) {
          "c:\\a;c:\\b", ""},
         // The only entry deleted: the edit keeps its text, which OK does not add back.
         {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Click(w.btnDelete); }, "", ""},
-        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\?", false); }, nullptr,
+        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\?", false); }, "",
          kReasonUnrepresentable},
+        {Entries(TFileListForm::kMaxAddedItems - 1),
+         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\16th"); },
+         Entries(TFileListForm::kMaxAddedItems - 1) + ";d:\\16th", ""},
         {Entries(TFileListForm::kMaxAddedItems),
-         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\17th"); }, nullptr,
-         kReasonListFull},
+         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\17th"); }, "", kReasonListFull},
     };
     for (const Case& c : cases) {
         TestUi caseUi;
@@ -213,11 +215,11 @@ TEST_F(FileListTest, OkTakesAPendingEntryOrNamesWhyItCannot) {
         w.SetInputList(c.input);
         w.Show();
         c.step(caseUi, w);
-        EXPECT_EQ(w.btnOK.Enabled(), c.output != nullptr) << c.input;
+        EXPECT_EQ(w.btnOK.Enabled(), c.reason.empty()) << c.input;
         EXPECT_EQ(w.btnOK.Hint(), c.reason) << c.input;
         caseUi.Click(w.btnOK);
-        EXPECT_EQ(w.OutputList(), c.output != nullptr ? c.output : "") << c.input;
-        EXPECT_EQ(w.ModalResult(), c.output != nullptr ? kMrOk : 0) << c.input;
+        EXPECT_EQ(w.OutputList(), c.output) << c.input;
+        EXPECT_EQ(w.ModalResult(), c.reason.empty() ? kMrOk : 0) << c.input;
     }
 }
 
