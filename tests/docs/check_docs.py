@@ -1,12 +1,9 @@
 #!/usr/bin/env python3
-"""The help documents shipped beside the program, and the README, tell the truth about where the
-profiles are and what keeps them: each shipped document names the installed copy's store (the
-user's local application data) and the portable copy's (Profiles beside the program), names
-the folder beside the program only for a portable copy or the older shared store, and none
-says that Quit does not save, that the program's Profiles folder should be made writable, or
-that uninstalling may remove the profiles.
-
-Usage: check_docs.py SOURCE_FOLDER
+"""The shipped help documents and the README tell the truth about the profiles: each shipped
+document names the installed copy's store and the portable copy's, the folder beside the program
+is named only for a portable copy or the older shared store, and none says that Quit does not
+save, that the program's Profiles folder should be made writable, or that uninstalling may
+remove the profiles. Usage: check_docs.py SOURCE_FOLDER
 """
 
 import html

@@ -1,15 +1,10 @@
 #!/usr/bin/env python3
-"""The program's icons as committed in resources/art: what draw_art.py draws, every frame below
-256 pixels a 32-bit bitmap with alpha (Windows XP draws no PNG frame), and the two tray states
-told apart at a glance on a light and a dark taskbar.
-
-Usage: check_art.py RESOURCES_FOLDER
-
-The tray measure, per frame size and taskbar colour: each frame is laid over the taskbar colour
-by its alpha; the two states differ in a pixel when its red, green and blue differences add up
-to more than 96; an outline pixel is an opaque one (alpha at least 128) beside a transparent one
-or the frame's edge, and it stands out when its WCAG contrast ratio with the taskbar is at least
-3:1.
+"""The committed icons: what draw_art.py draws, no PNG frame below 256 pixels (Windows XP draws
+none), and the tray states told apart on a light and a dark taskbar, by this measure per frame
+size and taskbar: each frame laid over the taskbar by its alpha; two pixels differ when their
+red, green and blue differences add up to more than 96; an outline pixel is an opaque one (alpha
+at least 128) beside a transparent one or the frame's edge, and it stands out at a WCAG contrast
+of at least 3:1 with the taskbar. Usage: check_art.py RESOURCES_FOLDER
 """
 
 import os
