@@ -3,8 +3,8 @@
 
 Usage: draw_art.py OUTPUT_FOLDER
 
-Writes MAINICON.ico, WORK.ico, NOT_WORK.ico (16 to 64 pixel images, 32-bit colour with an AND
-mask; see ICON_SIZES) and the BMP_*.bmp button pictures with their twice-sized BMP_*_2X.bmp
+Writes MAINICON.ico, WORK.ico, NOT_WORK.ico (16 to 64 pixel images, 32-bit colour with alpha
+and an AND mask; see ICON_SIZES) and the BMP_*.bmp button pictures with their twice-sized BMP_*_2X.bmp
 (8-bit with an exact palette, background 192,192,192 so that the loader can map it to the button
 face). Pure Python, no extra packages: shapes are drawn on a 4x supersampled
 canvas and averaged down, so the output is deterministic and identical on every machine.
@@ -14,13 +14,13 @@ import math
 import os
 import struct
 import sys
-import zlib
 
 SS = 4  # supersampling factor
 
 
 class Canvas:
     def __init__(self, w, h, bg=(0, 0, 0, 0), scale=1):
+        self.hard_edges = False  # each pixel whole or not at all: no half-transparent edge
         self.k = SS * scale  # supersampled pixels per design pixel
         self.w, self.h = w * scale, h * scale
         self.W, self.H = w * self.k, h * self.k
@@ -122,7 +122,10 @@ class Canvas:
                     rgb = [int(round(acc[i] / acc[3])) for i in range(3)]
                 else:
                     rgb = [0, 0, 0]
-                row.append((rgb[0], rgb[1], rgb[2], int(round(acc[3] / (SS * SS)))))
+                alpha = int(round(acc[3] / (SS * SS)))
+                if self.hard_edges:
+                    alpha = 255 if alpha >= 128 else 0
+                row.append((rgb[0], rgb[1], rgb[2], alpha))
             out.append(row)
         return out
 
@@ -189,9 +192,48 @@ def key(cv, x, y, s, angle=0.0):
         cv.line(xa, ya, xb, yb, 1.4 * s, GOLD_DARK)
 
 
+# The tray icons' colours. The taskbar is light (#f3f3f3) or dark (#202020): every colour a
+# silhouette's edge takes has a relative luminance between 0.15 and 0.25, which stands out 3:1
+# against both; the two states differ in the colour of the whole body as well as in the shackle.
+TRAY_SHACKLE = (128, 128, 128, 255)
+TRAY_READY_EDGE = (60, 122, 212, 255)
+TRAY_READY_FILL = (150, 190, 245, 255)
+TRAY_WORKING_EDGE = (196, 106, 0, 255)
+TRAY_WORKING_FILL = (255, 200, 40, 255)
+TRAY_KEYHOLE = (30, 30, 30, 255)
+
+
 def icon_padlock(size, open_shackle):
+    """The tray's padlock, closed (ready) or open (working), with hard edges: a half-covered edge
+    pixel would take the taskbar's colour and vanish on one of them."""
     cv = Canvas(size, size)
-    padlock(cv, 0, 0, size / 16.0, open_shackle)
+    cv.hard_edges = True
+    s = size / 16.0
+    edge = max(1.0, 0.75 * s)  # the body's rim: at least one whole pixel
+    stroke = max(2.0, 1.75 * s)
+    body_top = 7 * s
+    if open_shackle:
+        # Lifted and swung to the right: its left leg stands free above the body.
+        cx = 10 * s
+        cv.arc(cx, 4.2 * s, 3 * s, stroke, 0, 180, TRAY_SHACKLE)
+        cv.line(cx + 3 * s, 4.2 * s, cx + 3 * s, body_top + s, stroke, TRAY_SHACKLE)
+        cv.line(cx - 3 * s, 4.2 * s, cx - 3 * s, 5.5 * s, stroke, TRAY_SHACKLE)
+        rim, fill = TRAY_WORKING_EDGE, TRAY_WORKING_FILL
+    else:
+        cx = 8 * s
+        cv.arc(cx, 5 * s, 4 * s, stroke, 0, 180, TRAY_SHACKLE)
+        for leg in (cx - 4 * s, cx + 4 * s):
+            cv.line(leg, 5 * s, leg, body_top + s, stroke, TRAY_SHACKLE)
+        rim, fill = TRAY_READY_EDGE, TRAY_READY_FILL
+    # The body on whole pixels, so that its rim is whole pixels of the rim's colour.
+    left, top, right, bottom = round(1 * s), round(body_top), round(15 * s), size
+    edge = round(edge)
+    cv.round_rect(left, top, right, bottom, 1.5 * s, rim)
+    cv.round_rect(left + edge, top + edge, right - edge, bottom - edge, s, fill)
+    # Centred on the line between two pixels, two pixels wide at the least.
+    slot = max(1.0, 0.6 * s)
+    cv.ellipse(8 * s, top + 3 * s, 1.5 * s, 1.5 * s, TRAY_KEYHOLE)
+    cv.rect(8 * s - slot, top + 3 * s, 8 * s + slot, top + 6 * s, TRAY_KEYHOLE)
     return cv
 
 
@@ -404,27 +446,12 @@ def ico_image(cv, bpp=32):
     return hdr + bytes(xor) + and_mask(px, w, 1 if bpp == 32 else 128)
 
 
-def png_image(cv):
-    """The image as a PNG file (32-bit RGBA): read by Windows Vista and later from an icon."""
-    px = cv.pixels()
-    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in px)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    ihdr = struct.pack(">IIBBBBB", cv.w, cv.h, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 9))
-            + chunk(b"IEND", b""))
-
-
 def write_ico(path, entries):
-    """entries: (canvas, format) with format 4, 8 or 32 (bits of a BMP image) or "png"."""
-    images = [png_image(cv) if fmt == "png" else ico_image(cv, fmt) for cv, fmt in entries]
+    """entries: (canvas, bits per pixel of its bitmap: 4, 8 or 32)."""
+    images = [ico_image(cv, bpp) for cv, bpp in entries]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
-    for (cv, fmt), img in zip(entries, images):
-        bpp = 32 if fmt == "png" else fmt
+    for (cv, bpp), img in zip(entries, images):
         colours = {4: 16}.get(bpp, 0)
         out += struct.pack("<BBBBHHII", cv.w % 256, cv.h % 256, colours, 0, 1, bpp, len(img),
                            offset)
@@ -508,31 +535,25 @@ def write_bmp(path, cv):
         f.write(head + info + palette + data)
 
 
-# Icon sizes: the small and large icon at 100, 125, 150 and 200 percent. The 16 and 32 pixel
-# images, the sizes Windows XP uses at every scale, are BMP images, which every Windows reads;
-# the others are PNG images, read by Windows Vista and later, which keeps the program small. The
-# main icon also carries a 48 pixel BMP image for the XP shell's tiles, and 16-colour and
+# Icon sizes: the small and large icon at 100, 125, 150 and 200 percent, and 48 pixels for the
+# shell's tiles. Every one is a 32-bit bitmap with its alpha channel, which every Windows draws
+# (Windows XP draws no PNG image in an icon); the main icon also carries 16-colour and
 # 256-colour images.
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
-# The tray icons are shown at the small icon's size only: XP's tray is 16 pixels at 100 percent,
-# and where XP cannot read a larger one the program falls back to this one.
-TRAY_BMP_SIZES = (16,)
 
 
-def icon_entries(draw, bmp_sizes=(16, 32)):
-    return [(draw(size), 32 if size in bmp_sizes else "png") for size in ICON_SIZES]
+def icon_entries(draw):
+    return [(draw(size), 32) for size in ICON_SIZES]
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "art")
     os.makedirs(out, exist_ok=True)
-    main_icon = icon_entries(icon_main, (16, 32, 48))
+    main_icon = icon_entries(icon_main)
     main_icon += [(icon_main(size), bpp) for bpp in (4, 8) for size in (16, 32)]
     write_ico(os.path.join(out, "MAINICON.ico"), main_icon)
-    write_ico(os.path.join(out, "NOT_WORK.ico"),
-              icon_entries(lambda n: icon_padlock(n, False), TRAY_BMP_SIZES))
-    write_ico(os.path.join(out, "WORK.ico"),
-              icon_entries(lambda n: icon_padlock(n, True), TRAY_BMP_SIZES))
+    write_ico(os.path.join(out, "NOT_WORK.ico"), icon_entries(lambda n: icon_padlock(n, False)))
+    write_ico(os.path.join(out, "WORK.ico"), icon_entries(lambda n: icon_padlock(n, True)))
     bitmaps = {
         "BMP_CREATEPROFILE": bmp_create,
         "BMP_EDITPROFILE": bmp_edit,

@@ -7,7 +7,17 @@
 # script keeps running until interrupted (Ctrl+C), then quits the program through its tray menu
 # ("Quit": the driver is stopped and the program ends) and ends the Wine server and Xvfb it
 # started.
+#
+# The program runs from drive B:, whose root is the folder run (B:\app\Veltarion.exe), not from
+# Z:, the whole Unix tree: the driver-file check judges every folder above the driver, and a
+# checkout below a world-writable folder (a clone in /tmp) would have the stand-in refused. So it
+# judges only the two folders this script makes, and makes no more writable than their owner's.
+#
+# --until-screenshot: headless even with a display; quits the program once the screenshot is
+# saved (exit code 0), or ends with exit code 1 when the main window does not appear.
 set -eu
+until_shot=0
+[ "${1:-}" != --until-screenshot ] || until_shot=1
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 bash scripts/install-deps.sh
@@ -22,6 +32,7 @@ remote=$(find "$build/tests/e2e/harness" -maxdepth 1 -name velt_remote.exe | hea
 root=$repo/run
 app=$root/app
 mkdir -p "$app" "$root/wine"
+chmod 755 "$root" "$app"
 for f in Veltarion.exe OMXDRV.SYS ReadMe.htm "Getting Started.htm"; do
     cp -f "$(dirname "$exe")/$f" "$app/"
 done
@@ -29,7 +40,7 @@ done
 . "$repo/scripts/wine/env.sh"
 xvfb_pid=""
 headless=0
-if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
+if [ $until_shot = 0 ] && [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
     export VELT_KEEP_DISPLAY=1
 else
     headless=1
@@ -57,6 +68,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w
 fi
 velt_wine_fonts
+ln -sfn "$root" "$WINEPREFIX/dosdevices/b:"
 
 cleanup() {
     trap - INT TERM EXIT
@@ -70,7 +82,9 @@ cleanup() {
 }
 trap cleanup INT TERM EXIT
 
-(cd "$app" && exec setsid wine Veltarion.exe) </dev/null &
+# Started from run/app, which Wine names B:\app (the deepest drive holding the folder), so that
+# the help documents beside the program open from the current folder.
+(cd "$app" && exec setsid wine 'B:\app\Veltarion.exe') </dev/null &
 app_pid=$!
 if wine "$remote" wait-main 60 </dev/null; then
     echo "Veltarion is running (folder $app, Wine prefix $WINEPREFIX)"
@@ -82,6 +96,8 @@ if wine "$remote" wait-main 60 </dev/null; then
     fi
 else
     echo "the main window did not appear" >&2
+    [ $until_shot = 0 ] || exit 1
 fi
+[ $until_shot = 0 ] || exit 0
 echo "press Ctrl+C to quit"
 wait "$app_pid" || true

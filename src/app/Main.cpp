@@ -63,15 +63,13 @@ TSetParamForm::TSetParamForm(Application& app, Services services, ProfileStore s
     Keys.Add({kKeyF2}, &Profiles, EditProfile);
     Keys.Add({kKeyDelete}, &Profiles, DeleteProfile);
 
-    PassEdit1.SetPassword(true);
-    PassEdit1.SetMaxLength(kMaxPasswordLength);
     PassEdit1.SetHint("Enter here your password for opening access to files and folders from "
                       "selected profile");
+    MakePasswordEdit(PassEdit1);
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     PassLabel2.SetVisible(false);
-    PassEdit2.SetPassword(true);
-    PassEdit2.SetMaxLength(kMaxPasswordLength);
     PassEdit2.SetHint("Reenter password, which you type in previous field");
+    MakePasswordEdit(PassEdit2);
     PassEdit2.SetVisible(false);
     PassEdit2.OnChange = [this] { PassEdit1Change(); };
 
@@ -274,10 +272,7 @@ void TSetParamForm::PassEdit1Change() {
     std::string_view fault = Profiles.ItemIndex() < 0 ? kReasonNoProfile : PasswordFault(PassEdit1);
     // Only the lengths are compared here; the texts are compared when Activate is pressed.
     if (fault.empty() && PassEdit2.Visible()) {
-        fault = PasswordFault(PassEdit2);
-        if (fault.empty() && PassEdit1.Text().size() != PassEdit2.Text().size()) {
-            fault = kReasonDiffer;
-        }
+        fault = ReenterFault(PassEdit2, PassEdit1.Text().size() == PassEdit2.Text().size());
     }
     ActivateButton.SetEnabled(fault.empty());
     ActivateButton.SetHint(std::string(fault));

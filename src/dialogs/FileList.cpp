@@ -1,7 +1,10 @@
 #include "dialogs/FileList.h"
 
 #include "ResourceNames.h"
+#include "dialogs/InputReasons.h"
 #include "profiles/PathList.h"
+
+#include <algorithm>
 
 namespace velt {
 
@@ -51,7 +54,10 @@ TFileListForm::TFileListForm(Application& app, IFileBrowser& browser)
 
     OnShow = [this] { FormShow(); };
     lbxFileList.OnClick = [this] { lbxFileListClick(); };
-    edFile.OnChange = [this] { edFileChange(); };
+    edFile.OnChange = [this] {
+        entryEdited_ = true;
+        edFileChange();
+    };
     PickButton.OnClick = [this] { PickButtonClick(); };
     btnOK.OnClick = [this] { btnOKClick(); };
     btnAdd.OnClick = [this] { btnAddClick(); };
@@ -97,6 +103,29 @@ void TFileListForm::edFileChange() {
         !edFile.Text().empty() && edFile.Text() != selected && !edFile.Unrepresentable();
     btnAdd.SetEnabled(differs);
     btnReplace.SetEnabled(differs);
+    // OK takes a pending entry with the list; one it cannot take keeps OK from closing.
+    const std::string_view fault = PendingEntryFault();
+    btnOK.SetEnabled(fault.empty());
+    btnOK.SetHint(std::string(fault));
+}
+
+bool TFileListForm::PendingEntry() const {
+    const auto& items = lbxFileList.Items();
+    return entryEdited_ && !edFile.Text().empty() &&
+           std::find(items.begin(), items.end(), edFile.Text()) == items.end();
+}
+
+std::string_view TFileListForm::PendingEntryFault() const {
+    if (!PendingEntry()) {
+        return {};
+    }
+    if (edFile.Unrepresentable()) {
+        return kReasonUnrepresentable;
+    }
+    if (lbxFileList.Count() >= kMaxAddedItems) {
+        return kReasonListFull;
+    }
+    return {};
 }
 
 void TFileListForm::btnAddClick() {
@@ -126,6 +155,8 @@ void TFileListForm::DeleteBuutonClick() {
         lbxFileList.SetItemIndex(index);
     }
     lbxFileListClick();
+    // The text the edit keeps is the deleted entry's, not one to add on OK.
+    entryEdited_ = false;
     edFileChange();
 }
 
@@ -160,6 +191,11 @@ void TFileListForm::PickButtonClick() {
 }
 
 void TFileListForm::btnOKClick() {
+    // What was typed or picked and not yet added goes with the list (OK is disabled while it
+    // cannot be added).
+    if (PendingEntry() && PendingEntryFault().empty()) {
+        lbxFileList.Add(edFile.Text());
+    }
     outputList_ = JoinPathList(lbxFileList.Items());
 }
 

@@ -66,7 +66,7 @@ class TFileListForm final : public Form {
 
     void FormShow();
     void lbxFileListClick();
-    // The enable rule of Add and Replace.
+    // The enable rule of Add and Replace, and of OK with a pending entry.
     void edFileChange();
     void btnAddClick();
     void ReplaceBuutonClick();
@@ -79,8 +79,14 @@ class TFileListForm final : public Form {
     // Runs the shell's browse dialog; true with the picked path, false when cancelled.
     bool BrowseForFileOrFolder(std::string_view title, std::string& path);
 
+    // The edit holds an entry typed or picked since the last Delete that the list lacks: OK
+    // adds it. Why OK cannot add it; empty when it can (or there is none).
+    bool PendingEntry() const;
+    std::string_view PendingEntryFault() const;
+
   private:
     IFileBrowser& browser_;
+    bool entryEdited_ = false;
     std::string inputList_;
     std::string outputList_;
 };

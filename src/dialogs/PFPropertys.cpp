@@ -25,10 +25,8 @@ TPFPropertysForm::TPFPropertysForm(Application& app, IFileBrowser& browser)
       CancelButton(*this, kCancelButton, {161, 216, 90, 26}, "Cancel"), browser_(browser) {
     SetHelpContext(kHelpContext);
     // A password longer than the main window takes could never be typed there again.
-    Pass1Edit.SetPassword(true);
-    Pass1Edit.SetMaxLength(kMaxPasswordLength);
-    Pass2Edit.SetPassword(true);
-    Pass2Edit.SetMaxLength(kMaxPasswordLength);
+    MakePasswordEdit(Pass1Edit);
+    MakePasswordEdit(Pass2Edit);
     CheckPassword.SetChecked(true);
 
     CallWizardButton.SetPicture(res::kBmpWizard);
@@ -59,9 +57,14 @@ void TPFPropertysForm::ProfileNameEditChange() {
 }
 
 std::string_view TPFPropertysForm::ApplyFault() const {
-    // A text the code page cannot store is never taken: it would be kept as question marks.
+    // Field by field, in the order the user fills them, so that the reason names the first
+    // thing to do. A text the code page cannot store is never taken: it would be kept as
+    // question marks.
     if (ProfileNameEdit.Text().empty()) {
         return kReasonNoName;
+    }
+    if (ProfileNameEdit.Unrepresentable()) {
+        return kReasonUnrepresentable;
     }
     if (ListEdit.Text().empty()) {
         return kReasonNoList;
@@ -69,18 +72,16 @@ std::string_view TPFPropertysForm::ApplyFault() const {
     if (ListEdit.Text().size() > kMaxPathList) {
         return kReasonListTooLong;
     }
-    if (ProfileNameEdit.Unrepresentable() || ListEdit.Unrepresentable()) {
+    if (ListEdit.Unrepresentable()) {
         return kReasonUnrepresentable;
     }
     if (!CheckPassword.Checked()) {
         return {};
     }
-    for (const Edit* edit : {&Pass1Edit, &Pass2Edit}) {
-        if (const std::string_view fault = PasswordFault(*edit); !fault.empty()) {
-            return fault;
-        }
+    if (const std::string_view fault = PasswordFault(Pass1Edit); !fault.empty()) {
+        return fault;
     }
-    return Pass1Edit.Text() == Pass2Edit.Text() ? std::string_view() : kReasonDiffer;
+    return ReenterFault(Pass2Edit, Pass1Edit.Text() == Pass2Edit.Text());
 }
 
 void TPFPropertysForm::CheckPasswordClick() {

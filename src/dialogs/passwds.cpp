@@ -12,8 +12,7 @@ TPasswordsForm::TPasswordsForm(Application& app)
       CancelButton(*this, kCancelButton, {152, 60, 80, 24}, "Cancel") {
     // No help context: F1 does nothing here.
     SetHelpContext(0);
-    PassEdit1.SetMaxLength(kMaxPasswordLength);
-    PassEdit1.SetPassword(true);
+    MakePasswordEdit(PassEdit1);
     PassEdit1.OnChange = [this] { PassEdit1Change(); };
     OkButton.SetDefault(true);
     OkButton.SetEnabled(false);

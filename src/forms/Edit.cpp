@@ -2,6 +2,8 @@
 
 #include "digest/SecureWipe.h"
 
+#include <utility>
+
 namespace velt {
 
 Edit::Edit(Form& form, int id, Bounds bounds) : Control(form, ControlKind::Edit, id, bounds) {}
@@ -65,6 +67,19 @@ void Edit::SelectAll() {
 void Edit::SetMaxLength(std::size_t length) {
     maxLength_ = length;
     Changed(ControlChange::Style);
+}
+
+void Edit::SetCue(std::string cue) {
+    cue_ = std::move(cue);
+    Changed(ControlChange::Style);
+}
+
+std::string Edit::LimitText() const {
+    if (maxLength_ == 0) {
+        return {};
+    }
+    return "This field takes at most " + std::to_string(maxLength_) +
+           " characters: what came after them was not taken.";
 }
 
 void Edit::SetPassword(bool password) {

@@ -1,4 +1,4 @@
-// A one-line edit: text, length limit for typing, password display, change event.
+// A one-line edit: text, length limit for typing, password display, cue, change event.
 #pragma once
 
 #include "forms/Control.h"
@@ -37,6 +37,13 @@ class Edit final : public Control {
     // Shows every character as '*'. The text of such an edit is wiped when replaced.
     bool Password() const { return password_; }
     void SetPassword(bool password);
+    // The grey text the empty edit shows, saying what it takes (drawn by the newer common
+    // controls; elsewhere it shows nothing).
+    const std::string& Cue() const { return cue_; }
+    void SetCue(std::string cue);
+    // What the edit tells the user when typing or pasting went past MaxLength and the surplus
+    // was cut; empty for an edit without a limit.
+    std::string LimitText() const;
 
     bool TakesFocus() const override { return true; }
 
@@ -46,12 +53,14 @@ class Edit final : public Control {
     static constexpr const char* kUnrepresentableTitle = "Characters not supported";
     static constexpr const char* kUnrepresentableText =
         "The text contains characters this computer's language setting cannot store.";
+    static constexpr const char* kLimitTitle = "Too many characters";
 
   private:
     void Replace(std::string_view text);
 
     std::string text_;
     std::size_t maxLength_ = 0;
+    std::string cue_;
     bool password_ = false;
     bool unrepresentable_ = false;
     bool allSelected_ = false;

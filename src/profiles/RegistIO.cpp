@@ -53,7 +53,7 @@ void ProfileStore::RequireAbsolutePath() const {
     }
 }
 
-ProfileStore::Creation ProfileStore::CreateEmptyStorage() {
+ProfileStore::Creation ProfileStore::CreateStorage(const ProfileList& firstList) {
     // One folder level; failures (an existing folder among them) are of no interest here: a
     // storage file that still cannot be opened is reported by the open that follows.
     try {
@@ -62,11 +62,29 @@ ProfileStore::Creation ProfileStore::CreateEmptyStorage() {
     }
     // Only where no file is: one that was misreported as missing, or that another copy made a
     // moment ago, is read rather than emptied.
-    try {
-        return files_.CreateNew(storagePath_) ? Creation::Made : Creation::FoundExisting;
-    } catch (const StoreError&) {
-        return Creation::Failed;
+    if (firstList.Count() == 0) {
+        try {
+            return files_.CreateNew(storagePath_) ? Creation::Made : Creation::FoundExisting;
+        } catch (const StoreError&) {
+            return Creation::Failed;
+        }
     }
+    // Written whole and flushed under the new file's name first, then moved into place: a start
+    // that ends at any moment leaves either no storage file (the next start is a first start
+    // again) or one that holds the whole list.
+    Creation result = Creation::Failed;
+    try {
+        WriteRecords(*files_.Create(newPath_), firstList);
+        result = files_.MoveNew(newPath_, storagePath_) ? Creation::Made : Creation::FoundExisting;
+    } catch (const StoreError&) {
+    }
+    if (result != Creation::Made) {
+        try {
+            files_.Remove(newPath_);
+        } catch (const StoreError&) {
+        }
+    }
+    return result;
 }
 
 void ProfileStore::ImportSharedStore() {
@@ -158,7 +176,7 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
         list.Clear();
         // A storage file that can be neither read nor made stays unloaded: a later save must
         // not put the empty list in the place of one that turns up.
-        if (files_.Exists(storagePath_) || CreateEmptyStorage() != Creation::Failed) {
+        if (files_.Exists(storagePath_) || CreateStorage(ProfileList()) != Creation::Failed) {
             ReadRecords(list);
         }
         currentIndex = -1;
@@ -172,10 +190,20 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     std::int32_t index = ReadCurrentProfile(*key);
     list.Clear();
     bool found = true;
-    if (!files_.Exists(storagePath_) && CreateEmptyStorage() != Creation::FoundExisting) {
-        list.AppendByName(MakeDefaultProfile());
-        index = 0;
-        found = false;
+    if (!files_.Exists(storagePath_)) {
+        // The first-run profile is stored at once, so that a first start ended before any save
+        // (the welcome still up) leaves it for the next start.
+        ProfileList firstList;
+        firstList.AppendByName(MakeDefaultProfile());
+        const Creation made = CreateStorage(firstList);
+        if (made == Creation::Failed) {
+            // Shown all the same; the open below reports why it could not be stored.
+            list.AppendByName(MakeDefaultProfile());
+        }
+        if (made != Creation::FoundExisting) {
+            index = 0;
+            found = false;
+        }
     }
     ReadRecords(list);
     currentIndex = index < static_cast<std::int64_t>(list.Count()) ? index : 0;

@@ -62,7 +62,8 @@ class ProfileStore {
 
     // Fills the list from the storage file and delivers the index of the entry to select. True
     // when the storage file was there; false when it was missing and the default profile was
-    // put in the list in its place (the storage file is then created empty).
+    // put in the list in its place (the storage file is then created holding that profile, so
+    // that it outlives a start ended before any save). An empty storage file is an empty list.
     bool LoadProfiles(ProfileList& list, std::int32_t& currentIndex);
 
     // Writes the current index to the registry and the list to the storage file. After a load
@@ -86,7 +87,8 @@ class ProfileStore {
 
     void RequireAbsolutePath() const;
     std::int32_t ReadCurrentProfile(IRegistryKey& key) const;
-    Creation CreateEmptyStorage();
+    // Makes the storage file holding firstList, only where there is none.
+    Creation CreateStorage(const ProfileList& firstList);
     void ImportSharedStore();
     void ReadRecords(ProfileList& list);
     static void WriteRecords(IFile& file, const ProfileList& list);

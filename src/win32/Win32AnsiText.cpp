@@ -54,13 +54,20 @@ bool ReadAnsiText(HWND window, std::string& ansi) {
     return representable;
 }
 
+bool ShowEditBalloon(HWND edit, std::string_view title, std::string_view text, int icon) {
+    const std::wstring wideTitle = ToWide(title);
+    const std::wstring wideText = ToWide(text);
+    EDITBALLOONTIP balloon{sizeof balloon, wideTitle.c_str(), wideText.c_str(), icon};
+    return SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon)) != FALSE;
+}
+
 void ShowUnrepresentableTip(HWND edit, HWND& tip) {
-    std::wstring title = ToWide(Edit::kUnrepresentableTitle);
-    std::wstring text = ToWide(Edit::kUnrepresentableText);
-    EDITBALLOONTIP balloon{sizeof balloon, title.c_str(), text.c_str(), TTI_WARNING};
-    if (SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon)) != FALSE) {
+    if (ShowEditBalloon(edit, Edit::kUnrepresentableTitle, Edit::kUnrepresentableText,
+                        TTI_WARNING)) {
         return;
     }
+    std::wstring title = ToWide(Edit::kUnrepresentableTitle);
+    std::wstring text = ToWide(Edit::kUnrepresentableText);
     HideUnrepresentableTip(edit, tip);
     tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,

@@ -19,6 +19,9 @@ std::wstring ToWide(std::string_view ansi);
 // as the text may be a password).
 bool ReadAnsiText(HWND window, std::string& ansi);
 
+// Shows the edit's balloon tip (icon: TTI_INFO, TTI_WARNING, ...); false where the edit has none
+// (Windows XP without the newer common controls).
+bool ShowEditBalloon(HWND edit, std::string_view title, std::string_view text, int icon);
 // Tells the user, at an edit, that its text holds characters the code page cannot store: the
 // edit's balloon tip, or a balloon tool tip where the edit has none (Windows XP without the
 // newer common controls): tip holds that tool tip (owned by the edit's form) while it shows.

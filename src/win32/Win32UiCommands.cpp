@@ -11,6 +11,8 @@
 #include "forms/StaticControls.h"
 #include "win32/Win32AnsiText.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 namespace velt {
@@ -37,16 +39,26 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
     Application& app = form.App();
     switch (control->Kind()) {
     case ControlKind::Edit:
-        if (code == EN_CHANGE) {
+        if (code == EN_MAXTEXT) {
+            // Typing or a paste went past the limit and was cut: said at the edit, or with a
+            // beep where the edit has no balloon.
+            const std::string limit = static_cast<Edit&>(*control).LimitText();
+            if (!ShowEditBalloon(child, Edit::kLimitTitle, limit, TTI_INFO)) {
+                MessageBeep(MB_OK);
+            }
+        } else if (code == EN_CHANGE) {
             auto& edit = static_cast<Edit&>(*control);
             std::string text;
             const bool representable = ReadAnsiText(child, text);
             app.RunEvent([&] {
+                const bool wasUnrepresentable = edit.Unrepresentable();
                 if (!edit.UserEdit(text, representable)) {
                     ControlChanged(edit, ControlChange::Text); // refused: show the model's text
                 } else if (!representable) {
                     ShowUnrepresentableTip(child, inputTip_);
-                } else {
+                } else if (wasUnrepresentable) {
+                    // Only the refusal's tip goes: a cut paste's balloon (EN_MAXTEXT comes
+                    // before the change) stays.
                     HideUnrepresentableTip(child, inputTip_);
                 }
             });

@@ -344,6 +344,12 @@ void Win32Ui::PushStyle(Control& control) {
             SendMessageA(window, EM_SETPASSWORDCHAR, mask, 0);
             InvalidateRect(window, nullptr, TRUE);
         }
+        // Drawn by the common controls 6 (the manifest's); an edit without them answers FALSE
+        // and shows none (a password edit without a tip of its own has the rule as its tip).
+        if (!edit.Cue().empty()) {
+            const std::wstring cue = ToWide(edit.Cue());
+            SendMessageW(window, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
+        }
         break;
     }
     case ControlKind::Button:

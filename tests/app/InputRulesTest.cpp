@@ -37,6 +37,7 @@ TEST_F(InputRulesTest, ATextTheCodePageCannotHoldKeepsTheConfirmingButtonDisable
         {&properties.Pass2Edit, &properties.ApplyButton},
         {&wizard.edFile, &wizard.btnAdd},
         {&wizard.edFile, &wizard.btnReplace},
+        {&wizard.edFile, &wizard.btnOK},
         {&prompt.PassEdit1, &prompt.OkButton},
     };
     // The same bytes each time: only whether the user's text could be held decides.
@@ -60,17 +61,22 @@ TEST_F(InputRulesTest, ATextTheCodePageCannotHoldKeepsTheConfirmingButtonDisable
     }
 }
 
-// A text put into a password edit from outside (another program's WM_SETTEXT comes as the user's
-// change) is held to the same limit as typing: 32 characters are taken, 33 never.
-TEST_F(InputRulesTest, APasswordSetFromOutsideIsHeldToItsLimit) {
+// Every password edit says its rule and answers a cut character; a text put into it from outside
+// (another program's WM_SETTEXT comes as the user's change) is held to the same limit as typing:
+// 32 characters are taken, 33 never.
+TEST_F(InputRulesTest, EveryPasswordEditSaysItsRuleAndHoldsItsLimit) {
     for (Edit* edit : {&main->PassEdit1, &main->PassEdit2, &properties.Pass1Edit,
                        &properties.Pass2Edit, &prompt.PassEdit1}) {
-        SCOPED_TRACE(edit->Hint());
+        SCOPED_TRACE(edit->Id());
+        EXPECT_EQ(edit->Cue(), "4 to 32 characters");
+        EXPECT_FALSE(edit->Hint().empty()) << "its own tip, or the rule";
         const std::string most(32, 'p');
         EXPECT_TRUE(ui.Paste(*edit, most));
         EXPECT_FALSE(ui.Paste(*edit, std::string(33, 'q')));
         EXPECT_EQ(edit->Text(), most);
+        EXPECT_NE(edit->LimitText().find("32"), std::string::npos);
     }
+    EXPECT_EQ(prompt.PassEdit1.Hint(), "4 to 32 characters");
 }
 
 TEST_F(InputRulesTest, EachKeyPressesItsButtonFromItsControlWhileTheButtonCanBeClicked) {

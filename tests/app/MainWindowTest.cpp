@@ -85,9 +85,10 @@ TEST_F(MainWindowTest, ActivateWithSecondEntryNeedsEqualLengthsOnly) {
     ASSERT_TRUE(main->PassEdit2.Visible());
     ui.Type(main->PassEdit1, "abcd");
     EXPECT_FALSE(main->ActivateButton.Enabled());
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonReenter);
     ui.Type(main->PassEdit2, "wxy");
     EXPECT_FALSE(main->ActivateButton.Enabled());
-    EXPECT_EQ(main->ActivateButton.Hint(), kReasonTooShort);
+    EXPECT_EQ(main->ActivateButton.Hint(), kReasonDiffer);
     ui.Type(main->PassEdit2, "zz");
     EXPECT_EQ(main->ActivateButton.Hint(), kReasonDiffer);
     ui.Backspace(main->PassEdit2);

@@ -18,7 +18,9 @@ TEST_F(MainWindowTest, FirstStartSelectsDefaultProfileAndOpensWelcome) {
     EXPECT_TRUE(main->PassEdit2.Visible());
     EXPECT_TRUE(main->PassLabel2.Visible());
     EXPECT_EQ(main->Profiles.Hint(), "Files to protect: \"c:\\confident\\*.*\"");
-    EXPECT_EQ(files.Contents(kStorage), std::vector<std::uint8_t>{});
+    // Stored at once: a first start that ends now leaves it for the next.
+    const auto record = EncodeRecord(MakeDefaultProfile());
+    EXPECT_EQ(files.Contents(kStorage), std::vector<std::uint8_t>(record.begin(), record.end()));
 }
 
 TEST_F(MainWindowTest, SelectionDecidesSecondEntryAndHint) {

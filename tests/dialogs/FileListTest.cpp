@@ -2,11 +2,14 @@
 // enable rule of Add and Replace, the 16-entry limit, deleting, moving and picking.
 #include "dialogs/FileList.h"
 
+#include "dialogs/InputReasons.h"
+
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/TestUi.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -172,6 +175,52 @@ TEST_F(FileListTest, AddStopsAtSixteenEntriesButLongerListsLoadWhole) {
     EXPECT_EQ(twenty.lbxFileList.Item(19), "c:\\last");
     otherUi.Click(twenty.btnOK);
     EXPECT_EQ(twenty.OutputList(), Entries(19) + ";c:\\last");
+}
+
+TEST_F(FileListTest, OkTakesAPendingEntryOrNamesWhyItCannot) {
+    browser.AddDirectory("C:\\Picked");
+    struct Case {
+        std::string input;
+        std::function<void(TestUi&, TFileListForm&)> step;
+        std::string output;
+        std::string_view reason; // not empty: OK refused, and why
+    };
+    const Case cases[] = {
+        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\typed"); },
+         "c:\\a;d:\\typed", ""},
+        {"c:\\a",
+         [this](TestUi& u, TFileListForm& w) {
+             browser.PickNext("C:\\Picked");
+             u.Click(w.PickButton);
+         },
+         "c:\\a;C:\\Picked\\*.*", ""},
+        {"", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\only"); }, "d:\\only", ""},
+        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Select(w.lbxFileList, 1); },
+         "c:\\a;c:\\b", ""},
+        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "c:\\b"); },
+         "c:\\a;c:\\b", ""},
+        // The only entry deleted: the edit keeps its text, which OK does not add back.
+        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Click(w.btnDelete); }, "", ""},
+        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\?", false); }, "",
+         kReasonUnrepresentable},
+        {Entries(TFileListForm::kMaxAddedItems - 1),
+         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\16th"); },
+         Entries(TFileListForm::kMaxAddedItems - 1) + ";d:\\16th", ""},
+        {Entries(TFileListForm::kMaxAddedItems),
+         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\17th"); }, "", kReasonListFull},
+    };
+    for (const Case& c : cases) {
+        TestUi caseUi;
+        TFileListForm w(caseUi.App(), browser);
+        w.SetInputList(c.input);
+        w.Show();
+        c.step(caseUi, w);
+        EXPECT_EQ(w.btnOK.Enabled(), c.reason.empty()) << c.input;
+        EXPECT_EQ(w.btnOK.Hint(), c.reason) << c.input;
+        caseUi.Click(w.btnOK);
+        EXPECT_EQ(w.OutputList(), c.output) << c.input;
+        EXPECT_EQ(w.ModalResult(), c.reason.empty() ? kMrOk : 0) << c.input;
+    }
 }
 
 TEST_F(FileListTest, DeleteSelectsTheSameIndexOrTheNewLastEntry) {

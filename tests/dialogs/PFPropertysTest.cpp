@@ -121,8 +121,10 @@ TEST_F(PFPropertysTest, WithPasswordCheckBothEntriesMustMatchExactlyWithFourOrMo
         {"abcd", "abcde", kReasonDiffer},
         {"abcde", "abcd", kReasonDiffer},
         {"", "", kReasonTooShort},
+        {"", "abcd", kReasonTooShort},
         {"    ", "    ", ""},
-        {"abcd", "", kReasonTooShort},
+        {"abcdef", "", kReasonReenter},
+        {"abcdef", "abc", kReasonDiffer},
         {longest.c_str(), longest.c_str(), ""},
         // More than the main window takes: refused when typed or pasted, and when a program
         // puts it there, Apply stays disabled.
@@ -139,6 +141,31 @@ TEST_F(PFPropertysTest, WithPasswordCheckBothEntriesMustMatchExactlyWithFourOrMo
         }
         EXPECT_EQ(form.ApplyButton.Enabled(), c.reason.empty());
         EXPECT_EQ(form.ApplyButton.Hint(), c.reason);
+    }
+}
+
+TEST_F(PFPropertysTest, ReasonNamesTheFirstFieldStillToFill) {
+    PrepareCreate();
+    struct Row {
+        const char* name; // '!' first: a text the code page cannot hold
+        const char* list;
+        std::string_view reason;
+    };
+    const Row rows[] = {
+        {"!N", "", kReasonUnrepresentable},
+        {"N", "", kReasonNoList},
+        {"N", "!L", kReasonUnrepresentable},
+        {"N", "L", kReasonTooShort}, // then the passwords, both empty
+        {"", "!L", kReasonNoName},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " / " + row.list);
+        for (auto [edit, text] : {std::pair{&form.ProfileNameEdit, std::string_view(row.name)},
+                                  {&form.ListEdit, std::string_view(row.list)}}) {
+            const bool odd = text.starts_with('!');
+            ui.Paste(*edit, odd ? text.substr(1) : text, !odd);
+        }
+        EXPECT_EQ(form.ApplyButton.Hint(), row.reason);
     }
 }
 

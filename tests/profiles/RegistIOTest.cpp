@@ -8,7 +8,7 @@ using Op = FakeFiles::Op;
 class LoadTest : public StoreTest {};
 class SaveTest : public StoreTest {};
 
-TEST_F(LoadTest, FirstStartGivesTheDefaultProfileAndAnEmptyStorageFile) {
+TEST_F(LoadTest, FirstStartGivesTheDefaultProfileAndStoresIt) {
     auto store = MakeStore();
     ASSERT_TRUE(store.EnsureSettingsKey());
     EXPECT_FALSE(CurrentProfileValue()) << "the key is made, nothing is written into it";
@@ -20,8 +20,50 @@ TEST_F(LoadTest, FirstStartGivesTheDefaultProfileAndAnEmptyStorageFile) {
     EXPECT_EQ(list.Text(0), "My Confidential Data");
     EXPECT_EQ(list.Profile(0), MakeDefaultProfile());
     EXPECT_EQ(index, 0);
-    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
+    EXPECT_EQ(files.Contents(storagePath), FileOf(list));
+    EXPECT_FALSE(files.Exists(newPath));
     EXPECT_TRUE(files.DirectoryExists(std::string(kExeDir) + "\\Profiles"));
+}
+
+TEST_F(LoadTest, AFirstStartEndedBeforeAnySaveLeavesTheFirstRunProfileAnEmptiedListStaysEmpty) {
+    MakeStore().EnsureSettingsKey();
+    // The first start dies before each of its steps in turn (then once it is through, with
+    // unflushed data lost); the next start has the first-run profile, and has it stored.
+    for (std::int64_t step = 1;; ++step) {
+        FaultClock deathClock;
+        FakeFiles disk(&deathClock);
+        disk.AddDirectory(kExeDir);
+        ProfileStore first(registry, disk, storagePath);
+        ProfileList list;
+        std::int32_t index = 0;
+        deathClock.DieBeforeStep(step);
+        bool through = false;
+        try {
+            first.LoadProfiles(list, index);
+            through = true;
+            disk.LoseUnflushedData();
+        } catch (const ProcessDeath&) {
+        }
+        deathClock.Disarm();
+        ProfileStore next(registry, disk, storagePath);
+        EXPECT_EQ(next.LoadProfiles(list, index), through) << step;
+        ASSERT_EQ(Profiles(list), std::vector{MakeDefaultProfile()}) << step;
+        EXPECT_EQ(disk.Contents(storagePath), FileOf(list)) << step;
+        if (through) {
+            break;
+        }
+    }
+
+    // The user deletes it: the empty list is stored and stays empty, without a welcome.
+    auto store = MakeStore();
+    ProfileList list;
+    std::int32_t index = 0;
+    store.LoadProfiles(list, index);
+    store.SaveProfiles(ProfileList(), -1);
+    auto next = MakeStore();
+    EXPECT_TRUE(next.LoadProfiles(list, index));
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
 }
 
 TEST_F(LoadTest, AUserWithoutAStoreStartsWithTheSharedOnesProfilesAndLeavesItAlone) {
@@ -274,11 +316,11 @@ TEST_F(SaveTest, SavesRecordsIndexAndRotatesTheBackup) {
     store.EnsureSettingsKey();
     ProfileList list;
     std::int32_t index = 0;
-    store.LoadProfiles(list, index); // first start: empty storage file, default profile
+    store.LoadProfiles(list, index); // first start: the default profile, stored
 
     store.SaveProfiles(list, 0);
     EXPECT_EQ(files.Contents(storagePath), FileOf(list));
-    EXPECT_EQ(files.Contents(backupPath), FakeFiles::Bytes{});
+    EXPECT_EQ(files.Contents(backupPath), FileOf(list));
     EXPECT_FALSE(files.Exists(newPath));
 
     ProfileList three;
@@ -445,6 +487,7 @@ TEST_F(SaveTest, StorageFileMisreportedAsMissingIsReadAndNeverOverwritten) {
     std::int32_t index = 0;
     EXPECT_TRUE(store.LoadProfiles(list, index)) << "no default profile, no welcome";
     EXPECT_EQ(Profiles(list), Profiles(old));
+    EXPECT_FALSE(files.Exists(newPath)) << "the first-run file, not moved over it, is gone";
     list.AppendByName(SampleProfile(7));
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
               StorageLeftUnchangedText(RefusedPath(1), kNotTheLoadedFile));
@@ -486,7 +529,9 @@ TEST_F(SaveTest, RegistryFailureStopsTheSaveBeforeAnyFile) {
     EXPECT_EQ(ErrorText([&] { store.SaveProfiles(list, 1); }),
               "Failed to set data for 'CurrentProfile'");
     EXPECT_FALSE(files.Exists(newPath));
-    EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
+    ProfileList firstRun;
+    firstRun.AppendByName(MakeDefaultProfile());
+    EXPECT_EQ(files.Contents(storagePath), FileOf(firstRun));
 }
 
 } // namespace

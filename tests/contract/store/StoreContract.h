@@ -340,11 +340,12 @@ TEST_F(StoreOverSeams, FirstStartSaveAndReload) {
     EXPECT_FALSE(store.LoadProfiles(list, index));
     EXPECT_EQ(list.Count(), 1u);
     EXPECT_EQ(index, 0);
-    EXPECT_EQ(Get(store.StoragePath()), Bytes{});
+    const Bytes first = *Get(store.StoragePath());
+    EXPECT_EQ(first.size(), 512u) << "the first-run profile is stored at once";
+    EXPECT_FALSE(Get(store.NewPath()));
 
     store.SaveProfiles(list, 0);
-    const Bytes first = *Get(store.StoragePath());
-    EXPECT_EQ(first.size(), 512u);
+    EXPECT_EQ(Get(store.StoragePath()), first);
     FillThree(list);
     store.SaveProfiles(list, 2);
     EXPECT_EQ(Get(store.StoragePath())->size(), 1536u);
@@ -413,7 +414,7 @@ TEST_F(StoreOverSeams, SaveOverAStorageFileThatBecameReadOnly) {
 TEST_F(StoreOverSeams, BackupThatCannotBeWrittenDoesNotStopSaves) {
     ProfileList list;
     auto store = Loaded(folder, list);
-    store.SaveProfiles(list, 0); // the backup: the empty file of the first start
+    store.SaveProfiles(list, 0); // the backup: the first start's file
     FillThree(list);
     {
         // Held by another program: the storage file is replaced without a backup.
@@ -421,7 +422,7 @@ TEST_F(StoreOverSeams, BackupThatCannotBeWrittenDoesNotStopSaves) {
         store.SaveProfiles(list, 0);
     }
     EXPECT_EQ(Get(store.StoragePath())->size(), 1536u);
-    EXPECT_EQ(Get(store.BackupPath()), Bytes{});
+    EXPECT_EQ(Get(store.BackupPath())->size(), 512u);
     if (env->ReadOnlyAttributeHonoured()) {
         // Read-only: the stale one is removed, and the save keeps its backup as ever.
         files().SetReadOnly(store.BackupPath(), true);

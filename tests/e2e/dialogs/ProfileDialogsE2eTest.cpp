@@ -43,6 +43,7 @@ constexpr int kLbxFileList = 501;
 constexpr int kEdFile = 502;
 constexpr int kPickButton = 503;
 constexpr int kBtnOK = 504;
+constexpr int kBtnCancel = 505;
 constexpr int kBtnAdd = 506;
 
 constexpr int kPromptPassEdit = 302;
@@ -257,7 +258,9 @@ TEST_F(ProfileDialogsE2eTest, ForeignLettersAreRefusedOrStoredInTheCodePagesByte
         EXPECT_TRUE(WaitUntil([&] { return app_.FindWindowOf(TOOLTIPS_CLASSA, nullptr); }));
     }
     Click(Item(wizard, kBtnAdd));
-    Click(Item(wizard, kBtnOK));
+    // OK would take the refused entry with the list: it is disabled too, and Cancel closes.
+    EXPECT_EQ(Enabled(Item(wizard, kBtnOK)), held);
+    Click(Item(wizard, held ? kBtnOK : kBtnCancel));
     ASSERT_TRUE(WaitGone(wizard));
     EXPECT_EQ(Text(Item(dialog, kListEdit)).empty(), !held);
     SetText(Item(dialog, kListEdit), path);
@@ -322,7 +325,7 @@ TEST_F(ProfileDialogsE2eTest, QuitWithoutClosingKeepsTheNewProfile) {
     again.WaitExit();
 }
 
-TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
+TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAFileStaysAsItIsAndOkKeepsThePick) {
     const std::string folder = install_.Path("Picked Folder");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     const std::string file = install_.Path("picked.txt");
@@ -340,7 +343,7 @@ TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
         std::string entry;
         bool isFolder;
     };
-    const Pick picks[] = {{folder, folder + "\\*.*", true}, {file, file, false}};
+    const Pick picks[] = {{file, file, false}, {folder, folder + "\\*.*", true}};
     bool shot = false;
     for (const Pick& pick : picks) {
         Click(Item(wizard, kPickButton));
@@ -370,6 +373,15 @@ TEST_F(ProfileDialogsE2eTest, PickingAFolderAddsThePatternAndAFileStaysAsItIs) {
     }
     EXPECT_EQ(SendMessageA(Item(wizard, kLbxFileList), LB_GETCOUNT, 0, 0), 0)
         << "picking only fills the edit";
+    // OK keeps the last pick, not yet added, with the list.
+    Click(Item(wizard, kBtnOK));
+    ASSERT_TRUE(WaitGone(wizard));
+    EXPECT_EQ(lstrcmpiA(Text(Item(dialog, kListEdit)).c_str(), (folder + "\\*.*").c_str()), 0)
+        << Text(Item(dialog, kListEdit));
+    Click(Item(dialog, kCallWizardButton));
+    wizard = Wait(kWizardCaption);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(SendMessageA(Item(wizard, kLbxFileList), LB_GETCOUNT, 0, 0), 1);
     // A close sent from another program, as Task Manager's End task sends it, ends the wizard
     // with no further input.
     SendMessageTimeoutA(wizard, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);

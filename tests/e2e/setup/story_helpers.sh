@@ -33,7 +33,9 @@ same() { [ "$1" = "$2" ]; }
 wait_for() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
 # The user's own profiles: an installed copy keeps them in local application data.
 own="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Veltarion"
-saved() { test -s "$own/profiles.omx" -a ! -e "$own/profiles.new"; }
+# A save has replaced the first start's file (which already holds the first-run profile) when
+# the backup it keeps is there.
+saved() { test -s "$own/profiles.omx" -a -e "$own/profiles.bak" -a ! -e "$own/profiles.new"; }
 # Activates from the main window and waits for the save that follows an activation.
 activate() { remote activate Secret12 && wait_for saved; }
 profiles_kept() { cmp "$dir/profiles.omx" "$own/profiles.omx"; }
