@@ -30,7 +30,7 @@ for preset in native fuzz win32; do
         status=1
     fi
     if [ "$preset" = native ]; then
-        echo "=== lint: clang-format and clang-tidy (bugprone, cert) on the core"
+        echo "=== lint: clang-format, shared names, clang-tidy (bugprone, cert) on the core"
         if bash scripts/lint.sh build/native; then
             passed=$((passed + 1))
         else

@@ -7,16 +7,23 @@
 
 namespace velt {
 
-// Exit codes of a command; a start with no arguments ends with kExitDone.
-enum ExitCode : int {
-    kExitDone = 0,      // done; /status: protection is on
-    kExitFailed = 1,    // the driver refused or could not be loaded, or any other failure
-    kExitBadUsage = 2,  // the usage box was shown, nothing changed
-    kExitNoProfile = 3, // no profile of that name
-    kExitOtherUser = 4, // another user's copy holds the driver
-    kExitCancelled = 5, // the main window closed, or Cancel pressed, before the activation
-    kExitInactive = 6,  // /status: protection is off
-};
+// Exit codes of a command, each with its line of the usage text: one list for both. A start with
+// no arguments ends with kExitDone; kExitFailed is also any other failure; kExitBadUsage: the
+// usage box was shown, nothing changed; kExitCancelled: the main window closed, or Cancel was
+// pressed, before the activation.
+// NOLINTBEGIN(bugprone-macro-parentheses): the arguments are a name and literals, pasted whole.
+#define VELT_EXIT_CODES(X)                                                                         \
+    X(kExitDone, 0, "done (/status: protection is on)")                                            \
+    X(kExitFailed, 1, "the driver refused, or could not be loaded")                                \
+    X(kExitBadUsage, 2, "bad usage")                                                               \
+    X(kExitNoProfile, 3, "no profile of that name")                                                \
+    X(kExitOtherUser, 4, "another user's copy holds the driver")                                   \
+    X(kExitCancelled, 5, "cancelled before the activation")                                        \
+    X(kExitInactive, 6, "/status: protection is off")
+#define VELT_EXIT_CODE_ENUM(name, value, meaning) name = value,
+#define VELT_EXIT_CODE_LINE(name, value, meaning) "\n" #value "  " meaning
+// NOLINTEND(bugprone-macro-parentheses)
+enum ExitCode : int { VELT_EXIT_CODES(VELT_EXIT_CODE_ENUM) };
 
 enum class CommandKind { Start, Activate, Deactivate, Status, Quit, Usage, BadUsage };
 
@@ -42,13 +49,6 @@ inline constexpr const char* kUsageText =
     "Veltarion.exe /status\t\treport whether protection is on\n"
     "Veltarion.exe /quit\t\tend the running copy\n"
     "Veltarion.exe /?\t\tthis text\n\n"
-    "Exit codes:\n"
-    "0  done (/status: protection is on)\n"
-    "1  the driver refused, or could not be loaded\n"
-    "2  bad usage\n"
-    "3  no profile of that name\n"
-    "4  another user's copy holds the driver\n"
-    "5  cancelled before the activation\n"
-    "6  /status: protection is off";
+    "Exit codes:" VELT_EXIT_CODES(VELT_EXIT_CODE_LINE);
 
 } // namespace velt
