@@ -3,6 +3,7 @@
 #   SetupNames.h     C (the setup DLL): VELT_Name, a wide string
 #   SharedNames.nsh  NSIS: ${Name}
 #   SharedNames.wxi  WiX: $(var.Name)
+# and windmc's header of the Event Log's message table (below).
 # A file is rewritten only when its text changes.
 set(VELT_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated CACHE INTERNAL "The generated headers")
 set(_source ${CMAKE_SOURCE_DIR}/cmake/shared-names.txt)
@@ -35,3 +36,18 @@ foreach(_out IN ITEMS "SharedNames.h;_cxx" "SetupNames.h;_c" "SharedNames.nsh;_n
     list(GET _out 1 _var)
     file(CONFIGURE OUTPUT ${VELT_GENERATED_DIR}/${_file} CONTENT "${${_var}}" @ONLY)
 endforeach()
+
+# The Event Log's IDs, defined once in the message table (resources/VeltarionEvents.mc): windmc's
+# header of it, VeltarionEvents.h (VELT_EVENT_...), beside the shared names for every build. The
+# win32 build compiles the table itself into the resources (resources/CMakeLists.txt).
+find_program(VELT_WINDMC NAMES i686-w64-mingw32-windmc windmc REQUIRED)
+set(_messages ${CMAKE_SOURCE_DIR}/resources/VeltarionEvents.mc)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_messages})
+set(_scratch ${CMAKE_BINARY_DIR}/generated-events)
+file(MAKE_DIRECTORY ${_scratch})
+execute_process(COMMAND ${VELT_WINDMC} -h ${_scratch} -r ${_scratch} ${_messages}
+                RESULT_VARIABLE _windmc)
+if(NOT _windmc EQUAL 0)
+    message(FATAL_ERROR "windmc could not read ${_messages}")
+endif()
+file(COPY_FILE ${_scratch}/VeltarionEvents.h ${VELT_GENERATED_DIR}/VeltarionEvents.h ONLY_IF_DIFFERENT)

@@ -20,9 +20,9 @@ FunctionEnd
 Function un.LogUserProfiles
     ${ForEach} $R2 0 1 + 1
         ${If} $R2 = 0
-            StrCpy $R3 "$R0\AppData\Local\Veltarion\profiles.omx"
+            StrCpy $R3 "$R0\AppData\Local\${UserStoreFile}"
         ${Else}
-            StrCpy $R3 "$R0\Local Settings\Application Data\Veltarion\profiles.omx"
+            StrCpy $R3 "$R0\Local Settings\Application Data\${UserStoreFile}"
         ${EndIf}
         ${If} ${FileExists} $R3
             ${Log} "Profiles kept: $R3"
@@ -35,7 +35,7 @@ FunctionEnd
 ; in that user's local application data folder, and the Profiles folder of earlier versions.
 Function un.LogKeptProfiles
     StrCpy $R4 0
-    ${Log} "Each user's profiles are kept in that user's <local application data>\Veltarion\profiles.omx."
+    ${Log} "Each user's profiles are kept in that user's <local application data>\${UserStoreFile}."
     StrCpy $R1 0
     ${Do}
         EnumRegKey $R5 HKLM "Software\Microsoft\Windows NT\CurrentVersion\ProfileList" $R1
@@ -45,8 +45,8 @@ Function un.LogKeptProfiles
         ${IfThen} $R0 != "" ${|} Call un.LogUserProfiles ${|}
         IntOp $R1 $R1 + 1
     ${Loop}
-    ${If} ${FileExists} "$INSTDIR\Profiles\profiles.omx"
-        ${Log} "Profiles kept: $INSTDIR\Profiles\profiles.omx (shared by the users of earlier versions)"
+    ${If} ${FileExists} "$INSTDIR\${FolderStoreFile}"
+        ${Log} "Profiles kept: $INSTDIR\${FolderStoreFile} (shared by the users of earlier versions)"
         IntOp $R4 $R4 + 1
     ${EndIf}
     ${IfThen} $R4 = 0 ${|} ${Log} "No profiles were found on this computer." ${|}

@@ -61,9 +61,9 @@ RequestExecutionLevel admin
 
 !include "${NAMES}"
 !define PRODUCT "Veltarion"
-!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltarion"
+!define UNINST_KEY "${UninstallKey}"
 ; The Event Log's source (not redirected on 64-bit Windows: the services key is shared).
-!define EVENTLOG_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltarion"
+!define EVENTLOG_KEY "${EventSourceKey}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SETUP "$PLUGINSDIR\VeltarionSetup.dll"
 !define NEW "~setup.new"
@@ -140,7 +140,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 ; Every file of the installation, in the order they are swapped.
 !macro FOR_EACH_FILE OP
     !insertmacro ${OP} "Veltarion.exe"
-    !insertmacro ${OP} "OMXDRV.SYS"
+    !insertmacro ${OP} "${DriverFile}"
     !insertmacro ${OP} "ReadMe.htm"
     !insertmacro ${OP} "Getting Started.htm"
     !insertmacro ${OP} "uninstall.exe"
@@ -261,11 +261,11 @@ FunctionEnd
 Function UnpackDriver
 !ifdef DRIVER_X64
     ${If} $Windows64 = 1
-        File "/oname=OMXDRV.SYS" "${DRIVER_X64}"
+        File "/oname=${DriverFile}" "${DRIVER_X64}"
         Return
     ${EndIf}
 !endif
-    File "/oname=OMXDRV.SYS" "${DRIVER}"
+    File "/oname=${DriverFile}" "${DRIVER}"
 FunctionEnd
 
 !ifdef STANDIN_NOTICE

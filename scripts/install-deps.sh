@@ -3,8 +3,10 @@
 # packages are present already. As root it installs them itself; as another user it calls sudo for
 # the installation only.
 set -eu
+# libclang-rt-14-dev holds clang's libFuzzer (the fuzz preset); clang only recommends it.
 pkgs="cmake g++ googletest g++-mingw-w64-i686 gcc-mingw-w64-x86-64-win32 wine wine32:i386 wine64
-      xvfb xauth xdotool imagemagick fonts-wine clang clang-format clang-tidy libssl-dev nsis zip
+      xvfb xauth xdotool imagemagick fonts-wine clang libclang-rt-14-dev clang-format clang-tidy
+      libssl-dev nsis zip
       python3 osslsigncode openssl wixl msitools locales"
 missing=""
 for p in $pkgs; do

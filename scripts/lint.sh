@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Static checks of the portable core: clang-format conformance of every C++ file, and clang-tidy's
-# bugprone and cert checks on src/ outside src/win32 (using the native build's compile commands).
+# Static checks: clang-format conformance of every C++ file, no name of cmake/shared-names.txt
+# written out in the program's or the installers' sources (scripts/check-shared-names.py), and
+# clang-tidy's bugprone and cert checks on src/ outside src/win32 (using the native build's
+# compile commands).
 set -u
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
@@ -12,6 +14,7 @@ if [ -n "$bad" ]; then
     echo "$bad" | sed 's/^/  /'
     status=1
 fi
+python3 scripts/check-shared-names.py || status=1
 if [ ! -f "$build/compile_commands.json" ]; then
     echo "no $build/compile_commands.json: configure the native preset first" >&2
     exit 1

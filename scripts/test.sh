@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: installs missing packages (as root on Debian), configures and builds the native
-# and the win32 presets, runs the native suites, the static checks of the core and the Wine
-# suites. Exits non-zero on any failure.
+# Runs every test: installs missing packages (as root on Debian), configures and builds the native,
+# the fuzz and the win32 presets, runs the native suites, the static checks of the core, each fuzz
+# target for a few seconds from the corpus it keeps (tests/fuzz) and the Wine suites. Exits
+# non-zero on any failure.
 set -u
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh || exit 1
@@ -10,7 +11,7 @@ passed=0
 failed=0
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-for preset in native win32; do
+for preset in native fuzz win32; do
     echo "=== $preset: configure and build"
     cmake --preset "$preset" >/dev/null || { status=1; continue; }
     cmake --build --preset "$preset" || { status=1; continue; }
@@ -24,11 +25,12 @@ for preset in native win32; do
         t=$(echo "$summary" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
         passed=$((passed + t - f))
         failed=$((failed + f))
+        echo "=== $preset: $((t - f)) passed, $f failed"
     else
         status=1
     fi
     if [ "$preset" = native ]; then
-        echo "=== lint: clang-format and clang-tidy (bugprone, cert) on the core"
+        echo "=== lint: clang-format, shared names, clang-tidy (bugprone, cert) on the core"
         if bash scripts/lint.sh build/native; then
             passed=$((passed + 1))
         else

@@ -187,7 +187,7 @@ static BOOL HoldsOnlyKeptProfiles(const wchar_t* folder, BOOL inProfiles) {
         } else {
             wchar_t profiles[MAX_PATH + 16];
             wsprintfW(profiles, L"%s\\%s", folder, name);
-            only = folderEntry && lstrcmpiW(name, L"Profiles") == 0 &&
+            only = folderEntry && lstrcmpiW(name, VELT_ProfilesFolder) == 0 &&
                    (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
                    HoldsOnlyKeptProfiles(profiles, TRUE);
         }
@@ -261,7 +261,7 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
     if (existing < count) {
         return TRUE; /* made by the setup */
     }
-    wsprintfW(inner, L"%s\\Profiles", path);
+    wsprintfW(inner, L"%s\\" VELT_ProfilesFolder, path);
     if ((GetFileAttributesW(inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && Exists(inner)) {
         wsprintfW(reason,
                   L"%s is a junction or a symbolic link. Choose a folder of its own for "
@@ -327,7 +327,7 @@ static BOOL CloseProfiles(const wchar_t* folder) {
     wchar_t file[2 * MAX_PATH + 32];
     WIN32_FIND_DATAW found;
     HANDLE search;
-    wsprintfW(profiles, L"%s\\Profiles", folder);
+    wsprintfW(profiles, L"%s\\" VELT_ProfilesFolder, folder);
     if (!Exists(profiles)) {
         return TRUE;
     }

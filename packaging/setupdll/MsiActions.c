@@ -129,18 +129,19 @@ UINT VELT_EXPORT InstallDriver(MSIHANDLE install) {
         return Fail(install, L"Veltarion: the driver file is not among the installed files.");
     }
     if (VeltRegisterDriver(path) == 0) {
-        return Fail(install, L"Setup could not register the Veltarion driver service OMXDRV.");
+        return Fail(install, L"Setup could not register the Veltarion driver service "
+                             VELT_ServiceName L".");
     }
-    Log(install, L"driver service OMXDRV registered, started with the system");
+    Log(install, L"driver service " VELT_ServiceName L" registered, started with the system");
     started = VeltStartDriver();
     if (started == 1) {
-        Log(install, L"driver service OMXDRV started");
+        Log(install, L"driver service " VELT_ServiceName L" started");
     } else {
         /* It starts with the system: the installation succeeds and asks for a restart. */
         Log(install, started == 2 ? L"the old driver is still loaded; the new one loads when "
                                     L"Windows restarts"
-                                  : L"the driver service OMXDRV did not start now; it starts "
-                                    L"with Windows");
+                                  : L"the driver service " VELT_ServiceName
+                                    L" did not start now; it starts with Windows");
         MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
     }
     return ERROR_SUCCESS;
@@ -154,8 +155,8 @@ UINT VELT_EXPORT UndoInstallDriver(MSIHANDLE install) {
 
 UINT VELT_EXPORT StopDriver(MSIHANDLE install) {
     if (!VeltStopDriver(FALSE)) {
-        Log(install, L"the driver service OMXDRV did not stop: the driver stays loaded until "
-                     L"Windows restarts");
+        Log(install, L"the driver service " VELT_ServiceName
+                     L" did not stop: the driver stays loaded until Windows restarts");
         MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
     }
     return ERROR_SUCCESS;
@@ -169,6 +170,6 @@ UINT VELT_EXPORT UndoStopDriver(MSIHANDLE install) {
 
 UINT VELT_EXPORT DeleteDriver(MSIHANDLE install) {
     VeltStopDriver(TRUE);
-    Log(install, L"driver service OMXDRV removed");
+    Log(install, L"driver service " VELT_ServiceName L" removed");
     return ERROR_SUCCESS;
 }

@@ -56,15 +56,9 @@ constexpr UsageRow kSwitchRows[] = {
     {"/?", "this text"},
 };
 
-constexpr UsageRow kCodeRows[] = {
-    {"0", "done (/status: on)"},
-    {"1", "driver refused or missing"},
-    {"2", "bad usage"},
-    {"3", "no profile of that name"},
-    {"4", "another user has the driver"},
-    {"5", "cancelled before activation"},
-    {"6", "/status: off"},
-};
+#define VELT_EXIT_CODE_ROW(name, value, meaning) {#value, meaning},
+constexpr UsageRow kCodeRows[] = {VELT_EXIT_CODES(VELT_EXIT_CODE_ROW)};
+#undef VELT_EXIT_CODE_ROW
 
 // The first column's width, in characters for a console and in tab stops (of eight average
 // characters) for a box; every field above is shorter than two stops.

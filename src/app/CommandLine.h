@@ -10,16 +10,22 @@
 
 namespace velt {
 
-// Exit codes of a command; a start with no arguments ends with kExitDone.
-enum ExitCode : int {
-    kExitDone = 0,      // done; /status: protection is on
-    kExitFailed = 1,    // the driver refused or could not be loaded, or any other failure
-    kExitBadUsage = 2,  // the usage box was shown, nothing changed
-    kExitNoProfile = 3, // no profile of that name
-    kExitOtherUser = 4, // another user's copy holds the driver
-    kExitCancelled = 5, // the main window closed, or Cancel pressed, before the activation
-    kExitInactive = 6,  // /status: protection is off
-};
+// Exit codes of a command, each with its line of the usage text: one list for both. A start with
+// no arguments ends with kExitDone; kExitFailed is also any other failure; kExitBadUsage: the
+// usage box was shown, nothing changed; kExitCancelled: the main window closed, or Cancel was
+// pressed, before the activation.
+// NOLINTBEGIN(bugprone-macro-parentheses): the arguments are a name and literals, pasted whole.
+#define VELT_EXIT_CODES(X)                                                                         \
+    X(kExitDone, 0, "done (/status: on)")                                                          \
+    X(kExitFailed, 1, "driver refused or missing")                                                 \
+    X(kExitBadUsage, 2, "bad usage")                                                               \
+    X(kExitNoProfile, 3, "no profile of that name")                                                \
+    X(kExitOtherUser, 4, "another user has the driver")                                            \
+    X(kExitCancelled, 5, "cancelled before activation")                                            \
+    X(kExitInactive, 6, "/status: off")
+#define VELT_EXIT_CODE_ENUM(name, value, meaning) name = value,
+
+enum ExitCode : int { VELT_EXIT_CODES(VELT_EXIT_CODE_ENUM) };
 
 enum class CommandKind { Start, Activate, Deactivate, Status, Quit, Usage, BadUsage };
 

@@ -175,11 +175,13 @@ std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePa
 
     const bool windows64 = files.Is64BitWindows();
     if (windows64 && machine == DriverMachine::I386) {
-        return "This is 64-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
+        return "This is 64-bit Windows, but " + std::string(shared::kDriverFile) +
+               " beside Veltarion.exe is a driver for "
                "32-bit Windows. Install the 64-bit package.";
     }
     if (!windows64 && machine == DriverMachine::Amd64) {
-        return "This is 32-bit Windows, but OMXDRV.SYS beside Veltarion.exe is a driver for "
+        return "This is 32-bit Windows, but " + std::string(shared::kDriverFile) +
+               " beside Veltarion.exe is a driver for "
                "64-bit Windows. Install the 32-bit package.";
     }
     return {};

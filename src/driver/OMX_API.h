@@ -5,6 +5,7 @@
 // throw; the only messages they show are the connection's failure and drive-mask warnings.
 #pragma once
 
+#include "SharedNames.h"
 #include "driver/DriverParamBlock.h"
 #include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
@@ -17,8 +18,8 @@
 
 namespace velt {
 
-inline constexpr std::string_view kDriverServiceName = "OMXDRV";
-inline constexpr std::string_view kDriverFileName = "OMXDRV.SYS";
+inline constexpr std::string_view kDriverServiceName = shared::kServiceName;
+inline constexpr std::string_view kDriverFileName = shared::kDriverFile;
 inline constexpr std::string_view kVxdDevicePath = "\\\\.\\OMXVXD.VXD";
 inline constexpr std::string_view kDevicePrefix = "\\\\.\\";
 // Longest driver file path handed to the service manager.

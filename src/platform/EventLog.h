@@ -3,6 +3,8 @@
 // are the message table's (resources/VeltarionEvents.mc); an entry carries only their inserts.
 #pragma once
 
+#include "VeltarionEvents.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,22 +13,23 @@ namespace velt {
 
 enum class LogType : std::uint16_t { Error = 1, Warning = 2, Information = 4 };
 
-// The event IDs: fixed, listed in the README and the help document.
+// The event IDs: fixed, listed in the README and the help document; their one definition is the
+// message table's (VeltarionEvents.h, which windmc writes from it).
 enum EventId : std::uint32_t {
-    kEventProtectionOn = 1000, // %1 profile name, %2 Windows user
-    kEventOffByUser = 1001,    // the tray's Deactivate
-    kEventOffOnLock = 1002,
-    kEventOffOnSleep = 1003,
-    kEventOffOnIdle = 1004,
-    kEventOffOnSessionEnd = 1005,
-    kEventOffOnQuit = 1006,
-    kEventOffByCommand = 1007, // Veltarion.exe /deactivate
-    kEventStopRefused = 2001,
-    kEventDriverFileRefused = 2002, // %1 file, %2 reason
-    kEventSaveRefused = 2003,       // %1 where the refused copy was kept
-    kEventOtherUserLock = 3001,
-    kEventCommandPipeTaken = 3003,     // %1 the pipe's name
-    kEventQuitEventUntrusted = 3004,   // %1 the event's name
+    kEventProtectionOn = VELT_EVENT_PROTECTION_ON, // %1 profile name, %2 Windows user
+    kEventOffByUser = VELT_EVENT_OFF_BY_USER,      // the tray's Deactivate
+    kEventOffOnLock = VELT_EVENT_OFF_ON_LOCK,
+    kEventOffOnSleep = VELT_EVENT_OFF_ON_SLEEP,
+    kEventOffOnIdle = VELT_EVENT_OFF_ON_IDLE,
+    kEventOffOnSessionEnd = VELT_EVENT_OFF_ON_SESSION_END,
+    kEventOffOnQuit = VELT_EVENT_OFF_ON_QUIT,
+    kEventOffByCommand = VELT_EVENT_OFF_BY_COMMAND, // Veltarion.exe /deactivate
+    kEventStopRefused = VELT_EVENT_STOP_REFUSED,
+    kEventDriverFileRefused = VELT_EVENT_DRIVER_FILE_REFUSED, // %1 file, %2 reason
+    kEventSaveRefused = VELT_EVENT_SAVE_REFUSED,              // %1 where the refused copy was kept
+    kEventOtherUserLock = VELT_EVENT_OTHER_USER_LOCK,
+    kEventCommandPipeTaken = VELT_EVENT_COMMAND_PIPE_TAKEN,     // %1 the pipe's name
+    kEventQuitEventUntrusted = VELT_EVENT_QUIT_EVENT_UNTRUSTED, // %1 the event's name
 };
 
 struct LogEntry {

@@ -30,7 +30,7 @@ bool SameFolder(std::string_view a, std::string_view b) {
 } // namespace
 
 std::string ProfilesFilePath(std::string_view exeDirectory) {
-    return WithoutTrailingBackslash(exeDirectory) + "\\Profiles\\profiles.omx";
+    return WithoutTrailingBackslash(exeDirectory) + "\\" + shared::kFolderStoreFile;
 }
 
 bool IsInstalledFolder(std::string_view exeDirectory, const std::vector<std::string>& installed) {
@@ -47,7 +47,7 @@ StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
     }
     StoreLocation where{{}, ProfilesFilePath(exeDirectory)};
     if (IsAbsolutePath(localAppData)) {
-        where.storagePath = WithoutTrailingBackslash(localAppData) + "\\Veltarion\\profiles.omx";
+        where.storagePath = WithoutTrailingBackslash(localAppData) + "\\" + shared::kUserStoreFile;
     }
     return where;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "SharedNames.h"
 #include "platform/PathNames.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
@@ -16,8 +17,7 @@
 namespace velt {
 
 // Where the setup program records its installation (read in the machine's registry).
-inline constexpr std::string_view kUninstallKeyPath =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltarion";
+inline constexpr std::string_view kUninstallKeyPath = shared::kUninstallKey;
 inline constexpr std::string_view kInstallLocationValue = "InstallLocation";
 
 // The storage file beside the executable: the executable's directory without a trailing

@@ -3,15 +3,15 @@
 // writes nothing.
 #pragma once
 
+#include "SharedNames.h"
 #include "platform/EventLog.h"
 
 #include <windows.h>
 
 namespace velt {
 
-inline constexpr const char* kEventSourceName = "Veltarion";
-inline constexpr const char* kEventSourceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Veltarion";
+inline constexpr const char* kEventSourceName = shared::kEventSource;
+inline constexpr const char* kEventSourceKey = shared::kEventSourceKey;
 
 class Win32EventLog final : public IEventLog {
   public:

@@ -1,32 +1,23 @@
 // libFuzzer target: loading arbitrary bytes as the storage file (and an arbitrary CurrentProfile
-// value), through the in-memory doubles. Built and run by scripts/fuzz-load.sh, not by the
-// default build.
+// value), through the in-memory doubles.
 //
 // Input: byte 0 picks the CurrentProfile value's type, byte 1 its length (0..8), then that many
 // value bytes; the rest is the storage file.
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
 #include "profiles/ProfileList.h"
 #include "profiles/RegistIO.h"
 #include "profiles/StoragePaths.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velt;
+    using fuzz::Check;
     FakeFiles files;
     FakeRegistry registry;
     const std::string exeDir = "C:\\App";
