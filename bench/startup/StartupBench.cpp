@@ -6,6 +6,8 @@
 #include "e2e/harness/E2eHarness.h"
 #include "win32/driver/StandinKit.h"
 
+#include "SharedNames.h"
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -40,9 +42,10 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Starts exe (in dir), waits until a visible window of the process has the caption, measures.
-bool Run(const std::string& exe, const std::string& dir, const char* caption, bool quitByTray,
-         Sample& out) {
+// Starts exe (in dir), waits until a visible window of the process has the caption (or the
+// other caption, when one is given), measures.
+bool Run(const std::string& exe, const std::string& dir, const char* caption, const char* other,
+         bool quitByTray, Sample& out) {
     std::string command = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -55,6 +58,9 @@ bool Run(const std::string& exe, const std::string& dir, const char* caption, bo
     HWND window = nullptr;
     for (;;) {
         window = FindProcessWindow(info.dwProcessId, nullptr, caption, true);
+        if (window == nullptr && other != nullptr) {
+            window = FindProcessWindow(info.dwProcessId, nullptr, other, true);
+        }
         if (window || Now() - start > 30) {
             break;
         }
@@ -136,15 +142,19 @@ int main(int argc, char** argv) {
     Series veltarion{"Veltarion.exe", {}, {}, {}}, bare{"minimal window", {}, {}, {}},
         same{"minimal window + the same system DLLs", {}, {}, {}},
         second{"the other Veltarion.exe", {}, {}, {}};
+    // Veltarion's main window names the stand-in driver in its caption; an older build's does
+    // not.
+    const char* form = velt::shared::kStandInWindowCaption;
+    const char* older = velt::shared::kWindowCaption;
     Sample warm;
-    Run(app, install.Dir(), kMainCaption, true, warm);
-    Run(minimal, install.Dir(), "Minimal", false, warm);
-    Run(imports, install.Dir(), "Minimal", false, warm);
+    Run(app, install.Dir(), form, older, true, warm);
+    Run(minimal, install.Dir(), "Minimal", nullptr, false, warm);
+    Run(imports, install.Dir(), "Minimal", nullptr, false, warm);
     for (int i = 0; i < rounds; ++i) {
         Sample a, b, c;
-        if (!Run(minimal, install.Dir(), "Minimal", false, b) ||
-            !Run(app, install.Dir(), kMainCaption, true, a) ||
-            !Run(imports, install.Dir(), "Minimal", false, c)) {
+        if (!Run(minimal, install.Dir(), "Minimal", nullptr, false, b) ||
+            !Run(app, install.Dir(), form, older, true, a) ||
+            !Run(imports, install.Dir(), "Minimal", nullptr, false, c)) {
             std::printf("round %d failed\n", i + 1);
             return 1;
         }
@@ -153,7 +163,7 @@ int main(int argc, char** argv) {
         same.Add(c);
         if (compare) {
             Sample d;
-            if (!Run(other, otherInstall.Dir(), kMainCaption, true, d)) {
+            if (!Run(other, otherInstall.Dir(), form, older, true, d)) {
                 std::printf("round %d failed (the other Veltarion.exe)\n", i + 1);
                 return 1;
             }

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "platform/Error.h"
 
+#include "app/Installation.h"
 #include "app/OmvexUI.h"
 #include "ResourceNames.h"
 #include "dialogs/About.h"
@@ -134,9 +135,9 @@ ProfileStore& TSetParamForm::Store() {
 
 void TSetParamForm::FormCreate() {
     const std::string exeDirectory = ExtractFileDir(services_.shell.ExecutableName());
-    const StoreLocation where = ChooseStoreLocation(
-        exeDirectory, RecordedInstallFolders(services_.machine.defaults, services_.shell),
-        services_.shell.LocalAppDataFolder());
+    const StoreLocation where =
+        ChooseStoreLocation(exeDirectory, RecordedInstallFolders(services_.machine.defaults),
+                            services_.shell.LocalAppDataFolder());
     ProfilesFilePath = where.storagePath;
     store_.emplace(services_.registry, services_.files, ProfilesFilePath,
                    std::string(kSettingsKeyPath), where.sharedStoragePath);
@@ -354,7 +355,7 @@ void TSetParamForm::ActivateButtonClick() {
     const bool started = DriverStart(s, "*", PassEdit1.Text(), 2);
     Activated = started;
     if (started) {
-        services_.eventLog.Report(ProtectionOnEntry(name, services_.eventLog.UserName()));
+        services_.eventLog.Report(ProtectionOnEntry(name));
     }
     PassEdit1.SetText("");
     PassEdit2.SetText("");

@@ -34,23 +34,23 @@ struct WindowReferences {
 
 } // namespace
 
-bool OtherCopyInSession(MutexState state) {
-    return state == MutexState::Held;
+bool OtherCopyInSession(LockState state) {
+    return state == LockState::Held;
 }
 
-bool OtherCopyOnMachine(MutexState state) {
-    return state != MutexState::Owned && state != MutexState::Abandoned;
+bool OtherCopyOnMachine(LockState state) {
+    return state != LockState::Free;
 }
 
 int OmvexMain(OmvexPlatform& platform) {
     // Module initialisation of the driver link: a zero parameter block and the driver's paths.
     OmxModuleInit(platform.driverOs, platform.driverFiles, platform.shell.ExecutableName());
 
-    if (OtherCopyInSession(platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs))) {
+    if (OtherCopyInSession(platform.locks.Take(kOneCopyMutexName, kOneCopyWaitMs))) {
         return 0;
     }
     const bool otherSession =
-        OtherCopyOnMachine(platform.shell.AcquireNamedMutex(kMachineMutexName, kOneCopyWaitMs));
+        OtherCopyOnMachine(platform.locks.Take(kMachineMutexName, kOneCopyWaitMs));
 
     WindowReferences references;
     Application& app = platform.application();

@@ -13,7 +13,7 @@ enum class LogType : std::uint16_t { Error = 1, Warning = 2, Information = 4 };
 
 // The event IDs: fixed, listed in the README and the help document.
 enum EventId : std::uint32_t {
-    kEventProtectionOn = 1000, // %1 profile name, %2 Windows user
+    kEventProtectionOn = 1000, // %1 profile name
     kEventOffByUser = 1001,    // the tray's Deactivate
     kEventOffOnLock = 1002,
     kEventOffOnSleep = 1003,
@@ -40,9 +40,8 @@ class IEventLog {
     virtual ~IEventLog() = default;
     // Writes the entry; a log that cannot be written (no registered source, a portable copy)
     // takes it silently.
+    // Every entry carries the user the program runs for (the Event Viewer's User column).
     virtual void Report(const LogEntry& entry) = 0;
-    // The name of the Windows user this program runs for.
-    virtual std::string UserName() = 0;
 };
 
 } // namespace velt

@@ -2,7 +2,9 @@
 #include "app/OmvexUI.h"
 #include "app/ProgramEvents.h"
 #include "win32/ExecutableName.h"
+#include "win32/NamedLock.h"
 #include "win32/Win32Commands.h"
+#include "win32/Win32ProcessLocks.h"
 
 namespace velt {
 
@@ -15,20 +17,6 @@ constexpr DWORD kPollMs = 50;
 // A copy that answers no message for this long is taken as hung (SMTO_ABORTIFHUNG); otherwise
 // the caller waits as long as the command needs (a box about a refused stop stays open until read).
 constexpr UINT kSendTimeoutMs = 0x7FFFFFFF;
-
-// Another user's copy holds the machine lock when its mutex cannot be had, even just to look.
-bool MachineLockHeldByOther() {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kMachineMutexName);
-    if (mutex == nullptr) {
-        return GetLastError() != ERROR_FILE_NOT_FOUND;
-    }
-    const DWORD wait = WaitForSingleObject(mutex, 0);
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-        ReleaseMutex(mutex);
-    }
-    CloseHandle(mutex);
-    return wait == WAIT_TIMEOUT || wait == WAIT_FAILED;
-}
 
 // Starts the program without arguments and waits for its command window; null when it ended or
 // never opened one.
@@ -137,7 +125,7 @@ int RunCommandLine(const Command& command, IEventLog& log) {
         AllowSetForegroundWindow(owner);
     } else if (command.kind != CommandKind::Activate) {
         return command.kind == CommandKind::Status ? kExitInactive : kExitDone;
-    } else if (MachineLockHeldByOther()) {
+    } else if (OtherCopyOnMachine(LockStateOf(VeltProbeMachineLock()))) {
         log.Report(OtherUserLockEntry());
         return kExitOtherUser;
     } else {

@@ -16,6 +16,7 @@
 #include "win32/Win32GdiCache.h"
 #include "win32/Win32ModalStack.h"
 #include "win32/Win32PictureCache.h"
+#include "win32/Win32SessionWatch.h"
 
 #include <windows.h>
 
@@ -70,6 +71,8 @@ class Win32Ui final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
+    bool WatchSessionLock(Form& form) override;
+    void UnwatchSessionLock(Form& form) override;
 
     // The DPI a form's window is drawn at (the system DPI before the window is made).
     int DpiOf(const Form& form) const;
@@ -177,6 +180,7 @@ class Win32Ui final : public IUiBackend {
     std::vector<Form*> recent_;  // forms in the order they were last active
     std::vector<Form*> waiting_; // created forms whose real window is not made yet
     Win32PictureCache pictures_{instance_};
+    Win32LockNotifications lockNotifications_;
     Win32ModalStack modal_{[](HWND window) { return FormOf(window) != nullptr; }};
 };
 

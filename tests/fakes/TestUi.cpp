@@ -361,6 +361,15 @@ void TestUi::StopTimer(Form& form, unsigned id) {
     timers_.erase({&form, id});
 }
 
+bool TestUi::WatchSessionLock(Form& form) {
+    if (refuseLockWatch_ > 0) {
+        --refuseLockWatch_;
+        return false;
+    }
+    lockWatched_.insert(&form);
+    return true;
+}
+
 unsigned TestUi::TimerInterval(const Form& form, unsigned id) const {
     const auto it = timers_.find({&form, id});
     return it == timers_.end() ? 0 : it->second;
