@@ -45,9 +45,9 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
                 if (!edit.UserEdit(text, representable)) {
                     ControlChanged(edit, ControlChange::Text); // refused: show the model's text
                 } else if (!representable) {
-                    ShowUnrepresentableTip(child, inputTip_);
+                    tips_.ShowRefusal(child);
                 } else {
-                    HideUnrepresentableTip(child, inputTip_);
+                    tips_.HideRefusal(child);
                 }
             });
             if (edit.Password()) {

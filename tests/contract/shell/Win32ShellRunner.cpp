@@ -41,28 +41,30 @@ std::string ScratchRoot() {
 
 namespace {
 
+struct LockCall {
+    const std::wstring* name;
+    int keep;
+    HANDLE release;
+    volatile LONG state;
+};
+
+DWORD WINAPI TakeThread(void* p) {
+    auto* call = static_cast<LockCall*>(p);
+    InterlockedExchange(&call->state, VeltTakeNamedLock(call->name->c_str(), 0, call->keep));
+    if (call->release != nullptr) {
+        WaitForSingleObject(call->release, INFINITE);
+    }
+    return 0;
+}
+
 // Runs the lock code once on a thread of its own (a mutex is its owning thread's: another thread
 // of this process is another holder), which then ends, or first waits for `release`.
 int TakeOnThread(const std::wstring& name, int keep, HANDLE release = nullptr) {
-    struct Call {
-        const std::wstring* name;
-        int keep;
-        HANDLE release;
-        int state;
-    } call{&name, keep, release, -1};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            auto* c = static_cast<Call*>(p);
-            c->state = VeltTakeNamedLock(c->name->c_str(), 0, c->keep);
-            if (c->release != nullptr) {
-                WaitForSingleObject(c->release, INFINITE);
-            }
-            return 0;
-        },
-        &call, 0, nullptr);
+    LockCall call{&name, keep, release, -1};
+    HANDLE thread = CreateThread(nullptr, 0, TakeThread, &call, 0, nullptr);
     // Until the thread took its turn (or ended, without a release event).
-    while (call.state < 0 && WaitForSingleObject(thread, 5) == WAIT_TIMEOUT) {
+    while (InterlockedCompareExchange(&call.state, -1, -1) < 0 &&
+           WaitForSingleObject(thread, 5) == WAIT_TIMEOUT) {
     }
     if (release == nullptr) {
         WaitForSingleObject(thread, INFINITE);

@@ -1,8 +1,9 @@
-// The tool tips of a form's controls: one tool tip window per form, made for its first hint.
-#include "win32/Win32Ui.h"
+#include "win32/Win32ToolTips.h"
 
 #include "forms/Control.h"
+#include "forms/Edit.h"
 #include "forms/Form.h"
+#include "win32/Win32AnsiText.h"
 #include "win32/Win32Dpi.h"
 
 #include <commctrl.h>
@@ -12,6 +13,14 @@
 namespace velt {
 
 namespace {
+
+HWND WindowOf(const Form& form) {
+    return reinterpret_cast<HWND>(form.NativeHandle());
+}
+
+HWND WindowOf(const Control& control) {
+    return reinterpret_cast<HWND>(control.NativeHandle());
+}
 
 // The tool tip's record of a control's window on its form's window.
 TOOLINFOA ToolOf(HWND form, HWND control) {
@@ -39,8 +48,8 @@ TOOLINFOA PlaceOf(HWND control) {
 
 } // namespace
 
-HWND Win32Ui::TooltipOf(Form& form) {
-    if (const auto it = tooltips_.find(&form); it != tooltips_.end()) {
+HWND Win32ToolTips::TipOf(Form& form, int dpi) {
+    if (const auto it = tips_.find(&form); it != tips_.end()) {
         return it->second;
     }
     HWND tip =
@@ -49,21 +58,21 @@ HWND Win32Ui::TooltipOf(Form& form) {
                         CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
     // Long tips (a profile's whole path list) wrap at a readable width, wider at a larger scale.
     constexpr int kTipWidth = 300;
-    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, DpiOf(form)));
-    tooltips_.emplace(&form, tip);
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, dpi));
+    tips_.emplace(&form, tip);
     return tip;
 }
 
-void Win32Ui::UpdateTip(Control& control) {
+void Win32ToolTips::Update(Control& control, int dpi) {
     HWND window = WindowOf(control);
     if (window == nullptr) {
         return;
     }
     Form& form = control.Owner();
-    if (control.Hint().empty() && tooltips_.find(&form) == tooltips_.end()) {
+    if (control.Hint().empty() && tips_.find(&form) == tips_.end()) {
         return;
     }
-    HWND tip = TooltipOf(form);
+    HWND tip = TipOf(form, dpi);
     TOOLINFOA info = ToolOf(WindowOf(form), window);
     SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
     const bool button = control.Kind() == ControlKind::Button;
@@ -82,8 +91,8 @@ void Win32Ui::UpdateTip(Control& control) {
     }
 }
 
-void Win32Ui::RemoveTip(Control& control) {
-    if (const auto tip = tooltips_.find(&control.Owner()); tip != tooltips_.end()) {
+void Win32ToolTips::Remove(Control& control) {
+    if (const auto tip = tips_.find(&control.Owner()); tip != tips_.end()) {
         TOOLINFOA info = ToolOf(WindowOf(control.Owner()), WindowOf(control));
         SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
         if (control.Kind() == ControlKind::Button && WindowOf(control) != nullptr) {
@@ -91,6 +100,39 @@ void Win32Ui::RemoveTip(Control& control) {
             SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&place));
         }
     }
+}
+
+void Win32ToolTips::ShowRefusal(HWND edit) {
+    std::wstring title = ToWide(Edit::kUnrepresentableTitle);
+    std::wstring text = ToWide(Edit::kUnrepresentableText);
+    EDITBALLOONTIP balloon{sizeof balloon, title.c_str(), text.c_str(), TTI_WARNING};
+    if (SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon)) != FALSE) {
+        return;
+    }
+    HideRefusal(edit);
+    refusal_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                          GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    info.hwnd = edit;
+    info.uId = reinterpret_cast<UINT_PTR>(edit);
+    info.lpszText = text.data();
+    SendMessageW(refusal_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(refusal_, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
+    RECT rect{};
+    GetWindowRect(edit, &rect);
+    SendMessageW(refusal_, TTM_TRACKPOSITION, 0, MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
+    SendMessageW(refusal_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+}
+
+void Win32ToolTips::HideRefusal(HWND edit) {
+    SendMessageW(edit, EM_HIDEBALLOONTIP, 0, 0);
+    if (refusal_ != nullptr && IsWindow(refusal_)) {
+        DestroyWindow(refusal_);
+    }
+    refusal_ = nullptr;
 }
 
 } // namespace velt

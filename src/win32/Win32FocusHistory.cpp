@@ -1,0 +1,48 @@
+#include "win32/Win32FocusHistory.h"
+
+#include "forms/Form.h"
+
+#include <algorithm>
+
+namespace velt {
+
+namespace {
+
+HWND WindowOf(const Form& form) {
+    return reinterpret_cast<HWND>(form.NativeHandle());
+}
+
+} // namespace
+
+void Win32FocusHistory::Activated(Form& form) {
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
+    recent_.push_back(&form);
+    HWND window = WindowOf(form);
+    HWND target = nullptr;
+    if (const auto it = lastFocus_.find(&form); it != lastFocus_.end()) {
+        target = it->second;
+    }
+    if (target == nullptr || !IsChild(window, target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target)) {
+        target = GetNextDlgTabItem(window, nullptr, FALSE);
+    }
+    if (target != nullptr) {
+        SetFocus(target);
+    }
+}
+
+Form* Win32FocusHistory::NextActive(const Form* except) const {
+    for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
+        if (*it != except && (*it)->Visible() && IsWindowEnabled(WindowOf(**it))) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+void Win32FocusHistory::Forget(const Form& form) {
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
+    lastFocus_.erase(&form);
+}
+
+} // namespace velt
