@@ -24,8 +24,8 @@ static HANDLE CreateWithRights(const wchar_t* name) {
     if ((GetVersion() & kNotNt) != 0) {
         return CreateWithoutRights(name);
     }
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(VELT_SddlMachineLock,
-                                                              SDDL_REVISION_1, &descriptor, NULL)) {
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(VELT_SddlMachineLock, SDDL_REVISION_1,
+                                                              &descriptor, NULL)) {
         return NULL;
     }
     attributes.nLength = sizeof attributes;

@@ -111,8 +111,8 @@ void Win32ToolTips::ShowRefusal(HWND edit) {
     }
     HideRefusal(edit);
     refusal_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                          GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
+                               WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                               GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
     TOOLINFOW info{};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
@@ -123,7 +123,8 @@ void Win32ToolTips::ShowRefusal(HWND edit) {
     SendMessageW(refusal_, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
     RECT rect{};
     GetWindowRect(edit, &rect);
-    SendMessageW(refusal_, TTM_TRACKPOSITION, 0, MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
+    SendMessageW(refusal_, TTM_TRACKPOSITION, 0,
+                 MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
     SendMessageW(refusal_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
 }
 

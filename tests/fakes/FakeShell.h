@@ -19,7 +19,7 @@ class FakeShell final : public IShell {
 
     // Played state.
     std::string exeName = "C:\\Program Files\\Veltarion\\Veltarion.exe";
-    std::set<std::string> directories{"C:\\"};      // existing directories, compared ignoring case
+    std::set<std::string> directories{"C:\\"}; // existing directories, compared ignoring case
     std::string localAppData = "C:\\Users\\me\\AppData\\Local";
 
     // Recorded calls.
