@@ -298,6 +298,9 @@ TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysS
     expectWatch(true, 0);
     ui.Raise(*main, SystemEvent::SessionLocked);
     EXPECT_FALSE(main->Activated);
+    // The window's end ends the watch.
+    main->FormDestroy();
+    EXPECT_FALSE(Watching());
 }
 
 TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {

@@ -75,10 +75,12 @@ int TakeOnThread(const std::wstring& name, int keep, HANDLE release = nullptr) {
 
 TEST(NamedLock, FreeHeldAbandonedAndUntoldMeanTheSameToEveryCaller) {
     const std::wstring base = L"VeltNamedLockTest" + std::to_wstring(GetCurrentProcessId());
-    // A probe lets go: the next taker finds the lock free.
+    // A probe lets go: the next taker finds the lock free (the lock outlives the probe's handle).
     const std::wstring probed = base + L"Probed";
+    HANDLE existing = CreateMutexW(nullptr, FALSE, probed.c_str());
     EXPECT_EQ(VeltTakeNamedLock(probed.c_str(), 0, 0), VELT_LOCK_FREE);
     EXPECT_EQ(TakeOnThread(probed, 1), VELT_LOCK_FREE);
+    CloseHandle(existing);
 
     // Held by a live holder: held for a taker and for a probe, after the wait.
     const std::wstring held = base + L"Held";
