@@ -1,23 +1,16 @@
 #include "win32/Win32FocusHistory.h"
 
 #include "forms/Form.h"
+#include "win32/Win32Ui.h"
 
 #include <algorithm>
 
 namespace velt {
 
-namespace {
-
-HWND WindowOf(const Form& form) {
-    return reinterpret_cast<HWND>(form.NativeHandle());
-}
-
-} // namespace
-
 void Win32FocusHistory::Activated(Form& form) {
     recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
     recent_.push_back(&form);
-    HWND window = WindowOf(form);
+    HWND window = Win32Ui::WindowOf(form);
     HWND target = nullptr;
     if (const auto it = lastFocus_.find(&form); it != lastFocus_.end()) {
         target = it->second;
@@ -33,7 +26,7 @@ void Win32FocusHistory::Activated(Form& form) {
 
 Form* Win32FocusHistory::NextActive(const Form* except) const {
     for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
-        if (*it != except && (*it)->Visible() && IsWindowEnabled(WindowOf(**it))) {
+        if (*it != except && (*it)->Visible() && IsWindowEnabled(Win32Ui::WindowOf(**it))) {
             return *it;
         }
     }

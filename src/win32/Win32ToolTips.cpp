@@ -5,6 +5,7 @@
 #include "forms/Form.h"
 #include "win32/Win32AnsiText.h"
 #include "win32/Win32Dpi.h"
+#include "win32/Win32Ui.h"
 
 #include <commctrl.h>
 
@@ -13,14 +14,6 @@
 namespace velt {
 
 namespace {
-
-HWND WindowOf(const Form& form) {
-    return reinterpret_cast<HWND>(form.NativeHandle());
-}
-
-HWND WindowOf(const Control& control) {
-    return reinterpret_cast<HWND>(control.NativeHandle());
-}
 
 // The tool tip's record of a control's window on its form's window.
 TOOLINFOA ToolOf(HWND form, HWND control) {
@@ -52,10 +45,10 @@ HWND Win32ToolTips::TipOf(Form& form, int dpi) {
     if (const auto it = tips_.find(&form); it != tips_.end()) {
         return it->second;
     }
-    HWND tip =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
+    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Win32Ui::WindowOf(form),
+                               nullptr, instance_, nullptr);
     // Long tips (a profile's whole path list) wrap at a readable width, wider at a larger scale.
     constexpr int kTipWidth = 300;
     SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, dpi));
@@ -64,7 +57,7 @@ HWND Win32ToolTips::TipOf(Form& form, int dpi) {
 }
 
 void Win32ToolTips::Update(Control& control, int dpi) {
-    HWND window = WindowOf(control);
+    HWND window = Win32Ui::WindowOf(control);
     if (window == nullptr) {
         return;
     }
@@ -73,7 +66,7 @@ void Win32ToolTips::Update(Control& control, int dpi) {
         return;
     }
     HWND tip = TipOf(form, dpi);
-    TOOLINFOA info = ToolOf(WindowOf(form), window);
+    TOOLINFOA info = ToolOf(Win32Ui::WindowOf(form), window);
     SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
     const bool button = control.Kind() == ControlKind::Button;
     TOOLINFOA place = button ? PlaceOf(window) : TOOLINFOA{};
@@ -93,10 +86,10 @@ void Win32ToolTips::Update(Control& control, int dpi) {
 
 void Win32ToolTips::Remove(Control& control) {
     if (const auto tip = tips_.find(&control.Owner()); tip != tips_.end()) {
-        TOOLINFOA info = ToolOf(WindowOf(control.Owner()), WindowOf(control));
+        TOOLINFOA info = ToolOf(Win32Ui::WindowOf(control.Owner()), Win32Ui::WindowOf(control));
         SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
-        if (control.Kind() == ControlKind::Button && WindowOf(control) != nullptr) {
-            TOOLINFOA place = PlaceOf(WindowOf(control));
+        if (control.Kind() == ControlKind::Button && Win32Ui::WindowOf(control) != nullptr) {
+            TOOLINFOA place = PlaceOf(Win32Ui::WindowOf(control));
             SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&place));
         }
     }
