@@ -38,9 +38,9 @@ struct LogEntry {
 class IEventLog {
   public:
     virtual ~IEventLog() = default;
-    // Writes the entry; a log that cannot be written (no registered source, a portable copy)
-    // takes it silently.
-    // Every entry carries the user the program runs for (the Event Viewer's User column).
+    // Writes the entry, with the user the program runs for as its user (the Event Viewer's User
+    // column); a log that cannot be written (no registered source, a portable copy) takes it
+    // silently.
     virtual void Report(const LogEntry& entry) = 0;
 };
 
