@@ -197,6 +197,7 @@ class TestUi final : public IUiBackend {
     std::vector<std::string> log_;
     std::vector<Balloon> balloons_;
     std::map<std::pair<const Form*, unsigned>, unsigned> timers_;
+    std::set<const Form*> created_; // forms with a window
     std::set<const Form*> lockWatched_;
     int refuseLockWatch_ = 0;
     Form* active_ = nullptr;
