@@ -1,6 +1,9 @@
 #include "win32/Win32AnsiText.h"
 
 #include "digest/SecureWipe.h"
+#include "forms/Edit.h"
+
+#include <commctrl.h>
 
 namespace velt {
 
@@ -49,6 +52,39 @@ bool ReadAnsiText(HWND window, std::string& ansi) {
     const bool representable = ToAnsi(wide, ansi);
     SecureWipe(wide.data(), wide.capacity() * sizeof(wchar_t));
     return representable;
+}
+
+void ShowUnrepresentableTip(HWND edit, HWND& tip) {
+    std::wstring title = ToWide(Edit::kUnrepresentableTitle);
+    std::wstring text = ToWide(Edit::kUnrepresentableText);
+    EDITBALLOONTIP balloon{sizeof balloon, title.c_str(), text.c_str(), TTI_WARNING};
+    if (SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon)) != FALSE) {
+        return;
+    }
+    HideUnrepresentableTip(edit, tip);
+    tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                          GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    info.hwnd = edit;
+    info.uId = reinterpret_cast<UINT_PTR>(edit);
+    info.lpszText = text.data();
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tip, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
+    RECT rect{};
+    GetWindowRect(edit, &rect);
+    SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
+    SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+}
+
+void HideUnrepresentableTip(HWND edit, HWND& tip) {
+    SendMessageW(edit, EM_HIDEBALLOONTIP, 0, 0);
+    if (tip != nullptr && IsWindow(tip)) {
+        DestroyWindow(tip);
+    }
+    tip = nullptr;
 }
 
 } // namespace velt

@@ -19,4 +19,11 @@ std::wstring ToWide(std::string_view ansi);
 // as the text may be a password).
 bool ReadAnsiText(HWND window, std::string& ansi);
 
+// Tells the user, at an edit, that its text holds characters the code page cannot store: the
+// edit's balloon tip, or a balloon tool tip where the edit has none (Windows XP without the
+// newer common controls): tip holds that tool tip (owned by the edit's form) while it shows.
+// Hide takes either away again.
+void ShowUnrepresentableTip(HWND edit, HWND& tip);
+void HideUnrepresentableTip(HWND edit, HWND& tip);
+
 } // namespace velt

@@ -1,7 +1,6 @@
 #include "win32/Win32ToolTips.h"
 
 #include "forms/Control.h"
-#include "forms/Edit.h"
 #include "forms/Form.h"
 #include "win32/Win32AnsiText.h"
 #include "win32/Win32Dpi.h"
@@ -96,37 +95,11 @@ void Win32ToolTips::Remove(Control& control) {
 }
 
 void Win32ToolTips::ShowRefusal(HWND edit) {
-    std::wstring title = ToWide(Edit::kUnrepresentableTitle);
-    std::wstring text = ToWide(Edit::kUnrepresentableText);
-    EDITBALLOONTIP balloon{sizeof balloon, title.c_str(), text.c_str(), TTI_WARNING};
-    if (SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon)) != FALSE) {
-        return;
-    }
-    HideRefusal(edit);
-    refusal_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                               GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr);
-    TOOLINFOW info{};
-    info.cbSize = TTTOOLINFOW_V2_SIZE;
-    info.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
-    info.hwnd = edit;
-    info.uId = reinterpret_cast<UINT_PTR>(edit);
-    info.lpszText = text.data();
-    SendMessageW(refusal_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    SendMessageW(refusal_, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
-    RECT rect{};
-    GetWindowRect(edit, &rect);
-    SendMessageW(refusal_, TTM_TRACKPOSITION, 0,
-                 MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
-    SendMessageW(refusal_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+    ShowUnrepresentableTip(edit, refusal_);
 }
 
 void Win32ToolTips::HideRefusal(HWND edit) {
-    SendMessageW(edit, EM_HIDEBALLOONTIP, 0, 0);
-    if (refusal_ != nullptr && IsWindow(refusal_)) {
-        DestroyWindow(refusal_);
-    }
-    refusal_ = nullptr;
+    HideUnrepresentableTip(edit, refusal_);
 }
 
 } // namespace velt

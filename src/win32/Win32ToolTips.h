@@ -24,9 +24,9 @@ class Win32ToolTips {
     void Remove(Control& control);
     // The form's window went, and its tool tip window with it.
     void Forget(const Form& form) { tips_.erase(&form); }
-    // Tells the user, at an edit, that its text holds characters the code page cannot store:
-    // the edit's balloon tip, or a balloon tool tip where the edit has none (Windows XP without
-    // the newer common controls), owned by the edit's form. Hide takes either away again.
+    // Tells the user, at an edit, that its text holds characters the code page cannot store, or
+    // takes that away again (Win32AnsiText.h); the tool tip that may take the edit's balloon's
+    // place is kept here while it shows.
     void ShowRefusal(HWND edit);
     void HideRefusal(HWND edit);
 
