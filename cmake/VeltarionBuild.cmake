@@ -8,7 +8,8 @@
 
 function(velt_folder_library name)
     cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
-    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    # C sources are the ones the setup DLL compiles as well.
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
     if(NOT srcs)
         add_library(${name} INTERFACE)
         target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
@@ -19,7 +20,8 @@ function(velt_folder_library name)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${L_DEPS})
     if(VELT_PROGRAM_ONLY)
-        target_compile_options(${name} PRIVATE -flto -ffat-lto-objects -fno-rtti)
+        target_compile_options(${name} PRIVATE -flto -ffat-lto-objects
+                                                $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
     endif()
 endfunction()
 

@@ -130,7 +130,7 @@ void AutoDeactivation::Refresh() {
 
 void AutoDeactivation::KeepLockWatched(bool lockChosen) {
     if (!watching_) {
-        watching_ = session_.Watch(owner_);
+        watching_ = owner_.Backend().WatchSessionLock(owner_);
     }
     // While the lock is chosen and goes unseen, another try each minute.
     const bool retry = !watching_ && lockChosen;
@@ -166,7 +166,7 @@ void AutoDeactivation::Start() {
 
 void AutoDeactivation::Stop() {
     if (std::exchange(watching_, false)) {
-        session_.Unwatch(owner_);
+        owner_.Backend().UnwatchSessionLock(owner_);
     }
     if (std::exchange(retryRunning_, false)) {
         owner_.Backend().StopTimer(owner_, kWatchRetryTimerId);

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "platform/Error.h"
 
+#include "app/Installation.h"
 #include "app/OmvexUI.h"
 #include "ResourceNames.h"
 #include "dialogs/About.h"

@@ -7,6 +7,7 @@
 #include "dialogs/passwds.h"
 #include "driver/OMX_API.h"
 #include "forms/Application.h"
+#include "app/Installation.h"
 #include "profiles/StoragePaths.h"
 
 namespace velt {
@@ -38,29 +39,29 @@ struct WindowReferences {
 ProfileStore MakeUserStore(IShell& shell, const MachineRegistry& machine,
                            ISettingsRegistry& registry, IFiles& files) {
     const StoreLocation where = ChooseStoreLocation(ExtractFileDir(shell.ExecutableName()),
-                                                    RecordedInstallFolders(machine.defaults, shell),
+                                                    RecordedInstallFolders(machine.defaults),
                                                     shell.LocalAppDataFolder());
     return {registry, files, where.storagePath, std::string(kSettingsKeyPath),
             where.sharedStoragePath};
 }
 
-bool OtherCopyInSession(MutexState state) {
-    return state == MutexState::Held;
+bool OtherCopyInSession(LockState state) {
+    return state == LockState::Held;
 }
 
-bool OtherCopyOnMachine(MutexState state) {
-    return state != MutexState::Owned && state != MutexState::Abandoned;
+bool OtherCopyOnMachine(LockState state) {
+    return state != LockState::Free;
 }
 
 int OmvexMain(OmvexPlatform& platform) {
     // Module initialisation of the driver link: a zero parameter block and the driver's paths.
     OmxModuleInit(platform.driverOs, platform.driverFiles, platform.shell.ExecutableName());
 
-    if (OtherCopyInSession(platform.shell.AcquireNamedMutex(kOneCopyMutexName, kOneCopyWaitMs))) {
+    if (OtherCopyInSession(platform.locks.Take(kOneCopyMutexName, kOneCopyWaitMs))) {
         return 0;
     }
     const bool otherSession =
-        OtherCopyOnMachine(platform.shell.AcquireNamedMutex(kMachineMutexName, kOneCopyWaitMs));
+        OtherCopyOnMachine(platform.locks.Take(kMachineMutexName, kOneCopyWaitMs));
 
     WindowReferences references;
     Application& app = platform.application();

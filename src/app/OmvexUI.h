@@ -7,6 +7,7 @@
 #include "platform/EventLog.h"
 #include "platform/FileBrowser.h"
 #include "platform/Files.h"
+#include "platform/ProcessLocks.h"
 #include "platform/SessionWatch.h"
 #include "platform/SettingsRegistry.h"
 #include "platform/Shell.h"
@@ -47,6 +48,7 @@ inline constexpr const char* kApplicationTitle = "Omvex";
 
 struct OmvexPlatform {
     IShell& shell;
+    IProcessLocks& locks;
     IDriverOs& driverOs;
     IDriverFiles& driverFiles;
     ISettingsRegistry& registry;
@@ -68,18 +70,16 @@ struct OmvexPlatform {
 ProfileStore MakeUserStore(IShell& shell, const MachineRegistry& machine,
                            ISettingsRegistry& registry, IFiles& files);
 
-// Whether another copy runs in this log-on session: only a mutex held by another process says so.
-// Any other answer lets this copy start (a failure here costs only the single-copy comfort; the
-// machine's lock still guards the driver).
-bool OtherCopyInSession(MutexState state);
+// Whether another copy runs in this log-on session: only a lock held by another process says so.
+// A lock that cannot be told lets this copy start (a failure here costs only the single-copy
+// comfort; the machine's lock still guards the driver).
+bool OtherCopyInSession(LockState state);
 
 // Whether the driver may belong to another copy anywhere on the machine. Fails closed: only a
-// mutex this copy now holds (owned, or abandoned by a copy that died) says no; one that cannot
-// be created, opened or waited for, or whose name another kind of object took, may hide a
-// running copy.
-bool OtherCopyOnMachine(MutexState state);
+// lock this copy now holds says no; one that cannot be told may hide a running copy.
+bool OtherCopyOnMachine(LockState state);
 
-// Runs the program and returns its exit code, 0 in every case. A second copy (the mutex is held
+// Runs the program and returns its exit code, 0 in every case. A second copy (the lock is held
 // by another process) ends at once, silently. A copy that cannot be sure it is the only one on
 // the machine says that the other copy must quit first and ends without a word to the driver.
 int OmvexMain(OmvexPlatform& platform);

@@ -16,8 +16,8 @@ LogEntry Entry(EventId id, LogType type, std::initializer_list<std::string_view>
 
 } // namespace
 
-LogEntry ProtectionOnEntry(std::string_view profileName, std::string_view user) {
-    return Entry(kEventProtectionOn, LogType::Information, {profileName, user});
+LogEntry ProtectionOnEntry(std::string_view profileName) {
+    return Entry(kEventProtectionOn, LogType::Information, {profileName});
 }
 
 LogEntry ProtectionOffEntry(OffCause cause) {

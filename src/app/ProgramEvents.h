@@ -1,6 +1,6 @@
-// What the program tells the Event Log, one entry per event: protection on (the profile's name and
-// the Windows user, never its paths nor anything of the password), protection off with its cause,
-// and the refusals an administrator wants to see afterwards.
+// What the program tells the Event Log, one entry per event: protection on (the profile's name,
+// never its paths nor anything of the password; the Windows user is every entry's own), protection
+// off with its cause, and the refusals an administrator wants to see afterwards.
 #pragma once
 
 #include "platform/EventLog.h"
@@ -12,7 +12,7 @@ namespace velt {
 
 enum class OffCause { User, Lock, Sleep, Idle, SessionEnd, Quit, CommandLine };
 
-LogEntry ProtectionOnEntry(std::string_view profileName, std::string_view user);
+LogEntry ProtectionOnEntry(std::string_view profileName);
 LogEntry ProtectionOffEntry(OffCause cause);
 LogEntry StopRefusedEntry();
 LogEntry DriverFileRefusedEntry(std::string_view file, std::string_view reason);

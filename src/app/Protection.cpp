@@ -16,7 +16,7 @@ bool Protection::Start(const TProfileObj& profile, std::string_view password) {
     const bool started = DriverStart(upper, "*", password, 2);
     on_ = started;
     if (started) {
-        log_.Report(ProtectionOnEntry(profile.ProfileName.str(), log_.UserName()));
+        log_.Report(ProtectionOnEntry(profile.ProfileName.str()));
     }
     // Telling the tray may let other window messages in, and a lock among them may turn
     // protection off again at once: that is no refused start.

@@ -83,6 +83,12 @@ class IUiBackend {
     // stopped; starting it again restarts it with the new interval.
     virtual void StartTimer(Form& form, unsigned id, unsigned milliseconds) = 0;
     virtual void StopTimer(Form& form, unsigned id) = 0;
+    // Asks that lock and unlock of this session reach the form as system events
+    // (Form::OnSystemEvent, as sleep, resume and the session's end always do); false when the
+    // system cannot do so now: right after log-on, or with its session service off.
+    virtual bool WatchSessionLock(Form& form) = 0;
+    // Ends that.
+    virtual void UnwatchSessionLock(Form& form) = 0;
 };
 
 } // namespace velt

@@ -16,7 +16,7 @@ enum class LogType : std::uint16_t { Error = 1, Warning = 2, Information = 4 };
 // The event IDs: fixed, listed in the README and the help document; their one definition is the
 // message table's (VeltarionEvents.h, which windmc writes from it).
 enum EventId : std::uint32_t {
-    kEventProtectionOn = VELT_EVENT_PROTECTION_ON, // %1 profile name, %2 Windows user
+    kEventProtectionOn = VELT_EVENT_PROTECTION_ON, // %1 profile name
     kEventOffByUser = VELT_EVENT_OFF_BY_USER,      // the tray's Deactivate
     kEventOffOnLock = VELT_EVENT_OFF_ON_LOCK,
     kEventOffOnSleep = VELT_EVENT_OFF_ON_SLEEP,
@@ -42,11 +42,10 @@ struct LogEntry {
 class IEventLog {
   public:
     virtual ~IEventLog() = default;
-    // Writes the entry; a log that cannot be written (no registered source, a portable copy)
-    // takes it silently.
+    // Writes the entry, with the user the program runs for as its user (the Event Viewer's User
+    // column); a log that cannot be written (no registered source, a portable copy) takes it
+    // silently.
     virtual void Report(const LogEntry& entry) = 0;
-    // The name of the Windows user this program runs for.
-    virtual std::string UserName() = 0;
 };
 
 } // namespace velt

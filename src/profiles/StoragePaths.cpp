@@ -2,14 +2,9 @@
 
 #include <algorithm>
 
-#include "SharedNames.h"
-
 namespace velt {
 
 namespace {
-
-// A folder name no longer than Windows' longest path is all a recorded location may hold.
-constexpr std::size_t kMaxRecordedBytes = 32767;
 
 bool IsDriveRoot(std::string_view dir) {
     return dir.size() == 3 && dir[1] == ':' && dir[2] == '\\';
@@ -50,20 +45,6 @@ StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
         where.storagePath = WithoutTrailingBackslash(localAppData) + "\\" + shared::kUserStoreFile;
     }
     return where;
-}
-
-std::vector<std::string> RecordedInstallFolders(ISettingsRegistry& machine, IShell& shell) {
-    std::vector<std::string> folders =
-        shell.InstalledProductFolders("{" + std::string(shared::kUpgradeCode) + "}");
-    const auto key = machine.OpenKey(kUninstallKeyPath, false);
-    const auto value =
-        key ? key->ReadValue(kInstallLocationValue, kMaxRecordedBytes) : std::nullopt;
-    if (value && value->type == kRegSz && value->size <= kMaxRecordedBytes) {
-        std::string folder(value->data.begin(), value->data.end());
-        folder.erase(std::find(folder.begin(), folder.end(), '\0'), folder.end());
-        folders.push_back(std::move(folder));
-    }
-    return folders;
 }
 
 } // namespace velt

@@ -11,14 +11,8 @@
 
 #include "SharedNames.h"
 #include "platform/PathNames.h"
-#include "platform/SettingsRegistry.h"
-#include "platform/Shell.h"
 
 namespace velt {
-
-// Where the setup program records its installation (read in the machine's registry).
-inline constexpr std::string_view kUninstallKeyPath = shared::kUninstallKey;
-inline constexpr std::string_view kInstallLocationValue = "InstallLocation";
 
 // The storage file beside the executable: the executable's directory without a trailing
 // backslash (a drive root keeps its backslash), then "\Profiles\profiles.omx". Older installed
@@ -43,9 +37,5 @@ bool IsInstalledFolder(std::string_view exeDirectory, const std::vector<std::str
 StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
                                   const std::vector<std::string>& installed,
                                   std::string_view localAppData);
-
-// The folders the setups recorded: the setup program's uninstall entry, and every Windows
-// Installer product of the upgrade code that the packages of every version share.
-std::vector<std::string> RecordedInstallFolders(ISettingsRegistry& machine, IShell& shell);
 
 } // namespace velt

@@ -5,6 +5,8 @@
 #include "win32/Win32CommandOutput.h"
 #include "win32/Win32Commands.h"
 #include "win32/Win32ProcessFacts.h"
+#include "win32/NamedLock.h"
+#include "win32/Win32ProcessLocks.h"
 #include "win32/Win32Security.h"
 
 #include <aclapi.h>
@@ -19,20 +21,6 @@ constexpr DWORD kPollMs = 50;
 // How long a pipe whose instances are all busy is waited for, each time.
 constexpr DWORD kBusyWaitMs = 2000;
 constexpr int kBusyTries = 5;
-
-// Another user's copy holds the machine lock when its mutex cannot be had, even just to look.
-bool MachineLockHeldByOther() {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kMachineMutexName);
-    if (mutex == nullptr) {
-        return GetLastError() != ERROR_FILE_NOT_FOUND;
-    }
-    const DWORD wait = WaitForSingleObject(mutex, 0);
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-        ReleaseMutex(mutex);
-    }
-    CloseHandle(mutex);
-    return wait == WAIT_TIMEOUT || wait == WAIT_FAILED;
-}
 
 // The pipe's server as the system names it; on a system that cannot (Windows XP), the pipe's
 // owner stands for it.
@@ -120,7 +108,7 @@ ICommandChannel::Reach Win32CommandChannel::StartCopy() {
 }
 
 bool Win32CommandChannel::OtherUserHoldsDriver() {
-    return MachineLockHeldByOther();
+    return OtherCopyOnMachine(LockStateOf(VeltProbeMachineLock()));
 }
 
 // Sends the command and waits for its result, as long as the running copy takes (an activation

@@ -72,4 +72,9 @@ int MetricAt(int index, int dpi) {
     return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
 }
 
+int Win32FormDpi::Of(const Form& form) const {
+    const auto it = dpi_.find(&form);
+    return it != dpi_.end() ? it->second : SystemDpi();
+}
+
 } // namespace velt

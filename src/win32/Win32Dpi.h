@@ -6,7 +6,11 @@
 
 #include <windows.h>
 
+#include <map>
+
 namespace velt {
+
+class Form;
 
 // Sent to a window whose monitor's DPI changed (Windows 8.1 and later): the new DPI in
 // LOWORD(wParam), the suggested window rectangle at lParam.
@@ -24,5 +28,18 @@ RECT FrameAround(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, 
 // A system metric at dpi (GetSystemMetricsForDpi where present, else the system's metric scaled
 // from the system DPI).
 int MetricAt(int index, int dpi);
+
+// The DPI each made form window is drawn at.
+class Win32FormDpi {
+  public:
+    // The system DPI before the form's window is made.
+    int Of(const Form& form) const;
+    void Set(const Form& form, int dpi) { dpi_[&form] = dpi; }
+    // The form's window went.
+    void Forget(const Form& form) { dpi_.erase(&form); }
+
+  private:
+    std::map<const Form*, int> dpi_;
+};
 
 } // namespace velt

@@ -50,13 +50,4 @@ void Win32EventLog::Report(const LogEntry& entry) {
         static_cast<WORD>(inserts.size()), 0, inserts.empty() ? nullptr : inserts.data(), nullptr);
 }
 
-std::string Win32EventLog::UserName() {
-    char name[257] = {};
-    DWORD size = sizeof name;
-    if (!GetUserNameA(name, &size)) {
-        return {};
-    }
-    return name;
-}
-
 } // namespace velt

@@ -21,7 +21,6 @@ class Win32EventLog final : public IEventLog {
     ~Win32EventLog() override;
 
     void Report(const LogEntry& entry) override;
-    std::string UserName() override;
 
   private:
     // Registers the source on first use; null when it is not registered or cannot be opened.

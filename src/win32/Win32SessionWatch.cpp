@@ -1,8 +1,6 @@
 #include "win32/Win32SessionWatch.h"
 
-#include "forms/Form.h"
 #include "win32/SystemLibrary.h"
-#include "win32/Win32Ui.h"
 
 namespace velt {
 
@@ -15,12 +13,6 @@ using UnregisterSessionFn = BOOL(WINAPI*)(HWND);
 
 } // namespace
 
-Win32SessionWatch::~Win32SessionWatch() {
-    if (wtsapi_ != nullptr) {
-        FreeLibrary(wtsapi_);
-    }
-}
-
 std::uint32_t Win32SessionWatch::TickCount() {
     return GetTickCount();
 }
@@ -32,9 +24,13 @@ std::uint32_t Win32SessionWatch::LastInputTick() {
     return GetLastInputInfo(&info) != FALSE ? info.dwTime : GetTickCount();
 }
 
-bool Win32SessionWatch::Watch(Form& form) {
-    // The binding makes the form's window if it has none yet.
-    HWND window = static_cast<Win32Ui&>(form.Backend()).WindowNeeded(form);
+Win32LockNotifications::~Win32LockNotifications() {
+    if (wtsapi_ != nullptr) {
+        FreeLibrary(wtsapi_);
+    }
+}
+
+bool Win32LockNotifications::Register(HWND window) {
     if (window == nullptr) {
         return false;
     }
@@ -48,8 +44,7 @@ bool Win32SessionWatch::Watch(Form& form) {
     return reg != nullptr && reg(window, kNotifyForThisSession) != FALSE;
 }
 
-void Win32SessionWatch::Unwatch(Form& form) {
-    HWND window = Win32Ui::WindowOf(form);
+void Win32LockNotifications::Unregister(HWND window) {
     if (wtsapi_ == nullptr || window == nullptr) {
         return;
     }

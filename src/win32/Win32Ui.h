@@ -13,16 +13,18 @@
 #pragma once
 
 #include "forms/UiBackend.h"
+#include "win32/Win32Dpi.h"
+#include "win32/Win32FocusHistory.h"
 #include "win32/Win32GdiCache.h"
 #include "win32/Win32ModalStack.h"
 #include "win32/Win32PictureCache.h"
+#include "win32/Win32SessionWatch.h"
+#include "win32/Win32ToolTips.h"
 
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace velt {
@@ -70,6 +72,8 @@ class Win32Ui final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
+    bool WatchSessionLock(Form& form) override;
+    void UnwatchSessionLock(Form& form) override;
 
     // The DPI a form's window is drawn at (the system DPI before the window is made).
     int DpiOf(const Form& form) const;
@@ -99,7 +103,6 @@ class Win32Ui final : public IUiBackend {
     void Dispatch(MSG& msg);
     void MakeWindow(Form& form);
     void SyncApplicationWindow();
-    void RestoreFocus(Form& form);
     // Brings a form's window to the front and gives it the activation.
     static void Raise(HWND window);
 
@@ -124,18 +127,12 @@ class Win32Ui final : public IUiBackend {
     // activation, once that change is over; not when the form has gone, hidden or been
     // disabled since, nor when the activation went to anything but another form.
     void RaiseAfterActivation(HWND window);
-    // The visible, enabled form most recently active other than one, or nullptr: where the
-    // activation goes when the active form hides.
-    Form* NextActive(const Form* except) const;
 
     void CreateControl(Form& form, HWND window, Control& control);
     void PushControl(Control& control, ControlChange what);
     void PushEffectiveState(Control& control);
     void PushItems(Control& control);
     void PushStyle(Control& control);
-    // The control's tool tip (Win32UiTips.cpp): its hint, or none.
-    void UpdateTip(Control& control);
-    void RemoveTip(Control& control);
     // Where a control goes: its bounds scaled to its form's DPI, the window's height (a
     // drop-down list's includes its open list) and the SetWindowPos flags that place it.
     struct Placement {
@@ -153,7 +150,6 @@ class Win32Ui final : public IUiBackend {
     HFONT FontFor(int height, bool bold, int dpi);
     // An icon of the resources at size x size pixels, kept until the backend goes.
     HICON IconAt(const std::string& name, int size);
-    HWND TooltipOf(Form& form);
 
     HINSTANCE instance_;
     Win32GdiCache gdi_{instance_};
@@ -163,7 +159,6 @@ class Win32Ui final : public IUiBackend {
     int deactivating_ = 0; // > 0 while a form's window is told it lost the activation
     HWND lastRaisedAfter_ = nullptr; // the form last raised once an activation change was over
     HWND eventWindow_ = nullptr;     // the form whose message is being handled
-    HWND inputTip_ = nullptr;        // the tool tip refusing an edit's text, while it shows
     struct Pushing {
         explicit Pushing(int& depth) : depth_(depth) { ++depth_; }
         Pushing(const Pushing&) = delete;
@@ -171,12 +166,12 @@ class Win32Ui final : public IUiBackend {
         ~Pushing() { --depth_; }
         int& depth_;
     };
-    std::map<const Form*, int> dpi_; // the DPI each made form window is drawn at
-    std::map<const Form*, HWND> tooltips_;
-    std::map<const Form*, HWND> lastFocus_;
-    std::vector<Form*> recent_;  // forms in the order they were last active
+    Win32FormDpi dpi_;
+    Win32ToolTips tips_{instance_};
+    Win32FocusHistory focus_;
     std::vector<Form*> waiting_; // created forms whose real window is not made yet
     Win32PictureCache pictures_{instance_};
+    Win32LockNotifications lockNotifications_;
     Win32ModalStack modal_{[](HWND window) { return FormOf(window) != nullptr; }};
 };
 

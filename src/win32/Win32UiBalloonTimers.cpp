@@ -1,4 +1,4 @@
-// The tray icon's balloon and the forms' timers.
+// The tray icon's balloon, the forms' timers and their session lock notifications.
 #include "win32/Win32Ui.h"
 
 #include "forms/Form.h"
@@ -53,6 +53,15 @@ void Win32Ui::StopTimer(Form& form, unsigned id) {
     if (HWND window = WindowOf(form); window != nullptr) {
         ::KillTimer(window, id);
     }
+}
+
+bool Win32Ui::WatchSessionLock(Form& form) {
+    // The form's window is made if it has none yet.
+    return lockNotifications_.Register(WindowNeeded(form));
+}
+
+void Win32Ui::UnwatchSessionLock(Form& form) {
+    lockNotifications_.Unregister(WindowOf(form));
 }
 
 } // namespace velt

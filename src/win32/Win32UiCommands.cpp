@@ -55,11 +55,11 @@ void Win32Ui::HandleCommand(Form& form, HWND child, unsigned code) {
                 if (!edit.UserEdit(text, representable)) {
                     ControlChanged(edit, ControlChange::Text); // refused: show the model's text
                 } else if (!representable) {
-                    ShowUnrepresentableTip(child, inputTip_);
+                    tips_.ShowRefusal(child);
                 } else if (wasUnrepresentable) {
                     // Only the refusal's tip goes: a cut paste's balloon (EN_MAXTEXT comes
                     // before the change) stays.
-                    HideUnrepresentableTip(child, inputTip_);
+                    tips_.HideRefusal(child);
                 }
             });
             if (edit.Password()) {

@@ -260,7 +260,7 @@ void Win32Ui::CreateControl(Form& form, HWND parent, Control& control) {
     if (control.Kind() == ControlKind::CheckBox) {
         PushControl(control, ControlChange::Checked);
     }
-    UpdateTip(control);
+    tips_.Update(control, DpiOf(control.Owner()));
 }
 
 Win32Ui::Placement Win32Ui::PlacementOf(const Control& control) const {
@@ -295,7 +295,7 @@ void Win32Ui::ControlGone(Control& control) {
         return;
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    RemoveTip(control);
+    tips_.Remove(control);
     DestroyWindow(window);
     pictures_.Forget(window);
     control.SetNativeHandle(0);
@@ -436,7 +436,7 @@ void Win32Ui::PushControl(Control& control, ControlChange what) {
         }
         break;
     case ControlChange::Hint:
-        UpdateTip(control);
+        tips_.Update(control, DpiOf(control.Owner()));
         // (A picture's name is given when it is made: a later text could be read as an icon.)
         if (control.Kind() == ControlKind::ToolButton) {
             SetWindowTextA(window, AccessibleName(control).c_str());

@@ -110,7 +110,7 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case kActivateForm:
         if (GetActiveWindow() == window || GetActiveWindow() == nullptr) {
-            if (Form* target = self->NextActive(nullptr); target != nullptr) {
+            if (Form* target = self->focus_.NextActive(nullptr); target != nullptr) {
                 SetActiveWindow(WindowOf(*target));
             }
         }
@@ -200,11 +200,9 @@ void Win32Ui::HandleClose(Form& form, HWND window) {
 
 void Win32Ui::HandleActivate(Form& form, HWND window, bool active) {
     if (active) {
-        recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
-        recent_.push_back(&form);
-        RestoreFocus(form);
+        focus_.Activated(form);
     } else if (HWND focus = GetFocus(); focus != nullptr && IsChild(window, focus)) {
-        lastFocus_[&form] = focus;
+        focus_.Remember(form, focus);
     }
     std::optional<Pushing> deactivating;
     if (!active) {

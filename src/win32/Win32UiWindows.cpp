@@ -83,8 +83,7 @@ Win32Ui::~Win32Ui() {
 }
 
 int Win32Ui::DpiOf(const Form& form) const {
-    const auto it = dpi_.find(&form);
-    return it != dpi_.end() ? it->second : SystemDpi();
+    return dpi_.Of(form);
 }
 
 HICON Win32Ui::IconAt(const std::string& name, int size) {
@@ -99,7 +98,7 @@ void Win32Ui::SetWindowIcons(HWND window, int dpi) {
 }
 
 void Win32Ui::ApplyDpi(Form& form, int dpi) {
-    dpi_[&form] = dpi;
+    dpi_.Set(form, dpi);
     const Pushing pushing(pushing_);
     for (Control* control : form.Controls()) {
         if (WindowOf(*control) == nullptr) {
@@ -185,7 +184,7 @@ void Win32Ui::MakeWindow(Form& form) {
     form.SetNativeHandle(reinterpret_cast<std::uintptr_t>(window));
     // A per-monitor aware window made on a monitor of another scale is drawn at that one's.
     const int dpi = WindowDpi(window);
-    dpi_[&form] = dpi;
+    dpi_.Set(form, dpi);
     if (dpi != SystemDpi()) {
         const RECT own = WindowRectFor(form, dpi);
         SetWindowPos(window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
@@ -211,7 +210,7 @@ void Win32Ui::MakeWindow(Form& form) {
         }
     }
     if (form.FocusedControl() != nullptr) {
-        lastFocus_[&form] = WindowOf(*form.FocusedControl());
+        focus_.Remember(form, WindowOf(*form.FocusedControl()));
     }
 }
 
@@ -240,10 +239,9 @@ void Win32Ui::DestroyFormWindow(Form& form) {
     if (lastRaisedAfter_ == window) {
         lastRaisedAfter_ = nullptr;
     }
-    recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
-    tooltips_.erase(&form);
-    lastFocus_.erase(&form);
-    dpi_.erase(&form);
+    tips_.Forget(form);
+    focus_.Forget(form);
+    dpi_.Forget(form);
     SyncApplicationWindow();
 }
 
@@ -275,7 +273,7 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
         // Shown without the activation: that follows in BringToFront, after OnShow. The active
         // form hands the activation on before it hides.
         if (!form.Visible() && GetActiveWindow() == window) {
-            if (Form* next = NextActive(&form); next != nullptr) {
+            if (Form* next = focus_.NextActive(&form); next != nullptr) {
                 SetActiveWindow(WindowOf(*next));
             }
         }
@@ -299,7 +297,7 @@ void Win32Ui::FormChanged(Form& form, FormChange what) {
     case FormChange::Focus:
         if (pushing_ == 0 && form.FocusedControl() != nullptr) {
             HWND target = WindowOf(*form.FocusedControl());
-            lastFocus_[&form] = target;
+            focus_.Remember(form, target);
             if (GetActiveWindow() == window) {
                 SetFocus(target);
             }
@@ -334,30 +332,6 @@ void Win32Ui::RaiseAfterActivation(HWND window) {
         lastRaisedAfter_ = window;
         Raise(window);
     }
-}
-
-void Win32Ui::RestoreFocus(Form& form) {
-    HWND window = WindowOf(form);
-    HWND target = nullptr;
-    if (const auto it = lastFocus_.find(&form); it != lastFocus_.end()) {
-        target = it->second;
-    }
-    if (target == nullptr || !IsChild(window, target) || !IsWindowVisible(target) ||
-        !IsWindowEnabled(target)) {
-        target = GetNextDlgTabItem(window, nullptr, FALSE);
-    }
-    if (target != nullptr) {
-        SetFocus(target);
-    }
-}
-
-Form* Win32Ui::NextActive(const Form* except) const {
-    for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
-        if (*it != except && (*it)->Visible() && IsWindowEnabled(WindowOf(**it))) {
-            return *it;
-        }
-    }
-    return nullptr;
 }
 
 std::uint32_t Win32Ui::WindowHandle(Form& form) {

@@ -14,7 +14,7 @@ enum class Event { Lock, Unlock, Sleep, Resume, IdleUp, IdleAfterInput };
 // The main window with the stored choices and the protection state a row starts from.
 class Scene : public MainWindowScene {
   public:
-    bool Watching() { return session.watched.count(main) != 0; }
+    bool Watching() { return ui.LockWatched(*main); }
 
     void Store(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
         registry.OpenKey("Software\\Veltarion", true)->WriteRaw(name, type, bytes);
@@ -282,7 +282,7 @@ TEST_F(AutoDeactivateTest, MenuChoicesAreStoredAndTakeEffectAtOnce) {
 
 TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysSo) {
     StoreDword(kDeactivateOnLockValue, 1);
-    session.refuse = 3; // at start, and at the next two tries
+    ui.RefuseLockWatch(3); // at start, and at the next two tries
     Begin(State::Active);
     const auto expectWatch = [this](bool watching, unsigned retryMs) {
         EXPECT_EQ(Watching(), watching);
@@ -304,6 +304,9 @@ TEST_F(AutoDeactivateTest, LockWatchThatCouldNotStartIsTriedAgainAndTheItemSaysS
     expectWatch(true, 0);
     ui.Raise(*main, SystemEvent::SessionLocked);
     EXPECT_FALSE(main->Protection.On());
+    // The window's end ends the watch.
+    main->FormDestroy();
+    EXPECT_FALSE(Watching());
 }
 
 TEST_F(AutoDeactivateTest, EventsDuringADialogTurnProtectionOffAndTheDialogCarriesOn) {

@@ -673,7 +673,7 @@ TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
         ASSERT_TRUE(ui.Click(main->ActivateButton));
         c.step();
         os.refusedCodes.clear();
-        const LogEntry on{kEventProtectionOn, LogType::Information, {"Work", "tester"}};
+        const LogEntry on{kEventProtectionOn, LogType::Information, {"Work"}};
         EXPECT_THAT(eventLog.entries, ElementsAre(on, LogEntry{c.id, c.type, {}}));
         EXPECT_EQ(main->Protection.On(), c.onAfter);
         EXPECT_EQ(TrayIconName(), c.onAfter ? "WORK" : "NOT_WORK");

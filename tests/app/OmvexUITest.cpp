@@ -10,6 +10,7 @@
 #include "fakes/FakeEventLog.h"
 #include "fakes/FakeFileBrowser.h"
 #include "fakes/FakeFiles.h"
+#include "fakes/FakeProcessLocks.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSessionWatch.h"
 #include "fakes/FakeShell.h"
@@ -34,6 +35,7 @@ class OmvexMainTest : public ::testing::Test {
     }
     int Run() {
         OmvexPlatform platform{shell,
+                               locks,
                                os,
                                driverFiles,
                                registry,
@@ -63,6 +65,7 @@ class OmvexMainTest : public ::testing::Test {
     FakeEventLog eventLog;
     fakes::FakeDriverFiles driverFiles;
     FakeShell shell;
+    FakeProcessLocks locks;
     FakeRegistry registry;
     FakeRegistry machine;
     FakeFiles files;
@@ -73,10 +76,10 @@ class OmvexMainTest : public ::testing::Test {
 };
 
 TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
-    shell.mutexAnswer = MutexState::Held;
+    locks.answer = LockState::Held;
     EXPECT_EQ(Run(), 0);
-    EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex"));
-    EXPECT_THAT(shell.mutexTimeouts, ElementsAre(50U));
+    EXPECT_THAT(locks.names, ElementsAre("OmvexOneCopyMutex"));
+    EXPECT_THAT(locks.timeouts, ElementsAre(50U));
     EXPECT_EQ(applications, 0);
     EXPECT_TRUE(ui.Log().empty());
     EXPECT_TRUE(ui.TrayCalls().empty());
@@ -84,12 +87,12 @@ TEST_F(OmvexMainTest, SecondCopyEndsSilentlyWithoutWindowsOrDriver) {
     EXPECT_TRUE(ui.Boxes().empty());
 }
 
-TEST(OmvexLocks, OnlyAHeldSessionMutexEndsACopyAndOnlyAnOwnedMachineMutexStartsOne) {
-    // The mutex's state, then whether another copy runs in the session and on the machine.
-    const std::tuple<MutexState, bool, bool> cases[] = {
-        {MutexState::Owned, false, false},    {MutexState::Abandoned, false, false},
-        {MutexState::Held, true, true},       {MutexState::Denied, false, true},
-        {MutexState::OtherKind, false, true}, {MutexState::WaitFailed, false, true},
+TEST(OmvexLocks, OnlyAHeldSessionLockEndsACopyAndOnlyAFreeMachineLockStartsOne) {
+    // The lock's state, then whether another copy runs in the session and on the machine.
+    const std::tuple<LockState, bool, bool> cases[] = {
+        {LockState::Free, false, false},
+        {LockState::Held, true, true},
+        {LockState::Untold, false, true},
     };
     for (const auto& [state, inSession, onMachine] : cases) {
         EXPECT_EQ(OtherCopyInSession(state), inSession) << static_cast<int>(state);
@@ -98,9 +101,9 @@ TEST(OmvexLocks, OnlyAHeldSessionMutexEndsACopyAndOnlyAnOwnedMachineMutexStartsO
 }
 
 TEST_F(OmvexMainTest, CopyInAnotherSessionSaysSoAndLeavesTheDriverAlone) {
-    shell.mutexAnswers[kMachineMutexName] = MutexState::OtherKind;
+    locks.answers[kMachineMutexName] = LockState::Untold;
     EXPECT_EQ(Run(), 0);
-    EXPECT_THAT(shell.mutexNames, ElementsAre("OmvexOneCopyMutex", "Global\\OmvexMachineMutex"));
+    EXPECT_THAT(locks.names, ElementsAre("OmvexOneCopyMutex", "Global\\OmvexMachineMutex"));
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].text,
               "Omvex is already running for another user of this computer. "

@@ -9,7 +9,6 @@ class FakeEventLog final : public IEventLog {
   public:
     std::vector<LogEntry> entries;
     void Report(const LogEntry& entry) override { entries.push_back(entry); }
-    std::string UserName() override { return "tester"; }
 };
 
 } // namespace velt

@@ -49,11 +49,4 @@ bool FakeShell::MakeDirectory(std::string_view path) {
     return true;
 }
 
-MutexState FakeShell::AcquireNamedMutex(std::string_view name, std::uint32_t timeoutMs) {
-    mutexNames.emplace_back(name);
-    mutexTimeouts.push_back(timeoutMs);
-    const auto named = mutexAnswers.find(std::string(name));
-    return named != mutexAnswers.end() ? named->second : mutexAnswer;
-}
-
 } // namespace velt

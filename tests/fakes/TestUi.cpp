@@ -175,10 +175,13 @@ Form* TestUi::NextActive(const Form* except) const {
 
 void TestUi::CreateFormWindow(Form& form) {
     log_.push_back("create " + form.Caption());
+    created_.insert(&form);
 }
 
 void TestUi::DestroyFormWindow(Form& form) {
     log_.push_back("destroy " + form.Caption());
+    created_.erase(&form);
+    lockWatched_.erase(&form); // a window's registrations go with it
     recent_.erase(std::remove(recent_.begin(), recent_.end(), &form), recent_.end());
     std::replace(activeAtModal_.begin(), activeAtModal_.end(), &form, static_cast<Form*>(nullptr));
     if (active_ == &form) {
@@ -359,6 +362,18 @@ void TestUi::StartTimer(Form& form, unsigned id, unsigned milliseconds) {
 
 void TestUi::StopTimer(Form& form, unsigned id) {
     timers_.erase({&form, id});
+}
+
+bool TestUi::WatchSessionLock(Form& form) {
+    if (created_.count(&form) == 0) {
+        return false; // no window to send them to
+    }
+    if (refuseLockWatch_ > 0) {
+        --refuseLockWatch_;
+        return false;
+    }
+    lockWatched_.insert(&form);
+    return true;
 }
 
 unsigned TestUi::TimerInterval(const Form& form, unsigned id) const {

@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -163,6 +164,11 @@ class TestUi final : public IUiBackend {
                        std::string_view text) override;
     void StartTimer(Form& form, unsigned id, unsigned milliseconds) override;
     void StopTimer(Form& form, unsigned id) override;
+    bool WatchSessionLock(Form& form) override;
+    void UnwatchSessionLock(Form& form) override { lockWatched_.erase(&form); }
+    // The next `count` requests for lock notifications fail (the session service not ready).
+    void RefuseLockWatch(int count) { refuseLockWatch_ = count; }
+    bool LockWatched(const Form& form) const { return lockWatched_.count(&form) != 0; }
 
   private:
     bool Act(const Form& form, const std::function<bool()>& action);
@@ -191,6 +197,9 @@ class TestUi final : public IUiBackend {
     std::vector<std::string> log_;
     std::vector<Balloon> balloons_;
     std::map<std::pair<const Form*, unsigned>, unsigned> timers_;
+    std::set<const Form*> created_; // forms with a window
+    std::set<const Form*> lockWatched_;
+    int refuseLockWatch_ = 0;
     Form* active_ = nullptr;
     std::vector<Form*> recent_;        // forms in the order they were last active
     std::vector<Form*> activeAtModal_; // the active form when each open modal show began

@@ -2,9 +2,6 @@
 
 #include "profiles/StoragePaths.h"
 
-#include "fakes/FakeRegistry.h"
-#include "fakes/FakeShell.h"
-
 namespace velt {
 namespace {
 
@@ -16,35 +13,6 @@ TEST(StoragePaths, ProfilesFilePathFromTheExecutableDirectory) {
     EXPECT_EQ(ProfilesFilePath("C:\\"), "C:\\\\Profiles\\profiles.omx");
     EXPECT_EQ(ProfilesFilePath("\\\\server\\share\\app"),
               "\\\\server\\share\\app\\Profiles\\profiles.omx");
-}
-
-TEST(StoragePaths, AnInstalledCopyKeepsTheStoreInLocalAppDataAndAPortableOneBesideItself) {
-    const std::string beside = "C:\\Program Files\\Veltarion\\Profiles\\profiles.omx";
-    const std::string local = "C:\\Users\\me\\AppData\\Local";
-    const std::string own = local + "\\Veltarion\\profiles.omx";
-    // The setup program's record (empty: none), Windows Installer's, local app data, the answer.
-    const std::tuple<std::string, std::vector<std::string>, std::string, StoreLocation> cases[] = {
-        {"", {}, local, {beside, ""}},
-        {"c:\\program files\\VELTARION", {}, local + "\\", {own, beside}},
-        {"", {"D:\\Other\\", "C:\\Program Files\\Veltarion\\"}, local, {own, beside}},
-        {"C:\\Program Files\\Velt", {"C:\\Program Files"}, local, {beside, ""}},
-        {"C:\\Program Files\\Veltarion", {}, "", {"", beside}},
-    };
-    for (const auto& [record, msiFolders, localAppData, expected] : cases) {
-        FakeRegistry machine;
-        FakeShell shell;
-        shell.productFolders = msiFolders;
-        if (!record.empty()) {
-            machine.OpenKey(kUninstallKeyPath, true)
-                ->WriteRaw(
-                    kInstallLocationValue, kRegSz,
-                    std::vector<std::uint8_t>(record.c_str(), record.c_str() + record.size() + 1));
-        }
-        const StoreLocation where = ChooseStoreLocation(
-            "C:\\Program Files\\Veltarion", RecordedInstallFolders(machine, shell), localAppData);
-        EXPECT_EQ(where.storagePath, expected.storagePath) << record;
-        EXPECT_EQ(where.sharedStoragePath, expected.sharedStoragePath) << record;
-    }
 }
 
 TEST(StoragePaths, CompanionsDifferOnlyInTheExtension) {

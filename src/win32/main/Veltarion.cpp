@@ -10,6 +10,7 @@
 #include "win32/Win32EventLog.h"
 #include "win32/Win32FileBrowser.h"
 #include "win32/Win32Files.h"
+#include "win32/Win32ProcessLocks.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32SessionWatch.h"
 #include "win32/Win32Shell.h"
@@ -49,6 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
         }
     }
     velt::Win32Shell shell;
+    velt::Win32ProcessLocks locks;
     velt::Win32DriverOs driverOs;
     velt::Win32DriverFiles driverFiles;
     velt::Win32Registry registry;
@@ -64,6 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
     std::optional<velt::Application> app;
     std::optional<velt::Win32CommandServer> commands;
     velt::OmvexPlatform platform{shell,
+                                 locks,
                                  driverOs,
                                  driverFiles,
                                  registry,

@@ -84,6 +84,13 @@ TEST_F(FormsContract, UserTextFiresOnlyForRealChanges) {
     EXPECT_EQ(changes, (std::vector<std::string>{"change abcd", "change xyz"}));
 }
 
+TEST_F(FormsContract, LockNotificationsNeedACreatedForm) {
+    ContractForm unmade{app, "Unmade"};
+    EXPECT_FALSE(unmade.Backend().WatchSessionLock(unmade)) << "no window to send them to";
+    EXPECT_TRUE(dialog.Backend().WatchSessionLock(dialog)) << "its window is made for them";
+    dialog.Backend().UnwatchSessionLock(dialog);
+}
+
 TEST_F(FormsContract, ModalShowEndsWithTheResultOfButtonKeyOrCloseBox) {
     user->PostClick(dialog.ok);
     EXPECT_EQ(dialog.ShowModal(), kMrOk);

@@ -1,7 +1,9 @@
-// Cases that hold for the real shell and process calls and for the in-memory double alike. Each
-// runner defines MakeShell() and ScratchRoot(): an existing, empty directory to make folders in.
+// Cases that hold for the real shell and process calls and for the in-memory doubles alike. Each
+// runner defines MakeShell(), MakeLocks() and ScratchRoot(): an existing, empty directory to make
+// folders in.
 #pragma once
 
+#include "platform/ProcessLocks.h"
 #include "platform/Shell.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 namespace velt::contract {
 
 std::unique_ptr<IShell> MakeShell();
+std::unique_ptr<IProcessLocks> MakeLocks();
 std::string ScratchRoot(); // without a trailing backslash
 void RemoveScratch(const std::string& root);
 
@@ -40,8 +43,8 @@ TEST_F(ShellContract, ExecutableNameIsAFullPathToAnExe) {
     EXPECT_TRUE(ext == ".exe" || ext == ".EXE") << name;
 }
 
-TEST_F(ShellContract, AFreshMutexIsOwnedAtOnce) {
-    EXPECT_EQ(shell->AcquireNamedMutex("VeltShellContractMutex", 50), MutexState::Owned);
+TEST_F(ShellContract, AFreshLockIsFreeAtOnce) {
+    EXPECT_EQ(MakeLocks()->Take("VeltShellContractMutex", 50), LockState::Free);
 }
 
 } // namespace velt::contract

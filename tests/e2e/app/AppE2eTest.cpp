@@ -910,15 +910,25 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
     DeleteFileA(own.c_str());
     constexpr const char* kUninstall =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltarion";
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                    nullptr);
-    RegSetValueExA(key, "InstallLocation", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(install_.Dir().c_str()),
-                   static_cast<DWORD>(install_.Dir().size() + 1));
-    RegCloseKey(key);
+    const auto record = [&](const char* path, const char* name) {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr);
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(install_.Dir().c_str()),
+                       static_cast<DWORD>(install_.Dir().size() + 1));
+        RegCloseKey(key);
+    };
+    record(kUninstall, "InstallLocation");
     DeleteFileA(install_.Path("Profiles\\profiles.bak").c_str());
-    for (const auto& sharedNow : {shared, std::vector<std::uint8_t>(1024, 0)}) {
+    // The setup program's record, then the package's alone (a fresh user store each time).
+    const std::vector<std::uint8_t> sharedFiles[] = {shared, std::vector<std::uint8_t>(1024, 0),
+                                                     shared};
+    for (const auto& sharedNow : sharedFiles) {
+        if (&sharedNow == &sharedFiles[2]) {
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
+            record(shared::kInstallerKey, shared::kInstallFolderValue);
+            DeleteFileA(own.c_str());
+        }
         ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), sharedNow));
         main = Start();
         EXPECT_EQ(ComboCount(Item(main, Main::kProfiles)), 1) << "copied once, then the user's own";
@@ -931,6 +941,7 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
         EXPECT_FALSE(FileExists(install_.Path("Profiles\\profiles.bak")));
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, shared::kInstallerKey);
 }
 
 TEST_F(AppE2e, MissingDriverFileIsReportedAndTheProgramEnds) {

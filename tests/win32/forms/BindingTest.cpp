@@ -390,17 +390,18 @@ TEST_F(BindingTest, MovedToAMonitorOfAnotherScaleTheFormIsDrawnAtItsDpi) {
 
 TEST_F(BindingTest, ActivationAndRegisteredMessagesReachTheForms) {
     // The lock notifications are asked for a form's window, made for it if need be, through
-    // wtsapi32, which is loaded for the first request and freed with the watch.
+    // wtsapi32, which is loaded for the first request and freed with the notifications' owner.
     {
-        Win32SessionWatch session;
-        form.Create();
-        ASSERT_EQ(Window(form), nullptr);
-        EXPECT_TRUE(session.Watch(form));
-        EXPECT_NE(Window(form), nullptr);
-        EXPECT_NE(GetModuleHandleA("wtsapi32.dll"), nullptr);
-        session.Unwatch(form);
+        Win32LockNotifications notifications;
+        EXPECT_FALSE(notifications.Register(nullptr));
+        EXPECT_EQ(GetModuleHandleA("wtsapi32.dll"), nullptr) << "not loaded for no window";
     }
-    EXPECT_EQ(GetModuleHandleA("wtsapi32.dll"), nullptr);
+    form.Create();
+    ASSERT_EQ(Window(form), nullptr);
+    EXPECT_TRUE(ui.WatchSessionLock(form));
+    EXPECT_NE(Window(form), nullptr);
+    EXPECT_NE(GetModuleHandleA("wtsapi32.dll"), nullptr);
+    ui.UnwatchSessionLock(form);
     SampleForm other(app, "Other");
     std::vector<std::string> events;
     form.OnActivate = [&] { events.push_back("form+"); };

@@ -1,9 +1,10 @@
-// The tool tips of a form's controls: one tool tip window per form, made for its first hint.
-#include "win32/Win32Ui.h"
+#include "win32/Win32ToolTips.h"
 
 #include "forms/Control.h"
 #include "forms/Form.h"
+#include "win32/Win32AnsiText.h"
 #include "win32/Win32Dpi.h"
+#include "win32/Win32Ui.h"
 
 #include <commctrl.h>
 
@@ -39,32 +40,32 @@ TOOLINFOA PlaceOf(HWND control) {
 
 } // namespace
 
-HWND Win32Ui::TooltipOf(Form& form) {
-    if (const auto it = tooltips_.find(&form); it != tooltips_.end()) {
+HWND Win32ToolTips::TipOf(Form& form, int dpi) {
+    if (const auto it = tips_.find(&form); it != tips_.end()) {
         return it->second;
     }
-    HWND tip =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, WindowOf(form), nullptr, instance_, nullptr);
+    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Win32Ui::WindowOf(form),
+                               nullptr, instance_, nullptr);
     // Long tips (a profile's whole path list) wrap at a readable width, wider at a larger scale.
     constexpr int kTipWidth = 300;
-    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, DpiOf(form)));
-    tooltips_.emplace(&form, tip);
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTipWidth, dpi));
+    tips_.emplace(&form, tip);
     return tip;
 }
 
-void Win32Ui::UpdateTip(Control& control) {
-    HWND window = WindowOf(control);
+void Win32ToolTips::Update(Control& control, int dpi) {
+    HWND window = Win32Ui::WindowOf(control);
     if (window == nullptr) {
         return;
     }
     Form& form = control.Owner();
-    if (control.Hint().empty() && tooltips_.find(&form) == tooltips_.end()) {
+    if (control.Hint().empty() && tips_.find(&form) == tips_.end()) {
         return;
     }
-    HWND tip = TooltipOf(form);
-    TOOLINFOA info = ToolOf(WindowOf(form), window);
+    HWND tip = TipOf(form, dpi);
+    TOOLINFOA info = ToolOf(Win32Ui::WindowOf(form), window);
     SendMessageA(tip, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
     const bool button = control.Kind() == ControlKind::Button;
     TOOLINFOA place = button ? PlaceOf(window) : TOOLINFOA{};
@@ -82,15 +83,23 @@ void Win32Ui::UpdateTip(Control& control) {
     }
 }
 
-void Win32Ui::RemoveTip(Control& control) {
-    if (const auto tip = tooltips_.find(&control.Owner()); tip != tooltips_.end()) {
-        TOOLINFOA info = ToolOf(WindowOf(control.Owner()), WindowOf(control));
+void Win32ToolTips::Remove(Control& control) {
+    if (const auto tip = tips_.find(&control.Owner()); tip != tips_.end()) {
+        TOOLINFOA info = ToolOf(Win32Ui::WindowOf(control.Owner()), Win32Ui::WindowOf(control));
         SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
-        if (control.Kind() == ControlKind::Button && WindowOf(control) != nullptr) {
-            TOOLINFOA place = PlaceOf(WindowOf(control));
+        if (control.Kind() == ControlKind::Button && Win32Ui::WindowOf(control) != nullptr) {
+            TOOLINFOA place = PlaceOf(Win32Ui::WindowOf(control));
             SendMessageA(tip->second, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&place));
         }
     }
+}
+
+void Win32ToolTips::ShowRefusal(HWND edit) {
+    ShowUnrepresentableTip(edit, refusal_);
+}
+
+void Win32ToolTips::HideRefusal(HWND edit) {
+    HideUnrepresentableTip(edit, refusal_);
 }
 
 } // namespace velt
