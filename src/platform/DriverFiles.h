@@ -11,13 +11,13 @@
 namespace velt {
 
 // One access entry of a file's or folder's access list: its trustee as SID text ("S-1-5-18"),
-// its access mask, whether it allows (else denies), and whether it only passes on to the
-// folder's children (INHERIT_ONLY_ACE) instead of applying to the object itself.
+// its access mask, and its kind and flags as Windows numbers them (ACE_HEADER's AceType and
+// AceFlags; driver/PathTrust.h names the ones weighed). The default is a plain allowing entry.
 struct AccessEntry {
     std::string trustee;
     std::uint32_t mask = 0;
-    bool allows = true;
-    bool inheritOnly = false;
+    unsigned type = 0;
+    unsigned flags = 0;
 };
 
 // A file's or folder's owner and access list, and whether it is a reparse point (a junction,

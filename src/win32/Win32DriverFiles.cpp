@@ -2,8 +2,9 @@
 
 #include "win32/SystemLibrary.h"
 
+#include "driver/PathTrust.h"
+
 #include <windows.h>
-#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -14,37 +15,22 @@ namespace velt {
 
 namespace {
 
-constexpr BYTE kAllowedCallbackAce = 9; // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-constexpr BYTE kDeniedCallbackAce = 10; // ACCESS_DENIED_CALLBACK_ACE_TYPE
 constexpr DWORD kMaxDescriptor = 64 * 1024;
 
 std::string SidText(PSID sid) {
-    LPSTR text = nullptr;
-    if (sid == nullptr || ConvertSidToStringSidA(sid, &text) == FALSE) {
-        return {};
-    }
-    std::string out(text);
-    LocalFree(text);
-    return out;
+    char text[VELT_SID_TEXT_SIZE];
+    return sid != nullptr && IsValidSid(sid) != FALSE &&
+                   VeltSidText(sid, GetLengthSid(sid), text, sizeof text) != 0
+               ? std::string(text)
+               : std::string();
 }
 
-// An access entry as the rights decision weighs it. The allowing and denying kinds carry their
-// mask and SID in the same place; an entry of any other kind is taken as allowing everything to
-// an unknown account, so that what cannot be read is never trusted.
+// An access entry as the path rule reads it (VeltReadAce): what cannot be read comes out as an
+// entry that grants everything.
 AccessEntry EntryOf(const ACE_HEADER* header) {
-    AccessEntry entry;
-    entry.inheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
-    const BYTE type = header->AceType;
-    if (type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_DENIED_ACE_TYPE ||
-        type == kAllowedCallbackAce || type == kDeniedCallbackAce) {
-        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-        entry.trustee = SidText(const_cast<DWORD*>(&ace->SidStart));
-        entry.mask = ace->Mask;
-        entry.allows = type == ACCESS_ALLOWED_ACE_TYPE || type == kAllowedCallbackAce;
-    } else {
-        entry.mask = ~DWORD{0};
-    }
-    return entry;
+    char sid[VELT_SID_TEXT_SIZE];
+    const VeltAccessRow row = VeltReadAce(header, header->AceSize, nullptr, sid);
+    return {sid, row.mask, row.type, row.flags};
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "DriverTestFixture.h"
+#include "driver/PathTrust.h"
 
 #include <functional>
 #include <map>
@@ -350,7 +351,9 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         {"generic write for Users", false, i386, grant(file, {{users, 0x40000000}}), 'R'},
         {"missing file, open folder", false, std::nullopt, grant(folder, {{everyone, 0x2}}), 'R'},
         {"denying and inherit-only entries", false, i386,
-         grant(folder, {{everyone, 0x1F01FF, false}, {"S-1-3-0", 0x10000000, true, true}}), 0},
+         grant(folder, {{everyone, 0x1F01FF, VELT_ACE_DENIED},
+                        {"S-1-3-0", 0x10000000, VELT_ACE_ALLOWED, VELT_ACE_INHERIT_ONLY}}),
+         0},
         {"folder owned by a user", false, i386,
          [&](Files& o) {
              o.security[folder] = SecuritySummary{"S-1-5-21-1-2-3-1001", true, {}};
