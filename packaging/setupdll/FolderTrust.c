@@ -32,10 +32,7 @@ static void OpenTrust(VeltTrust* trust) {
     PSID owner = NULL;
     PACL dacl = NULL;
     PSECURITY_DESCRIPTOR descriptor = NULL;
-    ACL_SIZE_INFORMATION size;
-    char sid[VELT_SID_TEXT_SIZE];
     DWORD length = GetSystemDirectoryW(system, MAX_PATH);
-    DWORD i;
     VeltTrustInit(trust);
     if (length == 0 || length >= MAX_PATH ||
         GetNamedSecurityInfoW(system, SE_FILE_OBJECT,
@@ -43,44 +40,9 @@ static void OpenTrust(VeltTrust* trust) {
                               &dacl, NULL, &descriptor) != ERROR_SUCCESS) {
         return;
     }
-    SidText(owner, sid);
-    VeltTrustAdd(trust, sid);
-    if (dacl != NULL && GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation)) {
-        for (i = 0; i < size.AceCount; ++i) {
-            ACE_HEADER* ace = NULL;
-            if (GetAce(dacl, i, (void**)&ace)) {
-                VeltAccessRow row = VeltReadAce(ace, ace->AceSize, trust, sid);
-                if (VeltRowMakesSystemWriter(&row)) {
-                    VeltTrustAdd(trust, sid);
-                }
-            }
-        }
-    }
+    VeltTrustSystemFolder(trust, owner, owner != NULL && IsValidSid(owner) ? GetLengthSid(owner) : 0,
+                          dacl, dacl != NULL ? dacl->AclSize : 0);
     LocalFree(descriptor);
-}
-
-/* What the access list grants accounts that are not trusted (PathTrust.h): one row per entry;
- * an entry that cannot be had grants everything, and so does a missing access list. */
-static DWORD UntrustedRights(PACL dacl, const VeltTrust* trust) {
-    ACL_SIZE_INFORMATION size;
-    DWORD rights = 0;
-    DWORD i;
-    if (dacl == NULL) {
-        return VeltUntrustedRights(NULL, 0);
-    }
-    if (!GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation)) {
-        return GENERIC_ALL;
-    }
-    for (i = 0; i < size.AceCount; ++i) {
-        ACE_HEADER* ace = NULL;
-        VeltAccessRow row;
-        if (!GetAce(dacl, i, (void**)&ace)) {
-            return GENERIC_ALL;
-        }
-        row = VeltReadAce(ace, ace->AceSize, trust, NULL);
-        rights |= VeltRowGrants(&row);
-    }
-    return rights;
 }
 
 /* The facts about one existing part. FALSE when they cannot be read. */
@@ -99,7 +61,7 @@ static BOOL ReadPart(const wchar_t* path, const VeltTrust* trust, VeltPathPart* 
     SidText(owner, sid);
     part->reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     part->ownerTrusted = VeltTrusts(trust, sid);
-    part->untrustedRights = UntrustedRights(dacl, trust);
+    part->untrustedRights = VeltAclUntrustedRights(dacl, dacl != NULL ? dacl->AclSize : 0, trust);
     LocalFree(descriptor);
     return TRUE;
 }

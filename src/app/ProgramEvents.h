@@ -16,6 +16,8 @@ LogEntry ProtectionOffEntry(OffCause cause);
 LogEntry StopRefusedEntry();
 LogEntry DriverFileRefusedEntry(std::string_view file, std::string_view reason);
 LogEntry SaveRefusedEntry(std::string_view keptAt);
+// The profiles an earlier version shared between users were not taken in.
+LogEntry SharedStoreRefusedEntry(std::string_view file, std::string_view reason);
 LogEntry OtherUserLockEntry();
 LogEntry StartRefusedByPolicyEntry(std::string_view what);
 

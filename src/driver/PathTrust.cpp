@@ -222,6 +222,66 @@ extern "C" VeltAccessRow VeltReadAce(const void* ace, size_t size, const VeltTru
 
 namespace {
 
+constexpr size_t kAclHeader = 8;
+
+// Calls `visit` with each entry of the raw access list and its room; false when an entry lies
+// past the list's end.
+template <typename Visit> bool EachAce(const void* acl, size_t size, Visit visit) {
+    const auto* bytes = static_cast<const unsigned char*>(acl);
+    if (size < kAclHeader) {
+        return false;
+    }
+    const size_t aclSize = static_cast<size_t>(bytes[2]) | static_cast<size_t>(bytes[3]) << 8U;
+    const size_t count = static_cast<size_t>(bytes[4]) | static_cast<size_t>(bytes[5]) << 8U;
+    const size_t end = aclSize < size ? aclSize : size;
+    size_t at = kAclHeader;
+    for (size_t i = 0; i < count; ++i) {
+        if (at + kAceHeader > end) {
+            return false;
+        }
+        const size_t aceSize =
+            static_cast<size_t>(bytes[at + 2]) | static_cast<size_t>(bytes[at + 3]) << 8U;
+        if (aceSize < kAceHeader || at + aceSize > end) {
+            return false;
+        }
+        visit(&bytes[at], aceSize);
+        at += aceSize;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" uint32_t VeltAclUntrustedRights(const void* acl, size_t size, const VeltTrust* trust) {
+    if (acl == nullptr) {
+        return VeltUntrustedRights(nullptr, 0);
+    }
+    uint32_t rights = 0;
+    const bool whole = EachAce(acl, size, [&](const unsigned char* ace, size_t aceSize) {
+        const VeltAccessRow row = VeltReadAce(ace, aceSize, trust, nullptr);
+        rights |= VeltRowGrants(&row);
+    });
+    return whole ? rights : kFileAllAccess;
+}
+
+extern "C" void VeltTrustSystemFolder(VeltTrust* trust, const void* owner, size_t ownerSize,
+                                      const void* acl, size_t aclSize) {
+    char sid[VELT_SID_TEXT_SIZE];
+    if (owner != nullptr && VeltSidText(owner, ownerSize, sid, sizeof sid) != 0) {
+        VeltTrustAdd(trust, sid);
+    }
+    if (acl != nullptr) {
+        EachAce(acl, aclSize, [&](const unsigned char* ace, size_t aceSize) {
+            const VeltAccessRow row = VeltReadAce(ace, aceSize, nullptr, sid);
+            if (VeltRowMakesSystemWriter(&row) != 0) {
+                VeltTrustAdd(trust, sid);
+            }
+        });
+    }
+}
+
+namespace {
+
 bool IsSeparator(unsigned c) {
     return c == '\\';
 }
@@ -339,6 +399,10 @@ VeltPathVerdict JudgePart(const VeltPathPart& part, bool root, bool hasChild) {
 }
 
 } // namespace
+
+extern "C" VeltPathVerdict VeltJudgeFile(const VeltPathPart* file) {
+    return JudgePart(*file, false, false);
+}
 
 extern "C" VeltPathVerdict VeltJudgePath(const VeltPathPart* parts, size_t count,
                                          size_t* failingPart) {

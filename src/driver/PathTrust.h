@@ -141,6 +141,17 @@ int VeltSidText(const void* sid, size_t size, char* text, size_t textSize);
  * An entry too short for its kind, or whose SID cannot be read, is a VELT_ACE_UNREADABLE row. */
 VeltAccessRow VeltReadAce(const void* ace, size_t size, const VeltTrust* trust, char* sid);
 
+/* What an access list as Windows stores it (ACL header, then its entries) grants accounts that
+ * `trust` does not trust: VeltUntrustedRights of a row per entry (VeltReadAce), reading at most
+ * `size` bytes and no more than the list's own size. A missing list (acl NULL) grants everyone
+ * every right; an entry that lies past the list's end grants everything. */
+uint32_t VeltAclUntrustedRights(const void* acl, size_t size, const VeltTrust* trust);
+
+/* Adds the system folder's owner, and each account an entry of its access list makes a writer
+ * of it (VeltRowMakesSystemWriter), to the trusted accounts. Either may be NULL. */
+void VeltTrustSystemFolder(VeltTrust* trust, const void* owner, size_t ownerSize, const void* acl,
+                           size_t aclSize);
+
 /* --- Paths --- */
 
 /* Where each part of a full path ends, from its root down: ends[0] is the root's length with
@@ -151,6 +162,10 @@ VeltAccessRow VeltReadAce(const void* ace, size_t size, const VeltTrust* trust, 
  * Win32 drops and the kernel keeps), or more than maxEnds parts. */
 size_t VeltSplitPath(const void* path, size_t length, size_t charSize, size_t* ends,
                      size_t maxEnds);
+
+/* Judges a file as the last part of its path: a reparse point, an untrusted owner, or a right
+ * of an untrusted account to change, delete, re-permission or take it refuses it. */
+VeltPathVerdict VeltJudgeFile(const VeltPathPart* file);
 
 /* Judges the parts from the root (parts[0]) down to the folder itself (parts[count - 1]).
  * Returns the first reason to refuse, and when failingPart is given stores there the index of
