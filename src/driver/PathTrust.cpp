@@ -354,6 +354,15 @@ extern "C" size_t VeltSplitPath(const void* path, size_t length, size_t charSize
     if (root == 0) {
         return 0;
     }
+    // A name holds no character that Win32 reads as something else: wildcards, a stream's ':',
+    // quotes, redirections, control characters.
+    for (size_t i = root; i < length; ++i) {
+        const unsigned c = CharAt(path, charSize, i);
+        if (c < 32 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
+            c == '|') {
+            return 0;
+        }
+    }
     size_t count = 0;
     ends[count++] = root;
     for (size_t from = root; from < length; from = ends[count - 1] + 1) {

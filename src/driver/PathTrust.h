@@ -159,7 +159,8 @@ void VeltTrustSystemFolder(VeltTrust* trust, const void* owner, size_t ownerSize
  * the end of a name; a trailing backslash ends no part. The path is `length` characters of
  * `charSize` bytes each (1, 2 or 4). Returns the number of parts; 0 when the path has no such
  * root, or holds a '/', an empty name, "." or "..", a name ending in a dot or a space (which
- * Win32 drops and the kernel keeps), or more than maxEnds parts. */
+ * Win32 drops and the kernel keeps), a character no name holds (a control character or one of
+ * :*?"<>|, a ':' naming a stream among them), or more than maxEnds parts. */
 size_t VeltSplitPath(const void* path, size_t length, size_t charSize, size_t* ends,
                      size_t maxEnds);
 

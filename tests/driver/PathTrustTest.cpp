@@ -247,6 +247,10 @@ TEST(PathTrust, SplitsAPathIntoItsParts) {
         {"\\\\srv", {}},
         {"\\\\srv\\", {}},
         {"\\\\\\share\\A", {}},
+        {"C:\\A\\OMXDRV.SYS:x", {}},
+        {"C:\\A\\OMX*.SYS", {}},
+        {"C:\\A\\OMXDRV.SYS\"", {}},
+        {"C:\\A\\B\tC", {}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Split<char>(c.path), c.ends) << c.path;
