@@ -30,6 +30,8 @@ struct SecuritySummary {
     bool reparsePoint = false;
 };
 
+// Paths are read as the kernel names them: on 64-bit Windows, System32 is the real one, not the
+// folder a 32-bit program is redirected to.
 class IDriverFiles {
   public:
     virtual ~IDriverFiles() = default;

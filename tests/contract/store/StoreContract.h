@@ -332,7 +332,7 @@ TEST_F(StoreContract, RegistryKeysAndValues) {
 class StoreOverSeams : public StoreContract {
   protected:
     ProfileStore MakeStore(const std::string& exeDir) {
-        return ProfileStore(registry(), files(), ProfilesFilePath(exeDir), keyPath);
+        return ProfileStore(registry(), files(), ProgramFolderProfilesPath(exeDir), keyPath);
     }
     // A store over exeDir that has loaded `list`.
     ProfileStore Loaded(const std::string& exeDir, ProfileList& list) {
