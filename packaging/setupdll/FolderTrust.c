@@ -40,8 +40,9 @@ static void OpenTrust(VeltTrust* trust) {
                               &dacl, NULL, &descriptor) != ERROR_SUCCESS) {
         return;
     }
-    VeltTrustSystemFolder(trust, owner, owner != NULL && IsValidSid(owner) ? GetLengthSid(owner) : 0,
-                          dacl, dacl != NULL ? dacl->AclSize : 0);
+    VeltTrustSystemFolder(trust, owner,
+                          owner != NULL && IsValidSid(owner) ? GetLengthSid(owner) : 0, dacl,
+                          dacl != NULL ? dacl->AclSize : 0);
     LocalFree(descriptor);
 }
 
@@ -196,7 +197,8 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
         return TRUE; /* made by the setup */
     }
     if (!VeltJoinPath(inner, MAX_PATH, path, L"Profiles")) {
-        Say(reason, L"", path, " is too long a name for a folder of Veltarion. Choose a shorter one.");
+        Say(reason, L"", path,
+            " is too long a name for a folder of Veltarion. Choose a shorter one.");
         return FALSE;
     }
     if ((GetFileAttributesW(inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && Exists(inner)) {
@@ -297,10 +299,9 @@ static BOOL CloseProfiles(const wchar_t* folder, wchar_t* reason) {
             done = FALSE;
             break;
         }
-        entry = CreateFileW(file, FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                            NULL);
+        entry = CreateFileW(
+            file, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
         if (entry != INVALID_HANDLE_VALUE) {
             if (GetFileInformationByHandle(entry, &info)) {
                 attributes = info.dwFileAttributes;
@@ -316,7 +317,7 @@ static BOOL CloseProfiles(const wchar_t* folder, wchar_t* reason) {
             break;
         case VELT_LOCK_REMOVE:
             done = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(file)
-                                                                 : DeleteFileW(file);
+                                                                : DeleteFileW(file);
             break;
         case VELT_LOCK_FAIL:
             SetLastError(ERROR_DIRECTORY);

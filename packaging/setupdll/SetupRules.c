@@ -18,7 +18,8 @@ static int NameIs(const wchar_t* name, const wchar_t* prefix, int whole) {
 }
 
 static int IsDots(const wchar_t* name) {
-    return (name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0);
+    return (name[0] == L'.' && name[1] == 0) ||
+           (name[0] == L'.' && name[1] == L'.' && name[2] == 0);
 }
 
 size_t VeltFolderParts(wchar_t* path, size_t* ends, size_t maxEnds) {

@@ -10,7 +10,7 @@ typedef struct VeltText {
     wchar_t* text; /* always terminated */
     size_t size;   /* characters of the buffer, the terminating zero included */
     size_t length;
-    int cut;       /* nonzero once a piece did not fit whole */
+    int cut; /* nonzero once a piece did not fit whole */
 } VeltText;
 
 /* An empty text in `buffer` of `size` (at least 1) characters. */

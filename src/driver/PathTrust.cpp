@@ -160,8 +160,8 @@ extern "C" int VeltSidText(const void* sid, size_t size, char* text, size_t text
         return 0;
     }
     text[0] = 0;
-    if (bytes == nullptr || size < kSidHeader || bytes[0] != 1 ||
-        bytes[1] > kMaxSubAuthorities || size < kSidHeader + 4U * bytes[1]) {
+    if (bytes == nullptr || size < kSidHeader || bytes[0] != 1 || bytes[1] > kMaxSubAuthorities ||
+        size < kSidHeader + 4U * bytes[1]) {
         return 0;
     }
     uint64_t authority = 0;
@@ -206,8 +206,8 @@ extern "C" VeltAccessRow VeltReadAce(const void* ace, size_t size, const VeltTru
     const bool plain = type == VELT_ACE_ALLOWED || type == VELT_ACE_DENIED ||
                        type == VELT_ACE_ALLOWED_CALLBACK || type == VELT_ACE_DENIED_CALLBACK;
     // The other kinds are weighed by their kind alone (VeltRowGrants).
-    if (plain && VeltSidText(&bytes[kAceSidOffset], aceSize - kAceSidOffset, text,
-                             sizeof text) == 0) {
+    if (plain &&
+        VeltSidText(&bytes[kAceSidOffset], aceSize - kAceSidOffset, text, sizeof text) == 0) {
         return row;
     }
     row.type = type;
@@ -323,8 +323,7 @@ size_t RootLength(const void* path, size_t length, size_t charSize) {
         }
     }
     if (!unc) {
-        return IsLetter(at(start)) && at(start + 1) == ':' && at(start + 2) == '\\' ? start + 3
-                                                                                   : 0;
+        return IsLetter(at(start)) && at(start + 1) == ':' && at(start + 2) == '\\' ? start + 3 : 0;
     }
     const size_t server = start + 2;
     const size_t serverEnd = NameEnd(path, length, charSize, server);

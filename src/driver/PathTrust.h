@@ -60,9 +60,8 @@ enum {
      * (add a file, for a folder), append data (add a subfolder), delete a child, delete, change
      * the rights and take the ownership. Compare with VeltFileRights(mask), so that generic
      * rights count for the file rights they stand for. */
-    VELT_MAY_MODIFY_RIGHTS = VELT_FILE_WRITE_DATA | VELT_FILE_APPEND_DATA |
-                             VELT_FILE_DELETE_CHILD | VELT_DELETE | VELT_WRITE_DAC |
-                             VELT_WRITE_OWNER
+    VELT_MAY_MODIFY_RIGHTS = VELT_FILE_WRITE_DATA | VELT_FILE_APPEND_DATA | VELT_FILE_DELETE_CHILD |
+                             VELT_DELETE | VELT_WRITE_DAC | VELT_WRITE_OWNER
 };
 
 /* The rights of a file or folder access mask with its generic rights mapped to the file
@@ -87,10 +86,10 @@ enum {
 
 /* One entry of an access list as the decision weighs it. */
 typedef struct VeltAccessRow {
-    unsigned type;    /* VELT_ACE_* (any other value is a kind not known here) */
-    unsigned flags;   /* the entry's AceFlags */
-    int trusted;      /* nonzero when VeltTrusts trusts its account */
-    uint32_t mask;    /* its access mask as written */
+    unsigned type;  /* VELT_ACE_* (any other value is a kind not known here) */
+    unsigned flags; /* the entry's AceFlags */
+    int trusted;    /* nonzero when VeltTrusts trusts its account */
+    uint32_t mask;  /* its access mask as written */
 } VeltAccessRow;
 
 /* What the entry grants an account that is not trusted, in file rights: nothing for a trusted

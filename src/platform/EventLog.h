@@ -22,8 +22,8 @@ enum EventId : std::uint32_t {
     kEventOffOnQuit = 1006,
     kEventOffByCommand = 1007, // Veltarion.exe /deactivate
     kEventStopRefused = 2001,
-    kEventDriverFileRefused = 2002, // %1 file, %2 reason
-    kEventSaveRefused = 2003,       // %1 where the refused copy was kept
+    kEventDriverFileRefused = 2002,  // %1 file, %2 reason
+    kEventSaveRefused = 2003,        // %1 where the refused copy was kept
     kEventSharedStoreRefused = 2004, // %1 the earlier version's profiles file, %2 why
     kEventOtherUserLock = 3001,
     kEventStartRefusedByPolicy = 3002, // %1 what the policy forbids

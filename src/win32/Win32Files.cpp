@@ -45,8 +45,8 @@ VeltTrust TrustedAccounts() {
                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                               nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
         VeltTrustSystemFolder(&trust, owner,
-                              owner != nullptr && IsValidSid(owner) ? GetLengthSid(owner) : 0,
-                              dacl, dacl != nullptr ? dacl->AclSize : 0);
+                              owner != nullptr && IsValidSid(owner) ? GetLengthSid(owner) : 0, dacl,
+                              dacl != nullptr ? dacl->AclSize : 0);
         LocalFree(descriptor);
     }
     return trust;

@@ -470,8 +470,8 @@ TEST_F(MainWindowTest, AStandInDriverIsNamedWhereverProtectionIsSpokenOf) {
         {"VELTARION STAND-IN DRIVER", nullptr, running.c_str(), true},
         {"OMX file-encryption filter driver", nullptr, "\\Device\\OMXDRV.SYS",
          true}, // a file that cannot be told is never taken for the real driver
-        {"OMX file-encryption filter driver", nullptr, "\\??\\C:\\Program Files\\Veltarion\\OMXDRV.SYS",
-         false},
+        {"OMX file-encryption filter driver", nullptr,
+         "\\??\\C:\\Program Files\\Veltarion\\OMXDRV.SYS", false},
     };
     PutProfiles({Profile("Twice", "c:\\a")});
     for (const auto& c : cases) {

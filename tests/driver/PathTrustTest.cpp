@@ -98,8 +98,8 @@ TEST(PathTrust, ReadsWhatEachAccessEntryGrants) {
         {"allowed, generic write", Ace(VELT_ACE_ALLOWED, 0, kWrite), 0x120116},
         {"allowed, SYSTEM", Ace(VELT_ACE_ALLOWED, 0, kFileAll, {18}), 0},
         {"allowed, TrustedInstaller",
-         Ace(VELT_ACE_ALLOWED, 0, kFileAll, {80, 956008885, 3418522649, 1831038044, 1853292631,
-                                             2271478464}),
+         Ace(VELT_ACE_ALLOWED, 0, kFileAll,
+             {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}),
          0},
         {"allowed, Administrators, inherit only",
          Ace(VELT_ACE_ALLOWED, VELT_ACE_INHERIT_ONLY, kFileAll, {32, 544}), 0},
@@ -148,14 +148,13 @@ TEST(PathTrust, WritesSidText) {
         const auto ace = Ace(0, 0, 0, std::move(parts), authority);
         return std::vector<uint8_t>(ace.begin() + 8, ace.end());
     };
-    const std::string longest =
-        "S-1-5" + [] {
-            std::string s;
-            for (int i = 0; i < 15; ++i) {
-                s += "-4294967295";
-            }
-            return s;
-        }();
+    const std::string longest = "S-1-5" + [] {
+        std::string s;
+        for (int i = 0; i < 15; ++i) {
+            s += "-4294967295";
+        }
+        return s;
+    }();
     const std::vector<Case> cases = {
         {sidOf({18}), VELT_SID_TEXT_SIZE, "S-1-5-18"},
         {sidOf({32, 544}), VELT_SID_TEXT_SIZE, "S-1-5-32-544"},
@@ -179,14 +178,14 @@ TEST(PathTrust, WritesSidText) {
 // The accounts trusted besides the three named ones: the system folder's owner and the accounts
 // a plain entry lets change it.
 TEST(PathTrust, TrustsTheSystemFoldersWriters) {
-    const SecuritySummary system{"S-1-5-21-0-0-0-1000",
-                                 true,
-                                 {{"S-1-5-21-9-9-9-500", kModify},
-                                  {"S-1-5-21-9-9-9-501", kRead},
-                                  {"S-1-5-21-9-9-9-502", kFileAll, VELT_ACE_ALLOWED,
-                                   VELT_ACE_INHERIT_ONLY},
-                                  {"S-1-5-21-9-9-9-503", kFileAll, VELT_ACE_ALLOWED_CALLBACK},
-                                  {"S-1-5-21-9-9-9-504", kFileAll, VELT_ACE_DENIED}}};
+    const SecuritySummary system{
+        "S-1-5-21-0-0-0-1000",
+        true,
+        {{"S-1-5-21-9-9-9-500", kModify},
+         {"S-1-5-21-9-9-9-501", kRead},
+         {"S-1-5-21-9-9-9-502", kFileAll, VELT_ACE_ALLOWED, VELT_ACE_INHERIT_ONLY},
+         {"S-1-5-21-9-9-9-503", kFileAll, VELT_ACE_ALLOWED_CALLBACK},
+         {"S-1-5-21-9-9-9-504", kFileAll, VELT_ACE_DENIED}}};
     const VeltTrust trust = TrustedAccounts(&system);
     const VeltTrust named = TrustedAccounts(nullptr);
     for (const char* sid : {"S-1-5-18", "S-1-5-32-544",
@@ -194,10 +193,10 @@ TEST(PathTrust, TrustsTheSystemFoldersWriters) {
         EXPECT_TRUE(VeltTrusts(&named, sid)) << sid;
     }
     const std::vector<std::pair<const char*, bool>> accounts = {
-        {"S-1-5-21-0-0-0-1000", true},  {"S-1-5-21-9-9-9-500", true},
-        {"S-1-5-21-9-9-9-501", false},  {"S-1-5-21-9-9-9-502", false},
-        {"S-1-5-21-9-9-9-503", false},  {"S-1-5-21-9-9-9-504", false},
-        {"S-1-5-32-545", false},        {"", false}};
+        {"S-1-5-21-0-0-0-1000", true}, {"S-1-5-21-9-9-9-500", true},
+        {"S-1-5-21-9-9-9-501", false}, {"S-1-5-21-9-9-9-502", false},
+        {"S-1-5-21-9-9-9-503", false}, {"S-1-5-21-9-9-9-504", false},
+        {"S-1-5-32-545", false},       {"", false}};
     for (const auto& [sid, trusted] : accounts) {
         EXPECT_EQ(VeltTrusts(&trust, sid) != 0, trusted) << sid;
         EXPECT_FALSE(VeltTrusts(&named, sid)) << sid;

@@ -15,8 +15,7 @@ class FakeFile final : public IFile {
     FakeFile& operator=(const FakeFile&) = delete;
 
     std::uint64_t Size() override {
-        return std::max<std::uint64_t>(Data().size(),
-                                       files_.nodes_.at(Handle().key).reportedSize);
+        return std::max<std::uint64_t>(Data().size(), files_.nodes_.at(Handle().key).reportedSize);
     }
     std::uint64_t Position() override { return position_; }
 

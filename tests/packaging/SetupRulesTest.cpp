@@ -24,12 +24,10 @@ TEST(SetupRules, JoinsPathsOnlyWhole) {
         bool fits;
     };
     const std::vector<Case> cases = {
-        {3, 1, true},
-        {200, 58, true},   // 259 characters and the zero: the last that fits
-        {200, 59, false},  // one more
-        {258, 1, false},   // the pattern "<folder>\*" of a folder of 258
-        {257, 1, true},
-        {259, 255, false}, // a long entry name in a folder near the limit
+        {3, 1, true},     {200, 58, true},   // 259 characters and the zero: the last that fits
+        {200, 59, false},                    // one more
+        {258, 1, false},                     // the pattern "<folder>\*" of a folder of 258
+        {257, 1, true},   {259, 255, false}, // a long entry name in a folder near the limit
         {2, 300, false},
     };
     for (const Case& c : cases) {

@@ -133,9 +133,8 @@ TEST_F(LoadTest, AStoreOver128MiBIsRefusedUnread) {
             store.LoadProfiles(list, index);
             ADD_FAILURE() << size;
         } catch (const StoreError& e) {
-            EXPECT_EQ(e.what(), std::string(size > (std::uint64_t{128} << 20)
-                                                 ? kErrStorageTooLarge
-                                                 : kErrReadBeyondEnd))
+            EXPECT_EQ(e.what(), std::string(size > (std::uint64_t{128} << 20) ? kErrStorageTooLarge
+                                                                              : kErrReadBeyondEnd))
                 << size;
         }
     }
