@@ -161,7 +161,7 @@ extern "C" int VeltSidText(const void* sid, size_t size, char* text, size_t text
     }
     text[0] = 0;
     if (bytes == nullptr || size < kSidHeader || bytes[0] != 1 || bytes[1] > kMaxSubAuthorities ||
-        size < kSidHeader + 4U * bytes[1]) {
+        size < kSidHeader + size_t{4} * bytes[1]) {
         return 0;
     }
     uint64_t authority = 0;
@@ -174,9 +174,9 @@ extern "C" int VeltSidText(const void* sid, size_t size, char* text, size_t text
                 (authority >> 32U == 0 ? AppendNumber(text, textSize, &at, authority, 10, 1)
                                        : Append(text, textSize, &at, "0x") &&
                                              AppendNumber(text, textSize, &at, authority, 16, 12));
-    for (unsigned i = 0; fits && i < bytes[1]; ++i) {
+    for (size_t i = 0; fits && i < bytes[1]; ++i) {
         fits = Append(text, textSize, &at, "-") &&
-               AppendNumber(text, textSize, &at, Le32(&bytes[kSidHeader + 4U * i]), 10, 1);
+               AppendNumber(text, textSize, &at, Le32(&bytes[kSidHeader + size_t{4} * i]), 10, 1);
     }
     if (!fits) {
         text[0] = 0;
