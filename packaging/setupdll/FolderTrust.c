@@ -116,7 +116,7 @@ static int HoldsOnlyKeptProfiles(const wchar_t* folder, BOOL inProfiles) {
     return only;
 }
 
-/* Puts "<path><middle><error number>" or the like into a reason, bounded. */
+/* Puts `before`, the path and `after` into a reason, as much as fits. */
 static void Say(wchar_t* reason, const wchar_t* before, const wchar_t* path, const char* after) {
     VeltText text;
     VeltTextStart(&text, reason, VELT_REASON_SIZE);
