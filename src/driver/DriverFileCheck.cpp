@@ -92,9 +92,11 @@ VeltPathPart PartFacts(const SecuritySummary& part, const VeltTrust& trust) {
     for (const AccessEntry& entry : part.entries) {
         rows.push_back(RowOf(entry, trust));
     }
+    // An empty access list grants nothing; only a missing one grants everything.
     return {part.reparsePoint ? 1 : 0, VeltTrusts(&trust, part.owner.c_str()),
-            part.hasAccessList ? VeltUntrustedRights(rows.data(), rows.size())
-                               : VeltUntrustedRights(nullptr, 0)};
+            !part.hasAccessList ? VeltUntrustedRights(nullptr, 0)
+            : rows.empty()      ? 0U
+                                : VeltUntrustedRights(rows.data(), rows.size())};
 }
 
 std::vector<std::string> PathParts(std::string_view path) {

@@ -136,6 +136,9 @@ TEST(PathTrust, ReadsWhatEachAccessEntryGrants) {
         EXPECT_EQ(VeltRowGrants(&judged), c.grants);
     }
     EXPECT_EQ(VeltUntrustedRights(nullptr, 0), kFileAll) << "no access list";
+    EXPECT_EQ(PartFacts(SecuritySummary{"S-1-5-18", false, {}}, trust).untrustedRights, kFileAll);
+    EXPECT_EQ(PartFacts(SecuritySummary{"S-1-5-18", true, {}}, trust).untrustedRights, 0U)
+        << "an empty access list";
 }
 
 TEST(PathTrust, WritesSidText) {
