@@ -86,6 +86,11 @@ VeltAccessRow RowOf(const AccessEntry& entry, const VeltTrust& trust) {
     return {entry.type, entry.flags, VeltTrusts(&trust, entry.trustee.c_str()), entry.mask};
 }
 
+bool AllowsOnObject(const AccessEntry& entry) {
+    const VeltAccessRow row{entry.type, entry.flags, 0, ~std::uint32_t{0}};
+    return VeltRowGrants(&row) != 0;
+}
+
 VeltPathPart PartFacts(const SecuritySummary& part, const VeltTrust& trust) {
     std::vector<VeltAccessRow> rows;
     rows.reserve(part.entries.size());

@@ -26,6 +26,10 @@ VeltTrust TrustedAccounts(const SecuritySummary* systemFolder);
 // The row an access entry makes, with its account judged by `trust`.
 VeltAccessRow RowOf(const AccessEntry& entry, const VeltTrust& trust);
 
+// Whether the entry gives its account any right on the object itself (PathTrust.h's rule for
+// each kind of entry: not a deny, not inherit-only), whatever the kind of object.
+bool AllowsOnObject(const AccessEntry& entry);
+
 // The facts the path rule judges about one part, from its owner and access list.
 VeltPathPart PartFacts(const SecuritySummary& part, const VeltTrust& trust);
 

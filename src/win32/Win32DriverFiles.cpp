@@ -2,6 +2,7 @@
 
 #include "win32/SystemLibrary.h"
 
+#include "driver/DriverFileCheck.h"
 #include "driver/PathTrust.h"
 
 #include <windows.h>
@@ -51,11 +52,15 @@ class KernelFileView {
     bool active_ = false;
 };
 
-// An access entry as the path rule reads it (VeltReadAce): what cannot be read comes out as an
-// entry that grants everything.
+// An access entry as the path rule reads it (VeltReadAce). An entry of a kind whose account is
+// not read (object, compound, or one that cannot be read) allows everything to an unknown
+// account, so that what cannot be read is never trusted, whatever reads it.
 AccessEntry EntryOf(const ACE_HEADER* header) {
     char sid[VELT_SID_TEXT_SIZE];
     const VeltAccessRow row = VeltReadAce(header, header->AceSize, nullptr, sid);
+    if (sid[0] == 0 && AllowsOnObject({{}, 0, row.type, row.flags})) {
+        return {{}, ~std::uint32_t{0}, row.type, row.flags};
+    }
     return {sid, row.mask, row.type, row.flags};
 }
 

@@ -134,6 +134,10 @@ TEST(PathTrust, ReadsWhatEachAccessEntryGrants) {
         const AccessEntry entry{sid, read.mask, read.type, read.flags};
         const VeltAccessRow judged = RowOf(entry, trust);
         EXPECT_EQ(VeltRowGrants(&judged), c.grants);
+        // Whatever the object, an entry grants on it unless it denies or only passes on.
+        EXPECT_EQ(AllowsOnObject(entry),
+                  (read.flags & VELT_ACE_INHERIT_ONLY) == 0 && read.type != VELT_ACE_DENIED &&
+                      read.type != VELT_ACE_DENIED_CALLBACK && read.type != VELT_ACE_DENIED_OBJECT);
     }
     EXPECT_EQ(VeltUntrustedRights(nullptr, 0), kFileAll) << "no access list";
     EXPECT_EQ(PartFacts(SecuritySummary{"S-1-5-18", false, {}}, trust).untrustedRights, kFileAll);
