@@ -83,11 +83,12 @@ VeltTrust TrustedAccounts(const SecuritySummary* systemFolder) {
 }
 
 VeltAccessRow RowOf(const AccessEntry& entry, const VeltTrust& trust) {
-    return {entry.type, entry.flags, VeltTrusts(&trust, entry.trustee.c_str()), entry.mask};
+    return {static_cast<unsigned>(entry.type), entry.flags,
+            VeltTrusts(&trust, entry.trustee.c_str()), entry.mask};
 }
 
 bool AllowsOnObject(const AccessEntry& entry) {
-    const VeltAccessRow row{entry.type, entry.flags, 0, ~std::uint32_t{0}};
+    const VeltAccessRow row{static_cast<unsigned>(entry.type), entry.flags, 0, ~std::uint32_t{0}};
     return VeltRowGrants(&row) != 0;
 }
 

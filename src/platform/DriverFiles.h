@@ -10,13 +10,17 @@
 
 namespace velt {
 
+// The kind of an access entry as Windows numbers it (ACE_HEADER's AceType; driver/PathTrust.h
+// names the ones weighed, VELT_ACE_*): AceType{VELT_ACE_DENIED}. 0 is a plain allowing entry.
+enum class AceType : unsigned {};
+
 // One access entry of a file's or folder's access list: its trustee as SID text ("S-1-5-18"),
-// its access mask, and its kind and flags as Windows numbers them (ACE_HEADER's AceType and
-// AceFlags; driver/PathTrust.h names the ones weighed). The default is a plain allowing entry.
+// its access mask, its kind and its flags (ACE_HEADER's AceFlags). The default is a plain
+// allowing entry that applies to the object itself.
 struct AccessEntry {
     std::string trustee;
     std::uint32_t mask = 0;
-    unsigned type = 0;
+    AceType type{};
     unsigned flags = 0;
 };
 

@@ -58,10 +58,11 @@ class KernelFileView {
 AccessEntry EntryOf(const ACE_HEADER* header) {
     char sid[VELT_SID_TEXT_SIZE];
     const VeltAccessRow row = VeltReadAce(header, header->AceSize, nullptr, sid);
-    if (sid[0] == 0 && AllowsOnObject({{}, 0, row.type, row.flags})) {
-        return {{}, ~std::uint32_t{0}, row.type, row.flags};
+    const AceType type{row.type};
+    if (sid[0] == 0 && AllowsOnObject({{}, 0, type, row.flags})) {
+        return {{}, ~std::uint32_t{0}, type, row.flags};
     }
-    return {sid, row.mask, row.type, row.flags};
+    return {sid, row.mask, type, row.flags};
 }
 
 } // namespace

@@ -352,8 +352,8 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         {"generic write for Users", false, i386, grant(file, {{users, 0x40000000}}), 'R'},
         {"missing file, open folder", false, std::nullopt, grant(folder, {{everyone, 0x2}}), 'R'},
         {"denying and inherit-only entries", false, i386,
-         grant(folder, {{everyone, 0x1F01FF, VELT_ACE_DENIED},
-                        {"S-1-3-0", 0x10000000, VELT_ACE_ALLOWED, VELT_ACE_INHERIT_ONLY}}),
+         grant(folder, {{everyone, 0x1F01FF, AceType{VELT_ACE_DENIED}},
+                        {"S-1-3-0", 0x10000000, AceType{}, VELT_ACE_INHERIT_ONLY}}),
          0},
         {"folder owned by a user", false, i386,
          [&](Files& o) {
@@ -378,11 +378,11 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         {"Users may add folders to the root", false, i386, grant("C:\\", {{users, 0x4}}), 0},
         {"Users may add files to the folder", false, i386, grant(folder, {{users, 0x2}}), 'R'},
         {"Users may add files below the folder only", false, i386,
-         grant(folder, {{users, 0x2, VELT_ACE_ALLOWED, VELT_ACE_INHERIT_ONLY}}), 0},
+         grant(folder, {{users, 0x2, AceType{}, VELT_ACE_INHERIT_ONLY}}), 0},
         {"a callback entry lets Users write the file", false, i386,
-         grant(file, {{users, 0x2, VELT_ACE_ALLOWED_CALLBACK}}), 'R'},
+         grant(file, {{users, 0x2, AceType{VELT_ACE_ALLOWED_CALLBACK}}}), 'R'},
         {"an object entry on the folder", false, i386,
-         grant(folder, {{users, 0x1200A9, VELT_ACE_ALLOWED_OBJECT}}), 'R'},
+         grant(folder, {{users, 0x1200A9, AceType{VELT_ACE_ALLOWED_OBJECT}}}), 'R'},
         {"the drive's root is a reparse point (Wine)", false, i386,
          [&](Files& o) {
              o.security["C:\\"] = Files::AdminsOnly();

@@ -131,7 +131,7 @@ TEST(PathTrust, ReadsWhatEachAccessEntryGrants) {
         // The program's: the entry as SID text first, judged when the path is.
         char sid[VELT_SID_TEXT_SIZE];
         const VeltAccessRow read = VeltReadAce(c.ace.data(), c.ace.size(), nullptr, sid);
-        const AccessEntry entry{sid, read.mask, read.type, read.flags};
+        const AccessEntry entry{sid, read.mask, AceType{read.type}, read.flags};
         const VeltAccessRow judged = RowOf(entry, trust);
         EXPECT_EQ(VeltRowGrants(&judged), c.grants);
         // Whatever the object, an entry grants on it unless it denies or only passes on.
@@ -190,9 +190,9 @@ TEST(PathTrust, TrustsTheSystemFoldersWriters) {
         true,
         {{"S-1-5-21-9-9-9-500", kModify},
          {"S-1-5-21-9-9-9-501", kRead},
-         {"S-1-5-21-9-9-9-502", kFileAll, VELT_ACE_ALLOWED, VELT_ACE_INHERIT_ONLY},
-         {"S-1-5-21-9-9-9-503", kFileAll, VELT_ACE_ALLOWED_CALLBACK},
-         {"S-1-5-21-9-9-9-504", kFileAll, VELT_ACE_DENIED}}};
+         {"S-1-5-21-9-9-9-502", kFileAll, AceType{}, VELT_ACE_INHERIT_ONLY},
+         {"S-1-5-21-9-9-9-503", kFileAll, AceType{VELT_ACE_ALLOWED_CALLBACK}},
+         {"S-1-5-21-9-9-9-504", kFileAll, AceType{VELT_ACE_DENIED}}}};
     const VeltTrust trust = TrustedAccounts(&system);
     const VeltTrust named = TrustedAccounts(nullptr);
     for (const char* sid : {"S-1-5-18", "S-1-5-32-544",

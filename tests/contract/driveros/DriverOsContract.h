@@ -127,7 +127,7 @@ TEST_F(DriverOsContract, FileReadsStayWithinTheFileAndAMissingFileDoesNotOpen) {
     EXPECT_NE(facts.untrustedRights & 0x1, 0U) << "others may read";
     EXPECT_EQ(facts.untrustedRights & VELT_MAY_MODIFY_RIGHTS, 0U) << facts.untrustedRights;
     for (const AccessEntry& entry : rights.entries) {
-        EXPECT_EQ(entry.type, unsigned{VELT_ACE_ALLOWED}) << entry.trustee;
+        EXPECT_EQ(entry.type, AceType{VELT_ACE_ALLOWED}) << entry.trustee;
         EXPECT_EQ(entry.trustee.rfind("S-1-", 0), 0U) << entry.trustee;
     }
     EXPECT_FALSE(files->ReadSecurity(path + ".gone", rights));
