@@ -6,11 +6,11 @@ static wchar_t Lower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? (wchar_t)(c + (L'a' - L'A')) : c;
 }
 
-/* Whether `name` starts with `prefix` (lower-case ASCII), letter case aside; with `whole`, is
+/* Whether `name` starts with `prefix`, the letter case of ASCII letters aside; with `whole`, is
  * it. */
 static int NameIs(const wchar_t* name, const wchar_t* prefix, int whole) {
     for (; *prefix != 0; ++name, ++prefix) {
-        if (Lower(*name) != *prefix) {
+        if (Lower(*name) != Lower(*prefix)) {
             return 0;
         }
     }
@@ -54,7 +54,7 @@ int VeltIsKeptProfilesEntry(const wchar_t* name, unsigned long attributes, int i
     if (inProfiles) {
         return !folder && NameIs(name, L"profiles.", 0);
     }
-    return folder && !reparse && NameIs(name, L"profiles", 1);
+    return folder && !reparse && NameIs(name, L"Profiles", 1);
 }
 
 VeltLockDown VeltProfilesEntryLockDown(const wchar_t* name, unsigned long attributes,
