@@ -134,7 +134,7 @@ Result Measure(const std::string& dir, int count, int rounds) {
     Win32Registry registry;
     Win32Files files;
     CreateDirectoryA((dir + "\\Profiles").c_str(), nullptr);
-    ProfileStore store(registry, files, ProfilesFilePath(dir), kBenchKey);
+    ProfileStore store(registry, files, ProgramFolderProfilesPath(dir), kBenchKey);
     const std::string copyPath = dir + "\\Profiles\\copy.omx";
     store.EnsureSettingsKey();
 

@@ -4,120 +4,54 @@
  * must never take over a folder that holds other people's files, never follow a junction or
  * symbolic link, and never trust a path that a standard user can swap: if any part of it from
  * the drive's root down may be deleted, renamed, re-permissioned or taken over by such a user,
- * the driver that loads at boot could be replaced. The decision is PathTrust's; this file reads
- * the facts it decides on and acts through handles to the folders themselves. */
+ * or the folder itself may take files from one, the driver that loads at boot could be
+ * replaced. The decisions are PathTrust's and SetupRules'; this file reads the facts they decide
+ * on and acts through handles to the folders themselves. Every string it builds is bounded
+ * (WideText.h): a path too long to handle is refused, never cut. */
 #include "SetupCore.h"
 
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "driver/PathTrust.h"
+#include "SetupRules.h"
+#include "WideText.h"
 
-/* Parts of a path: "C:\", "C:\Program Files", ... at most one per two characters. */
-#define MAX_PARTS (MAX_PATH / 2)
-#define MAX_TRUSTED 40
-
-/* The accounts trusted with the program folder: SYSTEM, Administrators, TrustedInstaller, and
- * whoever owns or may change the system folder (that account can replace the system itself). */
-typedef struct Trust {
-    PSID sids[MAX_TRUSTED];
-    int count;
-    PSID named[3];
-    PSECURITY_DESCRIPTOR systemFolder; /* holds the system folder's SIDs */
-} Trust;
-
-static void AddTrusted(Trust* trust, PSID sid) {
-    if (sid != NULL && trust->count < MAX_TRUSTED) {
-        trust->sids[trust->count++] = sid;
+/* The text of a binary SID; empty when it cannot be read. */
+static void SidText(PSID sid, char* text) {
+    if (sid == NULL || !IsValidSid(sid) ||
+        !VeltSidText(sid, GetLengthSid(sid), text, VELT_SID_TEXT_SIZE)) {
+        text[0] = 0;
     }
 }
 
-static void OpenTrust(Trust* trust) {
-    static const wchar_t* const kNamed[3] = {VELT_SidSystem, VELT_SidAdministrators,
-                                             VELT_SidTrustedInstaller};
+/* The accounts trusted with the program folder (PathTrust.h): SYSTEM, Administrators,
+ * TrustedInstaller, and whoever owns or may change the system folder (that account can replace
+ * the system itself). */
+static void OpenTrust(VeltTrust* trust) {
     wchar_t system[MAX_PATH];
     PSID owner = NULL;
     PACL dacl = NULL;
-    ACL_SIZE_INFORMATION size;
+    PSECURITY_DESCRIPTOR descriptor = NULL;
     DWORD length = GetSystemDirectoryW(system, MAX_PATH);
-    DWORD i;
-    ZeroMemory(trust, sizeof(*trust));
-    for (i = 0; i < 3; ++i) {
-        if (ConvertStringSidToSidW(kNamed[i], &trust->named[i])) {
-            AddTrusted(trust, trust->named[i]);
-        }
-    }
+    VeltTrustInit(trust);
     if (length == 0 || length >= MAX_PATH ||
         GetNamedSecurityInfoW(system, SE_FILE_OBJECT,
                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, NULL,
-                              &dacl, NULL, &trust->systemFolder) != ERROR_SUCCESS) {
-        trust->systemFolder = NULL;
+                              &dacl, NULL, &descriptor) != ERROR_SUCCESS) {
         return;
     }
-    AddTrusted(trust, owner);
-    if (dacl == NULL || !GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation)) {
-        return;
-    }
-    for (i = 0; i < size.AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = NULL;
-        if (GetAce(dacl, i, (void**)&ace) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-            (ace->Header.AceFlags & INHERIT_ONLY_ACE) == 0 &&
-            (VeltFileRights(ace->Mask) & VELT_CHANGE_RIGHTS) != 0) {
-            AddTrusted(trust, (PSID)&ace->SidStart);
-        }
-    }
-}
-
-static void CloseTrust(Trust* trust) {
-    int i;
-    for (i = 0; i < 3; ++i) {
-        LocalFree(trust->named[i]);
-    }
-    LocalFree(trust->systemFolder);
-}
-
-static BOOL IsTrusted(const Trust* trust, PSID sid) {
-    int i;
-    for (i = 0; i < trust->count; ++i) {
-        if (EqualSid(trust->sids[i], sid)) {
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
-/* Every right the access list gives accounts that are not trusted. An entry of a kind not read
- * here counts as giving every right; a missing access list gives everyone every right. */
-static DWORD UntrustedRights(PACL dacl, const Trust* trust) {
-    ACL_SIZE_INFORMATION size;
-    DWORD rights = 0;
-    DWORD i;
-    if (dacl == NULL || !GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation)) {
-        return GENERIC_ALL;
-    }
-    for (i = 0; i < size.AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = NULL;
-        if (!GetAce(dacl, i, (void**)&ace)) {
-            return GENERIC_ALL;
-        }
-        if (ace->Header.AceType == ACCESS_DENIED_ACE_TYPE ||
-            (ace->Header.AceFlags & INHERIT_ONLY_ACE) != 0) {
-            continue;
-        }
-        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
-            rights |= GENERIC_ALL;
-        } else if (!IsTrusted(trust, (PSID)&ace->SidStart)) {
-            rights |= ace->Mask;
-        }
-    }
-    return rights;
+    VeltTrustSystemFolder(trust, owner,
+                          owner != NULL && IsValidSid(owner) ? GetLengthSid(owner) : 0, dacl,
+                          dacl != NULL ? dacl->AclSize : 0);
+    LocalFree(descriptor);
 }
 
 /* The facts about one existing part. FALSE when they cannot be read. */
-static BOOL ReadPart(const wchar_t* path, const Trust* trust, VeltPathPart* part) {
+static BOOL ReadPart(const wchar_t* path, const VeltTrust* trust, VeltPathPart* part) {
     PSID owner = NULL;
     PACL dacl = NULL;
     PSECURITY_DESCRIPTOR descriptor = NULL;
+    char sid[VELT_SID_TEXT_SIZE];
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         GetNamedSecurityInfoW(path, SE_FILE_OBJECT,
@@ -125,95 +59,106 @@ static BOOL ReadPart(const wchar_t* path, const Trust* trust, VeltPathPart* part
                               &dacl, NULL, &descriptor) != ERROR_SUCCESS) {
         return FALSE;
     }
+    SidText(owner, sid);
     part->reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    part->ownerTrusted = owner != NULL && IsTrusted(trust, owner);
-    part->untrustedRights = UntrustedRights(dacl, trust);
+    part->ownerTrusted = VeltTrusts(trust, sid);
+    part->untrustedRights = VeltAclUntrustedRights(dacl, dacl != NULL ? dacl->AclSize : 0, trust);
     LocalFree(descriptor);
     return TRUE;
 }
 
 /* The full name of `folder` in `path` (MAX_PATH characters), without a trailing backslash, and
- * where each part of it ends (`ends`, the length of the part's name). FALSE unless it names a
- * folder below a drive's root ("C:\..."). */
-static BOOL SplitPath(const wchar_t* folder, wchar_t* path, int* ends, int* count) {
+ * where each part of it ends. 0 unless it names a folder below a drive's root ("C:\..."); -1
+ * when its full name is too long to handle. */
+static int SplitPath(const wchar_t* folder, wchar_t* path, size_t* ends, size_t* count) {
     DWORD length = GetFullPathNameW(folder, MAX_PATH, path, NULL);
-    DWORD i;
-    if (length == 0 || length >= MAX_PATH) {
-        return FALSE;
+    if (length >= MAX_PATH) {
+        return -1;
     }
-    while (length > 3 && path[length - 1] == L'\\') {
-        path[--length] = 0;
+    if (length == 0) {
+        return 0;
     }
-    if (length <= 3 || path[1] != L':' || path[2] != L'\\' ||
-        !((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'))) {
-        return FALSE;
-    }
-    *count = 0;
-    ends[(*count)++] = 3;
-    for (i = 3; i < length; ++i) {
-        if (path[i] == L'\\') {
-            ends[(*count)++] = (int)i;
-        }
-    }
-    ends[(*count)++] = (int)length;
-    return TRUE;
+    *count = VeltFolderParts(path, ends, VELT_MAX_FOLDER_PARTS);
+    return *count != 0 ? 1 : 0;
 }
 
 static BOOL Exists(const wchar_t* path) {
     return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-/* TRUE when `folder` holds nothing but a Profiles folder of profile files ("profiles.*"), as the
- * uninstaller leaves it when the profiles are kept, or nothing at all. */
-static BOOL HoldsOnlyKeptProfiles(const wchar_t* folder, BOOL inProfiles) {
-    wchar_t pattern[MAX_PATH + 16];
+/* 1 when `folder` holds nothing but a Profiles folder of profile files ("profiles.*"), as the
+ * uninstaller leaves it when the profiles are kept, or nothing at all; 0 when it holds anything
+ * else or cannot be listed; -1 when a path in it is too long to handle. */
+static int HoldsOnlyKeptProfiles(const wchar_t* folder, BOOL inProfiles) {
+    wchar_t pattern[MAX_PATH];
+    wchar_t inner[MAX_PATH];
     WIN32_FIND_DATAW found;
-    BOOL only = TRUE;
+    int only = 1;
     HANDLE search;
-    wsprintfW(pattern, L"%s\\*", folder);
+    if (!VeltJoinPath(pattern, MAX_PATH, folder, L"*")) {
+        return -1;
+    }
     search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) {
-        return FALSE;
+        return 0;
     }
     do {
-        const wchar_t* name = found.cFileName;
-        BOOL folderEntry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (lstrcmpW(name, L".") == 0 || lstrcmpW(name, L"..") == 0) {
-            continue;
+        if (!VeltIsKeptProfilesEntry(found.cFileName, found.dwFileAttributes, inProfiles)) {
+            only = 0;
+        } else if (!inProfiles && lstrcmpW(found.cFileName, L".") != 0 &&
+                   lstrcmpW(found.cFileName, L"..") != 0) {
+            only = VeltJoinPath(inner, MAX_PATH, folder, found.cFileName)
+                       ? HoldsOnlyKeptProfiles(inner, TRUE)
+                       : -1;
         }
-        if (inProfiles) {
-            only = !folderEntry && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, 9,
-                                                  L"profiles.", 9) == CSTR_EQUAL;
-        } else {
-            wchar_t profiles[MAX_PATH + 16];
-            wsprintfW(profiles, L"%s\\%s", folder, name);
-            only = folderEntry && lstrcmpiW(name, VELT_ProfilesFolder) == 0 &&
-                   (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-                   HoldsOnlyKeptProfiles(profiles, TRUE);
-        }
-    } while (only && FindNextFileW(search, &found));
+    } while (only == 1 && FindNextFileW(search, &found));
     FindClose(search);
     return only;
+}
+
+/* Puts `before`, the path and `after` into a reason, as much as fits. */
+static void Say(wchar_t* reason, const wchar_t* before, const wchar_t* path, const char* after) {
+    VeltText text;
+    VeltTextStart(&text, reason, VELT_REASON_SIZE);
+    VeltTextAdd(&text, before);
+    VeltTextAdd(&text, path);
+    VeltTextAddAscii(&text, after);
+}
+
+/* "the <what> <path> (error <n>)", the failing step as MsiActions.c and the setup report it. */
+static void SayFailedStep(wchar_t* reason, const char* what, const wchar_t* path, DWORD error) {
+    VeltText text;
+    VeltTextStart(&text, reason, VELT_REASON_SIZE);
+    VeltTextAddAscii(&text, what);
+    VeltTextAdd(&text, path);
+    VeltTextAddAscii(&text, " (error ");
+    VeltTextAddNumber(&text, error);
+    VeltTextAddAscii(&text, ")");
 }
 
 BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded, wchar_t* reason) {
     wchar_t path[MAX_PATH];
     wchar_t known[MAX_PATH];
-    wchar_t inner[MAX_PATH + 16];
-    int ends[MAX_PARTS + 2];
-    int count = 0;
-    int existing;
-    int known_count;
+    wchar_t inner[MAX_PATH];
+    size_t ends[VELT_MAX_FOLDER_PARTS];
+    size_t count = 0;
+    size_t existing;
     size_t failing = 0;
-    VeltPathPart parts[MAX_PARTS + 2];
+    int split;
+    int only;
+    VeltPathPart parts[VELT_MAX_FOLDER_PARTS];
     VeltPathVerdict verdict;
-    Trust trust;
+    VeltTrust trust;
+    VeltText text;
     reason[0] = 0;
-    if (!SplitPath(folder, path, ends, &count)) {
-        wsprintfW(reason,
-                  L"%.300s is not a folder on a drive of this computer. Choose one such as "
-                  L"C:\\Program Files\\Veltarion.",
-                  folder);
+    split = SplitPath(folder, path, ends, &count);
+    if (split <= 0) {
+        VeltTextStart(&text, reason, VELT_REASON_SIZE);
+        VeltTextAddCount(&text, folder, 300);
+        VeltTextAddAscii(&text, split < 0 ? " is too long a name for a folder of Veltarion. Choose "
+                                            "a shorter one, such as C:\\Program Files\\Veltarion."
+                                          : " is not a folder on a drive of this computer. Choose "
+                                            "one such as C:\\Program Files\\Veltarion.");
         return FALSE;
     }
     OpenTrust(&trust);
@@ -231,59 +176,56 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
         }
         if (!read || ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)) {
-            wsprintfW(reason,
-                      read ? L"%s is a file, not a folder."
-                           : L"The rights of %s cannot be read: it is not taken.",
-                      path);
-            CloseTrust(&trust);
+            Say(reason, read ? L"" : L"The rights of ", path,
+                read ? " is a file, not a folder." : " cannot be read: it is not taken.");
             return FALSE;
         }
         path[ends[existing]] = kept;
     }
-    CloseTrust(&trust);
-    /* A part still to be made is the setup's own; the part above it is judged as its parent. */
-    known_count = existing;
-    if (existing < count) {
-        parts[known_count].reparsePoint = 0;
-        parts[known_count].ownerTrusted = 1;
-        parts[known_count].untrustedRights = 0;
-        ++known_count;
-    }
-    verdict = VeltJudgePath(parts, (size_t)known_count, &failing);
+    verdict = VeltJudgeFolderPath(parts, existing, count, &failing);
     if (verdict != VELT_PATH_TRUSTED) {
-        lstrcpynW(known, path, ends[failing] + 1);
-        wsprintfW(reason,
-                  L"%s: %hs. Choose a folder that only administrators can change, such as "
-                  L"one in Program Files.",
-                  known, VeltPathVerdictText(verdict));
+        lstrcpynW(known, path, (int)ends[failing] + 1);
+        VeltTextStart(&text, reason, VELT_REASON_SIZE);
+        VeltTextAdd(&text, known);
+        VeltTextAddAscii(&text, ": ");
+        VeltTextAddAscii(&text, VeltPathVerdictText(verdict));
+        VeltTextAddAscii(&text, ". Choose a folder that only administrators can change, such as "
+                                "one in Program Files.");
         return FALSE;
     }
     if (existing < count) {
         return TRUE; /* made by the setup */
     }
-    wsprintfW(inner, L"%s\\" VELT_ProfilesFolder, path);
+    if (!VeltJoinPath(inner, MAX_PATH, path, VELT_ProfilesFolder)) {
+        Say(reason, L"", path,
+            " is too long a name for a folder of Veltarion. Choose a shorter one.");
+        return FALSE;
+    }
     if ((GetFileAttributesW(inner) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && Exists(inner)) {
-        wsprintfW(reason,
-                  L"%s is a junction or a symbolic link. Choose a folder of its own for "
-                  L"Veltarion.",
-                  inner);
+        Say(reason, L"", inner,
+            " is a junction or a symbolic link. Choose a folder of its own for Veltarion.");
         return FALSE;
     }
     known[0] = 0;
     if (recorded != NULL && recorded[0] != 0) {
-        int recorded_ends[MAX_PARTS + 2];
-        int recorded_count;
-        if (!SplitPath(recorded, known, recorded_ends, &recorded_count)) {
+        size_t recorded_ends[VELT_MAX_FOLDER_PARTS];
+        size_t recorded_count;
+        if (SplitPath(recorded, known, recorded_ends, &recorded_count) <= 0) {
             known[0] = 0;
         }
     }
-    if ((known[0] != 0 && lstrcmpiW(known, path) == 0) || HoldsOnlyKeptProfiles(path, FALSE)) {
+    if (known[0] != 0 && lstrcmpiW(known, path) == 0) {
         return TRUE;
     }
-    wsprintfW(reason,
-              L"%s holds other files and is not the folder of an installed Veltarion. "
-              L"Choose an empty folder or a new one.",
-              path);
+    only = HoldsOnlyKeptProfiles(path, FALSE);
+    if (only == 1) {
+        return TRUE;
+    }
+    Say(reason, L"", path,
+        only < 0 ? " holds a file or folder whose name is too long for Setup to check. Choose an "
+                   "empty folder or a new one."
+                 : " holds other files and is not the folder of an installed Veltarion. Choose an "
+                   "empty folder or a new one.");
     return FALSE;
 }
 
@@ -321,49 +263,93 @@ static BOOL SetRights(const wchar_t* path, const wchar_t* sddl, BOOL folder) {
 
 /* Takes every user's write right off a Profiles folder an earlier version left in `folder`, and
  * off the files in it. It stays, so that each user's program can copy the profiles from it. A
- * file with another name elsewhere is left as it is. */
-static BOOL CloseProfiles(const wchar_t* folder) {
-    wchar_t profiles[MAX_PATH + 16];
-    wchar_t file[2 * MAX_PATH + 32];
+ * name that may lead elsewhere (a link, a file with another name) is removed; a folder in it, or
+ * an entry that cannot be read or changed, fails the lock-down (`reason` names it). */
+static BOOL CloseProfiles(const wchar_t* folder, wchar_t* reason) {
+    wchar_t profiles[MAX_PATH];
+    wchar_t pattern[MAX_PATH];
+    wchar_t file[MAX_PATH];
     WIN32_FIND_DATAW found;
     HANDLE search;
-    wsprintfW(profiles, L"%s\\" VELT_ProfilesFolder, folder);
+    BOOL done = TRUE;
+    if (!VeltJoinPath(profiles, MAX_PATH, folder, VELT_ProfilesFolder) ||
+        !VeltJoinPath(pattern, MAX_PATH, profiles, L"*")) {
+        SayFailedStep(reason, "the folder ", folder, ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
     if (!Exists(profiles)) {
         return TRUE;
     }
     if (!SetRights(profiles, VELT_SddlProgramFolder, TRUE)) {
+        SayFailedStep(reason, "the rights of ", profiles, GetLastError());
         return FALSE;
     }
-    lstrcpyW(file, profiles);
-    lstrcatW(file, L"\\*");
-    search = FindFirstFileW(file, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                wsprintfW(file, L"%s\\%s", profiles, found.cFileName);
-                SetRights(file, VELT_SddlProgramFile, FALSE);
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        SayFailedStep(reason, "the folder ", profiles, GetLastError());
+        return FALSE;
     }
-    return TRUE;
+    do {
+        BY_HANDLE_FILE_INFORMATION info;
+        DWORD attributes = found.dwFileAttributes;
+        DWORD links = 0;
+        HANDLE entry;
+        if (!VeltJoinPath(file, MAX_PATH, profiles, found.cFileName)) {
+            SayFailedStep(reason, "the file in ", profiles, ERROR_FILENAME_EXCED_RANGE);
+            done = FALSE;
+            break;
+        }
+        entry = CreateFileW(
+            file, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+        if (entry != INVALID_HANDLE_VALUE) {
+            if (GetFileInformationByHandle(entry, &info)) {
+                attributes = info.dwFileAttributes;
+                links = info.nNumberOfLinks;
+            }
+            CloseHandle(entry);
+        }
+        switch (VeltProfilesEntryLockDown(found.cFileName, attributes, links)) {
+        case VELT_LOCK_SKIP:
+            break;
+        case VELT_LOCK_RIGHTS:
+            done = SetRights(file, VELT_SddlProgramFile, FALSE);
+            break;
+        case VELT_LOCK_REMOVE:
+            done = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(file)
+                                                                : DeleteFileW(file);
+            break;
+        case VELT_LOCK_FAIL:
+            SetLastError(ERROR_DIRECTORY);
+            done = FALSE;
+            break;
+        }
+        if (!done) {
+            SayFailedStep(reason, "the profiles file ", file, GetLastError());
+        }
+    } while (done && FindNextFileW(search, &found));
+    FindClose(search);
+    return done;
 }
 
 int VELT_EXPORT VeltMakeFolder(const wchar_t* folder, const wchar_t* recorded, wchar_t* reason) {
     wchar_t path[MAX_PATH];
-    int ends[MAX_PARTS + 2];
-    int count = 0;
-    int i;
+    size_t ends[VELT_MAX_FOLDER_PARTS];
+    size_t count = 0;
+    size_t i;
     BOOL raced = FALSE;
     BOOL made = FALSE;
     SECURITY_ATTRIBUTES attributes = {sizeof(SECURITY_ATTRIBUTES), NULL, FALSE};
     if (!VeltCheckFolder(folder, recorded, reason)) {
         return 1;
     }
-    SplitPath(folder, path, ends, &count);
+    if (SplitPath(folder, path, ends, &count) <= 0) {
+        SayFailedStep(reason, "the folder ", folder, ERROR_BAD_PATHNAME);
+        return 2;
+    }
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
             VELT_SddlProgramFolder, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, NULL)) {
-        wsprintfW(reason, L"the rights of %s (error %lu)", path, GetLastError());
+        SayFailedStep(reason, "the rights of ", path, GetLastError());
         return 2;
     }
     /* Each part still missing is made with its final owner and rights in the same call. */
@@ -376,7 +362,7 @@ int VELT_EXPORT VeltMakeFolder(const wchar_t* folder, const wchar_t* recorded, w
             } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
                 raced = TRUE;
             } else {
-                wsprintfW(reason, L"the folder %s (error %lu)", path, GetLastError());
+                SayFailedStep(reason, "the folder ", path, GetLastError());
                 LocalFree(attributes.lpSecurityDescriptor);
                 return 2;
             }
@@ -388,9 +374,9 @@ int VELT_EXPORT VeltMakeFolder(const wchar_t* folder, const wchar_t* recorded, w
     if (raced && !VeltCheckFolder(path, recorded, reason)) {
         return 1;
     }
-    if ((!made && !SetRights(path, VELT_SddlProgramFolder, TRUE)) || !CloseProfiles(path)) {
-        wsprintfW(reason, L"the rights of %s (error %lu)", path, GetLastError());
+    if (!made && !SetRights(path, VELT_SddlProgramFolder, TRUE)) {
+        SayFailedStep(reason, "the rights of ", path, GetLastError());
         return 2;
     }
-    return 0;
+    return CloseProfiles(path, reason) ? 0 : 2;
 }

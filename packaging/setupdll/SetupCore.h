@@ -1,5 +1,6 @@
 /* The setup's security rules, written once for both installers (VeltarionSetup.dll): the setup
- * program calls them through NsisEntries.c, the Windows Installer package through MsiActions.c.
+ * program calls the exported Velt* functions below with NSIS's System plug-in, the Windows
+ * Installer package through its custom actions (MsiActions.c).
  *
  * Every check fails closed: what cannot be read or opened counts as a refusal. */
 #pragma once
@@ -20,7 +21,9 @@
 
 /* Whether the setup may make `folder` its own; nothing is changed. TRUE when it may; otherwise
  * `reason` (VELT_REASON_SIZE characters) tells why. No part of the path from the drive's root
- * down may be a reparse point or be open to a user who is not an administrator (PathTrust.h);
+ * down may be a reparse point or be open to a user who is not an administrator, nor may the
+ * folder itself take files or folders from one (PathTrust.h); a path too long to handle is
+ * refused;
  * an existing folder must be ours: the folder of the installation an installer `recorded` in
  * the system's registry (may be empty), an empty folder, or one that holds only profiles an
  * uninstall kept. */
@@ -30,7 +33,9 @@ BOOL VELT_EXPORT VeltCheckFolder(const wchar_t* folder, const wchar_t* recorded,
  * owner and rights in the same call; a part someone else created first must pass
  * VeltCheckFolder again, and an existing folder gets the rights through a handle to itself. An
  * existing Profiles folder (profiles an earlier version kept there) and its files lose every
- * user's write right. 0 done, 1 refused (`reason` says why), 2 failed (`reason` names the step). */
+ * user's write right; a link or a file with another name in it is removed, and a folder in it,
+ * or an entry that cannot be locked, fails the step. 0 done, 1 refused (`reason` says why), 2
+ * failed (`reason` names the step). */
 int VELT_EXPORT VeltMakeFolder(const wchar_t* folder, const wchar_t* recorded, wchar_t* reason);
 
 /* --- The running copy (RunningCopy.c) --- */

@@ -1,5 +1,6 @@
 #include "app/CommandChannel.h"
 
+#include "driver/DriverFileCheck.h"
 #include "driver/PathTrust.h"
 #include "platform/PathNames.h"
 
@@ -23,8 +24,10 @@ bool SameUserAndSession(const ProcessFacts& a, const ProcessFacts& b) {
            *a.session == *b.session;
 }
 
-bool TrustedAccount(std::string_view sid) {
-    return sid == shared::kSidSystem || sid == shared::kSidAdministrators;
+// SYSTEM, Administrators and TrustedInstaller: the accounts the installers run as.
+bool TrustedAccount(const std::string& sid) {
+    const VeltTrust trust = TrustedAccounts(nullptr);
+    return VeltTrusts(&trust, sid.c_str()) != 0;
 }
 
 } // namespace
@@ -53,7 +56,7 @@ bool QuitEventTrusted(const SecuritySummary& event) {
         return false;
     }
     for (const AccessEntry& entry : event.entries) {
-        if (entry.allows && (entry.mask & kSignalOrControlRights) != 0 &&
+        if (AllowsOnObject(entry) && (entry.mask & kSignalOrControlRights) != 0 &&
             !TrustedAccount(entry.trustee)) {
             return false;
         }

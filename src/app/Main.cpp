@@ -344,6 +344,10 @@ void TSetParamForm::FormShow() {
         ShowProfileList();
         throw;
     }
+    if (!Store().SharedStoreRefusal().empty()) {
+        services_.eventLog.Report(
+            SharedStoreRefusedEntry(Store().SharedStoragePath(), Store().SharedStoreRefusal()));
+    }
     ProfileList.SetItemIndex(index);
     ShowProfileList();
     if (!ok) {

@@ -52,6 +52,10 @@ LogEntry SaveRefusedEntry(std::string_view keptAt) {
     return Entry(kEventSaveRefused, LogType::Error, {keptAt});
 }
 
+LogEntry SharedStoreRefusedEntry(std::string_view file, std::string_view reason) {
+    return Entry(kEventSharedStoreRefused, LogType::Warning, {file, reason});
+}
+
 LogEntry OtherUserLockEntry() {
     return Entry(kEventOtherUserLock, LogType::Warning);
 }

@@ -17,6 +17,8 @@ LogEntry ProtectionOffEntry(OffCause cause);
 LogEntry StopRefusedEntry();
 LogEntry DriverFileRefusedEntry(std::string_view file, std::string_view reason);
 LogEntry SaveRefusedEntry(std::string_view keptAt);
+// The profiles an earlier version shared between users were not taken in.
+LogEntry SharedStoreRefusedEntry(std::string_view file, std::string_view reason);
 LogEntry OtherUserLockEntry();
 LogEntry CommandPipeTakenEntry(std::string_view pipe);
 LogEntry QuitEventUntrustedEntry(std::string_view event);

@@ -38,21 +38,56 @@ void ExchangeDriveMask(IMessenger& messenger) {
     }
 }
 
-// Empty when the file the registered service loads may be loaded; else why not. A service that
-// a setup, another copy or anyone else registered earlier may point anywhere: its file must pass
-// the checks the file beside the program passes. One whose file cannot be told is not trusted.
-std::string ServiceImageRefusal(IDriverOs& os, IDriverFiles& files, OsHandle service) {
-    std::string image;
-    const bool read = os.ServiceImagePath(service, image);
-    const std::string file = read ? ServiceImageFile(image, files.SystemFolder()) : std::string();
+// Empty when the file a service with this image path loads may be loaded; else why not. The
+// file is judged as the kernel will name it (ServiceImageFile): one whose file cannot be told is
+// not trusted. The file goes to `file`.
+std::string ImageRefusal(IDriverFiles& files, std::string_view image, std::string& file) {
+    file = ServiceImageFile(image, files.SystemFolder());
     if (file.empty()) {
-        return "The driver service " + std::string(kDriverServiceName) + " loads \"" + image +
-               "\", which cannot be checked, so it is not started.";
+        return "The driver service " + std::string(kDriverServiceName) + " loads \"" +
+               std::string(image) + "\", which cannot be checked, so it is not started.";
     }
     return DriverFileRefusal(files, file);
 }
 
+// The same for the registered service: one that a setup, another copy or anyone else registered
+// earlier may point anywhere, so its file must pass the checks the file beside the program
+// passes.
+std::string ServiceImageRefusal(IDriverOs& os, IDriverFiles& files, OsHandle service,
+                                std::string& file) {
+    std::string image;
+    if (!os.ServiceImagePath(service, image)) {
+        file.clear();
+        return ImageRefusal(files, "", file);
+    }
+    return ImageRefusal(files, image, file);
+}
+
 } // namespace
+
+const std::string& LoadedDriverImage() {
+    omx::Module& m = omx::State();
+    if (!m.loadedImage.empty() || m.os == nullptr || m.files == nullptr || !m.isNtFamily ||
+        m.handle == kInvalidHandle) {
+        return m.loadedImage;
+    }
+    // Found running: the image its service records, read with the rights every user has.
+    const OsHandle manager = m.os->OpenServiceManager(kScManagerConnect);
+    if (manager == kNullHandle) {
+        return m.loadedImage;
+    }
+    const OsHandle service =
+        m.os->OpenNamedService(manager, kDriverServiceName, kServiceQueryConfig);
+    std::string image;
+    if (service != kNullHandle) {
+        if (m.os->ServiceImagePath(service, image)) {
+            m.loadedImage = ServiceImageFile(image, m.files->SystemFolder());
+        }
+        m.os->CloseService(service);
+    }
+    m.os->CloseService(manager);
+    return m.loadedImage;
+}
 
 bool OpenDriverDevice(std::string_view deviceName, OsHandle& handle) {
     IDriverOs* os = omx::State().os;
@@ -95,7 +130,8 @@ bool StartDriverService(OsHandle manager, std::string_view serviceName, std::str
     if (service == kNullHandle) {
         return false;
     }
-    std::string refused = ServiceImageRefusal(*os, *files, service);
+    std::string image;
+    std::string refused = ServiceImageRefusal(*os, *files, service, image);
     bool started = false;
     if (!refused.empty()) {
         if (refusal != nullptr) {
@@ -105,6 +141,9 @@ bool StartDriverService(OsHandle manager, std::string_view serviceName, std::str
         started = os->LastError() == kErrorServiceAlreadyRunning;
     }
     os->CloseService(service);
+    if (started) {
+        omx::State().loadedImage = image;
+    }
     return started;
 }
 
@@ -120,8 +159,12 @@ bool ConnectNtDriver(std::string_view serviceName, std::string_view driverFilePa
     bool result = OpenDriverDevice(deviceName, handle);
     if (!result) {
         // A driver that runs is used as it is; only the file about to be installed or started
-        // is examined, and a refused one is neither.
-        std::string refused = DriverFileRefusal(*omx::State().files, driverFilePath);
+        // is examined, as the service will record it, and a refused one is neither: nothing is
+        // registered that the start would refuse.
+        std::string file;
+        std::string refused = driverFilePath.empty()
+                                  ? std::string()
+                                  : ImageRefusal(*omx::State().files, driverFilePath, file);
         if (!refused.empty()) {
             if (refusal != nullptr) {
                 *refusal = std::move(refused);

@@ -1,94 +1,41 @@
 #include "driver/DriverFileCheck.h"
 
+#include "SharedNames.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "bytes/LittleEndian.h"
-#include "driver/PathTrust.h"
 #include "platform/PathNames.h"
-
-#include "SharedNames.h"
 
 namespace velt {
 
 namespace {
-
-constexpr std::string_view kSystem = shared::kSidSystem;
-constexpr std::string_view kAdministrators = shared::kSidAdministrators;
-constexpr std::string_view kTrustedInstaller = shared::kSidTrustedInstaller;
 
 constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderOffsetField = 60;
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
 
-bool Contains(const std::vector<std::string>& list, std::string_view item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
-}
-
-bool Trusted(std::string_view account, const std::vector<std::string>& systemWriters) {
-    return account == kSystem || account == kAdministrators || account == kTrustedInstaller ||
-           Contains(systemWriters, account);
-}
-
-bool MayChange(const AccessEntry& entry) {
-    return entry.allows && !entry.inheritOnly &&
-           (VeltFileRights(entry.mask) & VELT_CHANGE_RIGHTS) != 0;
-}
-
 // The folder of a full file name; a drive's root keeps its backslash ("C:" alone would name the
 // drive's current directory).
 std::string FolderOf(std::string_view path) {
-    std::string folder = ExtractFileDir(path);
-    if (folder.size() == 2 && folder[1] == ':') {
-        folder += '\\';
-    }
-    return folder;
+    const std::vector<std::string> parts = PathParts(path);
+    return parts.size() >= 2 ? parts[parts.size() - 2] : std::string();
 }
 
-// Each folder from the root of the drive or share down to the folder itself: "C:\", "C:\A",
-// "C:\A\B"; "\\srv\share\", "\\srv\share\A".
-std::vector<std::string> FolderAndAncestors(const std::string& folder) {
-    std::size_t root = 3;
-    if (folder.rfind("\\\\", 0) == 0) {
-        const std::size_t share = folder.find('\\', 2);
-        const std::size_t end = share == std::string::npos ? share : folder.find('\\', share + 1);
-        root = end == std::string::npos ? folder.size() : end + 1;
-    }
-    std::vector<std::string> parts{folder.substr(0, root)};
-    for (std::size_t at = folder.find('\\', root); at != std::string::npos;
-         at = folder.find('\\', at + 1)) {
-        parts.push_back(folder.substr(0, at));
-    }
-    if (folder.size() > root) {
-        parts.push_back(folder);
-    }
-    return parts;
-}
-
-// Whether no one but the trusted accounts may swap the folder or any folder above it (the
-// ancestor rule of PathTrust.h). Rights that cannot be read protect nothing.
-bool PathCannotBeSwapped(IDriverFiles& files, const std::string& folder,
-                         const std::vector<std::string>& systemWriters) {
+// Whether no one but the trusted accounts may swap any part of the path down to `path`, nor add
+// to the last part when it is a folder (the rule of PathTrust.h). Rights that cannot be read
+// protect nothing.
+bool PathIsTrusted(IDriverFiles& files, std::string_view path, const VeltTrust& trust) {
     std::vector<VeltPathPart> parts;
-    for (const std::string& part : FolderAndAncestors(folder)) {
+    for (const std::string& part : PathParts(path)) {
         SecuritySummary summary;
         if (!files.ReadSecurity(part, summary)) {
             return false;
         }
-        // The root directory of a volume is never a reparse point on Windows; Wine reports one
-        // for a drive that maps a Unix mount point (Z:\ for /).
-        const bool driveRoot = part.size() == 3 && part[1] == ':';
-        VeltPathPart facts{summary.reparsePoint && !driveRoot ? 1 : 0,
-                           Trusted(summary.owner, systemWriters) ? 1 : 0, 0};
-        facts.untrustedRights = summary.hasAccessList ? 0 : VELT_GENERIC_ALL;
-        for (const AccessEntry& e : summary.entries) {
-            if (e.allows && !e.inheritOnly && !Trusted(e.trustee, systemWriters)) {
-                facts.untrustedRights |= e.mask;
-            }
-        }
-        parts.push_back(facts);
+        parts.push_back(PartFacts(summary, trust));
     }
     return VeltJudgePath(parts.data(), parts.size(), nullptr) == VELT_PATH_TRUSTED;
 }
@@ -122,28 +69,53 @@ DriverMachine ReadDriverMachine(IDriverFiles& files, std::string_view path) {
     }
 }
 
-std::vector<std::string> SystemFolderWriters(const SecuritySummary& systemFolder) {
-    // An account whose SID could not be read (empty) is trusted nowhere.
-    std::vector<std::string> writers;
-    if (!systemFolder.owner.empty()) {
-        writers.push_back(systemFolder.owner);
-    }
-    for (const AccessEntry& entry : systemFolder.entries) {
-        if (MayChange(entry) && !entry.trustee.empty()) {
-            writers.push_back(entry.trustee);
+VeltTrust TrustedAccounts(const SecuritySummary* systemFolder) {
+    VeltTrust trust{};
+    VeltTrustInit(&trust);
+    if (systemFolder != nullptr) {
+        VeltTrustAdd(&trust, systemFolder->owner.c_str());
+        for (const AccessEntry& entry : systemFolder->entries) {
+            const VeltAccessRow row = RowOf(entry, trust);
+            if (VeltRowMakesSystemWriter(&row) != 0) {
+                VeltTrustAdd(&trust, entry.trustee.c_str());
+            }
         }
     }
-    return writers;
+    return trust;
 }
 
-bool OnlyTrustedMayChange(const SecuritySummary& object,
-                          const std::vector<std::string>& systemWriters) {
-    const auto trusted = [&](std::string_view account) { return Trusted(account, systemWriters); };
-    if (!object.hasAccessList || !trusted(object.owner)) {
-        return false; // everyone may do everything, or the owner may give itself any right
+VeltAccessRow RowOf(const AccessEntry& entry, const VeltTrust& trust) {
+    return {static_cast<unsigned>(entry.type), entry.flags,
+            VeltTrusts(&trust, entry.trustee.c_str()), entry.mask};
+}
+
+bool AllowsOnObject(const AccessEntry& entry) {
+    const VeltAccessRow row{static_cast<unsigned>(entry.type), entry.flags, 0, ~std::uint32_t{0}};
+    return VeltRowGrants(&row) != 0;
+}
+
+VeltPathPart PartFacts(const SecuritySummary& part, const VeltTrust& trust) {
+    std::vector<VeltAccessRow> rows;
+    rows.reserve(part.entries.size());
+    for (const AccessEntry& entry : part.entries) {
+        rows.push_back(RowOf(entry, trust));
     }
-    return std::none_of(object.entries.begin(), object.entries.end(),
-                        [&](const AccessEntry& e) { return MayChange(e) && !trusted(e.trustee); });
+    // An empty access list grants nothing; only a missing one grants everything.
+    return {part.reparsePoint ? 1 : 0, VeltTrusts(&trust, part.owner.c_str()),
+            !part.hasAccessList ? VeltUntrustedRights(nullptr, 0)
+            : rows.empty()      ? 0U
+                                : VeltUntrustedRights(rows.data(), rows.size())};
+}
+
+std::vector<std::string> PathParts(std::string_view path) {
+    constexpr std::size_t kMaxParts = 128;
+    std::array<std::size_t, kMaxParts> ends{};
+    const std::size_t count = VeltSplitPath(path.data(), path.size(), 1, ends.data(), ends.size());
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < count; ++i) {
+        parts.emplace_back(path.substr(0, ends[i]));
+    }
+    return parts;
 }
 
 std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePath) {
@@ -151,22 +123,14 @@ std::string DriverFileRefusal(IDriverFiles& files, std::string_view driverFilePa
         return {}; // no path: nothing is ever installed from it
     }
     SecuritySummary systemFolder;
-    std::vector<std::string> systemWriters;
     const std::string systemPath = files.SystemFolder();
-    if (!systemPath.empty() && files.ReadSecurity(systemPath, systemFolder)) {
-        systemWriters = SystemFolderWriters(systemFolder);
-    }
-    // Rights that cannot be read protect nothing (a file system without security, for one).
-    const auto safe = [&](std::string_view path) {
-        SecuritySummary summary;
-        return files.ReadSecurity(path, summary) && OnlyTrustedMayChange(summary, systemWriters);
-    };
-    // The folder first: a service registered for a file still missing there would load whatever
-    // someone puts there later.
+    const bool systemRead = !systemPath.empty() && files.ReadSecurity(systemPath, systemFolder);
+    const VeltTrust trust = TrustedAccounts(systemRead ? &systemFolder : nullptr);
+    // The folder first, where nothing may be added: a service registered for a file still
+    // missing there would load whatever someone puts there later.
     const DriverMachine machine = ReadDriverMachine(files, driverFilePath);
-    const std::string folder = FolderOf(driverFilePath);
-    if (!safe(folder) || !PathCannotBeSwapped(files, folder, systemWriters) ||
-        (machine != DriverMachine::Missing && !safe(driverFilePath))) {
+    if (!PathIsTrusted(files, FolderOf(driverFilePath), trust) ||
+        (machine != DriverMachine::Missing && !PathIsTrusted(files, driverFilePath, trust))) {
         return "The driver file " + std::string(driverFilePath) +
                " can be changed by users who are not administrators, so it is not loaded into "
                "Windows. Move the program to a folder that only administrators can change, such "

@@ -4,6 +4,7 @@
 // whatever that file holds runs in the kernel at the next start.
 #pragma once
 
+#include "driver/PathTrust.h"
 #include "platform/DriverFiles.h"
 
 #include <string>
@@ -18,15 +19,23 @@ enum class DriverMachine { Missing, NotPe, I386, Amd64, Other };
 // Reads the MZ header, the PE header it points to and its machine field, every read bounded.
 DriverMachine ReadDriverMachine(IDriverFiles& files, std::string_view path);
 
-// The accounts that may change the system folder: its owner and every account an entry allows
-// to write, delete or change its rights or owner.
-std::vector<std::string> SystemFolderWriters(const SecuritySummary& systemFolder);
+// The trusted accounts (PathTrust.h): SYSTEM, Administrators, TrustedInstaller, and the owner
+// and every writer of the system folder (VeltRowMakesSystemWriter), when its rights were read.
+VeltTrust TrustedAccounts(const SecuritySummary* systemFolder);
 
-// Whether only SYSTEM, Administrators, TrustedInstaller and the given writers of the system
-// folder may write, delete, or change the rights or owner of the object. Entries that deny are
-// not weighed: an entry that allows counts whatever denies it elsewhere.
-bool OnlyTrustedMayChange(const SecuritySummary& object,
-                          const std::vector<std::string>& systemWriters);
+// The row an access entry makes, with its account judged by `trust`.
+VeltAccessRow RowOf(const AccessEntry& entry, const VeltTrust& trust);
+
+// Whether the entry gives its account any right on the object itself (PathTrust.h's rule for
+// each kind of entry: not a deny, not inherit-only), whatever the kind of object.
+bool AllowsOnObject(const AccessEntry& entry);
+
+// The facts the path rule judges about one part, from its owner and access list.
+VeltPathPart PartFacts(const SecuritySummary& part, const VeltTrust& trust);
+
+// The path's parts from its root down, each as a full name ("C:\", "C:\A", "C:\A\B"); empty
+// when VeltSplitPath refuses the path.
+std::vector<std::string> PathParts(std::string_view path);
 
 // Empty when the driver file may be installed and started; else the text that tells the user
 // why not (a file or folder that other users may change, a driver for the other kind of

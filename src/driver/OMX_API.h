@@ -36,6 +36,10 @@ const std::string& ExeDir();
 // ExeDir followed by "OMXDRV.SYS"; empty when that would exceed 255 characters or ExeDir is not
 // an absolute path, in which case no service is ever installed from it.
 const std::string& DriverFilePath();
+// The file of the kernel driver that runs: the image the connection started, or, for a driver it
+// found running, the image its service records (as ServiceImageFile maps it, asked once). Empty
+// when it cannot be told.
+const std::string& LoadedDriverImage();
 // Set by DriverConnect: platform NT with a major version of 4 or more.
 bool IsNtFamily();
 // The open device, or kInvalidHandle; never closed by the program.

@@ -17,6 +17,8 @@ struct Module {
     OsHandle handle = kInvalidHandle;
     std::string exeDir;
     std::string driverFilePath;
+    // The file of the driver that runs, once known (LoadedDriverImage).
+    std::string loadedImage;
     bool isNtFamily = false;
     std::uint32_t bytesReturned = 0; // received by every request, never read
 };

@@ -1,5 +1,6 @@
 #include "driver/ServiceImage.h"
 
+#include "driver/DriverFileCheck.h"
 #include "platform/PathNames.h"
 
 namespace velt {
@@ -10,22 +11,10 @@ bool StartsWithFolded(std::string_view text, std::string_view prefix) {
     return SameNameIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-// A full path on a drive whose parts are what they say: no "." or ".." part and no '/', which
-// would make the folders that are checked differ from the ones the kernel walks.
-bool IsDrivePath(std::string_view path) {
-    if (!IsAbsolutePath(path) || path[1] != ':' || path.find('/') != std::string_view::npos) {
-        return false;
-    }
-    for (std::size_t at = 2; at != std::string_view::npos && at < path.size();) {
-        const std::size_t next = path.find('\\', at + 1);
-        const std::string_view part = path.substr(
-            at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
-        if (part == "." || part == "..") {
-            return false;
-        }
-        at = next;
-    }
-    return true;
+// A full path on a drive that Win32 and the kernel read as the same one file (PathParts).
+bool IsOneDriveFile(std::string_view path) {
+    const std::vector<std::string> parts = PathParts(path);
+    return parts.size() >= 2 && parts[0].size() == 3 && path.back() != '\\';
 }
 
 } // namespace
@@ -35,17 +24,20 @@ std::string ServiceImageFile(std::string_view imagePath, std::string_view system
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
         path = path.substr(1, path.size() - 2);
     }
+    // The kernel reads "\SystemRoot\..." and a relative path under the Windows folder, the
+    // system folder's parent.
+    const std::string windows = ExtractFileDir(systemFolder);
     std::string file;
     if (StartsWithFolded(path, "\\??\\")) {
         file = path.substr(4);
     } else if (StartsWithFolded(path, "\\SystemRoot\\")) {
-        file = ExtractFileDir(systemFolder) + std::string(path.substr(11));
+        file = windows + std::string(path.substr(11));
     } else if (!path.empty() && path.front() != '\\' && path.find(':') == std::string_view::npos) {
-        file = ExtractFileDir(systemFolder) + "\\" + std::string(path);
+        file = windows + "\\" + std::string(path);
     } else {
         file = path;
     }
-    return IsDrivePath(file) ? file : std::string();
+    return !windows.empty() && IsOneDriveFile(file) ? file : std::string();
 }
 
 } // namespace velt

@@ -16,8 +16,9 @@ bool IsStandInDescription(std::string_view description) {
 
 bool DriverIsStandIn() {
     IDriverFiles* files = omx::State().files;
-    return files != nullptr && !DriverFilePath().empty() &&
-           IsStandInDescription(files->FileDescription(DriverFilePath()));
+    const std::string& image = LoadedDriverImage();
+    // A driver whose file cannot be told is never taken for the real one.
+    return files == nullptr || image.empty() || IsStandInDescription(files->FileDescription(image));
 }
 
 } // namespace velt

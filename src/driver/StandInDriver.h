@@ -5,13 +5,16 @@
 
 #include <string_view>
 
+#include "SharedNames.h"
+
 namespace velt {
 
 // The word the stand-in's description carries (any letter case); the real driver's never does.
-inline constexpr std::string_view kStandInMark = "stand-in";
+inline constexpr std::string_view kStandInMark = shared::kStandInMark;
 
 bool IsStandInDescription(std::string_view description);
-// Whether the driver file the program installs and loads (DriverFilePath) is the stand-in.
+// Whether the driver that runs (LoadedDriverImage) is the stand-in; so is one whose file cannot
+// be told.
 bool DriverIsStandIn();
 
 } // namespace velt

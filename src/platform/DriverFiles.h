@@ -10,14 +10,18 @@
 
 namespace velt {
 
+// The kind of an access entry as Windows numbers it (ACE_HEADER's AceType; driver/PathTrust.h
+// names the ones weighed, VELT_ACE_*): AceType{VELT_ACE_DENIED}. 0 is a plain allowing entry.
+enum class AceType : unsigned {};
+
 // One access entry of a file's or folder's access list: its trustee as SID text ("S-1-5-18"),
-// its access mask, whether it allows (else denies), and whether it only passes on to the
-// folder's children (INHERIT_ONLY_ACE) instead of applying to the object itself.
+// its access mask, its kind and its flags (ACE_HEADER's AceFlags). The default is a plain
+// allowing entry that applies to the object itself.
 struct AccessEntry {
     std::string trustee;
     std::uint32_t mask = 0;
-    bool allows = true;
-    bool inheritOnly = false;
+    AceType type{};
+    unsigned flags = 0;
 };
 
 // A file's or folder's owner and access list, and whether it is a reparse point (a junction,
@@ -30,6 +34,8 @@ struct SecuritySummary {
     bool reparsePoint = false;
 };
 
+// Paths are read as the kernel names them: on 64-bit Windows, System32 is the real one, not the
+// folder a 32-bit program is redirected to.
 class IDriverFiles {
   public:
     virtual ~IDriverFiles() = default;

@@ -19,6 +19,9 @@ inline constexpr std::uint32_t kPlatformWin32Windows = 1; // VER_PLATFORM_WIN32_
 inline constexpr std::uint32_t kPlatformWin32Nt = 2;      // VER_PLATFORM_WIN32_NT
 inline constexpr std::uint32_t kScManagerAllAccess = 0xF003F;
 inline constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+// What reading a service's configuration needs, and every user has by default.
+inline constexpr std::uint32_t kScManagerConnect = 0x0001;
+inline constexpr std::uint32_t kServiceQueryConfig = 0x0001;
 inline constexpr std::uint32_t kServiceKernelDriver = 1;
 inline constexpr std::uint32_t kServiceDemandStart = 3;
 inline constexpr std::uint32_t kServiceErrorNormal = 1;

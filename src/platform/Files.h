@@ -18,6 +18,19 @@ enum class FileAccess { Read, ReadWrite };
 // What other handles may do with the file while this one is open.
 enum class FileShare { None, Read, ReadWrite };
 
+// What an open file tells of who could have made or changed it, read on the handle itself: its
+// number of names (hard links), whether it is a reparse point, whether its owner is one of the
+// trusted accounts (driver/PathTrust.h: SYSTEM, Administrators, TrustedInstaller, the system
+// folder's owner and writers), and what its access list grants the other accounts (file rights,
+// generic ones mapped). `read` is false when any of it could not be read.
+struct FileOrigin {
+    bool read = false;
+    std::uint32_t links = 0;
+    bool reparsePoint = false;
+    bool ownerTrusted = false;
+    std::uint32_t untrustedRights = 0;
+};
+
 class IFile {
   public:
     virtual ~IFile() = default;
@@ -30,6 +43,8 @@ class IFile {
     virtual void Write(const void* data, std::size_t size) = 0;
     // Flushes the file's data to the disk.
     virtual void Flush() = 0;
+    // Who could have made or changed this file (never throws).
+    virtual FileOrigin Origin() = 0;
 };
 
 class IFiles {

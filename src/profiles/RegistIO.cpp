@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "driver/PathTrust.h"
 #include "profiles/ProfileRecord.h"
 #include "platform/PathNames.h"
 #include "profiles/StoragePaths.h"
@@ -19,6 +20,12 @@ constexpr std::size_t kRecordsPerBatch = 128;
 constexpr std::uint64_t kMaxStorageBytes = std::uint64_t{128} << 20;
 
 } // namespace
+
+bool OriginTrusted(const FileOrigin& origin) {
+    const VeltPathPart part{origin.reparsePoint ? 1 : 0, origin.ownerTrusted ? 1 : 0,
+                            origin.untrustedRights};
+    return origin.read && origin.links == 1 && VeltJudgeFile(&part) == VELT_PATH_TRUSTED;
+}
 
 ProfileStore::ProfileStore(ISettingsRegistry& registry, IFiles& files, std::string storagePath,
                            std::string keyPath, std::string sharedStoragePath)
@@ -88,15 +95,23 @@ ProfileStore::Creation ProfileStore::CreateStorage(const ProfileList& firstList)
 }
 
 void ProfileStore::ImportSharedStore() {
-    // The shared file is only ever read. One that holds no whole records, is too large or
-    // cannot be read is left alone, and the user starts as on a first start.
+    // The shared file is only ever read, and judged on the handle it is read through. One that
+    // anybody but an administrator could have planted, that holds no whole records, is too large
+    // or cannot be read is left alone, the user starts as on a first start, and the reason is
+    // kept for the log.
     if (sharedPath_.empty() || files_.Exists(storagePath_) || !files_.Exists(sharedPath_)) {
         return;
     }
+    sharedRefusal_ = kSharedStoreUnreadable;
     try {
         const auto from = files_.Open(sharedPath_, FileAccess::Read, FileShare::Read);
         const std::uint64_t size = from->Size();
+        if (!OriginTrusted(from->Origin())) {
+            sharedRefusal_ = kSharedStoreNotTrusted;
+            return;
+        }
         if (size == 0 || size % kRecordSize != 0 || size > kMaxStorageBytes) {
+            sharedRefusal_ = size > kMaxStorageBytes ? kSharedStoreTooLarge : kSharedStoreNotWhole;
             return;
         }
         try {
@@ -116,6 +131,7 @@ void ProfileStore::ImportSharedStore() {
             to->Flush();
         }
         if (files_.MoveNew(newPath_, storagePath_)) {
+            sharedRefusal_ = {};
             return;
         }
     } catch (const StoreError&) {
@@ -123,6 +139,9 @@ void ProfileStore::ImportSharedStore() {
     try {
         files_.Remove(newPath_);
     } catch (const StoreError&) {
+    }
+    if (files_.Exists(storagePath_)) {
+        sharedRefusal_ = {}; // another copy made the user's store meanwhile
     }
 }
 
@@ -162,6 +181,7 @@ bool ProfileStore::LoadProfiles(ProfileList& list, std::int32_t& currentIndex) {
     refusal_ = kNotLoadedCompletely;
     refusedPath_.clear();
     refusedBytes_.clear();
+    sharedRefusal_ = {};
     RequireAbsolutePath();
     ImportSharedStore();
 

@@ -48,10 +48,23 @@ inline std::string NoMoreCopiesText(std::string_view folder,
            std::to_string(kMaxRefusedSaves) + " in \"" + std::string(folder) + "\".";
 }
 
+// Why an older shared store was not taken in (the Event Log entry's reason).
+inline constexpr std::string_view kSharedStoreNotTrusted =
+    "a user who is not an administrator could have made or changed it";
+inline constexpr std::string_view kSharedStoreNotWhole = "it holds no whole profiles";
+inline constexpr std::string_view kSharedStoreTooLarge = "it is larger than 128 MiB";
+inline constexpr std::string_view kSharedStoreUnreadable = "it could not be read";
+
+// Whether a file may be taken in as profiles nobody but an administrator could have planted: a
+// plain file (no reparse point) with one name, owned by a trusted account, that no other account
+// may change (PathTrust.h's rule for a file), all read on the handle it is read through.
+bool OriginTrusted(const FileOrigin& origin);
+
 class ProfileStore {
   public:
     // A shared storage path names an older store that several users shared: a load that finds
-    // no storage file first copies that one's profiles in (see ImportSharedStore).
+    // no storage file first copies that one's profiles in, if OriginTrusted passes the file
+    // (see ImportSharedStore).
     ProfileStore(ISettingsRegistry& registry, IFiles& files, std::string storagePath,
                  std::string keyPath = std::string(kSettingsKeyPath),
                  std::string sharedStoragePath = {});
@@ -81,6 +94,10 @@ class ProfileStore {
     bool StorageLoaded() const { return storageLoaded_; }
     // The file the last refused save's list was kept in; empty when none since the load.
     const std::string& RefusedCopyPath() const { return refusedPath_; }
+    // Why the last load took nothing in from the older shared store that was there; empty when
+    // it took it in, or there was none to take.
+    std::string_view SharedStoreRefusal() const { return sharedRefusal_; }
+    const std::string& SharedStoragePath() const { return sharedPath_; }
 
   private:
     enum class Creation { Made, FoundExisting, Failed };
@@ -105,6 +122,7 @@ class ProfileStore {
     std::string backupPath_;
     std::string keyPath_;
     std::string sharedPath_;
+    std::string_view sharedRefusal_;
     bool storageLoaded_ = false;
     std::string_view refusal_ = kNotLoadedCompletely;
     // The last refused save's file and content since the load.

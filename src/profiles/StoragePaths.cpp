@@ -2,17 +2,22 @@
 
 #include <algorithm>
 
+#include "SharedNames.h"
+#include "driver/DriverFileCheck.h"
+
 namespace velt {
 
 namespace {
 
-bool IsDriveRoot(std::string_view dir) {
-    return dir.size() == 3 && dir[1] == ':' && dir[2] == '\\';
+// Whether the folder is the root of a drive or share, which keeps its backslash (PathParts).
+bool IsRoot(std::string_view dir) {
+    const std::vector<std::string> parts = PathParts(dir);
+    return parts.size() == 1 && parts[0].size() == dir.size();
 }
 
 std::string WithoutTrailingBackslash(std::string_view dir) {
     std::string out(dir);
-    while (!out.empty() && out.back() == '\\' && !IsDriveRoot(out)) {
+    while (!out.empty() && out.back() == '\\' && !IsRoot(out)) {
         out.pop_back();
     }
     return out;
@@ -24,7 +29,7 @@ bool SameFolder(std::string_view a, std::string_view b) {
 
 } // namespace
 
-std::string ProfilesFilePath(std::string_view exeDirectory) {
+std::string ProgramFolderProfilesPath(std::string_view exeDirectory) {
     return WithoutTrailingBackslash(exeDirectory) + "\\" + shared::kFolderStoreFile;
 }
 
@@ -38,9 +43,9 @@ StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
                                   const std::vector<std::string>& installed,
                                   std::string_view localAppData) {
     if (!IsInstalledFolder(exeDirectory, installed)) {
-        return {ProfilesFilePath(exeDirectory), {}};
+        return {ProgramFolderProfilesPath(exeDirectory), {}};
     }
-    StoreLocation where{{}, ProfilesFilePath(exeDirectory)};
+    StoreLocation where{{}, ProgramFolderProfilesPath(exeDirectory)};
     if (IsAbsolutePath(localAppData)) {
         where.storagePath = WithoutTrailingBackslash(localAppData) + "\\" + shared::kUserStoreFile;
     }

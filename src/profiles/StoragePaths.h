@@ -14,10 +14,10 @@
 
 namespace velt {
 
-// The storage file beside the executable: the executable's directory without a trailing
-// backslash (a drive root keeps its backslash), then "\Profiles\profiles.omx". Older installed
-// copies shared this one file between all users.
-std::string ProfilesFilePath(std::string_view exeDirectory);
+// The storage file in the program's folder: the executable's directory without a trailing
+// backslash (a root keeps its backslash), then "\Profiles\profiles.omx". A portable copy keeps
+// its profiles there; older installed copies shared this one file between all users.
+std::string ProgramFolderProfilesPath(std::string_view exeDirectory);
 
 struct StoreLocation {
     // The user's storage file; empty when it cannot be known (the store then refuses to work
@@ -33,7 +33,7 @@ struct StoreLocation {
 bool IsInstalledFolder(std::string_view exeDirectory, const std::vector<std::string>& installed);
 
 // Where this copy keeps the store: "<localAppData>\Veltarion\profiles.omx" for an installed
-// copy, ProfilesFilePath beside a portable one.
+// copy, ProgramFolderProfilesPath beside a portable one.
 StoreLocation ChooseStoreLocation(std::string_view exeDirectory,
                                   const std::vector<std::string>& installed,
                                   std::string_view localAppData);

@@ -3,8 +3,10 @@
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Security.h"
 
+#include "driver/DriverFileCheck.h"
+#include "driver/PathTrust.h"
+
 #include <windows.h>
-#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,11 +19,38 @@ namespace {
 
 constexpr DWORD kMaxDescriptor = 64 * 1024;
 
+// While it lives, this thread of a 32-bit program on 64-bit Windows reads System32 itself rather
+// than SysWOW64, as the kernel reads a driver's image. The functions are looked up at run time
+// (XP has neither; a Windows without them redirects nothing). Nothing may load a DLL meanwhile:
+// the loader would look in the 64-bit folder too.
+class KernelFileView {
+  public:
+    KernelFileView() {
+        using DisableFn = BOOL(WINAPI*)(PVOID*);
+        const auto disable = Kernel32Export<DisableFn>("Wow64DisableWow64FsRedirection");
+        active_ = disable != nullptr && disable(&previous_) != FALSE;
+    }
+    ~KernelFileView() {
+        using RevertFn = BOOL(WINAPI*)(PVOID);
+        const auto revert = Kernel32Export<RevertFn>("Wow64RevertWow64FsRedirection");
+        if (active_ && revert != nullptr) {
+            revert(previous_);
+        }
+    }
+    KernelFileView(const KernelFileView&) = delete;
+    KernelFileView& operator=(const KernelFileView&) = delete;
+
+  private:
+    PVOID previous_ = nullptr;
+    bool active_ = false;
+};
+
 } // namespace
 
 std::int64_t Win32DriverFiles::ReadFileAt(std::string_view path, std::uint32_t offset, void* buffer,
                                           std::uint32_t size) {
     const std::string name(path);
+    const KernelFileView view;
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -41,6 +70,7 @@ std::int64_t Win32DriverFiles::ReadFileAt(std::string_view path, std::uint32_t o
 
 bool Win32DriverFiles::ReadSecurity(std::string_view path, SecuritySummary& out) {
     const std::string name(path);
+    const KernelFileView view;
     constexpr SECURITY_INFORMATION kWanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD needed = 0;
     GetFileSecurityA(name.c_str(), kWanted, nullptr, 0, &needed);
@@ -85,6 +115,8 @@ std::string Win32DriverFiles::FileDescription(std::string_view path) {
     std::string description;
     const std::string name(path);
     DWORD unused = 0;
+    // version.dll is loaded above; its reads of the file go where the kernel's go.
+    const KernelFileView view;
     const DWORD size = infoSize != nullptr ? infoSize(name.c_str(), &unused) : 0;
     constexpr DWORD kMaxVersionInfo = 64 * 1024;
     std::vector<BYTE> data(size > 0 && size <= kMaxVersionInfo ? size : 0);

@@ -1,5 +1,6 @@
 // What the driver link reads of the driver file before installing it, read for real through the
-// Win32 API.
+// Win32 API. On 64-bit Windows every file is read as the kernel names it: the redirection of this
+// 32-bit program's System32 to SysWOW64 is off around each read.
 #pragma once
 
 #include "platform/DriverFiles.h"

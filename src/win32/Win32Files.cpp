@@ -1,6 +1,9 @@
 #include "win32/Win32Files.h"
 
 #include <windows.h>
+#include <aclapi.h>
+
+#include "driver/PathTrust.h"
 
 #include <string>
 
@@ -26,6 +29,28 @@ DWORD ShareFlags(FileShare share) {
 
 // Large transfers go in pieces that a DWORD count can carry.
 constexpr std::size_t kMaxTransfer = 1U << 30;
+
+// The accounts trusted with the program's files: the named ones and the system folder's owner and
+// writers (PathTrust.h).
+VeltTrust TrustedAccounts() {
+    VeltTrust trust{};
+    VeltTrustInit(&trust);
+    char system[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (length > 0 && length < MAX_PATH &&
+        GetNamedSecurityInfoA(system, SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                              nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
+        VeltTrustSystemFolder(&trust, owner,
+                              owner != nullptr && IsValidSid(owner) ? GetLengthSid(owner) : 0, dacl,
+                              dacl != nullptr ? dacl->AclSize : 0);
+        LocalFree(descriptor);
+    }
+    return trust;
+}
 
 class Win32File final : public IFile {
   public:
@@ -87,6 +112,32 @@ class Win32File final : public IFile {
         if (!FlushFileBuffers(handle_)) {
             ThrowLastError();
         }
+    }
+
+    FileOrigin Origin() override {
+        FileOrigin origin;
+        BY_HANDLE_FILE_INFORMATION info{};
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetFileInformationByHandle(handle_, &info) == FALSE ||
+            GetSecurityInfo(handle_, SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+            return origin;
+        }
+        const VeltTrust trust = TrustedAccounts();
+        char sid[VELT_SID_TEXT_SIZE];
+        const bool ownerRead = owner != nullptr && IsValidSid(owner) != FALSE &&
+                               VeltSidText(owner, GetLengthSid(owner), sid, sizeof sid) != 0;
+        origin.read = true;
+        origin.links = info.nNumberOfLinks;
+        origin.reparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        origin.ownerTrusted = ownerRead && VeltTrusts(&trust, sid) != 0;
+        origin.untrustedRights =
+            VeltAclUntrustedRights(dacl, dacl != nullptr ? dacl->AclSize : 0, &trust);
+        LocalFree(descriptor);
+        return origin;
     }
 
   private:

@@ -1,40 +1,33 @@
 #include "win32/Win32Security.h"
 
-#include <sddl.h>
+#include "driver/DriverFileCheck.h"
+#include "driver/PathTrust.h"
 
 namespace velt {
 
 namespace {
 
-constexpr BYTE kAllowedCallbackAce = 9; // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-constexpr BYTE kDeniedCallbackAce = 10; // ACCESS_DENIED_CALLBACK_ACE_TYPE
-
+// An access entry as the path rule reads it (VeltReadAce). An entry of a kind whose account is
+// not read (object, compound, or one that cannot be read) allows everything to an unknown
+// account, so that what cannot be read is never trusted, whatever reads it.
 AccessEntry EntryOf(const ACE_HEADER* header) {
-    AccessEntry entry;
-    entry.inheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
-    const BYTE type = header->AceType;
-    if (type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_DENIED_ACE_TYPE ||
-        type == kAllowedCallbackAce || type == kDeniedCallbackAce) {
-        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-        entry.trustee = SidText(const_cast<DWORD*>(&ace->SidStart));
-        entry.mask = ace->Mask;
-        entry.allows = type == ACCESS_ALLOWED_ACE_TYPE || type == kAllowedCallbackAce;
-    } else {
-        entry.mask = ~DWORD{0};
+    char sid[VELT_SID_TEXT_SIZE];
+    const VeltAccessRow row = VeltReadAce(header, header->AceSize, nullptr, sid);
+    const AceType type{row.type};
+    if (sid[0] == 0 && AllowsOnObject({{}, 0, type, row.flags})) {
+        return {{}, ~std::uint32_t{0}, type, row.flags};
     }
-    return entry;
+    return {sid, row.mask, type, row.flags};
 }
 
 } // namespace
 
 std::string SidText(PSID sid) {
-    LPSTR text = nullptr;
-    if (sid == nullptr || ConvertSidToStringSidA(sid, &text) == FALSE) {
-        return {};
-    }
-    std::string out(text);
-    LocalFree(text);
-    return out;
+    char text[VELT_SID_TEXT_SIZE];
+    return sid != nullptr && IsValidSid(sid) != FALSE &&
+                   VeltSidText(sid, GetLengthSid(sid), text, sizeof text) != 0
+               ? std::string(text)
+               : std::string();
 }
 
 bool SummarizeDescriptor(PSECURITY_DESCRIPTOR descriptor, SecuritySummary& out) {

@@ -204,9 +204,9 @@ TEST(CommandChannelTest, EachEndIsJudgedFromItsFacts) {
 }
 
 TEST(CommandChannelTest, QuitRequestIsBelievedOnlyFromAdministrators) {
-    const AccessEntry wait{"S-1-1-0", 0x00120000, true, false}; // Everyone: wait, read
-    const AccessEntry system{"S-1-5-18", 0x001F0003, true, false};
-    const AccessEntry admins{"S-1-5-32-544", 0x10000000, true, false};
+    const AccessEntry wait{"S-1-1-0", 0x00120000}; // Everyone: wait, read
+    const AccessEntry system{"S-1-5-18", 0x001F0003};
+    const AccessEntry admins{"S-1-5-32-544", 0x10000000};
     const struct {
         const char* what;
         SecuritySummary event;
@@ -218,14 +218,14 @@ TEST(CommandChannelTest, QuitRequestIsBelievedOnlyFromAdministrators) {
         {"owner unread", {"", true, {system}}, false},
         {"no access list", {"S-1-5-32-544", false, {}}, false},
         {"users may set it",
-         {"S-1-5-32-544", true, {system, {"S-1-5-32-545", 0x0002, true, false}}},
+         {"S-1-5-32-544", true, {system, {"S-1-5-32-545", 0x0002}}},
          false},
         {"everyone may re-permission it",
-         {"S-1-5-32-544", true, {{"S-1-1-0", 0x00040000, true, false}}},
+         {"S-1-5-32-544", true, {{"S-1-1-0", 0x00040000}}},
          false},
-        {"generic write", {"S-1-5-32-544", true, {{"S-1-1-0", 0x40000000, true, false}}}, false},
+        {"generic write", {"S-1-5-32-544", true, {{"S-1-1-0", 0x40000000}}}, false},
         {"a denial is no grant",
-         {"S-1-5-32-544", true, {{"S-1-1-0", 0x10000000, false, false}}},
+         {"S-1-5-32-544", true, {{"S-1-1-0", 0x10000000, AceType{1}}}},
          true},
     };
     for (const auto& c : cases) {

@@ -493,24 +493,39 @@ TEST_F(MainWindowTest, AboutOpensModallyOnceAndOnlyComesToFrontWhenOpen) {
     EXPECT_FALSE(AboutForm->Visible());
 }
 
-// Only a driver whose version resource names it a stand-in changes the texts about protection.
+// Only a driver whose version resource names it a stand-in changes the texts about protection:
+// the driver that runs, from the image its service records, not the file beside the program.
 TEST_F(MainWindowTest, AStandInDriverIsNamedWhereverProtectionIsSpokenOf) {
+    const std::string running = "C:\\Program Files\\Veltarion\\OMXDRV.SYS";
+    const std::string beside = "C:\\Omvex\\OMXDRV.SYS";
+    const char* const standIn = "Veltarion stand-in driver for evaluation (ciphers nothing)";
     const struct {
-        const char* description; // nullptr: no version resource
+        const char* description; // of the running image; nullptr: no version resource
+        const char* besideDescription;
+        const char* image; // the service's recorded image
         bool standIn;
     } cases[] = {
-        {nullptr, false},
-        {"OMX file-encryption filter driver", false},
-        {"Veltarion stand-in driver for evaluation (ciphers nothing)", true},
-        {"VELTARION STAND-IN DRIVER", true},
+        {nullptr, nullptr, running.c_str(), false},
+        {"OMX file-encryption filter driver", standIn, running.c_str(), false},
+        {standIn, "OMX file-encryption filter driver", running.c_str(), true},
+        {"VELTARION STAND-IN DRIVER", nullptr, running.c_str(), true},
+        {"OMX file-encryption filter driver", nullptr, "\\Device\\OMXDRV.SYS",
+         true}, // a file that cannot be told is never taken for the real driver
+        {"OMX file-encryption filter driver", nullptr,
+         "\\??\\C:\\Program Files\\Veltarion\\OMXDRV.SYS", false},
     };
     PutProfiles({Profile("Twice", "c:\\a")});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.description != nullptr ? c.description : "none");
         driverFiles.descriptions.clear();
         if (c.description != nullptr) {
-            driverFiles.descriptions["C:\\Omvex\\OMXDRV.SYS"] = c.description;
+            driverFiles.descriptions[running] = c.description;
         }
+        if (c.besideDescription != nullptr) {
+            driverFiles.descriptions[beside] = c.besideDescription;
+        }
+        os.serviceBinaryPath = c.image;
+        OmxModuleInit(os, driverFiles, kExe);
         Start();
         EXPECT_EQ(main->Caption(), c.standIn ? "Veltarion (stand-in driver)" : "Veltarion");
         TypePasswords("abcd", "abcd");
@@ -527,6 +542,32 @@ TEST_F(MainWindowTest, AStandInDriverIsNamedWhereverProtectionIsSpokenOf) {
         main->AboutItemClick();
         EXPECT_TRUE(shown) << "the about box was not shown";
         main->Destroy();
+    }
+}
+
+// An installed copy's user without a store of their own starts with the profiles an earlier
+// version shared, unless someone could have planted them: then the log says nothing was taken in.
+TEST(SharedStoreImport, APlantedStoreIsLoggedAndNotTakenIn) {
+    for (const std::uint32_t links : {1U, 2U}) {
+        MainWindowScene scene;
+        scene.shell.exeName = kExe;
+        const std::string folder = "C:\\Omvex";
+        scene.machineDefault.OpenKey(shared::kInstallerKey, true)
+            ->WriteRaw(shared::kInstallFolderValue, kRegSz,
+                       std::vector<std::uint8_t>(folder.begin(), folder.end()));
+        scene.files.AddDirectory("C:\\Users\\me\\AppData\\Local");
+        scene.PutProfiles({MainWindowScene::Profile("Planted", "c:\\a")});
+        scene.files.SetOrigin(kStorage, FileOrigin{true, links, false, true, 0x1200A9});
+        scene.Start();
+        const bool planted = links != 1;
+        EXPECT_EQ(scene.main->Profiles.Items().at(0), planted ? "My Confidential Data" : "Planted");
+        std::vector<LogEntry> logged;
+        if (planted) {
+            logged.push_back({kEventSharedStoreRefused,
+                              LogType::Warning,
+                              {kStorage, std::string(kSharedStoreNotTrusted)}});
+        }
+        EXPECT_EQ(scene.eventLog.entries, logged);
     }
 }
 

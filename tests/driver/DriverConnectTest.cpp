@@ -1,4 +1,6 @@
 #include "DriverTestFixture.h"
+#include "driver/PathTrust.h"
+#include "platform/PathNames.h"
 
 #include <functional>
 #include <map>
@@ -350,7 +352,9 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         {"generic write for Users", false, i386, grant(file, {{users, 0x40000000}}), 'R'},
         {"missing file, open folder", false, std::nullopt, grant(folder, {{everyone, 0x2}}), 'R'},
         {"denying and inherit-only entries", false, i386,
-         grant(folder, {{everyone, 0x1F01FF, false}, {"S-1-3-0", 0x10000000, true, true}}), 0},
+         grant(folder, {{everyone, 0x1F01FF, AceType{VELT_ACE_DENIED}},
+                        {"S-1-3-0", 0x10000000, AceType{}, VELT_ACE_INHERIT_ONLY}}),
+         0},
         {"folder owned by a user", false, i386,
          [&](Files& o) {
              o.security[folder] = SecuritySummary{"S-1-5-21-1-2-3-1001", true, {}};
@@ -372,6 +376,19 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
          },
          'R'},
         {"Users may add folders to the root", false, i386, grant("C:\\", {{users, 0x4}}), 0},
+        {"Users may add files to the folder", false, i386, grant(folder, {{users, 0x2}}), 'R'},
+        {"Users may add files below the folder only", false, i386,
+         grant(folder, {{users, 0x2, AceType{}, VELT_ACE_INHERIT_ONLY}}), 0},
+        {"a callback entry lets Users write the file", false, i386,
+         grant(file, {{users, 0x2, AceType{VELT_ACE_ALLOWED_CALLBACK}}}), 'R'},
+        {"an object entry on the folder", false, i386,
+         grant(folder, {{users, 0x1200A9, AceType{VELT_ACE_ALLOWED_OBJECT}}}), 'R'},
+        {"the drive's root is a reparse point (Wine)", false, i386,
+         [&](Files& o) {
+             o.security["C:\\"] = Files::AdminsOnly();
+             o.security["C:\\"]->reparsePoint = true;
+         },
+         0},
         {"owned by the system folder's owner (Wine)", false, i386,
          [&](Files& o) {
              o.defaultSecurity = {wineUser, true, {{wineUser, 0x1F01FF}, {everyone, 0x1200A9}}};
@@ -410,6 +427,9 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
     const std::pair<std::string, const char*> images[] = {
         {"\\??\\" + file, nullptr},
         {"System32\\DRIVERS\\OMXDRV.SYS", nullptr},
+        {"\\SystemRoot\\System32\\drivers\\OMXDRV.SYS", nullptr},
+        {"C:/Temp/OMXDRV.SYS", "which cannot be checked"},
+        {"\\??\\C:\\Temp.\\OMXDRV.SYS", "which cannot be checked"},
         {"C:\\Temp\\OMXDRV.SYS", "C:\\Temp\\OMXDRV.SYS can be changed by users"},
         {"\\Device\\HarddiskVolume1\\OMXDRV.SYS", "which cannot be checked"},
         {"C:\\Program Files\\..\\Temp\\OMXDRV.SYS", "which cannot be checked"},
@@ -426,6 +446,17 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
         EXPECT_EQ(os.service, refusal ? Service::Stopped : Service::Running) << image;
         const std::string shown = messenger.shown.empty() ? "" : messenger.shown[0].text;
         EXPECT_EQ(shown.find(refusal ? refusal : "~") != std::string::npos, refusal != nullptr);
+    }
+
+    // A file the service would record in a form the start cannot check is not registered at all.
+    for (const char* exe : {"\\\\srv\\share\\V\\Veltarion.exe", "C:\\Tools.\\Veltarion.exe"}) {
+        os = fakes::FakeDriverOs::Nt();
+        files = Files{};
+        messenger = fakes::RecordingMessenger{};
+        files.contents[ExtractFilePath(exe) + "OMXDRV.SYS"] = i386;
+        Init(exe);
+        EXPECT_FALSE(Connect()) << exe;
+        EXPECT_EQ(os.service, Service::Missing) << exe;
     }
 
     // A driver that runs is used whatever its file.

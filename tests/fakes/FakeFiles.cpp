@@ -14,7 +14,9 @@ class FakeFile final : public IFile {
     FakeFile(const FakeFile&) = delete;
     FakeFile& operator=(const FakeFile&) = delete;
 
-    std::uint64_t Size() override { return Data().size(); }
+    std::uint64_t Size() override {
+        return std::max<std::uint64_t>(Data().size(), files_.nodes_.at(Handle().key).reportedSize);
+    }
     std::uint64_t Position() override { return position_; }
 
     void Read(void* data, std::size_t size) override {
@@ -68,6 +70,8 @@ class FakeFile final : public IFile {
         auto& node = files_.nodes_.at(Handle().key);
         node.flushed = node.data;
     }
+
+    FileOrigin Origin() override { return files_.nodes_.at(Handle().key).origin; }
 
   private:
     const FakeFiles::Handle& Handle() const { return files_.handles_.at(id_); }
@@ -382,6 +386,14 @@ void FakeFiles::AddDirectory(std::string_view path) {
     }
     AddDirectory(ParentKey(key));
     nodes_[key].directory = true;
+}
+
+void FakeFiles::SetOrigin(std::string_view path, const FileOrigin& origin) {
+    nodes_.at(Key(path)).origin = origin;
+}
+
+void FakeFiles::SetReportedSize(std::string_view path, std::uint64_t size) {
+    nodes_.at(Key(path)).reportedSize = size;
 }
 
 void FakeFiles::PutFile(std::string_view path, Bytes bytes) {

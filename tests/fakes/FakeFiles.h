@@ -45,6 +45,11 @@ class FakeFiles final : public IFiles {
     // Test set-up and inspection (no steps, no faults).
     void AddDirectory(std::string_view path); // with every missing parent
     void PutFile(std::string_view path, Bytes bytes);
+    // What a handle to the file tells of its origin (default: one name, owned by Administrators,
+    // no one else may change it).
+    void SetOrigin(std::string_view path, const FileOrigin& origin);
+    // The file says it is this large (as a sparse file would), though only its data can be read.
+    void SetReportedSize(std::string_view path, std::uint64_t size);
     std::optional<Bytes> Contents(std::string_view path) const;
     bool DirectoryExists(std::string_view path) const;
     int OpenHandles() const { return static_cast<int>(handles_.size()); }
@@ -74,6 +79,8 @@ class FakeFiles final : public IFiles {
         bool denyWrites = false; // folders only
         Bytes data;
         Bytes flushed; // what survives the machine going down
+        FileOrigin origin{true, 1, false, true, 0x1200A9};
+        std::uint64_t reportedSize = 0;
     };
     struct Handle {
         std::string key;

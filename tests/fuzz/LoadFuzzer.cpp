@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeRegistry registry;
     const std::string exeDir = "C:\\App";
     files.AddDirectory(exeDir + "\\Profiles");
-    ProfileStore store(registry, files, ProfilesFilePath(exeDir));
+    ProfileStore store(registry, files, ProgramFolderProfilesPath(exeDir));
     store.EnsureSettingsKey();
 
     std::size_t at = 0;

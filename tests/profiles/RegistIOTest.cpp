@@ -66,27 +66,119 @@ TEST_F(LoadTest, AFirstStartEndedBeforeAnySaveLeavesTheFirstRunProfileAnEmptiedL
     EXPECT_EQ(files.Contents(storagePath), FakeFiles::Bytes{});
 }
 
+// The shared file of an older version is taken in once, read only, and only when nobody but an
+// administrator could have planted it; otherwise the user starts with the first-run profile and
+// the store says why nothing was taken in.
 TEST_F(LoadTest, AUserWithoutAStoreStartsWithTheSharedOnesProfilesAndLeavesItAlone) {
     const std::string own = "C:\\Users\\me\\AppData\\Local\\Veltarion\\profiles.omx";
     files.AddDirectory("C:\\Users\\me\\AppData\\Local");
     files.AddDirectory(ExtractFileDir(storagePath));
     ProfileList shared;
     FillList(shared, 3, 1);
-    FakeFiles::Bytes torn = FileOf(shared);
+    const FakeFiles::Bytes whole = FileOf(shared);
+    FakeFiles::Bytes torn = whole;
     torn.pop_back();
-    // The shared file, and how many profiles the user then starts with (1: the first-run one).
-    const std::pair<FakeFiles::Bytes, std::size_t> cases[] = {
-        {FileOf(shared), 3}, {torn, 1}, {{}, 1}};
-    for (const auto& [bytes, listed] : cases) {
-        files.PutFile(storagePath, bytes);
+    constexpr std::uint64_t kOver128MiB = (std::uint64_t{128} << 20) + kRecordSize;
+    const FileOrigin plain{true, 1, false, true, 0x1200A9};
+    const auto with = [&](auto change) {
+        FileOrigin origin = plain;
+        change(origin);
+        return origin;
+    };
+    struct Row {
+        const char* name;
+        const FakeFiles::Bytes& bytes;
+        FileOrigin origin;
+        std::string_view refusal; // empty: taken in
+    };
+    const Row rows[] = {
+        {"plain", whole, plain, {}},
+        {"read-only", whole, plain, {}},
+        {"torn", torn, plain, kSharedStoreNotWhole},
+        {"empty", {}, plain, kSharedStoreNotWhole},
+        {"over 128 MiB", whole, plain, kSharedStoreTooLarge},
+        {"hard link", whole, with([](FileOrigin& o) { o.links = 2; }), kSharedStoreNotTrusted},
+        {"reparse point", whole, with([](FileOrigin& o) { o.reparsePoint = true; }),
+         kSharedStoreNotTrusted},
+        {"owned by a user", whole, with([](FileOrigin& o) { o.ownerTrusted = false; }),
+         kSharedStoreNotTrusted},
+        {"Users may write", whole, with([](FileOrigin& o) { o.untrustedRights |= 0x2; }),
+         kSharedStoreNotTrusted},
+        {"Users may append", whole, with([](FileOrigin& o) { o.untrustedRights |= 0x4; }),
+         kSharedStoreNotTrusted},
+        {"generic write", whole, with([](FileOrigin& o) { o.untrustedRights = 0x40000000; }),
+         kSharedStoreNotTrusted},
+        {"Users may delete", whole, with([](FileOrigin& o) { o.untrustedRights |= 0x10000; }),
+         kSharedStoreNotTrusted},
+        {"origin unread", whole, with([](FileOrigin& o) { o.read = false; }),
+         kSharedStoreNotTrusted},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        files = FakeFiles{};
+        files.AddDirectory("C:\\Users\\me\\AppData\\Local");
+        files.PutFile(storagePath, row.bytes);
+        files.SetOrigin(storagePath, row.origin);
+        files.SetReadOnly(storagePath, std::string_view(row.name) == "read-only");
+        if (row.refusal == kSharedStoreTooLarge) {
+            files.SetReportedSize(storagePath, kOver128MiB);
+        }
         ProfileStore store(registry, files, own, std::string(kSettingsKeyPath), storagePath);
         store.EnsureSettingsKey();
         ProfileList list;
         std::int32_t index = 0;
-        EXPECT_EQ(store.LoadProfiles(list, index), listed != 1) << listed;
-        EXPECT_EQ(list.Count(), listed);
-        EXPECT_EQ(files.Contents(storagePath), bytes) << "the shared file is never changed";
-        files.Remove(own);
+        EXPECT_EQ(store.LoadProfiles(list, index), row.refusal.empty());
+        EXPECT_EQ(list.Count(), row.refusal.empty() ? 3U : 1U);
+        EXPECT_EQ(store.SharedStoreRefusal(), row.refusal);
+        EXPECT_EQ(files.Contents(storagePath), row.bytes) << "the shared file is never changed";
+        EXPECT_FALSE(files.Contents(ChangeFileExt(own, ".new")));
+        // Once the user has a store, the shared one is not read again.
+        ProfileList other;
+        FillList(other, 5, 7);
+        files.SetReadOnly(storagePath, false);
+        files.SetReportedSize(storagePath, 0);
+        files.PutFile(storagePath, FileOf(other));
+        EXPECT_TRUE(store.LoadProfiles(list, index));
+        EXPECT_EQ(list.Count(), row.refusal.empty() ? 3U : 1U) << "the first start's stored list";
+        EXPECT_EQ(store.SharedStoreRefusal(), "");
+    }
+
+    // A copy that fails half-way leaves no file of its own behind, and takes nothing in.
+    const std::pair<Op, const char*> faults[] = {{Op::Write, "Disk full"},
+                                                 {Op::MoveReplace, "Access denied"}};
+    for (const auto& [op, text] : faults) {
+        files = FakeFiles{};
+        files.AddDirectory("C:\\Users\\me\\AppData\\Local\\Veltarion");
+        files.PutFile(storagePath, whole);
+        files.FailNth(op, 1, text);
+        ProfileStore store(registry, files, own, std::string(kSettingsKeyPath), storagePath);
+        store.EnsureSettingsKey();
+        ProfileList list;
+        std::int32_t index = 0;
+        EXPECT_FALSE(store.LoadProfiles(list, index)) << text;
+        EXPECT_EQ(list.Count(), 1U) << text;
+        EXPECT_EQ(store.SharedStoreRefusal(), kSharedStoreUnreadable) << text;
+        EXPECT_FALSE(files.Contents(ChangeFileExt(own, ".new"))) << text;
+    }
+}
+
+TEST_F(LoadTest, AStoreOver128MiBIsRefusedUnread) {
+    PutStored(2);
+    auto store = MakeStore();
+    store.EnsureSettingsKey();
+    // At the limit the file is read (and this one's bytes run out); past it, nothing is read.
+    for (const std::uint64_t size : {std::uint64_t{128} << 20, (std::uint64_t{128} << 20) + 1}) {
+        files.SetReportedSize(storagePath, size);
+        ProfileList list;
+        std::int32_t index = 0;
+        try {
+            store.LoadProfiles(list, index);
+            ADD_FAILURE() << size;
+        } catch (const StoreError& e) {
+            EXPECT_EQ(e.what(), std::string(size > (std::uint64_t{128} << 20) ? kErrStorageTooLarge
+                                                                              : kErrReadBeyondEnd))
+                << size;
+        }
     }
 }
 

@@ -5,13 +5,13 @@
 namespace velt {
 namespace {
 
-TEST(StoragePaths, ProfilesFilePathFromTheExecutableDirectory) {
-    EXPECT_EQ(ProfilesFilePath("C:\\Program Files\\Veltarion"),
+TEST(StoragePaths, ProgramFolderProfilesPathFromTheExecutableDirectory) {
+    EXPECT_EQ(ProgramFolderProfilesPath("C:\\Program Files\\Veltarion"),
               "C:\\Program Files\\Veltarion\\Profiles\\profiles.omx");
-    EXPECT_EQ(ProfilesFilePath("C:\\App\\"), "C:\\App\\Profiles\\profiles.omx");
+    EXPECT_EQ(ProgramFolderProfilesPath("C:\\App\\"), "C:\\App\\Profiles\\profiles.omx");
     // A drive root keeps its backslash, and the separator follows it all the same.
-    EXPECT_EQ(ProfilesFilePath("C:\\"), "C:\\\\Profiles\\profiles.omx");
-    EXPECT_EQ(ProfilesFilePath("\\\\server\\share\\app"),
+    EXPECT_EQ(ProgramFolderProfilesPath("C:\\"), "C:\\\\Profiles\\profiles.omx");
+    EXPECT_EQ(ProgramFolderProfilesPath("\\\\server\\share\\app"),
               "\\\\server\\share\\app\\Profiles\\profiles.omx");
 }
 

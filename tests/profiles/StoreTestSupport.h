@@ -109,7 +109,7 @@ class StoreTest : public ::testing::Test {
     FaultClock clock;
     FakeFiles files{&clock};
     FakeRegistry registry{&clock};
-    std::string storagePath = ProfilesFilePath(kExeDir);
+    std::string storagePath = ProgramFolderProfilesPath(kExeDir);
     std::string newPath = ChangeFileExt(storagePath, ".new");
     std::string backupPath = ChangeFileExt(storagePath, ".bak");
 };

@@ -4,6 +4,7 @@
 // these names.
 #pragma once
 
+#include "driver/DriverFileCheck.h"
 #include "platform/DriverFiles.h"
 #include "platform/DriverOs.h"
 
@@ -116,6 +117,19 @@ TEST_F(DriverOsContract, FileReadsStayWithinTheFileAndAMissingFileDoesNotOpen) {
     SecuritySummary rights;
     ASSERT_TRUE(files->ReadSecurity(path, rights));
     EXPECT_EQ(rights.owner.rfind("S-1-", 0), 0U) << rights.owner;
+    // Its access entries, read as rows: a file made here is readable by other users and no more,
+    // and its owner is trusted (an administrator here, the system folder's owner under Wine).
+    SecuritySummary system;
+    ASSERT_TRUE(files->ReadSecurity(files->SystemFolder(), system));
+    const VeltTrust trust = TrustedAccounts(&system);
+    const VeltPathPart facts = PartFacts(rights, trust);
+    EXPECT_TRUE(facts.ownerTrusted) << rights.owner;
+    EXPECT_NE(facts.untrustedRights & 0x1, 0U) << "others may read";
+    EXPECT_EQ(facts.untrustedRights & VELT_MAY_MODIFY_RIGHTS, 0U) << facts.untrustedRights;
+    for (const AccessEntry& entry : rights.entries) {
+        EXPECT_EQ(entry.type, AceType{VELT_ACE_ALLOWED}) << entry.trustee;
+        EXPECT_EQ(entry.trustee.rfind("S-1-", 0), 0U) << entry.trustee;
+    }
     EXPECT_FALSE(files->ReadSecurity(path + ".gone", rights));
 }
 

@@ -31,6 +31,14 @@ class FakeStoreEnvironment final : public StoreEnvironment {
         return dir;
     }
     bool ReadOnlyAttributeHonoured() override { return true; }
+    bool HardLink(const std::string& existing, const std::string& link) override {
+        FileOrigin origin = files_.Open(existing, FileAccess::Read, FileShare::ReadWrite)->Origin();
+        ++origin.links;
+        files_.SetOrigin(existing, origin);
+        files_.PutFile(link, *files_.Contents(existing));
+        files_.SetOrigin(link, origin);
+        return true;
+    }
 
   private:
     FakeFiles files_;

@@ -40,6 +40,8 @@ class StoreEnvironment {
     // Removes a key with everything below it (the program itself never removes keys); false
     // when there was nothing to remove or it could not be removed.
     virtual bool DeleteKeyTree(const std::string& path) = 0;
+    // Gives an existing file a second name (a hard link); false where none can be made.
+    virtual bool HardLink(const std::string& existing, const std::string& link) = 0;
 };
 
 std::unique_ptr<StoreEnvironment> MakeStoreEnvironment();
@@ -110,6 +112,23 @@ TEST_F(StoreContract, CreateWriteReadAndPositions) {
     EXPECT_EQ(file->Position(), 1024u);
     EXPECT_EQ(record, Bytes(bytes.begin() + 512, bytes.begin() + 1024));
     EXPECT_EQ(TextOf([&] { file->Read(record.data(), 512); }), "Read beyond end of file");
+}
+
+// A file this program made is one nobody else could have planted, until it has a second name.
+TEST_F(StoreContract, OriginOfAFileIsReadOnItsHandle) {
+    const std::string path = Path("origin.omx");
+    Put(path, Bytes(512, 1));
+    FileOrigin origin = files().Open(path, FileAccess::Read, FileShare::Read)->Origin();
+    EXPECT_TRUE(origin.read);
+    EXPECT_EQ(origin.links, 1U);
+    EXPECT_FALSE(origin.reparsePoint);
+    EXPECT_TRUE(OriginTrusted(origin)) << origin.ownerTrusted << " " << origin.untrustedRights;
+    if (!env->HardLink(path, Path("planted.omx"))) {
+        GTEST_SKIP() << "no hard links here";
+    }
+    origin = files().Open(path, FileAccess::Read, FileShare::Read)->Origin();
+    EXPECT_EQ(origin.links, 2U);
+    EXPECT_FALSE(OriginTrusted(origin));
 }
 
 TEST_F(StoreContract, CreateTruncatesAnExistingFile) {
@@ -313,7 +332,7 @@ TEST_F(StoreContract, RegistryKeysAndValues) {
 class StoreOverSeams : public StoreContract {
   protected:
     ProfileStore MakeStore(const std::string& exeDir) {
-        return ProfileStore(registry(), files(), ProfilesFilePath(exeDir), keyPath);
+        return ProfileStore(registry(), files(), ProgramFolderProfilesPath(exeDir), keyPath);
     }
     // A store over exeDir that has loaded `list`.
     ProfileStore Loaded(const std::string& exeDir, ProfileList& list) {

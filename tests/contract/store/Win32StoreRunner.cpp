@@ -87,6 +87,10 @@ class Win32StoreEnvironment final : public StoreEnvironment {
         return honoured;
     }
 
+    bool HardLink(const std::string& existing, const std::string& link) override {
+        return CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != FALSE;
+    }
+
   private:
     // Prepared outside Wine by lockedfolder.sh (immutable Unix files and folders); their base
     // folder comes as a Unix path in VELT_LOCKED_DIR, and "<name>.ok" tells that one worked.

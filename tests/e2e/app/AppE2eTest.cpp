@@ -940,6 +940,20 @@ TEST_F(AppE2e, TornStorageFileIsReportedAndTheProgramRunsOn) {
         EXPECT_EQ(ReadFileBytes(install_.StorageFile()), sharedNow);
         EXPECT_FALSE(FileExists(install_.Path("Profiles\\profiles.bak")));
     }
+
+    // A shared file with a second name (a user could have linked it to a file of their own before
+    // the upgrade) is never taken in: the user starts with the first-run profile.
+    ASSERT_TRUE(WriteFileBytes(install_.StorageFile(), shared));
+    DeleteFileA(own.c_str());
+    const std::string planted = install_.Path("Profiles\\planted.omx");
+    ASSERT_TRUE(CreateHardLinkA(planted.c_str(), install_.StorageFile().c_str(), nullptr));
+    main = Start();
+    DismissWelcome();
+    EXPECT_EQ(ComboItem(Item(main, Main::kProfiles), 0), "My Confidential Data");
+    ASSERT_TRUE(ChooseTrayItem(app_->Pid(), main, kMenuQuit));
+    EXPECT_EQ(app_->WaitExit(), 0U);
+    EXPECT_EQ(ReadFileBytes(install_.StorageFile()), shared);
+    DeleteFileA(planted.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, shared::kInstallerKey);
 }

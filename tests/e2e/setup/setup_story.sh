@@ -37,6 +37,20 @@ mkdir -p "$WINEPREFIX/drive_c/Open" && chmod o+w "$WINEPREFIX/drive_c/Open"
 check "refuses a folder whose parent others may change (4)" \
     exit_code 4 wine "$setup" /S '/D=C:\Open\Veltarion'
 check "refused: nothing made in that parent" test -z "$(ls -A "$WINEPREFIX/drive_c/Open")"
+# Folders holding a folder whose full path passes 276 characters (a name of 245 ending in
+# "Profiles", one level down or inside a kept Profiles folder): each is judged by its real name,
+# refused, and nothing is installed.
+deep_name=$(printf 'd%.0s' $(seq 1 50))
+long_name=$(printf 'x%.0s' $(seq 1 237))Profiles
+mkdir -p "$WINEPREFIX/drive_c/Deep/$deep_name/$long_name" \
+    "$WINEPREFIX/drive_c/Deeper/$deep_name/Profiles/$long_name"
+check "refuses a folder holding a 304-character path (4)" \
+    exit_code 4 wine "$setup" /S "/D=C:\\Deep\\$deep_name"
+check "refuses a Profiles folder holding a 315-character path (4)" \
+    exit_code 4 wine "$setup" /S "/D=C:\\Deeper\\$deep_name"
+check "refused long paths: nothing installed" not wine "$reg" query "$uninst"
+check "refused long paths: folders as they were" \
+    test -z "$(ls -A "$WINEPREFIX/drive_c/Deep/$deep_name/$long_name")$(value "$svc" ImagePath)"
 check "refuses while an event holds the lock's name (5)" \
     in_other_session --event exit_code 5 wine "$setup" /S
 check "refuses while a copy runs in another session (5)" \
