@@ -384,10 +384,11 @@ Section "Veltarion (required)" SecMain
         ; Leftovers of an earlier run that could not finish, removed now that no one else may
         ; change the folder, without following a link among them.
         StrCpy $Owned 1
-        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${NEW}", i 0) i'
-        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${OLD}", i 0) i .r0'
+        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${NEW}", i 0) i .r0'
+        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${OLD}", i 0) i .r2'
         ${If} $0 != "0"
-            StrCpy $Failed "an earlier update waits for a restart of Windows"
+        ${OrIf} $2 != "0"
+            StrCpy $Failed "an earlier update's files in $INSTDIR cannot be removed yet; they may wait for a restart of Windows"
             Call Fail
         ${EndIf}
         ClearErrors

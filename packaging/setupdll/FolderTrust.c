@@ -320,8 +320,10 @@ static BOOL SetRights(const wchar_t* path, const wchar_t* sddl, BOOL folder) {
 }
 
 /* Takes every user's write right off a Profiles folder an earlier version left in `folder`, and
- * off the files in it. It stays, so that each user's program can copy the profiles from it. A
- * file with another name elsewhere is left as it is. */
+ * off the files in it. It stays, so that each user's program can copy the profiles from it. An
+ * entry that is not a plain file with one name (a hard link to a file elsewhere, a link, a
+ * folder) is removed, never followed: what it names stays as it is. FALSE when an entry can
+ * neither be locked nor removed. */
 static BOOL CloseProfiles(const wchar_t* folder) {
     wchar_t profiles[MAX_PATH + 16];
     wchar_t file[2 * MAX_PATH + 32];
@@ -337,15 +339,23 @@ static BOOL CloseProfiles(const wchar_t* folder) {
     lstrcpyW(file, profiles);
     lstrcatW(file, L"\\*");
     search = FindFirstFileW(file, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                wsprintfW(file, L"%s\\%s", profiles, found.cFileName);
-                SetRights(file, VELT_SddlProgramFile, FALSE);
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    if (search == INVALID_HANDLE_VALUE) {
+        return FALSE;
     }
+    do {
+        BOOL closed = TRUE;
+        if (lstrcmpW(found.cFileName, L".") != 0 && lstrcmpW(found.cFileName, L"..") != 0) {
+            wsprintfW(file, L"%s\\%s", profiles, found.cFileName);
+            closed = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                         ? VeltRemoveStaging(file, FALSE) == 0
+                         : SetRights(file, VELT_SddlProgramFile, FALSE) || DeleteFileW(file);
+        }
+        if (!closed) {
+            FindClose(search);
+            return FALSE;
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
     return TRUE;
 }
 

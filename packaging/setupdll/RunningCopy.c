@@ -34,9 +34,10 @@ static void OpenReader(ImageReader* reader) {
     if (reader->query == NULL && length > 0 && length < MAX_PATH &&
         SUCCEEDED(StringCchCatW(path, MAX_PATH, L"\\psapi.dll"))) {
         reader->psapi = LoadLibraryW(path);
-        reader->module = reader->psapi == NULL ? NULL
-                                               : (ModuleFileName)(void*)GetProcAddress(
-                                                     reader->psapi, "GetModuleFileNameExW");
+        reader->module =
+            reader->psapi == NULL
+                ? NULL
+                : (ModuleFileName)(void*)GetProcAddress(reader->psapi, "GetModuleFileNameExW");
     }
 }
 
@@ -51,8 +52,8 @@ static void CloseReader(ImageReader* reader) {
 static HANDLE OpenCopy(const ImageReader* reader, DWORD id, wchar_t* image) {
     DWORD length = MAX_PATH;
     HANDLE process = OpenProcess(
-        SYNCHRONIZE | (reader->query != NULL ? QUERY_LIMITED
-                                             : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ),
+        SYNCHRONIZE |
+            (reader->query != NULL ? QUERY_LIMITED : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ),
         FALSE, id);
     BOOL read = FALSE;
     if (process == NULL) {
@@ -82,12 +83,10 @@ static BOOL InFolder(const wchar_t* image, const wchar_t* folder) {
     while (length > 0 && folder[length - 1] == L'\\') {
         --length;
     }
-    if (FAILED(StringCchPrintfW(program, MAX_PATH, L"%.*s\\%s", (int)length, folder,
-                                IMAGE_NAME))) {
+    if (FAILED(StringCchPrintfW(program, MAX_PATH, L"%.*s\\%s", (int)length, folder, IMAGE_NAME))) {
         return FALSE;
     }
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, image, -1, program, -1) ==
-           CSTR_EQUAL;
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, image, -1, program, -1) == CSTR_EQUAL;
 }
 
 /* TRUE when the process is gone (it ended since the list was taken). */
@@ -175,8 +174,8 @@ static void AskByWindow(void) {
     for (i = 0; i < 2; ++i) {
         HWND window = FindWindowW(VELT_WindowClass, kCaptions[i]);
         if (window != NULL) {
-            SendMessageTimeoutW(window, RegisterWindowMessageW(VELT_QuitMessage), 0, 0,
-                                SMTO_NORMAL, 10000, &answer);
+            SendMessageTimeoutW(window, RegisterWindowMessageW(VELT_QuitMessage), 0, 0, SMTO_NORMAL,
+                                10000, &answer);
         }
     }
 }

@@ -8,8 +8,8 @@
 
 /* Removes one entry that is not a plain folder: a file, or a reparse point of either kind. */
 static int RemoveEntry(const wchar_t* path, DWORD attributes, BOOL laterIfBusy) {
-    BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(path)
-                                                                 : DeleteFileW(path);
+    BOOL removed =
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(path) : DeleteFileW(path);
     if (removed) {
         return 0;
     }
@@ -63,9 +63,8 @@ int VELT_EXPORT VeltRemoveStaging(const wchar_t* path, BOOL laterIfBusy) {
     }
     attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
-                   ? 0
-                   : 2;
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND ? 0
+                                                                                                : 2;
     }
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return RemoveEntry(path, attributes, laterIfBusy);

@@ -100,8 +100,7 @@ int SetKeyRights(const char* key, const char* sddl) {
     const bool done =
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, WRITE_DAC, nullptr, &handle,
                         nullptr) == ERROR_SUCCESS &&
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd,
-                                                             nullptr) &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr) &&
         RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
     LocalFree(sd);
     if (handle) {
@@ -191,8 +190,8 @@ int ClickThrough(std::string_view caption, int seconds) {
                        std::printf("page: %s\n", Text(GetDlgItem(setup, 1038)).c_str());
                        HDC screen = GetDC(nullptr);
                        HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72),
-                                                0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0,
-                                                0, 0, 0, "MS Shell Dlg");
+                                                0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                                0, 0, "MS Shell Dlg");
                        ReleaseDC(nullptr, screen);
                        EnumChildWindows(FindWindowExA(setup, nullptr, "#32770", nullptr),
                                         PrintPageText, reinterpret_cast<LPARAM>(font));
@@ -296,9 +295,11 @@ int main(int argc, char** argv) {
         OmxStandinJournal journal{};
         return velt::standin::ReadJournal(journal) && journal.Running == 1 ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
-                         "[seconds] | rights PATH | key-rights KEY SDDL | no-diagnostics | run COMMAND-LINE | "
-                         "hold-mutex|hold-event NAME SECONDS | protected | has-main | "
-                         "click-through CAPTION [seconds] | tray-icon [seconds]\n");
+    std::fprintf(
+        stderr,
+        "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
+        "[seconds] | rights PATH | key-rights KEY SDDL | no-diagnostics | run COMMAND-LINE | "
+        "hold-mutex|hold-event NAME SECONDS | protected | has-main | "
+        "click-through CAPTION [seconds] | tray-icon [seconds]\n");
     return 2;
 }
