@@ -8,7 +8,7 @@
 ; A page's show function: while a copy runs on this desktop, the page's subtitle says that it
 ; will be closed and protection turned off (the components page and the first page).
 Function ShowRunningNotice
-    ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+    Call RecordedFolder
     System::Call '${SETUP}::VeltRunningCopy(w "$INSTDIR", w r1) i .r0'
     ${If} $0 == "1"
         GetDlgItem $0 $HWNDPARENT 1038
@@ -59,7 +59,7 @@ FunctionEnd
 ; copy will be closed and protection turned off, and where the profiles that stay are.
 Function un.ShowConfirmNotice
     StrCpy $R0 "${MSG_PROFILES_KEPT}"
-    ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+    Call un.RecordedFolder
     System::Call '${SETUP}::VeltRunningCopy(w "$INSTDIR", w r1) i .r0'
     ${If} $0 == "1"
         StrCpy $R0 "${MSG_WILL_CLOSE}$\r$\n$\r$\n$R0"

@@ -8,11 +8,12 @@
 ;
 ; An installation over an earlier one quits every running copy of the install folder first, in
 ; whichever session it runs (found by its image path; asked through the quit event that only
-; administrators and SYSTEM may set, answered as the tray's Quit), stages the new files beside the old ones and swaps them
-; file by file; if any file cannot be swapped, every file goes back and the old installation stays
-; whole. It starts the program only as the signed-in user (RunAsUser.nsh). Every check and change
-; of the system's security (the folder, the running copy, the driver service) is the setup DLL's
-; (VeltarionSetup.dll, which the Windows Installer package uses too), called from $PLUGINSDIR.
+; administrators and SYSTEM may set, answered as the tray's Quit), stages the new files beside
+; the old ones and swaps them file by file; if any file cannot be swapped, every file goes back
+; and the old installation stays whole. It starts the program only as the signed-in user
+; (RunAsUser.nsh). Every check and change of the system's security (the folder, the running copy,
+; the driver service, the staging folders' removal) is the setup DLL's (VeltarionSetup.dll, which
+; the Windows Installer package uses too), called from $PLUGINSDIR.
 ;
 ; One setup for 32-bit and 64-bit Windows: the program is the same 32-bit Veltarion.exe, the driver
 ; is the one built for the running Windows (a 64-bit kernel loads only 64-bit drivers). This setup
