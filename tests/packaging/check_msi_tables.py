@@ -82,6 +82,11 @@ def differences(root, names, msi):
                     yield f"registry {name}/{value.get('Name')}: {row[4]!r} is {written}, not {kind}"
             if not rows:
                 yield f"registry {name}/{value.get('Name')} is missing"
+    # A value that names the program names the installed file, never the folder a maintenance
+    # run could be given; only the folder's own record holds it.
+    for row in registry:
+        if "[INSTALLDIR]" in row[4] and row[3] != names["InstallFolderValue"]:
+            yield f"registry {row[2]}\\{row[3]} names the folder property: {row[4]!r}"
 
     properties = dict((row[0], row[1]) for row in table(msi, "Property"))
     secure = set(properties.get("SecureCustomProperties", "").split(";")) - {""}
