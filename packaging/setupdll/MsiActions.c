@@ -104,7 +104,7 @@ UINT VELT_EXPORT QuitRunning(MSIHANDLE install) {
     }
     if (running == 1) {
         Log(install, L"asking the running Veltarion to quit");
-        if (VeltQuitCopy(folder, recorded) != 1) {
+        if (VeltQuitCopy(folder, recorded) < 0) {
             return Fail(install, L"Veltarion is running and did not quit. Quit it from its tray "
                                  L"menu and run the installation again.");
         }

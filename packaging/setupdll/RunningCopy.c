@@ -188,15 +188,19 @@ int VELT_EXPORT VeltQuitCopy(const wchar_t* folder, const wchar_t* recorded) {
     if (count <= 0) {
         return count;
     }
-    /* Set by administrators and SYSTEM only; every running copy waits on it. */
+    /* Set by administrators and SYSTEM only; every running copy waits on it. Reset once the
+     * wait is over, so that a copy started later is not told to quit. */
     request = OpenEventW(EVENT_MODIFY_STATE, FALSE, VELT_QuitEvent);
     if (request != NULL) {
         SetEvent(request);
-        CloseHandle(request);
     } else {
         AskByWindow();
     }
     gone = WaitForMultipleObjects((DWORD)count, copies, TRUE, 20000) < WAIT_OBJECT_0 + count;
+    if (request != NULL) {
+        ResetEvent(request);
+        CloseHandle(request);
+    }
     CloseCopies(copies, count);
     return gone ? 1 : -1;
 }

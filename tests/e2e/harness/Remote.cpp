@@ -14,6 +14,8 @@
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
 //                                     another session would, once it holds it printing "held";
 //                                     hold-event the same with an event of that name
+//   velt_remote wait-event NAME SECS  makes the named event, as the running program does, prints
+//                                     "held" and succeeds once it is set within that time
 //   velt_remote protected             succeeds while the stand-in driver reports ciphering on
 //   velt_remote has-main              succeeds while the main window exists, shown or hidden
 //   velt_remote click-through CAPTION [seconds]
@@ -288,6 +290,15 @@ int main(int argc, char** argv) {
         Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
         return held ? 0 : 1;
     }
+    if (command == "wait-event" && argc > 3) {
+        HANDLE event = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
+        std::puts(event ? "held" : "not held");
+        std::fflush(stdout);
+        return event && WaitForSingleObject(event, static_cast<DWORD>(std::atoi(argv[3])) * 1000) ==
+                            WAIT_OBJECT_0
+                   ? 0
+                   : 1;
+    }
     if (command == "has-main") {
         return FindWindowA(nullptr, kMainCaption) ? 0 : 1;
     }
@@ -299,7 +310,7 @@ int main(int argc, char** argv) {
         stderr,
         "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
         "[seconds] | rights PATH | key-rights KEY SDDL | no-diagnostics | run COMMAND-LINE | "
-        "hold-mutex|hold-event NAME SECONDS | protected | has-main | "
+        "hold-mutex|hold-event|wait-event NAME SECONDS | protected | has-main | "
         "click-through CAPTION [seconds] | tray-icon [seconds]\n");
     return 2;
 }

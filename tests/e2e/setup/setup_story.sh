@@ -117,6 +117,15 @@ wine "$inst/Veltarion.exe" hold-event Stubborn 60 </dev/null >/dev/null &
 stubborn=$!
 check "upgrade stopped by a copy that does not quit (2)" exit_code 2 wine "$upgrade" /S
 kill $stubborn && wait $stubborn 2>/dev/null
+# One that waits on the quit event, as the program does: asked through it (this upgrade then
+# fails at its unpacking, with nothing changed).
+wine "$inst/Veltarion.exe" wait-event 'Global\VeltarionQuitRequest' 60 </dev/null >"$dir/listener" &
+listener=$!
+wait_for grep -q '^held' "$dir/listener"
+touch "$inst/~setup.new"
+wine "$upgrade" /S
+check "copy asked through the quit event" wait $listener
+rm -f "$inst/~setup.new"
 mv -f "$dir/Veltarion.exe" "$inst/Veltarion.exe"
 check "copy that did not quit: old installation whole" whole
 (cd / && exec setsid wine "$win\\Veltarion.exe" </dev/null >/dev/null 2>&1) &
