@@ -6,12 +6,14 @@
 ; service OMXDRV for the installed driver file to start with Windows and starts it; adds a Start
 ; menu shortcut, the optional log-on start and the Add or Remove Programs entry.
 ;
-; An installation over an earlier one quits a running copy first (the "VeltarionQuit" window
-; message, answered as the tray's Quit), stages the new files beside the old ones and swaps them
-; file by file; if any file cannot be swapped, every file goes back and the old installation stays
-; whole. It starts the program only as the signed-in user (RunAsUser.nsh). Every check and change
-; of the system's security (the folder, the running copy, the driver service) is the setup DLL's
-; (VeltarionSetup.dll, which the Windows Installer package uses too), called from $PLUGINSDIR.
+; An installation over an earlier one quits every running copy of the install folder first, in
+; whichever session it runs (found by its image path; asked through the quit event that only
+; administrators and SYSTEM may set, answered as the tray's Quit), stages the new files beside
+; the old ones and swaps them file by file; if any file cannot be swapped, every file goes back
+; and the old installation stays whole. It starts the program only as the signed-in user
+; (RunAsUser.nsh). Every check and change of the system's security (the folder, the running copy,
+; the driver service, the staging folders' removal) is the setup DLL's (VeltarionSetup.dll, which
+; the Windows Installer package uses too), called from $PLUGINSDIR.
 ;
 ; One setup for 32-bit and 64-bit Windows: the program is the same 32-bit Veltarion.exe, the driver
 ; is the one built for the running Windows (a 64-bit kernel loads only 64-bit drivers). This setup
@@ -25,7 +27,8 @@
 ;   2     failed; nothing changed (the previous installation, if any, is whole)
 ;   4     refused the folder (not its own, a junction or symbolic link, an untrusted owner, or a
 ;         part of its path that other users may change); nothing changed
-;   5     Veltarion runs for another user of this computer; nothing changed
+;   5     a Veltarion process cannot be examined, so whether a copy runs cannot be told; nothing
+;         changed
 ;   216   this setup has no driver for this Windows (64-bit Windows without an x64 driver, or
 ;         Windows on ARM); nothing changed
 ;   740   not an administrator
@@ -76,7 +79,7 @@ RequestExecutionLevel admin
 !define EXIT_NOT_ADMIN 740
 !define EXIT_MSI_INSTALLED 1638
 !define EXIT_RESTART_NEEDED 3010
-!define MSG_OTHER_SESSION "Veltarion is running for another user of this computer.$\nThat user must quit it (tray menu, Quit) before Veltarion can be installed or removed. Nothing was changed."
+!define MSG_OTHER_SESSION "Setup cannot tell whether Veltarion is running on this computer: a Veltarion process cannot be examined.$\nQuit Veltarion wherever it runs (tray menu, Quit) and try again. Nothing was changed."
 
 !ifdef STANDIN_NOTICE
     Name "${PRODUCT} ${VERSION} (evaluation, stand-in driver)"
@@ -103,6 +106,7 @@ Var Failed       ; the file or step that failed, "" while all went well
 Var Swapping     ; 1 once the files are being swapped (the new ones all staged)
 Var Windows64    ; 1 on 64-bit Windows: the x64 driver is installed
 Var StandIn      ; 1 when the driver installed on this Windows is the stand-in
+Var Owned        ; 1 once the install folder has its final owner and rights
 
 !addincludedir "${__FILEDIR__}"
 !include "SetupLog.nsh"
@@ -133,6 +137,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Veltarion now"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
 !insertmacro MUI_PAGE_FINISH
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.ShowConfirmNotice
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -196,11 +201,18 @@ BrandingText "${PRODUCT} ${VERSION}"
         ${EndIf}
     FunctionEnd
 
-    ; Ends the run, with nothing changed, when Veltarion runs only in another log-on session (or
-    ; its lock cannot be checked): such a copy cannot be asked to quit from here, and its driver
-    ; must not be stopped under it. After a copy here quit: when any other copy still runs.
+    ; $1: the folder the installation recorded (a copy may run from there as well as from
+    ; $INSTDIR).
+    Function ${UN}RecordedFolder
+        ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+    FunctionEnd
+
+    ; Ends the run, with nothing changed, when whether a copy of this installation runs cannot be
+    ; told (a Veltarion process cannot be examined): its driver must not be stopped under it.
+    ; A lock name held by another program does not count.
     Function ${UN}RefuseOtherSessions
-        System::Call '${SETUP}::VeltRunningCopy() i .r0'
+        Call ${UN}RecordedFolder
+        System::Call '${SETUP}::VeltRunningCopy(w "$INSTDIR", w r1) i .r0'
         ; Compared as text: a call that failed leaves "error", which refuses.
         ${If} $0 != "0"
         ${AndIf} $0 != "1"
@@ -213,12 +225,13 @@ BrandingText "${PRODUCT} ${VERSION}"
         ${EndIf}
     FunctionEnd
 
-    ; Asks a running Veltarion to quit as its tray Quit does (protection is turned off first) and
-    ; waits for its end. $WasRunning: 1 when one quit. $Failed is set when it did not end, or its
-    ; end could not be waited for (then it was not asked).
+    ; Asks every running copy of this installation, in any session, to quit as its tray Quit does
+    ; (protection is turned off first) and waits for their end. $WasRunning: 1 when one quit.
+    ; $Failed is set when one did not end, or its end could not be waited for.
     Function ${UN}QuitRunning
         StrCpy $WasRunning 0
-        System::Call '${SETUP}::VeltQuitCopy() i .r0'
+        Call ${UN}RecordedFolder
+        System::Call '${SETUP}::VeltQuitCopy(w "$INSTDIR", w r1) i .r0'
         ${If} $0 = 1
             StrCpy $WasRunning 1
             ${Log} "The running Veltarion quit"
@@ -297,7 +310,9 @@ Function RollBack
     ${If} $Swapping = 1
         !insertmacro FOR_EACH_FILE PUT_BACK
     ${EndIf}
-    RMDir /r "$INSTDIR\${NEW}"
+    ${If} $Owned = 1
+        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${NEW}", i 0) i'
+    ${EndIf}
     RMDir "$INSTDIR\${OLD}"
     ${If} $R2 = 1
         System::Call '${SETUP}::VeltStopDriver(i 1) i'
@@ -354,17 +369,10 @@ Section "Veltarion (required)" SecMain
     ; the one that quit.
     Call RefuseOtherSessions
 
-    ; Leftovers of an earlier run that could not finish.
-    RMDir /r "$INSTDIR\${NEW}"
-    RMDir /r "$INSTDIR\${OLD}"
-    ${If} ${FileExists} "$INSTDIR\${OLD}\*.*"
-        StrCpy $Failed "an earlier update waits for a restart of Windows"
-        Call Fail
-    ${EndIf}
-
     ; The folder with its final owner and rights first, made in the same call (or, when it is
     ; already the setup's own, given them through a handle): every file put in it inherits them.
     ; An earlier version's Profiles folder stays, but no user may write it any more.
+    StrCpy $Owned 0
     ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
     System::Call '${SETUP}::VeltMakeFolder(w "$INSTDIR", w r1, w .R8) i .r0'
     ${If} $0 = 1
@@ -374,6 +382,16 @@ Section "Veltarion (required)" SecMain
     ${ElseIf} $0 != "0"
         StrCpy $Failed "the folder $INSTDIR: $R8"
     ${Else}
+        ; Leftovers of an earlier run that could not finish, removed now that no one else may
+        ; change the folder, without following a link among them.
+        StrCpy $Owned 1
+        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${NEW}", i 0) i .r0'
+        System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${OLD}", i 0) i .r2'
+        ${If} $0 != "0"
+        ${OrIf} $2 != "0"
+            StrCpy $Failed "an earlier update's files in $INSTDIR cannot be removed yet; they may wait for a restart of Windows"
+            Call Fail
+        ${EndIf}
         ClearErrors
         CreateDirectory "$INSTDIR\${OLD}"
         ${IfThen} ${Errors} ${|} StrCpy $Failed "the folder $INSTDIR" ${|}
@@ -418,8 +436,8 @@ Section "Veltarion (required)" SecMain
         ${EndIf}
         Call Fail
     ${EndIf}
-    RMDir /r /REBOOTOK "$INSTDIR\${OLD}"
-    RMDir /r "$INSTDIR\${NEW}"
+    System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${OLD}", i 1) i'
+    System::Call '${SETUP}::VeltRemoveStaging(w "$INSTDIR\${NEW}", i 0) i'
     ; The Group Policy templates, for an administrator to copy to the PolicyDefinitions folder.
     SetOutPath "$INSTDIR\policy\en-US"
     File "${POLICY}/en-US/Veltarion.adml"

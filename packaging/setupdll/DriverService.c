@@ -2,6 +2,8 @@
  * removed (SetupCore.h). A kernel driver's image path is a plain path: never quoted. */
 #include "SetupCore.h"
 
+#include <strsafe.h>
+
 /* The service, opened with every right; NULL when it cannot be (GetLastError tells why). */
 static SC_HANDLE OpenDriver(SC_HANDLE* manager) {
     *manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_ALL_ACCESS);
@@ -34,9 +36,16 @@ static DWORD WaitWhile(SC_HANDLE service, DWORD pending) {
 }
 
 int VELT_EXPORT VeltRegisterDriver(const wchar_t* driverPath) {
-    SC_HANDLE manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE manager;
     SC_HANDLE service = NULL;
+    size_t length = 0;
     int result = 0;
+    /* A path the install folder's rules never let through is not registered, nor cut. */
+    if (driverPath == NULL || FAILED(StringCchLengthW(driverPath, MAX_PATH, &length)) ||
+        length == 0) {
+        return 0;
+    }
+    manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (manager != NULL) {
         service = CreateServiceW(manager, VELT_ServiceName, VELT_ServiceName, SERVICE_ALL_ACCESS,
                                  SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,

@@ -7,7 +7,8 @@
  *                         before anything changes; the upgraded package's folder is the setup's
  *                         own (MakeInstallFolder's data: folder|that folder)
  *   QuitRunning           immediate, once the installation goes ahead and only when it changes
- *                         files or the service: the copy here quits; a copy elsewhere refuses
+ *                         files or the service: every copy of the install folder (or of the
+ *                         folder the installed package recorded) quits, in any session
  *   MakeInstallFolder     deferred, before the folders are made: the install folder with its
  *                         owner and rights; UndoMakeInstallFolder, rollback: an empty one goes
  *   InstallDriver         deferred: the service for the installed driver file, started;
@@ -19,11 +20,18 @@
 
 #include <msi.h>
 #include <msiquery.h>
+#include <strsafe.h>
+
+/* A folder property's or the action data's name too long for the setup's rules: refused, never
+ * cut. */
+static const wchar_t kTooLong[] =
+    L"Veltarion: the install folder's name is too long. Choose a folder with a shorter path.";
 
 static void Log(MSIHANDLE install, const wchar_t* text) {
     wchar_t line[VELT_REASON_SIZE + 16];
     MSIHANDLE record = MsiCreateRecord(0);
-    wsprintfW(line, L"Veltarion: %s", text);
+    /* A longer text is cut in the log only: nothing is decided on it. */
+    StringCchPrintfW(line, VELT_REASON_SIZE + 16, L"Veltarion: %s", text);
     MsiRecordSetStringW(record, 0, line);
     MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
     MsiCloseHandle(record);
@@ -38,11 +46,19 @@ static UINT Fail(MSIHANDLE install, const wchar_t* text) {
     return ERROR_INSTALL_FAILURE;
 }
 
-/* A property (MAX_PATH characters); FALSE when it is missing, empty or too long. */
-static BOOL Property(MSIHANDLE install, const wchar_t* name, wchar_t* value) {
-    DWORD length = MAX_PATH;
-    return MsiGetPropertyW(install, name, value, &length) == ERROR_SUCCESS && length > 0 &&
-           length < MAX_PATH;
+/* A property in `value` (`size` characters): 1 read, 0 missing or empty, -1 too long (then
+ * `value` is empty). */
+static int Property(MSIHANDLE install, const wchar_t* name, wchar_t* value, DWORD size) {
+    DWORD length = size;
+    UINT read = MsiGetPropertyW(install, name, value, &length);
+    if (read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && length >= size)) {
+        value[0] = 0;
+        return -1;
+    }
+    if (read != ERROR_SUCCESS) {
+        value[0] = 0;
+    }
+    return read == ERROR_SUCCESS && length > 0 ? 1 : 0;
 }
 
 UINT VELT_EXPORT CheckInstallFolder(MSIHANDLE install) {
@@ -52,11 +68,13 @@ UINT VELT_EXPORT CheckInstallFolder(MSIHANDLE install) {
     wchar_t reason[VELT_REASON_SIZE];
     wchar_t data[2 * MAX_PATH + 2];
     DWORD length = MAX_PATH;
-    if (!Property(install, L"INSTALLDIR", folder)) {
-        return Fail(install, L"Veltarion: no install folder given.");
+    int given = Property(install, L"INSTALLDIR", folder, MAX_PATH);
+    if (given <= 0) {
+        return Fail(install, given < 0 ? kTooLong : L"Veltarion: no install folder given.");
     }
-    /* The folder of the package this one upgrades (the first product code OLDERFOUND lists). */
-    if (Property(install, L"OLDERFOUND", codes) && lstrlenW(codes) >= 38) {
+    /* The folder of the package this one upgrades (the first product code OLDERFOUND lists): a
+     * location too long to read is not that folder. */
+    if (Property(install, L"OLDERFOUND", codes, MAX_PATH) > 0 && lstrlenW(codes) >= 38) {
         codes[38] = 0;
         if (MsiGetProductInfoW(codes, L"InstallLocation", recorded, &length) != ERROR_SUCCESS) {
             recorded[0] = 0;
@@ -65,28 +83,33 @@ UINT VELT_EXPORT CheckInstallFolder(MSIHANDLE install) {
     if (!VeltCheckFolder(folder, recorded, reason)) {
         return Fail(install, reason);
     }
-    wsprintfW(data, L"%s|%s", folder, recorded);
+    if (FAILED(StringCchPrintfW(data, 2 * MAX_PATH + 2, L"%s|%s", folder, recorded))) {
+        return Fail(install, kTooLong);
+    }
     MsiSetPropertyW(install, L"MakeInstallFolder", data);
     return ERROR_SUCCESS;
 }
 
 UINT VELT_EXPORT QuitRunning(MSIHANDLE install) {
-    static const wchar_t kOtherSession[] =
-        L"Veltarion is running for another user of this computer. That user must quit it (tray "
-        L"menu, Quit) before Veltarion can be installed or removed. Nothing was changed.";
-    int running = VeltRunningCopy();
+    wchar_t folder[MAX_PATH];
+    wchar_t recorded[MAX_PATH];
+    int running;
+    /* The folder to install into, and the one the installed package recorded (an upgrade may
+     * go elsewhere). A name too long for either cannot be a copy's folder. */
+    Property(install, L"INSTALLDIR", folder, MAX_PATH);
+    Property(install, L"RECORDEDFOLDER", recorded, MAX_PATH);
+    running = VeltRunningCopy(folder, recorded);
     if (running == 2) {
-        return Fail(install, kOtherSession);
+        return Fail(install, VELT_UNKNOWN_COPY);
     }
     if (running == 1) {
         Log(install, L"asking the running Veltarion to quit");
-        if (VeltQuitCopy() < 0) {
+        if (VeltQuitCopy(folder, recorded) < 0) {
             return Fail(install, L"Veltarion is running and did not quit. Quit it from its tray "
                                  L"menu and run the installation again.");
         }
     }
-    /* A copy in another log-on session as well: its driver must not be stopped under it. */
-    return VeltMachineLockFree() ? ERROR_SUCCESS : Fail(install, kOtherSession);
+    return ERROR_SUCCESS;
 }
 
 UINT VELT_EXPORT MakeInstallFolder(MSIHANDLE install) {
@@ -94,11 +117,10 @@ UINT VELT_EXPORT MakeInstallFolder(MSIHANDLE install) {
     wchar_t reason[VELT_REASON_SIZE];
     wchar_t text[VELT_REASON_SIZE + 64];
     wchar_t* recorded;
-    DWORD length = 2 * MAX_PATH + 2;
     int result;
-    if (MsiGetPropertyW(install, L"CustomActionData", data, &length) != ERROR_SUCCESS ||
-        length == 0 || length >= 2 * MAX_PATH + 1) {
-        return Fail(install, L"Veltarion: no install folder given.");
+    int given = Property(install, L"CustomActionData", data, 2 * MAX_PATH + 2);
+    if (given <= 0) {
+        return Fail(install, given < 0 ? kTooLong : L"Veltarion: no install folder given.");
     }
     for (recorded = data; *recorded != 0 && *recorded != L'|'; ++recorded) {
     }
@@ -108,7 +130,8 @@ UINT VELT_EXPORT MakeInstallFolder(MSIHANDLE install) {
     *recorded++ = 0;
     result = VeltMakeFolder(data, recorded, reason);
     if (result == 2) {
-        wsprintfW(text, L"Setup could not set up the Veltarion folder: %.900s.", reason);
+        StringCchPrintfW(text, VELT_REASON_SIZE + 64,
+                         L"Setup could not set up the Veltarion folder: %s.", reason);
         return Fail(install, text);
     }
     return result == 0 ? ERROR_SUCCESS : Fail(install, reason);
@@ -116,7 +139,7 @@ UINT VELT_EXPORT MakeInstallFolder(MSIHANDLE install) {
 
 UINT VELT_EXPORT UndoMakeInstallFolder(MSIHANDLE install) {
     wchar_t folder[MAX_PATH];
-    if (Property(install, L"CustomActionData", folder)) {
+    if (Property(install, L"CustomActionData", folder, MAX_PATH) > 0) {
         RemoveDirectoryW(folder); /* only an empty one goes */
     }
     return ERROR_SUCCESS;
@@ -125,8 +148,11 @@ UINT VELT_EXPORT UndoMakeInstallFolder(MSIHANDLE install) {
 UINT VELT_EXPORT InstallDriver(MSIHANDLE install) {
     wchar_t path[MAX_PATH];
     int started;
-    if (!Property(install, L"CustomActionData", path)) {
-        return Fail(install, L"Veltarion: the driver file is not among the installed files.");
+    int given = Property(install, L"CustomActionData", path, MAX_PATH);
+    if (given <= 0) {
+        return Fail(install, given < 0 ? kTooLong
+                                       : L"Veltarion: the driver file is not among the installed "
+                                         L"files.");
     }
     if (VeltRegisterDriver(path) == 0) {
         return Fail(install, L"Setup could not register the Veltarion driver service "

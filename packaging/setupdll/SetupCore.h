@@ -13,6 +13,12 @@
  * System plug-in's string buffers hold 1024). */
 #define VELT_REASON_SIZE 1024
 
+/* Why an installer stops when it cannot tell whether Veltarion runs. */
+#define VELT_UNKNOWN_COPY                                                                          \
+    L"Setup cannot tell whether Veltarion is running on this computer: a Veltarion process "       \
+    L"cannot be examined. Quit Veltarion wherever it runs (tray menu, Quit) and try again. "       \
+    L"Nothing was changed."
+
 /* Exported as named (stdcall, undecorated): the setup program calls these, Windows Installer
  * the custom actions. */
 #define VELT_EXPORT __declspec(dllexport) __stdcall
@@ -40,17 +46,26 @@ int VELT_EXPORT VeltMakeFolder(const wchar_t* folder, const wchar_t* recorded, w
 
 /* --- The running copy (RunningCopy.c) --- */
 
-/* TRUE only when no copy runs anywhere on this computer: the machine lock does not exist. A lock
- * that cannot be opened (no access, an object of another type) counts as held. */
-BOOL VELT_EXPORT VeltMachineLockFree(void);
+/* Whether a copy of the installation runs: a Veltarion.exe process, in any log-on session, whose
+ * image is in `folder` or in `recorded` (the folder an earlier installation recorded; either may
+ * be empty). 0 none, 1 one runs, 2 it cannot be told (the process list cannot be read, or a
+ * Veltarion.exe process cannot be examined). The machine lock's name is not looked at: any user
+ * may hold it. */
+int VELT_EXPORT VeltRunningCopy(const wchar_t* folder, const wchar_t* recorded);
 
-/* 0 no copy runs, 1 a copy shows its window on this desktop, 2 a copy runs only elsewhere (the
- * machine lock is held or unreadable and no window is here). */
-int VELT_EXPORT VeltRunningCopy(void);
+/* Asks every such copy to quit as its tray's Quit does (the quit event, which only SYSTEM and
+ * administrators may set; a copy of an earlier version by its window's message) and waits up to
+ * 20 s for their end. 0 none ran, 1 they quit, -1 one did not quit or it cannot be told. */
+int VELT_EXPORT VeltQuitCopy(const wchar_t* folder, const wchar_t* recorded);
 
-/* Asks the copy on this desktop to quit as its tray's Quit does, and waits for its end. 0 none
- * ran, 1 it quit, -1 it did not quit, or it could not be waited for (then it is not asked). */
-int VELT_EXPORT VeltQuitCopy(void);
+/* --- The setup's staging folders (StagingFolders.c) --- */
+
+/* Removes the folder `path` and everything in it without following a junction or symbolic link
+ * (such an entry is removed itself, never what it names). Call it only once the install folder
+ * has its final owner and rights, so that no one else can swap an entry while it runs. A file
+ * of that name is left alone, as is a missing folder. With `laterIfBusy`, what cannot be removed
+ * now is removed when Windows restarts. 0 removed, 1 left for the restart, 2 not removed. */
+int VELT_EXPORT VeltRemoveStaging(const wchar_t* path, BOOL laterIfBusy);
 
 /* --- The driver service (DriverService.c) --- */
 

@@ -5,6 +5,8 @@
 //                                     start's welcome dialog is closed) and waits until the
 //                                     stand-in driver reports ciphering on
 //   velt_remote rights PATH           prints the rights (DACL) of a file or folder as SDDL
+//   velt_remote key-rights KEY SDDL   gives the HKLM key KEY (made when missing) the access list
+//                                     SDDL, as an administrator may
 //   velt_remote no-diagnostics        succeeds when the loaded driver opens and refuses both
 //                                     diagnostic requests as it refuses an unknown code
 //   velt_remote run COMMAND-LINE      runs the command line as it is (no quoting added), waits
@@ -12,12 +14,15 @@
 //   velt_remote hold-mutex NAME SECS  holds the named mutex for that long, as a running copy in
 //                                     another session would, once it holds it printing "held";
 //                                     hold-event the same with an event of that name
+//   velt_remote wait-event NAME SECS  makes the named event, as the running program does, prints
+//                                     "held" and succeeds once it is set within that time
 //   velt_remote protected             succeeds while the stand-in driver reports ciphering on
 //   velt_remote has-main              succeeds while the main window exists, shown or hidden
 //   velt_remote click-through CAPTION [seconds]
 //                                     presses a setup's Next, Install or Finish button (id 1), as
 //                                     each page enables it, until the setup window (caption
 //                                     starting with CAPTION) is gone; prints each page's subtitle
+//                                     and its texts, a text its label cannot show whole as "cut"
 //   velt_remote tray-icon [seconds]   succeeds once the running program's tray icon exists (the
 //                                     shell accepts a change of it that changes nothing)
 #include "e2e/harness/E2eHarness.h"
@@ -91,6 +96,21 @@ int PrintRights(const char* path) {
     return 0;
 }
 
+int SetKeyRights(const char* key, const char* sddl) {
+    HKEY handle = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    const bool done =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, WRITE_DAC, nullptr, &handle,
+                        nullptr) == ERROR_SUCCESS &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr) &&
+        RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    LocalFree(sd);
+    if (handle) {
+        RegCloseKey(handle);
+    }
+    return done ? 0 : 1;
+}
+
 // The packaged driver answers neither diagnostic request: each fails as an unknown code does.
 int RefusesDiagnostics() {
     HANDLE device = velt::standin::OpenDevice();
@@ -128,6 +148,32 @@ BOOL CALLBACK FindByCaption(HWND window, LPARAM data) {
     return TRUE;
 }
 
+// Prints each visible text of a setup page (its inner dialog), one line each; "cut:" when the
+// label is too small to show it whole in the setup's font (MS Shell Dlg, 8 points).
+BOOL CALLBACK PrintPageText(HWND control, LPARAM font) {
+    char kind[16] = {};
+    GetClassNameA(control, kind, sizeof(kind));
+    const std::string text = Text(control);
+    if (!IsWindowVisible(control) || lstrcmpiA(kind, "Static") != 0 || text.empty()) {
+        return TRUE;
+    }
+    RECT shown{};
+    GetClientRect(control, &shown);
+    RECT needed = shown;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(font));
+    DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    std::string line = text;
+    for (char& c : line) {
+        c = c == '\r' || c == '\n' ? ' ' : c;
+    }
+    std::printf("%s %s\n", needed.bottom - needed.top > shown.bottom - shown.top ? "cut:" : "text:",
+                line.c_str());
+    return TRUE;
+}
+
 int ClickThrough(std::string_view caption, int seconds) {
     auto find = [&] {
         CaptionSearch search{caption};
@@ -144,6 +190,14 @@ int ClickThrough(std::string_view caption, int seconds) {
                    HWND next = GetDlgItem(setup, IDOK);
                    if (next && IsWindowEnabled(next) && IsWindowVisible(next)) {
                        std::printf("page: %s\n", Text(GetDlgItem(setup, 1038)).c_str());
+                       HDC screen = GetDC(nullptr);
+                       HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72),
+                                                0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                                0, 0, "MS Shell Dlg");
+                       ReleaseDC(nullptr, screen);
+                       EnumChildWindows(FindWindowExA(setup, nullptr, "#32770", nullptr),
+                                        PrintPageText, reinterpret_cast<LPARAM>(font));
+                       DeleteObject(font);
                        Click(next);
                        Sleep(300); // the next page's button, not this one again
                    }
@@ -192,6 +246,9 @@ int main(int argc, char** argv) {
     if (command == "rights" && argc > 2) {
         return PrintRights(argv[2]);
     }
+    if (command == "key-rights" && argc > 3) {
+        return SetKeyRights(argv[2], argv[3]);
+    }
     if (command == "no-diagnostics") {
         return RefusesDiagnostics();
     }
@@ -233,6 +290,15 @@ int main(int argc, char** argv) {
         Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
         return held ? 0 : 1;
     }
+    if (command == "wait-event" && argc > 3) {
+        HANDLE event = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
+        std::puts(event ? "held" : "not held");
+        std::fflush(stdout);
+        return event && WaitForSingleObject(event, static_cast<DWORD>(std::atoi(argv[3])) * 1000) ==
+                            WAIT_OBJECT_0
+                   ? 0
+                   : 1;
+    }
     if (command == "has-main") {
         return FindWindowA(nullptr, kMainCaption) ? 0 : 1;
     }
@@ -240,9 +306,11 @@ int main(int argc, char** argv) {
         OmxStandinJournal journal{};
         return velt::standin::ReadJournal(journal) && journal.Running == 1 ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
-                         "[seconds] | rights PATH | no-diagnostics | run COMMAND-LINE | "
-                         "hold-mutex|hold-event NAME SECONDS | protected | has-main | "
-                         "click-through CAPTION [seconds] | tray-icon [seconds]\n");
+    std::fprintf(
+        stderr,
+        "usage: velt_remote wait-main|quit [seconds] | activate PASSWORD "
+        "[seconds] | rights PATH | key-rights KEY SDDL | no-diagnostics | run COMMAND-LINE | "
+        "hold-mutex|hold-event|wait-event NAME SECONDS | protected | has-main | "
+        "click-through CAPTION [seconds] | tray-icon [seconds]\n");
     return 2;
 }

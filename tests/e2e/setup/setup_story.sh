@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The setup program's whole story in a fresh Wine prefix of its own:
 #   setup_story.sh DIR SETUP UPGRADE_SETUP VELT_REMOTE EXE UPGRADE_EXE [ARCH [NO_X64_SETUP]]
-# Folders that are not the setup's own and a copy in another session refused; silent install; the
-# packaged driver without diagnostics; the program started as the Run entry starts it and
-# activated; a reboot (server ended, then wineboot, which runs the Run entries as a log-on does);
-# an upgrade refused for a linked Profiles, one that cannot replace a file; an upgrade over the
-# running copy, without the Run entry and with a log; the quiet uninstall command; an interactive
-# install over the kept profiles to its finish page, and an upgrade clicked through over the copy
-# that page started (which tells it will be closed); each copy a finish page starts shows its tray
-# icon. ARCH win64 tells the story on 64-bit Windows
+# Folders that are not the setup's own refused; silent install while another program holds the
+# running copy's lock name; the packaged driver without diagnostics; the program started as the
+# Run entry starts it and activated; a reboot (server ended, then wineboot, which runs the Run
+# entries as a log-on does); an upgrade refused for a linked Profiles, one that cannot replace a
+# file, one stopped by a copy that does not quit; an upgrade over the running copy, without the
+# Run entry, with a log and a leftover ~setup.old linked elsewhere; the quiet uninstall command;
+# an interactive install over the kept profiles to its finish page, an upgrade clicked through
+# over the copy that page started (which tells it will be closed), and the uninstaller clicked
+# through over the copy that upgrade started (its confirm page tells the same, and where the
+# profiles stay); each copy a finish page starts shows its tray icon. ARCH win64 tells the story on 64-bit Windows
 # (the x64 driver, Program Files (x86), the 32-bit registry view), where a setup without an x64
 # driver (NO_X64_SETUP) must refuse first.
 set -u -o pipefail
@@ -20,8 +22,7 @@ lnk="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Velta
 trap 'chattr -i "$inst/OMXDRV.SYS" 2>/dev/null; "$scripts/testbed.sh" stop "$dir" >/dev/null' EXIT
 
 # Refused with its exit code and nothing changed: a setup without a driver for this Windows, a
-# folder of other files (a loose Veltarion.exe among them), a copy of Veltarion in another session
-# (its machine-wide mutex held).
+# folder of other files (a loose Veltarion.exe among them).
 if [ -n "$no_x64" ]; then
     check "refuses 64-bit Windows without an x64 driver (216)" exit_code 216 wine "$no_x64" /S
 fi
@@ -51,13 +52,10 @@ check "refuses a Profiles folder holding a 315-character path (4)" \
 check "refused long paths: nothing installed" not wine "$reg" query "$uninst"
 check "refused long paths: folders as they were" \
     test -z "$(ls -A "$WINEPREFIX/drive_c/Deep/$deep_name/$long_name")$(value "$svc" ImagePath)"
-check "refuses while an event holds the lock's name (5)" \
-    in_other_session --event exit_code 5 wine "$setup" /S
-check "refuses while a copy runs in another session (5)" \
-    in_other_session exit_code 5 wine "$setup" /S
 check "refused: nothing installed" not wine "$reg" query "$uninst"
 check "refused: no folder, no service" test ! -e "$inst" -a -z "$(value "$svc" ImagePath)"
-check "silent install" wine "$setup" /S
+# Another program holds the running copy's lock name; no copy runs.
+check "silent install, the lock's name squatted" in_other_session wine "$setup" /S
 check "packaged driver refuses the diagnostic requests" remote no-diagnostics
 files=("$inst"/{Veltarion.exe,OMXDRV.SYS,ReadMe.htm,"Getting Started.htm",uninstall.exe} "$lnk"
        "$inst"/policy/{Veltarion.admx,en-US/Veltarion.adml})
@@ -125,7 +123,48 @@ for fault in unpack replace; do
     check "failed upgrade ($fault): old copy runs again" test -n "$pid"
 done
 
-check "upgrade over the running copy" wine "$upgrade" /S /RUNATLOGON=0 '/LOG=C:\setup.log'
+# A Veltarion.exe of the install folder that does not quit (another program under that name):
+# the upgrade waits for it, then fails with nothing changed.
+remote quit 30
+mv "$inst/Veltarion.exe" "$dir/Veltarion.exe" && cp "$remote" "$inst/Veltarion.exe"
+wine "$inst/Veltarion.exe" hold-event Stubborn 60 </dev/null >/dev/null &
+stubborn=$!
+check "upgrade stopped by a copy that does not quit (2)" exit_code 2 wine "$upgrade" /S
+kill $stubborn && wait $stubborn 2>/dev/null
+# One that waits on the quit event, as the program does: asked through it (this upgrade then
+# fails at its unpacking, with nothing changed).
+wine "$inst/Veltarion.exe" wait-event 'Global\VeltarionQuitRequest' 60 </dev/null >"$dir/listener" &
+listener=$!
+wait_for grep -q '^held' "$dir/listener"
+touch "$inst/~setup.new"
+wine "$upgrade" /S
+check "copy asked through the quit event" wait $listener
+rm -f "$inst/~setup.new"
+mv -f "$dir/Veltarion.exe" "$inst/Veltarion.exe"
+check "copy that did not quit: old installation whole" whole
+(cd / && exec setsid wine "$win\\Veltarion.exe" </dev/null >/dev/null 2>&1) &
+pid=$(remote wait-main 60)
+
+# A leftover ~setup.new that links elsewhere: nothing is deleted or unpacked through it (Windows
+# removes the link itself and goes on; Wine cannot remove a link to a folder, so there the upgrade
+# stops with the old installation whole).
+mkdir -p "$dir/aside" && touch "$dir/aside/kept.txt" && ln -s "$dir/aside" "$inst/~setup.new"
+wine "$upgrade" /S
+check "linked ~setup.new: what it names untouched" same "$(ls -A "$dir/aside")" kept.txt
+check "linked ~setup.new: link removed or old installation whole" \
+    eval 'test ! -e "$inst/~setup.new" || whole'
+rm -f "$inst/~setup.new"
+pid=$(remote wait-main 60)
+
+# An earlier version's Profiles holding a hard link to another user's file: the link goes, a
+# plain file stays.
+echo planted >"$dir/planted.omx" && ln "$dir/planted.omx" "$inst/Profiles/profiles.omx"
+echo old >"$inst/Profiles/profiles.bak"
+check "upgrade over the running copy" in_other_session --event \
+    wine "$upgrade" /S /RUNATLOGON=0 '/LOG=C:\setup.log'
+check "upgrade: hard-linked Profiles entry removed, its file kept" \
+    test ! -e "$inst/Profiles/profiles.omx" -a -f "$dir/planted.omx"
+check "upgrade: plain Profiles file kept" test -f "$inst/Profiles/profiles.bak"
 check "upgrade: no Run entry" same "$(value "$run" Veltarion)" ""
 check "upgrade: log" grep -q "Exit code 0" "$WINEPREFIX/drive_c/setup.log"
 check "upgrade: new program installed" cmp "$inst/Veltarion.exe" "$upgrade_exe"
@@ -136,17 +175,11 @@ new=$(remote wait-main 60)
 check "upgrade: a new copy runs" test -n "$new" -a "$new" != "$pid"
 check "upgrade: new copy connects" activate
 
-# A copy in another session as well: the uninstaller quits the one here and removes nothing.
-check "uninstall refused for another session (5)" \
-    in_other_session exit_code 5 remote run "$(value "$uninst" QuietUninstallString)"
-check "refused uninstall: nothing removed" installed
-(cd / && exec setsid wine "$win\\Veltarion.exe" </dev/null >/dev/null 2>&1) &
-check "program runs again" remote wait-main 60
-
 # The quiet uninstall command returns when the removal is done; the uninstaller's own file goes
-# a moment later.
+# a moment later. Another program holding the lock's name does not stop it.
 quiet=$(value "$uninst" QuietUninstallString)
-check "quiet uninstall command" remote run "${quiet% _\?=*} /LOG=C:\\uninstall.log _?=${quiet##*_\?=}"
+check "quiet uninstall command, the lock's name squatted" in_other_session \
+    remote run "${quiet% _\?=*} /LOG=C:\\uninstall.log _?=${quiet##*_\?=}"
 check "uninstall: service gone" not wine sc query OMXDRV
 wait_for test ! -e "$inst/uninstall.exe"
 for f in "${files[@]}"; do check "uninstall: ${f##*/} gone" test ! -e "$f"; done
@@ -175,5 +208,17 @@ pages=$(remote click-through "Veltarion 1.0.4" 120)
 check "upgrade's first page tells the copy will be closed" grep -q "will be closed" <<<"$pages"
 check "upgrade's finish page started the program" remote wait-main 60
 check "upgrade's copy shows its tray icon" remote tray-icon 30
+
+# The uninstaller clicked through while that copy runs: its confirm page says, whole, that the
+# copy will be closed and protection turned off, and where each user's profiles stay.
+wine "$inst/uninstall.exe" </dev/null >/dev/null 2>&1 &
+pages=$(remote click-through "Veltarion 1.0.4" 120 | tee "$dir/uninstaller-pages.txt")
+check "uninstaller's page tells the copy will be closed" \
+    grep -q "^text: Veltarion is running: it will be closed, and protection turned off" <<<"$pages"
+check "uninstaller's page tells where the profiles stay" \
+    grep -q "^text: .*profiles.omx, stays in that user's local application data folder" <<<"$pages"
+check "uninstaller's notice not cut" not grep -q "^cut: .*profiles.omx" <<<"$pages"
+check "uninstaller: the copy quit" not remote wait-main 2
+check "uninstaller: profiles kept" profiles_kept
 echo "$failed failed"
 [ $failed -eq 0 ]
