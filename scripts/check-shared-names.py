@@ -10,7 +10,7 @@ Only what the source hands over as text is read: C and C++ string literals, NSIS
 strings, WiX attribute values; comments are left out. A value is refused where it stands as a
 word of such a text (case-insensitive: Windows compares these names so), with these exceptions:
 the product's own name is a word of every text and is not checked, and a value that is also an
-ordinary word (Profiles) is refused only as a whole text or as one part of a path. Exits 1 and
+ordinary word (Profiles, stand-in) is refused only as a whole text or as one part of a path. Exits 1 and
 names each place when it finds one.
 """
 import pathlib
@@ -23,7 +23,7 @@ NAMES = ROOT / "cmake" / "shared-names.txt"
 # Values that are the product's name: words of every text, never checked.
 UNCHECKED = {"WindowCaption", "EventSource"}
 # Values that are also ordinary words: refused as a whole text or a path part only.
-PATH_PART_ONLY = {"ProfilesFolder"}
+PATH_PART_ONLY = {"ProfilesFolder", "StandInMark"}
 EXTENSIONS = {".c", ".h", ".cpp", ".nsi", ".nsh", ".wxs", ".wxi"}
 
 

@@ -2,6 +2,8 @@
 
 #include "WideText.h"
 
+#include "SetupNames.h"
+
 static wchar_t Lower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? (wchar_t)(c + (L'a' - L'A')) : c;
 }
@@ -54,7 +56,7 @@ int VeltIsKeptProfilesEntry(const wchar_t* name, unsigned long attributes, int i
     if (inProfiles) {
         return !folder && NameIs(name, L"profiles.", 0);
     }
-    return folder && !reparse && NameIs(name, L"Profiles", 1);
+    return folder && !reparse && NameIs(name, VELT_ProfilesFolder, 1);
 }
 
 VeltLockDown VeltProfilesEntryLockDown(const wchar_t* name, unsigned long attributes,

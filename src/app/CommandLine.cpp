@@ -56,9 +56,11 @@ constexpr UsageRow kSwitchRows[] = {
     {"/?", "this text"},
 };
 
+// NOLINTBEGIN(bugprone-macro-parentheses): a literal and its number's text, pasted whole.
 #define VELT_EXIT_CODE_ROW(name, value, meaning) {#value, meaning},
 constexpr UsageRow kCodeRows[] = {VELT_EXIT_CODES(VELT_EXIT_CODE_ROW)};
 #undef VELT_EXIT_CODE_ROW
+// NOLINTEND(bugprone-macro-parentheses)
 
 // The first column's width, in characters for a console and in tab stops (of eight average
 // characters) for a box; every field above is shorter than two stops.

@@ -24,6 +24,7 @@ namespace velt {
     X(kExitCancelled, 5, "cancelled before activation")                                            \
     X(kExitInactive, 6, "/status: off")
 #define VELT_EXIT_CODE_ENUM(name, value, meaning) name = value,
+// NOLINTEND(bugprone-macro-parentheses)
 
 enum ExitCode : int { VELT_EXIT_CODES(VELT_EXIT_CODE_ENUM) };
 

@@ -38,9 +38,9 @@ struct WindowReferences {
 
 ProfileStore MakeUserStore(IShell& shell, const MachineRegistry& machine,
                            ISettingsRegistry& registry, IFiles& files) {
-    const StoreLocation where = ChooseStoreLocation(ExtractFileDir(shell.ExecutableName()),
-                                                    RecordedInstallFolders(machine.defaults),
-                                                    shell.LocalAppDataFolder());
+    const StoreLocation where =
+        ChooseStoreLocation(ExtractFileDir(shell.ExecutableName()),
+                            RecordedInstallFolders(machine.defaults), shell.LocalAppDataFolder());
     return {registry, files, where.storagePath, std::string(kSettingsKeyPath),
             where.sharedStoragePath};
 }

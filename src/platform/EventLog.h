@@ -27,7 +27,8 @@ enum EventId : std::uint32_t {
     kEventStopRefused = VELT_EVENT_STOP_REFUSED,
     kEventDriverFileRefused = VELT_EVENT_DRIVER_FILE_REFUSED, // %1 file, %2 reason
     kEventSaveRefused = VELT_EVENT_SAVE_REFUSED,              // %1 where the refused copy was kept
-    kEventSharedStoreRefused = VELT_EVENT_SHARED_STORE_REFUSED, // %1 the earlier version's profiles file, %2 why
+    kEventSharedStoreRefused =
+        VELT_EVENT_SHARED_STORE_REFUSED, // %1 the earlier version's profiles file, %2 why
     kEventOtherUserLock = VELT_EVENT_OTHER_USER_LOCK,
     kEventCommandPipeTaken = VELT_EVENT_COMMAND_PIPE_TAKEN,     // %1 the pipe's name
     kEventQuitEventUntrusted = VELT_EVENT_QUIT_EVENT_UNTRUSTED, // %1 the event's name
