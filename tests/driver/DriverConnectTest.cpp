@@ -382,8 +382,6 @@ TEST_F(DriverConnectTest, DriverFileOfTheWrongKindOrOpenToOtherUsersIsRefused) {
          'R'},
         {"Users may add folders to the root", false, i386, grant("C:\\", {{users, 0x4}}), 0},
         {"Users may add files to the folder", false, i386, grant(folder, {{users, 0x2}}), 'R'},
-        {"Users may add files below the folder only", false, i386,
-         grant(folder, {{users, 0x2, AceType{}, VELT_ACE_INHERIT_ONLY}}), 0},
         {"owned by the system folder's owner (Wine)", false, i386,
          [&](Files& o) {
              o.defaultSecurity = {wineUser, true, {{wineUser, 0x1F01FF}, {everyone, 0x1200A9}}};

@@ -192,7 +192,7 @@ TEST(PathTrust, TrustsTheSystemFoldersWriters) {
     const VeltTrust named = TrustedAccounts(nullptr);
     for (const char* sid : {"S-1-5-18", "S-1-5-32-544",
                             "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"}) {
-        EXPECT_TRUE(VeltTrusts(&named, sid)) << sid;
+        EXPECT_TRUE(VeltTrusts(&named, sid) && VeltTrusts(&trust, sid)) << sid;
     }
     const std::vector<std::pair<const char*, bool>> accounts = {
         {"S-1-5-21-0-0-0-1000", true}, {"S-1-5-21-9-9-9-500", true},
