@@ -12,6 +12,8 @@ namespace {
 
 // MAX_PATH: the buffers the setup DLL builds its paths in.
 constexpr size_t kMaxPath = 260;
+constexpr unsigned long kFile = 0x20, kDir = VELT_ATTRIBUTE_DIRECTORY,
+                        kReparse = VELT_ATTRIBUTE_REPARSE_POINT;
 
 std::wstring Name(size_t length, const std::wstring& end = L"") {
     return std::wstring(length - end.size(), L'x') + end;
@@ -66,13 +68,10 @@ TEST(SetupRules, TakesOnlyFoldersBelowADrivesRoot) {
         std::wstring trimmed;
         size_t parts;
     };
-    const std::wstring deep = L"C:" + [] {
-        std::wstring s;
-        for (int i = 0; i < 128; ++i) {
-            s += L"\\a";
-        }
-        return s;
-    }(); // 258 characters, 129 parts: room for them all
+    std::wstring deep = L"C:"; // 258 characters, 129 parts: room for them all
+    for (int i = 0; i < 128; ++i) {
+        deep += L"\\a";
+    }
     const std::vector<Case> cases = {
         {L"C:\\Program Files\\Veltarion", L"C:\\Program Files\\Veltarion", 3},
         {L"C:\\Program Files\\Veltarion\\\\", L"C:\\Program Files\\Veltarion", 3},
@@ -106,8 +105,6 @@ TEST(SetupRules, JudgesTheFolderPathAsItWillBe) {
 }
 
 TEST(SetupRules, KnowsTheEntriesOfKeptProfiles) {
-    constexpr unsigned long kFile = 0x20, kDir = VELT_ATTRIBUTE_DIRECTORY,
-                            kLink = VELT_ATTRIBUTE_DIRECTORY | VELT_ATTRIBUTE_REPARSE_POINT;
     struct Case {
         std::wstring name;
         unsigned long attributes;
@@ -119,7 +116,7 @@ TEST(SetupRules, KnowsTheEntriesOfKeptProfiles) {
         {L"..", kDir, 1, true},
         {L"Profiles", kDir, 0, true},
         {L"pROFILES", kDir, 0, true},
-        {L"Profiles", kLink, 0, false},
+        {L"Profiles", kDir | kReparse, 0, false},
         {L"Profiles", kFile, 0, false},
         {L"Profilez", kDir, 0, false},
         {L"Profiles2", kDir, 0, false},
@@ -139,8 +136,6 @@ TEST(SetupRules, KnowsTheEntriesOfKeptProfiles) {
 }
 
 TEST(SetupRules, LocksOnlyPlainFilesWithOneName) {
-    constexpr unsigned long kFile = 0x20, kDir = VELT_ATTRIBUTE_DIRECTORY,
-                            kReparse = VELT_ATTRIBUTE_REPARSE_POINT;
     struct Case {
         const wchar_t* name;
         unsigned long attributes;
