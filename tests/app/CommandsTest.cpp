@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 
 namespace velt {
 void PrintTo(const CommandResult& result, std::ostream* os) {
@@ -572,6 +573,18 @@ TEST_F(MainCommandsTest, AFailureHalfWayIsAnsweredOnceAndShown) {
               (CommandResult{kExitFailed, "The running copy failed to carry the command out."}));
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].text, "Read beyond end of file.");
+
+    // Failed after the answer (the box that tells of a refused stop): answered no more.
+    MainWindowScene t;
+    t.PutProfiles({Profile("Work", "c:\\w")});
+    t.Start();
+    t.TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(t.ui.Click(t.main->ActivateButton));
+    t.os.refusedCodes = {IOCTL_STOP};
+    t.ui.DuringNextBox([] { throw std::runtime_error("no box"); });
+    CommandRunner second(t);
+    t.ui.App().RunEvent([&] { second.Run({K::Deactivate, ""}); });
+    EXPECT_EQ(second.AnswerOf(1)->code, kExitFailed);
 }
 
 TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {
