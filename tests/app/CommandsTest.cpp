@@ -254,8 +254,8 @@ TEST(CommandChannelTest, LogInsertsStayOneLiteralLine) {
     }
 }
 
-// The caller's run over its channel: every exit code of every command, the line it writes, and
-// when anything is sent at all.
+// The caller's run over its channel: every exit code of every command, the line it writes, when
+// anything is sent at all, and the usage box (never when silent).
 class FakeChannel final : public ICommandChannel {
   public:
     Reach open = Reach::None;
@@ -296,6 +296,8 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
     const std::string notStarted = "Veltarion could not be started.";
     const CommandResult missing{kExitNoProfile, ""}, cancelled{kExitCancelled, ""};
     const CommandResult ownWords{kExitDone, "Protection is on."};
+    const std::string usage = UsageText(UsageLayout::Console);
+    const std::string badUsage = "Bad usage: see Veltarion.exe /? for the switches.";
     const struct {
         const char* what;
         Command command;
@@ -329,6 +331,8 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
         {"activate, the copy never serves", activate, N, N, false, none, 1, notStarted, false, 1},
         {"activate past a pipe not believed", activate, X, B, false, ok, 0, done, true, 1},
         {"activate, still not believed", activate, X, X, false, none, 1, notOurs, false, 1},
+        {"usage", {K::Usage, ""}, B, N, false, none, 0, usage, false, 0},
+        {"bad usage", {K::BadUsage, ""}, B, N, false, none, 2, badUsage, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -345,27 +349,14 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
             EXPECT_EQ(channel.lines, std::vector<std::string>{c.line});
             EXPECT_EQ(channel.sent.size(), c.sent ? 1U : 0U);
             EXPECT_EQ(channel.starts, c.starts);
-            EXPECT_EQ(channel.boxes, 0);
+            const bool usageBox = c.line == usage || c.line == badUsage;
+            EXPECT_EQ(channel.boxes, usageBox && !silent ? 1 : 0);
             EXPECT_EQ(log.entries.size(), c.code == kExitOtherUser ? 1U : 0U);
         }
     }
 }
 
-TEST(CommandCallerTest, UsageShowsItsBoxUnlessSilentAndAPlainStartShowsTheRunningCopy) {
-    for (const bool silent : {false, true}) {
-        for (const K kind : {K::Usage, K::BadUsage}) {
-            FakeChannel channel;
-            FakeEventLog log;
-            EXPECT_EQ(RunCommandLine({kind, "", silent}, channel, log),
-                      kind == K::Usage ? kExitDone : kExitBadUsage);
-            EXPECT_EQ(channel.boxes, silent ? 0 : 1);
-            ASSERT_EQ(channel.lines.size(), 1U);
-            EXPECT_EQ(channel.lines[0], kind == K::Usage
-                                            ? UsageText(UsageLayout::Console)
-                                            : "Bad usage: see Veltarion.exe /? for the switches.");
-            EXPECT_TRUE(channel.sent.empty());
-        }
-    }
+TEST(CommandCallerTest, APlainStartShowsTheRunningCopy) {
     using R = ICommandChannel::Reach;
     for (const R open : {R::None, R::Believed, R::NotBelieved}) {
         FakeChannel channel;
