@@ -9,6 +9,8 @@
 #include "fakes/FakeEventLog.h"
 
 #include <algorithm>
+#include <map>
+#include <stdexcept>
 
 namespace velt {
 void PrintTo(const CommandResult& result, std::ostream* os) {
@@ -134,30 +136,32 @@ TEST(CommandWireTest, OnlyTheCommandLayoutIsTaken) {
 }
 
 TEST(CommandWireTest, OnlyTheReplyLayoutIsTaken) {
+    const auto decode = [](const std::vector<std::uint8_t>& bytes) {
+        return DecodeReply(bytes.data(), bytes.size());
+    };
     for (int code = kExitDone; code <= kExitInactive; ++code) {
         const CommandResult result{code, "line " + std::to_string(code)};
-        const auto bytes = EncodeReply(result);
-        EXPECT_EQ(DecodeReply(bytes.data(), bytes.size()), result);
+        EXPECT_EQ(decode(EncodeReply(result)), result);
     }
     const std::string longest(kMaxReplyLine, 'l');
-    const auto full = EncodeReply({kExitFailed, longest + "cut"});
-    EXPECT_EQ(DecodeReply(full.data(), full.size()), (CommandResult{kExitFailed, longest}));
-    const auto unknown = EncodeReply({9, "x"});
-    EXPECT_EQ(DecodeReply(unknown.data(), unknown.size()), (CommandResult{kExitFailed, "x"}));
+    EXPECT_EQ(decode(EncodeReply({kExitFailed, longest + "cut"})),
+              (CommandResult{kExitFailed, longest}));
+    EXPECT_EQ(decode(EncodeReply({9, "x"})), (CommandResult{kExitFailed, "x"}));
 
-    auto bytes = EncodeReply({kExitDone, "on"});
-    bytes[6] = 7;
-    EXPECT_FALSE(DecodeReply(bytes.data(), bytes.size())) << "code";
-    bytes = EncodeReply({kExitDone, "on"});
-    bytes[0] = 'X';
-    EXPECT_FALSE(DecodeReply(bytes.data(), bytes.size())) << "magic";
-    const auto command = EncodeCommand({K::Status, ""});
-    EXPECT_FALSE(DecodeReply(command.data(), command.size())) << "a request is no reply";
+    // Refused: a byte changed, a request, a line one over the limit with its length matching.
+    const auto changed = [&](std::size_t at, std::uint8_t value) {
+        auto bytes = EncodeReply({kExitDone, longest});
+        bytes[at] = value;
+        return decode(bytes);
+    };
+    EXPECT_FALSE(changed(6, 7)) << "code";
+    EXPECT_FALSE(changed(0, 'X')) << "magic";
+    EXPECT_FALSE(decode(EncodeCommand({K::Status, ""}))) << "a request is no reply";
     auto over = EncodeReply({kExitDone, longest});
     over[8] = static_cast<std::uint8_t>((kMaxReplyLine + 1) & 0xFFU);
     over[9] = static_cast<std::uint8_t>((kMaxReplyLine + 1) >> 8U);
     over.push_back('l');
-    EXPECT_FALSE(DecodeReply(over.data(), over.size())) << "line over the limit";
+    EXPECT_FALSE(decode(over)) << "line over the limit";
 }
 
 // The running copy's and the caller's judgement of the other end, from the facts the system
@@ -207,26 +211,21 @@ TEST(CommandChannelTest, QuitRequestIsBelievedOnlyFromAdministrators) {
     const AccessEntry wait{"S-1-1-0", 0x00120000}; // Everyone: wait, read
     const AccessEntry system{"S-1-5-18", 0x001F0003};
     const AccessEntry admins{"S-1-5-32-544", 0x10000000};
+    const std::string adminsOwn = "S-1-5-32-544";
     const struct {
         const char* what;
         SecuritySummary event;
         bool trusted;
     } cases[] = {
-        {"the installers'", {"S-1-5-32-544", true, {system, admins, wait}}, true},
+        {"the installers'", {adminsOwn, true, {system, admins, wait}}, true},
         {"owned by SYSTEM", {"S-1-5-18", true, {system}}, true},
         {"owned by a user", {"S-1-5-21-1-2-3-1002", true, {system, admins, wait}}, false},
         {"owner unread", {"", true, {system}}, false},
-        {"no access list", {"S-1-5-32-544", false, {}}, false},
-        {"users may set it",
-         {"S-1-5-32-544", true, {system, {"S-1-5-32-545", 0x0002}}},
-         false},
-        {"everyone may re-permission it",
-         {"S-1-5-32-544", true, {{"S-1-1-0", 0x00040000}}},
-         false},
-        {"generic write", {"S-1-5-32-544", true, {{"S-1-1-0", 0x40000000}}}, false},
-        {"a denial is no grant",
-         {"S-1-5-32-544", true, {{"S-1-1-0", 0x10000000, AceType{1}}}},
-         true},
+        {"no access list", {adminsOwn, false, {}}, false},
+        {"users may set it", {adminsOwn, true, {system, {"S-1-5-32-545", 0x0002}}}, false},
+        {"everyone may re-permission it", {adminsOwn, true, {{"S-1-1-0", 0x00040000}}}, false},
+        {"generic write", {adminsOwn, true, {{"S-1-1-0", 0x40000000}}}, false},
+        {"a denial is no grant", {adminsOwn, true, {{"S-1-1-0", 0x10000000, AceType{1}}}}, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(QuitEventTrusted(c.event), c.trusted) << c.what;
@@ -255,8 +254,8 @@ TEST(CommandChannelTest, LogInsertsStayOneLiteralLine) {
     }
 }
 
-// The caller's run over its channel: every exit code of every command, the line it writes, and
-// when anything is sent at all.
+// The caller's run over its channel: every exit code of every command, the line it writes, when
+// anything is sent at all, and the usage box (never when silent).
 class FakeChannel final : public ICommandChannel {
   public:
     Reach open = Reach::None;
@@ -296,6 +295,9 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
     const std::string closed = "The main window was closed before the activation.";
     const std::string notStarted = "Veltarion could not be started.";
     const CommandResult missing{kExitNoProfile, ""}, cancelled{kExitCancelled, ""};
+    const CommandResult ownWords{kExitDone, "Protection is on."};
+    const std::string usage = UsageText(UsageLayout::Console);
+    const std::string badUsage = "Bad usage: see Veltarion.exe /? for the switches.";
     const struct {
         const char* what;
         Command command;
@@ -310,16 +312,7 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
     } cases[] = {
         {"status on", status, B, N, false, ok, 0, "on", true, 0},
         {"status off", status, B, N, false, {kExitInactive, ""}, 6, "off", true, 0},
-        {"status, the copy's own words",
-         status,
-         B,
-         N,
-         false,
-         {0, "Protection is on."},
-         0,
-         "on",
-         true,
-         0},
+        {"status, the copy's own words", status, B, N, false, ownWords, 0, "on", true, 0},
         {"status, no copy", status, N, N, false, none, 6, "off", false, 0},
         {"status, another user's copy", status, N, N, true, none, 4, other, false, 0},
         {"status, a pipe not believed", status, X, N, true, none, 1, notOurs, false, 0},
@@ -338,6 +331,8 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
         {"activate, the copy never serves", activate, N, N, false, none, 1, notStarted, false, 1},
         {"activate past a pipe not believed", activate, X, B, false, ok, 0, done, true, 1},
         {"activate, still not believed", activate, X, X, false, none, 1, notOurs, false, 1},
+        {"usage", {K::Usage, ""}, B, N, false, none, 0, usage, false, 0},
+        {"bad usage", {K::BadUsage, ""}, B, N, false, none, 2, badUsage, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -354,27 +349,14 @@ TEST(CommandCallerTest, EachRunEndsWithItsCodeAndLine) {
             EXPECT_EQ(channel.lines, std::vector<std::string>{c.line});
             EXPECT_EQ(channel.sent.size(), c.sent ? 1U : 0U);
             EXPECT_EQ(channel.starts, c.starts);
-            EXPECT_EQ(channel.boxes, 0);
+            const bool usageBox = c.line == usage || c.line == badUsage;
+            EXPECT_EQ(channel.boxes, usageBox && !silent ? 1 : 0);
             EXPECT_EQ(log.entries.size(), c.code == kExitOtherUser ? 1U : 0U);
         }
     }
 }
 
-TEST(CommandCallerTest, UsageShowsItsBoxUnlessSilentAndAPlainStartShowsTheRunningCopy) {
-    for (const bool silent : {false, true}) {
-        for (const K kind : {K::Usage, K::BadUsage}) {
-            FakeChannel channel;
-            FakeEventLog log;
-            EXPECT_EQ(RunCommandLine({kind, "", silent}, channel, log),
-                      kind == K::Usage ? kExitDone : kExitBadUsage);
-            EXPECT_EQ(channel.boxes, silent ? 0 : 1);
-            ASSERT_EQ(channel.lines.size(), 1U);
-            EXPECT_EQ(channel.lines[0], kind == K::Usage
-                                            ? UsageText(UsageLayout::Console)
-                                            : "Bad usage: see Veltarion.exe /? for the switches.");
-            EXPECT_TRUE(channel.sent.empty());
-        }
-    }
+TEST(CommandCallerTest, APlainStartShowsTheRunningCopy) {
     using R = ICommandChannel::Reach;
     for (const R open : {R::None, R::Believed, R::NotBelieved}) {
         FakeChannel channel;
@@ -397,21 +379,18 @@ TEST(FindProfileByName, ExactFirstThenTheOnlyOneButForCase) {
     for (const char* name : {"Work", "work", "Other", "Home", "HOME"}) {
         list.AppendByName(MainWindowScene::Profile(name, "c:\\p"));
     }
+    const std::string several = "\" but for the letter case; give the name exactly.";
     const struct {
-        const char* name;
+        std::string name;
         int index;
-        const char* reason;
+        std::string reason;
     } cases[] = {
         {"Work", 0, ""},
         {"work", 1, ""},
-        {"WORK", -1,
-         "Several profiles are named \"WORK\" but for the letter case; give the name "
-         "exactly."},
+        {"WORK", -1, "Several profiles are named \"WORK" + several},
         {"other", 2, ""},
         {"Home", 3, ""},
-        {"hOME", -1,
-         "Several profiles are named \"hOME\" but for the letter case; give the name "
-         "exactly."},
+        {"hOME", -1, "Several profiles are named \"hOME" + several},
         {"Nobody", -1, "No profile is named \"Nobody\"."},
         {"Othe", -1, "No profile is named \"Othe\"."},
     };
@@ -430,11 +409,8 @@ class CommandRunner {
     CommandRunner& operator=(const CommandRunner&) = delete;
     // Every command is answered at most once.
     ~CommandRunner() {
-        for (int id = 1; id <= commands_; ++id) {
-            EXPECT_LE(std::count_if(replies_.begin(), replies_.end(),
-                                    [id](const auto& reply) { return reply.first == id; }),
-                      1)
-                << "command " << id;
+        for (const auto& [id, answers] : replies_) {
+            EXPECT_EQ(answers.size(), 1U) << "command " << id;
         }
     }
 
@@ -442,23 +418,19 @@ class CommandRunner {
     std::optional<CommandResult> Run(Command command) {
         const int id = ++commands_;
         scene_.main->Commands.RunCommand(command, [this, id](CommandResult result) {
-            replies_.emplace_back(id, std::move(result));
+            replies_[id].push_back(std::move(result));
         });
         return AnswerOf(id);
     }
     std::optional<CommandResult> AnswerOf(int id) const {
-        for (const auto& [of, result] : replies_) {
-            if (of == id) {
-                return result;
-            }
-        }
-        return std::nullopt;
+        const auto found = replies_.find(id);
+        return found == replies_.end() ? std::nullopt : std::optional(found->second.front());
     }
     int Last() const { return commands_; }
 
   private:
     MainWindowScene& scene_;
-    std::vector<std::pair<int, CommandResult>> replies_;
+    std::map<int, std::vector<CommandResult>> replies_;
     int commands_ = 0;
 };
 
@@ -474,6 +446,12 @@ TEST_F(MainCommandsTest, AnActivationWaitsForTheUserAndEndsWithItsCode) {
         TypePasswords("abcd", "abcd");
         ui.Click(main->ActivateButton);
     };
+    const Step secondActivate = [this] {
+        EXPECT_EQ(Run({K::Activate, "work"}), std::nullopt);
+        EXPECT_EQ(main->Profiles.ItemIndex(), 0);
+    };
+    const auto cancelled = [](const char* why) { return CommandResult{kExitCancelled, why}; };
+    using P = PendingCommand;
     const struct {
         const char* what;
         bool refuseStart;
@@ -482,42 +460,18 @@ TEST_F(MainCommandsTest, AnActivationWaitsForTheUserAndEndsWithItsCode) {
         bool active;
     } cases[] = {
         {"activated", false, typeAndActivate, {kExitDone, ""}, true},
-        {"driver refused",
-         true,
-         typeAndActivate,
-         {kExitFailed, PendingCommand::kStartRefused},
-         false},
-        {"Cancel",
-         false,
-         [this] { ui.PressEscape(*main); },
-         {kExitCancelled, PendingCommand::kWindowClosed},
-         false},
-        {"close box",
-         false,
-         [this] { ui.CloseBox(*main); },
-         {kExitCancelled, PendingCommand::kWindowClosed},
-         false},
-        {"another profile",
-         false,
-         [&] { ui.Select(main->Profiles, 0), typeAndActivate(); },
-         {kExitCancelled, PendingCommand::kOtherProfile},
-         true},
-        {"second /activate",
-         false,
-         [this] {
-             EXPECT_EQ(Run({K::Activate, "work"}), std::nullopt);
-             EXPECT_EQ(main->Profiles.ItemIndex(), 0);
-         },
-         {kExitCancelled, PendingCommand::kTakenOver},
-         false},
+        {"driver refused", true, typeAndActivate, {kExitFailed, P::kStartRefused}, false},
+        {"Cancel", false, [this] { ui.PressEscape(*main); }, cancelled(P::kWindowClosed), false},
+        {"close box", false, [this] { ui.CloseBox(*main); }, cancelled(P::kWindowClosed), false},
+        {"another profile", false, [&] { ui.Select(main->Profiles, 0), typeAndActivate(); },
+         cancelled(P::kOtherProfile), true},
+        {"second /activate", false, secondActivate, cancelled(P::kTakenOver), false},
         // Last: the program ends.
-        {"quit",
-         false,
+        {"quit", false,
          [this] {
              Run({K::Quit, ""});
          },
-         {kExitCancelled, PendingCommand::kProgramEnded},
-         false},
+         cancelled(P::kProgramEnded), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -531,6 +485,12 @@ TEST_F(MainCommandsTest, AnActivationWaitsForTheUserAndEndsWithItsCode) {
         EXPECT_EQ(Run({K::Activate, "Nobody"}),
                   (CommandResult{kExitNoProfile, "No profile is named \"Nobody\"."}));
         EXPECT_FALSE(main->Visible());
+        // A plain second start of the same user brings the window to the front.
+        EXPECT_EQ(Run({K::Start, ""}), (CommandResult{kExitDone, ""}));
+        EXPECT_TRUE(main->Visible());
+        ASSERT_FALSE(ui.ForegroundCalls().empty());
+        EXPECT_EQ(ui.ForegroundCalls().back(), main);
+        main->Hide();
         EXPECT_EQ(Run({K::Activate, "other"}), std::nullopt);
         const int waiting = runner.Last();
         EXPECT_TRUE(main->Visible());
@@ -545,6 +505,10 @@ TEST_F(MainCommandsTest, AnActivationWaitsForTheUserAndEndsWithItsCode) {
 }
 
 TEST(MainCommands, EachCommandAnswersAtOnceWithItsCodeAndWhy) {
+    const std::string stillOn = "refused to stop ciphering: protection is still on.";
+    const CommandResult stopRefused{kExitFailed, "The driver " + stillOn};
+    const CommandResult quitRefused{kExitFailed, "The program ended, but the driver " + stillOn};
+    const CommandResult noSuch{kExitBadUsage, "The running copy takes no such command."};
     const struct {
         const char* what;
         bool on;
@@ -558,29 +522,10 @@ TEST(MainCommands, EachCommandAnswersAtOnceWithItsCodeAndWhy) {
         {"status on", true, false, {K::Status, ""}, {kExitDone, "on"}, true, false},
         {"deactivate off", false, true, {K::Deactivate, ""}, {kExitDone, ""}, false, false},
         {"deactivate", true, false, {K::Deactivate, ""}, {kExitDone, ""}, false, false},
-        {"deactivate refused",
-         true,
-         true,
-         {K::Deactivate, ""},
-         {kExitFailed, "The driver refused to stop ciphering: protection is still on."},
-         true,
-         false},
+        {"deactivate refused", true, true, {K::Deactivate, ""}, stopRefused, true, false},
         {"quit", true, false, {K::Quit, ""}, {kExitDone, ""}, false, true},
-        {"quit refused",
-         true,
-         true,
-         {K::Quit, ""},
-         {kExitFailed,
-          "The program ended, but the driver refused to stop ciphering: protection is still on."},
-         true,
-         true},
-        {"usage",
-         false,
-         false,
-         {K::Usage, ""},
-         {kExitBadUsage, "The running copy takes no such command."},
-         false,
-         false},
+        {"quit refused", true, true, {K::Quit, ""}, quitRefused, true, true},
+        {"usage", false, false, {K::Usage, ""}, noSuch, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -619,18 +564,18 @@ TEST_F(MainCommandsTest, AFailureHalfWayIsAnsweredOnceAndShown) {
               (CommandResult{kExitFailed, "The running copy failed to carry the command out."}));
     ASSERT_EQ(ui.Boxes().size(), 1U);
     EXPECT_EQ(ui.Boxes()[0].text, "Read beyond end of file.");
-}
 
-// A plain second start of the same user brings the running copy's window to the front.
-TEST_F(MainCommandsTest, ASecondStartShowsTheWindowInFront) {
-    PutProfiles({Profile("Work", "c:\\w")});
-    Start();
-    ui.CloseBox(*main);
-    ASSERT_FALSE(main->Visible());
-    EXPECT_EQ(Run({K::Start, ""}), (CommandResult{kExitDone, ""}));
-    EXPECT_TRUE(main->Visible());
-    ASSERT_FALSE(ui.ForegroundCalls().empty());
-    EXPECT_EQ(ui.ForegroundCalls().back(), main);
+    // Failed after the answer (the box that tells of a refused stop): answered no more.
+    MainWindowScene t;
+    t.PutProfiles({Profile("Work", "c:\\w")});
+    t.Start();
+    t.TypePasswords("abcd", "abcd");
+    ASSERT_TRUE(t.ui.Click(t.main->ActivateButton));
+    t.os.refusedCodes = {IOCTL_STOP};
+    t.ui.DuringNextBox([] { throw std::runtime_error("no box"); });
+    CommandRunner second(t);
+    t.ui.App().RunEvent([&] { second.Run({K::Deactivate, ""}); });
+    EXPECT_EQ(second.AnswerOf(1)->code, kExitFailed);
 }
 
 TEST_F(MainCommandsTest, EachEventGoesToTheLogWithItsId) {

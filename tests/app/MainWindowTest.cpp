@@ -153,22 +153,20 @@ TEST_F(MainWindowTest, WrongPasswordOfCheckedProfileIsRefused) {
 // A password is for the profile it was typed for: another selection, by the user or by a command,
 // empties both edits; the same profile selected again keeps them.
 TEST(PasswordEdits, AnotherSelectedProfileEmptiesThem) {
+    using Step = std::function<void(MainWindowScene&)>;
+    const auto activate = [](std::string name) -> Step {
+        return [=](auto& t) {
+            t.main->Commands.RunCommand({CommandKind::Activate, name}, [](auto) {});
+        };
+    };
     const struct {
         const char* what;
-        std::function<void(MainWindowScene&)> select;
+        Step select;
         bool kept;
     } cases[] = {
         {"user selects another", [](auto& t) { t.ui.Select(t.main->Profiles, 1); }, false},
-        {"command selects another",
-         [](auto& t) {
-             t.main->Commands.RunCommand({CommandKind::Activate, "Twice"}, [](auto) {});
-         },
-         false},
-        {"command selects it again",
-         [](auto& t) {
-             t.main->Commands.RunCommand({CommandKind::Activate, "Other"}, [](auto) {});
-         },
-         true},
+        {"command selects another", activate("Twice"), false},
+        {"command selects it again", activate("Other"), true},
         {"shown again after the close box",
          [](auto& t) { t.ui.CloseBox(*t.main), t.main->ActivateItemClick(); }, true},
     };

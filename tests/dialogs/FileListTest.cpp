@@ -179,35 +179,33 @@ TEST_F(FileListTest, AddStopsAtSixteenEntriesButLongerListsLoadWhole) {
 
 TEST_F(FileListTest, OkTakesAPendingEntryOrNamesWhyItCannot) {
     browser.AddDirectory("C:\\Picked");
+    using Step = std::function<void(TestUi&, TFileListForm&)>;
+    const auto paste = [](std::string text, bool held = true) -> Step {
+        return [=](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, text, held); };
+    };
+    const Step pick = [this](TestUi& u, TFileListForm& w) {
+        browser.PickNext("C:\\Picked");
+        u.Click(w.PickButton);
+    };
+    const Step selectSecond = [](TestUi& u, TFileListForm& w) { u.Select(w.lbxFileList, 1); };
+    const std::string fifteen = Entries(TFileListForm::kMaxAddedItems - 1);
     struct Case {
         std::string input;
-        std::function<void(TestUi&, TFileListForm&)> step;
+        Step step;
         std::string output;
         std::string_view reason; // not empty: OK refused, and why
     };
     const Case cases[] = {
-        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\typed"); },
-         "c:\\a;d:\\typed", ""},
-        {"c:\\a",
-         [this](TestUi& u, TFileListForm& w) {
-             browser.PickNext("C:\\Picked");
-             u.Click(w.PickButton);
-         },
-         "c:\\a;C:\\Picked\\*.*", ""},
-        {"", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\only"); }, "d:\\only", ""},
-        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Select(w.lbxFileList, 1); },
-         "c:\\a;c:\\b", ""},
-        {"c:\\a;c:\\b", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "c:\\b"); },
-         "c:\\a;c:\\b", ""},
+        {"c:\\a", paste("d:\\typed"), "c:\\a;d:\\typed", ""},
+        {"c:\\a", pick, "c:\\a;C:\\Picked\\*.*", ""},
+        {"", paste("d:\\only"), "d:\\only", ""},
+        {"c:\\a;c:\\b", selectSecond, "c:\\a;c:\\b", ""},
+        {"c:\\a;c:\\b", paste("c:\\b"), "c:\\a;c:\\b", ""},
         // The only entry deleted: the edit keeps its text, which OK does not add back.
         {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Click(w.btnDelete); }, "", ""},
-        {"c:\\a", [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\?", false); }, "",
-         kReasonUnrepresentable},
-        {Entries(TFileListForm::kMaxAddedItems - 1),
-         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\16th"); },
-         Entries(TFileListForm::kMaxAddedItems - 1) + ";d:\\16th", ""},
-        {Entries(TFileListForm::kMaxAddedItems),
-         [](TestUi& u, TFileListForm& w) { u.Paste(w.edFile, "d:\\17th"); }, "", kReasonListFull},
+        {"c:\\a", paste("d:\\?", false), "", kReasonUnrepresentable},
+        {fifteen, paste("d:\\16th"), fifteen + ";d:\\16th", ""},
+        {Entries(TFileListForm::kMaxAddedItems), paste("d:\\17th"), "", kReasonListFull},
     };
     for (const Case& c : cases) {
         TestUi caseUi;
