@@ -290,9 +290,8 @@ static void NTAPI DriverUnload(PDRIVER_OBJECT driver) {
 
 /* A device of this driver with its access list and its link; NULL when any step failed (and
  * nothing of it is left). */
-static PDEVICE_OBJECT CreateLinkedDevice(PDRIVER_OBJECT driver, PCWSTR deviceName,
-                                         PCWSTR linkName, ULONG extensionSize, ULONG entries,
-                                         NTSTATUS* status) {
+static PDEVICE_OBJECT CreateLinkedDevice(PDRIVER_OBJECT driver, PCWSTR deviceName, PCWSTR linkName,
+                                         ULONG extensionSize, ULONG entries, NTSTATUS* status) {
     UNICODE_STRING name;
     UNICODE_STRING link;
     PDEVICE_OBJECT device = NULL;
@@ -335,8 +334,9 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     ResetJournal(&state->Journal, NULL);
 
 #ifdef OMX_STANDIN_DIAGNOSTICS
-    PDEVICE_OBJECT diagnostics = CreateLinkedDevice(
-        driver, OMX_DIAG_DEVICE_NAME_W, OMX_DIAG_DOS_DEVICE_NAME_W, sizeof(DeviceHeader), 2, &status);
+    PDEVICE_OBJECT diagnostics =
+        CreateLinkedDevice(driver, OMX_DIAG_DEVICE_NAME_W, OMX_DIAG_DOS_DEVICE_NAME_W,
+                           sizeof(DeviceHeader), 2, &status);
     if (diagnostics == NULL) {
         UNICODE_STRING link;
         RtlInitUnicodeString(&link, OMX_DOS_DEVICE_NAME_W);

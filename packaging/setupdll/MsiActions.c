@@ -155,8 +155,9 @@ UINT VELT_EXPORT InstallDriver(MSIHANDLE install) {
                                          L"files.");
     }
     if (VeltRegisterDriver(path) == 0) {
-        return Fail(install, L"Setup could not register the Veltarion driver service "
-                             VELT_ServiceName L".");
+        return Fail(
+            install,
+            L"Setup could not register the Veltarion driver service " VELT_ServiceName L".");
     }
     Log(install, L"driver service " VELT_ServiceName L" registered, started with the system");
     started = VeltStartDriver();
@@ -164,10 +165,12 @@ UINT VELT_EXPORT InstallDriver(MSIHANDLE install) {
         Log(install, L"driver service " VELT_ServiceName L" started");
     } else {
         /* It starts with the system: the installation succeeds and asks for a restart. */
-        Log(install, started == 2 ? L"the old driver is still loaded; the new one loads when "
-                                    L"Windows restarts"
-                                  : L"the driver service " VELT_ServiceName
-                                    L" did not start now; it starts with Windows");
+        Log(install,
+            started == 2
+                ? L"the old driver is still loaded; the new one loads when "
+                  L"Windows restarts"
+                : L"the driver "
+                  L"service " VELT_ServiceName L" did not start now; it starts with Windows");
         MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
     }
     return ERROR_SUCCESS;
@@ -181,8 +184,10 @@ UINT VELT_EXPORT UndoInstallDriver(MSIHANDLE install) {
 
 UINT VELT_EXPORT StopDriver(MSIHANDLE install) {
     if (!VeltStopDriver(FALSE)) {
-        Log(install, L"the driver service " VELT_ServiceName
-                     L" did not stop: the driver stays loaded until Windows restarts");
+        Log(install,
+            L"the driver "
+            L"service"
+            L" " VELT_ServiceName L" did not stop: the driver stays loaded until Windows restarts");
         MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
     }
     return ERROR_SUCCESS;
