@@ -8,9 +8,9 @@ import tempfile
 import unittest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location("lint", ROOT / "scripts" / "check-shared-names.py")
-lint = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(lint)
+found = importlib.util.spec_from_file_location("lint", ROOT / "scripts" / "check-shared-names.py")
+lint = importlib.util.module_from_spec(found)
+found.loader.exec_module(lint)
 
 ROWS = [
     # suffix, source, the names refused in it
